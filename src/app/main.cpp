@@ -1,0 +1,31 @@
+// zembrant: the program.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "game/main.h"
+#include "platform/app.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const zb::CommandLine cl = zb::ParseCommandLine(args);
+  switch (cl.action) {
+    case zb::CommandLine::Action::kError:
+      std::fprintf(stderr, "zembrant: %s\n", cl.error.c_str());
+      return 2;
+    case zb::CommandLine::Action::kHelp:
+    case zb::CommandLine::Action::kVersion:
+      std::fputs(cl.error.c_str(), stdout);
+      return 0;
+    case zb::CommandLine::Action::kPlay:
+      break;
+  }
+  const std::string why = plat::OpenPlatform(argc, argv);
+  if (!why.empty()) {
+    std::fprintf(stderr, "zembrant: %s\n", why.c_str());
+    return 2;
+  }
+  const int status = zb::Main(cl.startX);
+  plat::ClosePlatform();
+  return status;
+}

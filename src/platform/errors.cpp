@@ -1,0 +1,16 @@
+// The fatal end of the program.
+#include "platform/errors.h"
+
+#include <cstdio>
+
+#include "platform/dialogs.h"
+
+namespace plat {
+
+void FailFatally(const std::string& text) {
+  std::fprintf(stderr, "zembrant: %s\n", text.c_str());
+  ShowMessageBox(text);
+  throw ProgramExit{1};
+}
+
+}  // namespace plat

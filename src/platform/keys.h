@@ -1,0 +1,24 @@
+// The keyboard, polled: the state of a key whatever window has the focus.
+#pragma once
+
+#include <cstdint>
+
+namespace plat {
+
+// Virtual-key codes of the keys the game reads.
+inline constexpr int VK_ESCAPE = 0x1B;
+inline constexpr int VK_SPACE = 0x20;
+inline constexpr int VK_HOME = 0x24;
+inline constexpr int VK_LEFT = 0x25;
+inline constexpr int VK_UP = 0x26;
+inline constexpr int VK_RIGHT = 0x27;
+inline constexpr int VK_DOWN = 0x28;
+
+// Bit 15 (0x8000): the key is held now. Bit 0 (0x0001): the key has been
+// pressed since the previous poll of this key; the poll clears it. A tap
+// shorter than the time between two polls reads as 0x0001 once. Exact at any
+// moment, independent of when events were last delivered; never delivers a
+// window event. Unknown codes read 0.
+std::int16_t GetAsyncKeyState(int vk);
+
+}  // namespace plat
