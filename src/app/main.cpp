@@ -11,11 +11,11 @@ int main(int argc, char** argv) {
   const zb::CommandLine cl = zb::ParseCommandLine(args);
   switch (cl.action) {
     case zb::CommandLine::Action::kError:
-      std::fprintf(stderr, "zembrant: %s\n", cl.error.c_str());
+      std::fprintf(stderr, "zembrant: %s\n", cl.message.c_str());
       return 2;
     case zb::CommandLine::Action::kHelp:
     case zb::CommandLine::Action::kVersion:
-      std::fputs(cl.error.c_str(), stdout);
+      std::fputs(cl.message.c_str(), stdout);
       return 0;
     case zb::CommandLine::Action::kPlay:
       break;

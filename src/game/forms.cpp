@@ -2,6 +2,7 @@
 #include "game/forms.h"
 
 #include "game/handlers.h"
+#include "shapes/pictures.h"
 
 namespace zb {
 
@@ -12,9 +13,9 @@ BossForm frmBoss("frmBoss");
 SpriteForm frmBG("frmBG");
 SpriteForm frmDot("frmDot");
 SpriteForm frmEShot("frmEShot");
-Form frmL("frmL");
+BalloonCapForm frmL("frmL", 0);
 BalloonCenterForm frmC("frmC");
-Form frmR("frmR");
+BalloonCapForm frmR("frmR", 1);
 std::array<SpriteForm, 6> EnemyForms{SpriteForm("frmEnemy"), SpriteForm("frmEnemy"),
                                      SpriteForm("frmEnemy"), SpriteForm("frmEnemy"),
                                      SpriteForm("frmEnemy"), SpriteForm("frmEnemy")};
@@ -24,6 +25,7 @@ std::array<SpriteForm, 3> ShotForms{SpriteForm("frmShot"), SpriteForm("frmShot")
 void SpriteForm::OnLoad() { plat::SetGotFocusHandler(id_, [] { GiveFocusToShe(); }); }
 
 void SheForm::OnLoad() {
+  plat::SetPicture(id_, ShapePicture(0));
   // Two lamps: Label1(0) at (0, 0) and Label1(1) at (195, -15), 180 x 225.
   const double lefts[2] = {0, 195};
   const double tops[2] = {0, -15};
@@ -74,10 +76,17 @@ void BossForm::OnUnload() {
   Timer1.id = Timer2.id = Timer3.id = plat::kNoTimer;
 }
 
+void BalloonCapForm::OnLoad() {
+  // frmL starts 5055 x 150 twips; the balloon sizes both caps before showing.
+  if (capPicture_ == 0) plat::SetWindowRect(id_, 0, 0, 5055, 150);
+  plat::SetPicture(id_, BalloonCapPicture(capPicture_));
+}
+
 void BalloonCenterForm::OnLoad() {
   plat::SetBackColor(id_, plat::RGB(255, 255, 255));
   cmdClose.id = plat::CreateLabel(id_, "cmdClose");
   plat::SetWindowRect(cmdClose.id, 2640, 135, 750, 165);
+  plat::SetCaption(cmdClose.id, "  [閉じる]", {"ＭＳ Ｐゴシック", 8.25, true}, plat::RGB(0, 0, 0));
   plat::SetVisible(cmdClose.id, true);
   plat::SetMouseDownHandler(cmdClose.id, [](int button, int, int) {
     if (button == plat::kLeftButton) frmC_cmdClose_Click();

@@ -67,6 +67,18 @@ class BalloonCenterForm : public Form {
   void OnUnload() override;
 };
 
+// frmL, frmR: the balloon's end caps, with their design-time picture.
+class BalloonCapForm : public Form {
+ public:
+  BalloonCapForm(std::string name, int capPicture) : Form(std::move(name)), capPicture_(capPicture) {}
+
+ protected:
+  void OnLoad() override;
+
+ private:
+  int capPicture_;
+};
+
 extern SheForm frmShe;
 extern SpriteForm frmSTAFF;
 extern PlayerForm frmPlayer;
@@ -74,9 +86,9 @@ extern BossForm frmBoss;
 extern SpriteForm frmBG;
 extern SpriteForm frmDot;
 extern SpriteForm frmEShot;
-extern Form frmL;
+extern BalloonCapForm frmL;
 extern BalloonCenterForm frmC;
-extern Form frmR;
+extern BalloonCapForm frmR;
 extern std::array<SpriteForm, 6> EnemyForms;  // frmEnemy instances
 extern std::array<SpriteForm, 3> ShotForms;   // frmShot instances
 

@@ -11,7 +11,7 @@ struct CommandLine {
   enum class Action { kPlay, kHelp, kVersion, kError };
   Action action = Action::kPlay;
   std::int32_t startX = 0;  // the ship's start column in pixels; 0 = default
-  std::string error;        // for kError: one line for stderr
+  std::string message;      // kError: one line for stderr; kHelp, kVersion: the text to print
 };
 
 // Reads the program's arguments (argv[1..]).

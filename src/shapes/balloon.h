@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "game/form.h"
 #include "game/globals.h"
 
 namespace zb {

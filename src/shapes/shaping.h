@@ -1,6 +1,10 @@
 // Giving a window a shape's size, picture and outline.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <span>
+
 #include "game/form.h"
 #include "platform/region.h"
 #include "shapes/shape_table.h"
@@ -22,5 +26,11 @@ plat::Region CutWindowToShape(int shape, WindowOps& window);
 plat::Region CreateShapeRegion(int shape);
 // Cuts the window to `region`; failure is fatal as above.
 void ApplyWindowRegion(const plat::Region& region, WindowOps& window);
+
+// The region of a record in the RGNDATA word layout (header, then rectangles),
+// or nothing when the record makes none: a header that is not {32, 1, n,
+// 16 x n}, no rectangle, more rectangles than the record holds, or a
+// rectangle with its right or bottom before its left or top.
+std::optional<plat::Region> RegionFromRecordWords(std::span<const std::uint32_t> words);
 
 }  // namespace zb
