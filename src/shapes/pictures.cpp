@@ -1,0 +1,48 @@
+// The pictures compiled into the program, unpacked from their palette-coded
+// form on first use and kept for the whole run.
+#include "shapes/pictures.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "assets/picture_data.h"
+
+namespace zb {
+namespace {
+
+struct Unpacked {
+  std::vector<std::uint32_t> pixels;
+  plat::Picture picture;
+};
+
+std::unique_ptr<Unpacked> Unpack(const assets::PictureSource& src) {
+  auto out = std::make_unique<Unpacked>();
+  const std::size_t n = static_cast<std::size_t>(src.width) * src.height;
+  out->pixels.resize(n);
+  for (std::size_t i = 0; i < n; ++i) out->pixels[i] = src.palette[assets::PaletteIndex(src, i)];
+  out->picture = {src.width, src.height, out->pixels.data(), src.name};
+  return out;
+}
+
+template <std::size_t N>
+const plat::Picture* FromSet(const assets::PictureSource (&sources)[N], int index) {
+  static std::array<std::unique_ptr<Unpacked>, N> cache;
+  if (index < 0 || index >= static_cast<int>(N)) return nullptr;
+  auto& slot = cache[static_cast<std::size_t>(index)];
+  if (!slot) slot = Unpack(sources[index]);
+  return &slot->picture;
+}
+
+}  // namespace
+
+const plat::Picture* ShapePicture(int shape) { return FromSet(assets::kShapePictures, shape); }
+
+const plat::Picture* BalloonCapPicture(int index) { return FromSet(assets::kBalloonCapPictures, index); }
+
+const plat::Picture* ProgramIcon() {
+  static const std::unique_ptr<Unpacked> icon = Unpack(assets::kProgramIconPicture);
+  return &icon->picture;
+}
+
+}  // namespace zb
