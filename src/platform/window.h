@@ -79,8 +79,9 @@ void SetCaption(WindowId label, std::string_view utf8, const FontSpec& font, Col
 // coordinates, one pixel wide.
 void SetLine(WindowId line, double x1, double y1, double x2, double y2, Color color);
 
-// Timers belong to a window and die with it. A timer ticks every `interval`
-// ms while it is enabled and its interval is not 0. Setting the interval, or
+// Timers belong to a window and die with it. A new timer is enabled, with
+// interval 0. A timer ticks every `interval` ms while it is enabled and its
+// interval is not 0. Setting the interval, or
 // enabling a disabled timer, starts the interval afresh. Ticks are delivered
 // only inside DoEvents and also while a modal menu or dialog is open; a tick
 // that falls due while the game sleeps waits for the next yield, and several
