@@ -81,11 +81,11 @@ void SetLine(WindowId line, double x1, double y1, double x2, double y2, Color co
 
 // Timers belong to a window and die with it. A new timer is enabled, with
 // interval 0. A timer ticks every `interval` ms while it is enabled and its
-// interval is not 0. Setting the interval, or
-// enabling a disabled timer, starts the interval afresh. Ticks are delivered
-// only inside DoEvents and also while a modal menu or dialog is open; a tick
-// that falls due while the game sleeps waits for the next yield, and several
-// missed ticks are delivered as one.
+// interval is not 0. Setting the interval, or enabling a disabled timer,
+// starts the interval afresh. Ticks are delivered only inside DoEvents and
+// also while a modal menu or dialog is open; a tick that falls due while the
+// game sleeps waits for the next yield, and several missed ticks are
+// delivered as one.
 TimerId CreateTimer(WindowId owner, std::function<void()> onTick);
 void SetTimerInterval(TimerId t, int ms);
 void SetTimerEnabled(TimerId t, bool enabled);
