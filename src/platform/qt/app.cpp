@@ -1,0 +1,115 @@
+// Opening and closing the X11 backend.
+#include "platform/app.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+#include "platform/handler_guard.h"
+#include "platform/qt/backend.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/widget.h"
+#include "platform/qt/x11.h"
+
+namespace plat::qt {
+namespace {
+
+// Test injections: X servers cannot switch these extensions off.
+bool Pretending(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v && std::string(v) != "0";
+}
+
+// Qt aborts when it cannot reach the display, so look first; the connection
+// made here becomes the keyboard's private one.
+std::string ConnectKeyboardConnection(xcb_connection_t*& conn) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) {
+    return "cannot open a window: DISPLAY is not set (an X11 display or XWayland is needed)";
+  }
+  conn = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(conn)) {
+    xcb_disconnect(conn);
+    conn = nullptr;
+    return "cannot connect to the X display \"" + std::string(display) + "\" named by DISPLAY";
+  }
+  return "";
+}
+
+void StartPumps(Backend& b) {
+  b.pump = std::make_unique<QTimer>();
+  b.pump->setSingleShot(true);
+  b.pump->setTimerType(Qt::PreciseTimer);
+  QObject::connect(b.pump.get(), &QTimer::timeout, [] {
+    Backend& b = B();
+    if (b.waiting) {
+      b.woken = true;  // WaitForEvents delivers nothing
+    } else {
+      DeliverDueTimers();
+    }
+  });
+  b.keyNotifier = std::make_unique<QSocketNotifier>(b.keyboard.FileDescriptor(), QSocketNotifier::Read);
+  QObject::connect(b.keyNotifier.get(), &QSocketNotifier::activated, [] {
+    Backend& b = B();
+    if (b.keyboard.Pump() && b.waiting) b.woken = true;
+  });
+}
+
+}  // namespace
+}  // namespace plat::qt
+
+namespace plat {
+
+using namespace plat::qt;
+
+std::string OpenPlatform(int& argc, char** argv) {
+  Backend& b = B();
+  if (b.app) return "";
+  xcb_connection_t* keys = nullptr;
+  if (std::string why = ConnectKeyboardConnection(keys); !why.empty()) return why;
+
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+  QCoreApplication::setApplicationName(QStringLiteral("zembrant"));
+  b.app = std::make_unique<QApplication>(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  auto* x11app = b.app->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11app || !x11app->connection()) {
+    b.app.reset();
+    xcb_disconnect(keys);
+    return "cannot use the X display: Qt's xcb platform plugin is not available";
+  }
+  b.conn = x11app->connection();
+  b.shapeAvailable = x11::HasShape(b.conn) && !Pretending("ZEMBRANT_TEST_NO_SHAPE");
+  b.keyboard.Open(keys, !Pretending("ZEMBRANT_TEST_NO_XINPUT"));
+  StartPumps(b);
+  InstallFontSubstitutes();
+  ResetHandlerGuard();
+  return "";
+}
+
+void ClosePlatform() {
+  Backend& b = B();
+  if (!b.app) return;
+  std::vector<WindowId> sprites;
+  for (const auto& [id, rec] : b.windows) {
+    if (rec.parent == kNoWindow) sprites.push_back(id);
+  }
+  for (WindowId id : sprites) DestroyWindow(id);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  b.timers.clear();
+  b.shown.clear();
+  b.changed.clear();
+  b.deferred.clear();
+  b.pendingFocus = kNoWindow;
+  b.keyNotifier.reset();
+  b.pump.reset();
+  b.keyboard.Close();
+  b.app.reset();
+  b.conn = nullptr;
+}
+
+}  // namespace plat

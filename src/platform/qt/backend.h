@@ -1,0 +1,130 @@
+// The X11 backend's state: the Qt application, the window and timer tables
+// and what the next yield still has to do.
+#pragma once
+
+#include <QApplication>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/qt/keyboard.h"
+#include "platform/region.h"
+#include "platform/types.h"
+#include "platform/window.h"
+
+struct xcb_connection_t;
+
+namespace plat::qt {
+
+class Widget;
+
+enum class Kind { kSprite, kLabel, kPictureBox, kLine };
+
+struct PrintedText {
+  int x = 0, y = 0;
+  std::string text;
+  FontSpec font;
+  Color color = 0;
+};
+
+struct WindowRec {
+  WindowId id = kNoWindow;
+  Kind kind = Kind::kSprite;
+  std::string name;
+  WindowId parent = kNoWindow;
+  QPointer<Widget> widget;
+  Rect rect;  // pixels, relative to the parent (sprites: to the primary screen)
+  bool visible = false;
+  Color backColor = RGB(255, 255, 255);
+  bool backColorSet = false;
+  const Picture* picture = nullptr;
+  std::optional<Region> outline;
+  std::vector<PrintedText> texts;
+  std::string caption;
+  FontSpec captionFont;
+  Color captionColor = 0;
+  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // lines, parent pixels
+  Color lineColor = 0;
+  MouseDownHandler onMouseDown;
+  std::function<void()> onGotFocus;
+  std::vector<WindowId> children;
+  std::vector<TimerId> timers;
+};
+
+struct TimerRec {
+  TimerId id = kNoTimer;
+  WindowId owner = kNoWindow;
+  std::function<void()> onTick;
+  int interval = 0;
+  bool enabled = true;
+  bool running = false;
+  std::int64_t dueMs = 0;  // steady clock, valid while Active()
+  bool Active() const { return enabled && interval > 0; }
+};
+
+struct Backend {
+  std::unique_ptr<QApplication> app;
+  xcb_connection_t* conn = nullptr;  // Qt's own connection
+  std::uint32_t root = 0;
+  bool shapeAvailable = false;
+  Keyboard keyboard;
+  std::unique_ptr<QSocketNotifier> keyNotifier;
+  std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
+
+  std::map<WindowId, WindowRec> windows;
+  std::map<TimerId, TimerRec> timers;
+  WindowId nextWindow = 1;
+  TimerId nextTimer = 1;
+
+  // Sprite windows shown since the last yield, and those changed since, with
+  // the number of paints they had when the first change came.
+  std::set<WindowId> shown;
+  std::map<WindowId, std::uint64_t> changed;
+  // Focus wanted for a window that is not on screen yet.
+  WindowId pendingFocus = kNoWindow;
+
+  // Inside WaitForEvents: handlers are queued for the next yield instead of
+  // running, and anything worth waking for sets `woken`.
+  bool waiting = false;
+  bool woken = false;
+  std::deque<std::function<void()>> deferred;
+
+  int handlerDepth = 0;  // handlers running right now (nested)
+  int modalDepth = 0;    // menus, dialogs, message boxes open
+  std::vector<QPointer<QWidget>> modals;
+};
+
+Backend& B();
+bool Open();  // the Qt application exists
+
+WindowRec* FindWindow(WindowId w);
+TimerRec* FindTimer(TimerId t);
+// The sprite window a window or control belongs to.
+WindowRec* TopLevelOf(WindowId w);
+
+// Runs a game handler now, or queues it while WaitForEvents waits.
+void Dispatch(std::function<void()> handler);
+// After a handler: closes open modal windows when it ended the program.
+void CloseModalsIfExiting();
+
+// Timers (timers.cpp).
+void DeliverDueTimers();
+void ReschedulePump();
+void DropTimersOf(WindowRec& rec);
+
+// Marks a window's picture out of date: it is painted by the next yield.
+void MarkChanged(WindowId w);
+
+std::int64_t SteadyMs();
+
+}  // namespace plat::qt

@@ -1,0 +1,136 @@
+// Modal windows: the popup menu, the version dialog and the message box.
+// Their nested event loops keep the window timers ticking; when a handler
+// ends the program meanwhile, they close and the exit reaches the game.
+#include "platform/dialogs.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+
+#include "platform/handler_guard.h"
+#include "platform/qt/backend.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/geometry.h"
+#include "platform/qt/widget.h"
+#include "platform/qt/x11.h"
+
+namespace plat::qt {
+namespace {
+
+// Registers a modal window for as long as its loop runs.
+class ModalScope {
+ public:
+  explicit ModalScope(QWidget* w) {
+    ++B().modalDepth;
+    B().modals.emplace_back(w);
+    x11::SetWmClass(B().conn, static_cast<std::uint32_t>(w->winId()));
+  }
+  ~ModalScope() {
+    B().modals.pop_back();
+    --B().modalDepth;
+  }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+};
+
+QRect PxRect(const TwipsRect& r) {
+  return QRect(TwipsToPx(r.left), TwipsToPx(r.top), TwipsToPx(r.width), TwipsToPx(r.height));
+}
+
+// The dialog draws its icon and separator lines itself; labels and the
+// button are widgets.
+class Dialog : public QDialog {
+ public:
+  explicit Dialog(const DialogSpec& spec) : spec_(spec) {
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromStdString(spec.title));
+    setFixedSize(TwipsToPx(spec.clientWidth), TwipsToPx(spec.clientHeight));
+    if (spec.icon && spec.icon->pixels) setWindowIcon(QPixmap::fromImage(ImageOf(*spec.icon)));
+    for (const DialogLabel& l : spec.labels) AddLabel(l);
+    auto* ok = new QPushButton(QString::fromStdString(spec.buttonText), this);
+    ok->setGeometry(PxRect(spec.buttonRect));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    if (spec_.icon && spec_.icon->pixels) {
+      p.drawImage(PxRect(spec_.iconRect).topLeft(), ImageOf(*spec_.icon));
+    }
+    for (const DialogLine& l : spec_.lines) {
+      p.setPen(ColorOf(l.color));
+      p.drawLine(TwipsToPx(l.x1), TwipsToPx(l.y1), TwipsToPx(l.x2), TwipsToPx(l.y2));
+    }
+  }
+
+ private:
+  void AddLabel(const DialogLabel& l) {
+    auto* label = new QLabel(QString::fromStdString(l.text), this);
+    label->setFont(FontOf(l.font));
+    label->setGeometry(PxRect(l.where));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  }
+
+  DialogSpec spec_;
+};
+
+}  // namespace
+}  // namespace plat::qt
+
+namespace plat {
+
+using namespace plat::qt;
+
+int PopupMenu(std::span<const MenuItem> items) {
+  if (!Open()) return -1;
+  ThrowPendingExit();
+  QMenu menu;
+  std::vector<QAction*> actions;
+  for (const MenuItem& item : items) {
+    actions.push_back(item.separator ? menu.addSeparator()
+                                     : menu.addAction(QString::fromStdString(item.caption)));
+  }
+  QAction* chosen = nullptr;
+  {
+    ModalScope scope(&menu);
+    chosen = menu.exec(QCursor::pos());
+  }
+  ThrowPendingExit();
+  const auto it = std::find(actions.begin(), actions.end(), chosen);
+  return chosen && it != actions.end() ? static_cast<int>(it - actions.begin()) : -1;
+}
+
+void ShowModalDialog(const DialogSpec& spec) {
+  if (!Open()) return;
+  ThrowPendingExit();
+  Dialog dialog(spec);
+  {
+    ModalScope scope(&dialog);
+    dialog.exec();
+  }
+  ThrowPendingExit();
+}
+
+void ShowMessageBox(const std::string& text) {
+  if (!Open()) return;
+  // The guard shows the fatal box after it has remembered the exit; only an
+  // exit that comes while this box is open is thrown from here.
+  const bool exitBefore = ExitPending();
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Zembrant"), QString::fromStdString(text),
+                  QMessageBox::Ok);
+  {
+    ModalScope scope(&box);
+    box.exec();
+  }
+  if (!exitBefore) ThrowPendingExit();
+}
+
+}  // namespace plat

@@ -1,0 +1,202 @@
+// The event pump: yielding to Qt, waiting for input and the clock.
+//
+// A yield runs what Qt has pending, delivers the timer ticks that are due and
+// then makes sure every sprite window shown or changed since the last yield
+// is painted on the screen: the game often sleeps right after showing a
+// window, and X draws nothing by itself while the program sleeps.
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/events.h"
+#include "platform/handler_guard.h"
+#include "platform/qt/backend.h"
+#include "platform/qt/geometry.h"
+#include "platform/qt/widget.h"
+#include "platform/qt/x11.h"
+
+namespace plat::qt {
+namespace {
+
+// How long a yield waits at most for the server to expose a window it has
+// just mapped. Exposure normally takes well under a millisecond.
+constexpr int kExposeWaitMs = 250;
+
+// Runs Qt's event loop once, waiting at most `ms` for something to happen.
+void ProcessEventsFor(int ms) {
+  QTimer limit;
+  limit.setSingleShot(true);
+  limit.setTimerType(Qt::PreciseTimer);
+  limit.start(std::max(0, ms));
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+bool IsExposed(const WindowRec& rec) {
+  const QWindow* window = rec.widget ? rec.widget->windowHandle() : nullptr;
+  return window && window->isExposed();
+}
+
+// Whether the server will send an expose for a mapped window: some part of
+// it must be on the screen and inside its outline.
+bool CanBeExposed(const WindowRec& rec) {
+  if (!rec.widget || !rec.widget->isVisible()) return false;
+  if (rec.rect.Width() <= 0 || rec.rect.Height() <= 0) return false;
+  if (rec.outline && rec.outline->IsEmpty()) return false;
+  const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+  QRect where = ToQRect(rec.rect).translated(GameOrigin());
+  if (rec.outline) {
+    const Rect e = rec.outline->Extents();
+    where = ToQRect(e).translated(where.topLeft());
+  }
+  return desktop.intersects(where);
+}
+
+void WaitForExposure(std::vector<WindowId> ids) {
+  const std::int64_t deadline = SteadyMs() + kExposeWaitMs;
+  x11::Flush(B().conn);
+  for (;;) {
+    std::erase_if(ids, [](WindowId id) {
+      const WindowRec* rec = FindWindow(id);
+      return !rec || !CanBeExposed(*rec) || IsExposed(*rec);
+    });
+    const std::int64_t left = deadline - SteadyMs();
+    if (ids.empty() || left <= 0) return;
+    ProcessEventsFor(static_cast<int>(left));
+  }
+}
+
+// Paints what changed; returns whether anything was drawn or mapped.
+bool PaintPending() {
+  Backend& b = B();
+  if (b.shown.empty() && b.changed.empty()) return false;
+  WaitForExposure(std::vector<WindowId>(b.shown.begin(), b.shown.end()));
+  for (const auto& [id, paintsBefore] : b.changed) {
+    const WindowRec* rec = FindWindow(id);
+    if (!rec || !rec->widget || !rec->widget->isVisible() || !IsExposed(*rec)) continue;
+    if (rec->widget->paints() == paintsBefore) rec->widget->repaint();
+  }
+  b.shown.clear();
+  b.changed.clear();
+  return true;
+}
+
+void RunGuarded(const std::function<void()>& handler) {
+  Backend& b = B();
+  if (ExitPending()) return;
+  ++b.handlerDepth;
+  RunHandler(handler);
+  --b.handlerDepth;
+  CloseModalsIfExiting();
+}
+
+void RunDeferred() {
+  Backend& b = B();
+  while (!b.deferred.empty()) {
+    const std::function<void()> handler = std::move(b.deferred.front());
+    b.deferred.pop_front();
+    RunGuarded(handler);
+  }
+}
+
+bool AnyTimerDue() {
+  const std::int64_t now = SteadyMs();
+  for (const auto& [id, t] : B().timers) {
+    if (t.Active() && !t.running && t.dueMs <= now) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+Backend& B() {
+  static Backend* backend = new Backend;  // lives as long as the process
+  return *backend;
+}
+
+bool Open() { return B().app != nullptr; }
+
+std::int64_t SteadyMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void Dispatch(std::function<void()> handler) {
+  Backend& b = B();
+  if (b.waiting) {
+    b.deferred.push_back(std::move(handler));
+    b.woken = true;
+    return;
+  }
+  RunGuarded(handler);
+}
+
+void CloseModalsIfExiting() {
+  Backend& b = B();
+  if (!ExitPending()) return;
+  for (auto it = b.modals.rbegin(); it != b.modals.rend(); ++it) {
+    if (*it) (*it)->close();
+  }
+}
+
+}  // namespace plat::qt
+
+namespace plat {
+
+using namespace plat::qt;
+
+void DoEvents() {
+  if (!Open()) return;
+  Backend& b = B();
+  RunDeferred();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  if (b.handlerDepth == 0 && b.modalDepth == 0) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  DeliverDueTimers();
+  if (PaintPending()) {
+    x11::Sync(b.conn);
+  } else {
+    x11::Flush(b.conn);
+  }
+  ThrowPendingExit();
+}
+
+void WaitForEvents(int maxMs) {
+  if (maxMs <= 0) return;
+  if (!Open()) {
+    Sleep(maxMs);
+    return;
+  }
+  Backend& b = B();
+  x11::Flush(b.conn);
+  if (b.keyboard.TakeNewPresses() || !b.deferred.empty() || AnyTimerDue()) return;
+  b.waiting = true;
+  b.woken = false;
+  QTimer limit;
+  limit.setSingleShot(true);
+  limit.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&limit, &QTimer::timeout, [&b] { b.woken = true; });
+  limit.start(maxMs);
+  ReschedulePump();
+  while (!b.woken) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  b.waiting = false;
+}
+
+void Sleep(int ms) {
+  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+std::uint32_t TimeGetTime() { return static_cast<std::uint32_t>(SteadyMs()); }
+
+std::uint64_t ClockSeed() {
+  using namespace std::chrono;
+  const auto ns = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
+  return static_cast<std::uint64_t>(ns) ^ (static_cast<std::uint64_t>(::getpid()) << 32);
+}
+
+}  // namespace plat

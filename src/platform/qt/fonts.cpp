@@ -1,0 +1,38 @@
+// The game's font names on the fonts installed here.
+#include "platform/qt/fonts.h"
+
+#include <QFontMetrics>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/qt/backend.h"
+#include "platform/window.h"
+
+namespace plat::qt {
+
+void InstallFontSubstitutes() {
+  QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+  QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+  QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+}
+
+QFont FontOf(const FontSpec& spec) {
+  QFont font(QString::fromStdString(spec.family));
+  font.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.pointSize * 96.0 / 72.0))));
+  font.setBold(spec.bold);
+  return font;
+}
+
+}  // namespace plat::qt
+
+namespace plat {
+
+int TextWidthPx(const FontSpec& font, std::string_view utf8) {
+  if (!qt::Open()) return 0;
+  const QFontMetrics metrics(qt::FontOf(font));
+  return metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+}  // namespace plat

@@ -1,0 +1,18 @@
+// The game's font names on the fonts installed here.
+#pragma once
+
+#include <QFont>
+
+#include "platform/types.h"
+
+namespace plat::qt {
+
+// Maps the named fonts the game asks for to installed fonts of similar
+// metrics. Called once the application exists.
+void InstallFontSubstitutes();
+
+// The font for `spec`: sized in pixels as a 96 dpi screen would set it, so
+// text widths do not depend on the screen's reported resolution.
+QFont FontOf(const FontSpec& spec);
+
+}  // namespace plat::qt

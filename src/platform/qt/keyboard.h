@@ -1,0 +1,53 @@
+// The polled keyboard: a private X connection that watches raw key events
+// (XInput 2) on the root window and asks the server which keys are held.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include <xcb/xcb.h>
+
+struct _XCBKeySymbols;
+
+namespace plat::qt {
+
+class Keyboard {
+ public:
+  Keyboard() = default;
+  Keyboard(const Keyboard&) = delete;
+  Keyboard& operator=(const Keyboard&) = delete;
+  ~Keyboard();
+
+  // Takes over `conn` (a connection of its own, not Qt's). `useXInput` false
+  // forces the plain keymap fallback.
+  void Open(xcb_connection_t* conn, bool useXInput);
+  void Close();
+  bool IsOpen() const { return conn_ != nullptr; }
+  bool HasRawEvents() const { return xiOpcode_ != 0; }
+  int FileDescriptor() const;
+
+  // GetAsyncKeyState: bit 15 held now, bit 0 pressed since the last poll.
+  std::int16_t Poll(int vk);
+  // Reads the events that have arrived; true when a key has gone down since
+  // the last poll or TakeNewPresses. TakeNewPresses also forgets it.
+  bool Pump();
+  bool TakeNewPresses();
+
+ private:
+  void Drain();
+  void Handle(xcb_generic_event_t* ev);
+  const std::vector<std::uint8_t>& KeycodesOf(int vk);
+  void ForgetKeycodes();
+
+  xcb_connection_t* conn_ = nullptr;
+  _XCBKeySymbols* symbols_ = nullptr;
+  std::uint8_t xiOpcode_ = 0;
+  std::array<bool, 256> pressedSince_{};     // raw presses not yet polled
+  std::array<bool, 256> heldAtLastPoll_{};   // the fallback's memory
+  std::array<std::vector<std::uint8_t>, 0x29> keycodes_{};
+  std::array<bool, 0x29> keycodesKnown_{};
+  bool newPress_ = false;
+};
+
+}  // namespace plat::qt

@@ -1,0 +1,113 @@
+// The widget behind every sprite window and control.
+#include "platform/qt/widget.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <map>
+
+#include "platform/qt/fonts.h"
+
+namespace plat::qt {
+namespace {
+
+int ButtonCode(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton: return kLeftButton;
+    case Qt::RightButton: return kRightButton;
+    case Qt::MiddleButton: return kMiddleButton;
+    default: return 0;
+  }
+}
+
+void DrawText(QPainter& p, int x, int y, const std::string& text, const FontSpec& spec, Color c) {
+  const QFont font = FontOf(spec);
+  p.setFont(font);
+  p.setPen(ColorOf(c));
+  // The position is the top-left of the text, as the game prints it.
+  p.drawText(QPoint(x, y + QFontMetrics(font).ascent()), QString::fromStdString(text));
+}
+
+}  // namespace
+
+QColor ColorOf(Color c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
+
+const QImage& ImageOf(const Picture& picture) {
+  static std::map<const Picture*, QImage> cache;
+  auto it = cache.find(&picture);
+  if (it != cache.end()) return it->second;
+  QImage image(picture.width, picture.height, QImage::Format_RGB32);
+  for (int y = 0; y < picture.height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < picture.width; ++x) {
+      line[x] = 0xff000000u | picture.pixels[static_cast<std::size_t>(y) * picture.width + x];
+    }
+  }
+  return cache.emplace(&picture, std::move(image)).first->second;
+}
+
+Widget::Widget(WindowId id, Kind kind, QWidget* parent) : QWidget(parent), id_(id), kind_(kind) {
+  setAttribute(Qt::WA_OpaquePaintEvent, kind == Kind::kSprite || kind == Kind::kPictureBox);
+  setAttribute(Qt::WA_TransparentForMouseEvents, kind == Kind::kLine);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void Widget::paintEvent(QPaintEvent*) {
+  ++paints_;
+  const WindowRec* rec = FindWindow(id_);
+  if (!rec) return;
+  if (kind_ == Kind::kLine) {
+    PaintLine(*rec);
+  } else {
+    PaintWindow(*rec);
+  }
+}
+
+void Widget::PaintLine(const WindowRec& rec) {
+  QPainter p(this);
+  p.setPen(ColorOf(rec.lineColor));
+  const QPoint origin(rec.rect.left, rec.rect.top);
+  p.drawLine(QPoint(rec.x1, rec.y1) - origin, QPoint(rec.x2, rec.y2) - origin);
+}
+
+void Widget::PaintWindow(const WindowRec& rec) {
+  QPainter p(this);
+  if (kind_ != Kind::kLabel || rec.backColorSet) p.fillRect(rect(), ColorOf(rec.backColor));
+  if (rec.picture && rec.picture->pixels) p.drawImage(0, 0, ImageOf(*rec.picture));
+  for (const PrintedText& t : rec.texts) DrawText(p, t.x, t.y, t.text, t.font, t.color);
+  if (!rec.caption.empty()) DrawText(p, 0, 0, rec.caption, rec.captionFont, rec.captionColor);
+}
+
+void Widget::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  const int button = ButtonCode(event->button());
+  if (button == 0) return;
+  const QPoint at = event->position().toPoint();
+  const WindowId id = id_;
+  Dispatch([id, button, at] {
+    const WindowRec* rec = FindWindow(id);
+    if (!rec || !rec->onMouseDown) return;
+    const MouseDownHandler handler = rec->onMouseDown;  // may destroy the window
+    handler(button, at.x(), at.y());
+  });
+}
+
+// The second press of a double click comes as a double click; to the game
+// it is one more press.
+void Widget::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+
+bool Widget::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && kind_ == Kind::kSprite) {
+    const WindowId id = id_;
+    Dispatch([id] {
+      const WindowRec* rec = FindWindow(id);
+      if (!rec || !rec->onGotFocus) return;
+      const std::function<void()> handler = rec->onGotFocus;
+      handler();
+    });
+  }
+  return QWidget::event(event);
+}
+
+}  // namespace plat::qt

@@ -1,0 +1,300 @@
+// Sprite windows and their controls on Qt widgets.
+//
+// Every change is recorded in the window's record first; Qt or the X server
+// is only touched when something really changed. Sprite windows that are on
+// screen move with one configure request straight on the X connection (Qt
+// would send three requests and flush after each); everything else goes
+// through Qt.
+#include <QWidget>
+
+#include <algorithm>
+
+#include "platform/qt/backend.h"
+#include "platform/qt/geometry.h"
+#include "platform/qt/widget.h"
+#include "platform/qt/x11.h"
+
+namespace plat::qt {
+namespace {
+
+constexpr Qt::WindowFlags kSpriteFlags = Qt::Window | Qt::FramelessWindowHint |
+                                         Qt::BypassWindowManagerHint |
+                                         Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+
+std::uint32_t XidOf(const WindowRec& rec) {
+  return rec.widget ? static_cast<std::uint32_t>(rec.widget->winId()) : 0;
+}
+
+// Where a sprite window's rectangle lies in Qt's desktop coordinates.
+QRect DesktopRect(const WindowRec& rec) { return ToQRect(rec.rect).translated(GameOrigin()); }
+
+WindowId AddWindow(Kind kind, std::string_view name, WindowRec* parent) {
+  Backend& b = B();
+  const WindowId id = b.nextWindow++;
+  WindowRec& rec = b.windows[id];
+  rec.id = id;
+  rec.kind = kind;
+  rec.name = std::string(name);
+  rec.parent = parent ? parent->id : kNoWindow;
+  rec.widget = new Widget(id, kind, parent ? parent->widget.data() : nullptr);
+  rec.widget->setObjectName(QString::fromStdString(rec.name));
+  if (parent) parent->children.push_back(id);
+  return id;
+}
+
+WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
+  WindowRec* parent = FindWindow(parentId);
+  if (!parent || parent->kind == Kind::kLine || !parent->widget) return kNoWindow;
+  const WindowId id = AddWindow(kind, name, parent);
+  Widget* w = FindWindow(id)->widget;
+  w->setGeometry(0, 0, 0, 0);
+  w->hide();  // a new control waits to be shown, even on a shown window
+  return id;
+}
+
+void ApplyGeometry(WindowRec& rec, const Rect& old) {
+  Widget* w = rec.widget;
+  if (!w) return;
+  if (rec.kind != Kind::kSprite) {
+    w->setGeometry(ToQRect(rec.rect));
+    MarkChanged(rec.id);
+    return;
+  }
+  const bool sameSize = old.Width() == rec.rect.Width() && old.Height() == rec.rect.Height();
+  if (sameSize && w->isVisible() && rec.rect.Width() > 0 && rec.rect.Height() > 0) {
+    const int scale = DeviceScale();
+    const QPoint at = GameOrigin() * scale + QPoint(rec.rect.left, rec.rect.top) * scale;
+    x11::Move(B().conn, XidOf(rec), at.x(), at.y());
+    return;
+  }
+  w->setGeometry(DesktopRect(rec));
+  MarkChanged(rec.id);
+}
+
+void CollectTree(WindowId id, std::vector<WindowId>& out) {
+  const WindowRec* rec = FindWindow(id);
+  if (!rec) return;
+  for (WindowId child : rec->children) CollectTree(child, out);
+  out.push_back(id);
+}
+
+bool OnScreen(const WindowRec& rec) {
+  return rec.widget && rec.widget->isVisible() && rec.rect.Width() > 0 && rec.rect.Height() > 0;
+}
+
+void GiveFocus(WindowRec& rec) {
+  B().pendingFocus = kNoWindow;
+  x11::Focus(B().conn, XidOf(rec));
+}
+
+}  // namespace
+
+WindowRec* FindWindow(WindowId w) {
+  auto it = B().windows.find(w);
+  return it == B().windows.end() ? nullptr : &it->second;
+}
+
+WindowRec* TopLevelOf(WindowId w) {
+  WindowRec* rec = FindWindow(w);
+  while (rec && rec->parent != kNoWindow) rec = FindWindow(rec->parent);
+  return rec;
+}
+
+void MarkChanged(WindowId w) {
+  WindowRec* top = TopLevelOf(w);
+  if (!top || !top->widget) return;
+  B().changed.emplace(top->id, top->widget->paints());
+  top->widget->update();
+}
+
+}  // namespace plat::qt
+
+namespace plat {
+
+using namespace plat::qt;
+
+WindowId CreateSpriteWindow(std::string_view name) {
+  if (!Open()) return kNoWindow;
+  const WindowId id = AddWindow(Kind::kSprite, name, nullptr);
+  Widget* w = FindWindow(id)->widget;
+  w->setWindowFlags(kSpriteFlags);
+  w->setAttribute(Qt::WA_ShowWithoutActivating);
+  w->setWindowTitle(QString::fromStdString(std::string(name)));
+  w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
+  x11::LabelSpriteWindow(B().conn, static_cast<std::uint32_t>(w->winId()));
+  return id;
+}
+
+WindowId CreateLabel(WindowId parent, std::string_view name) {
+  return CreateControl(parent, name, Kind::kLabel);
+}
+WindowId CreatePictureBox(WindowId parent, std::string_view name) {
+  return CreateControl(parent, name, Kind::kPictureBox);
+}
+WindowId CreateLine(WindowId parent, std::string_view name) {
+  return CreateControl(parent, name, Kind::kLine);
+}
+
+void DestroyWindow(WindowId w) {
+  WindowRec* rec = FindWindow(w);
+  if (!rec) return;
+  Backend& b = B();
+  if (WindowRec* parent = FindWindow(rec->parent)) {
+    std::erase(parent->children, w);
+    MarkChanged(parent->id);
+  }
+  QPointer<Widget> widget = rec->widget;
+  std::vector<WindowId> tree;
+  CollectTree(w, tree);
+  for (WindowId id : tree) {
+    DropTimersOf(b.windows.at(id));
+    b.shown.erase(id);
+    b.changed.erase(id);
+    if (b.pendingFocus == id) b.pendingFocus = kNoWindow;
+    b.windows.erase(id);
+  }
+  if (!widget) return;
+  widget->hide();
+  // A handler may be running inside one of the widget's own events.
+  if (b.handlerDepth > 0 || b.modalDepth > 0) {
+    widget->deleteLater();
+  } else {
+    delete widget.data();
+  }
+}
+
+bool WindowExists(WindowId w) { return FindWindow(w) != nullptr; }
+
+void SetWindowRect(WindowId w, double left, double top, double width, double height) {
+  WindowRec* rec = FindWindow(w);
+  if (!rec || rec->kind == Kind::kLine) return;
+  const int x = TwipsToPx(left), y = TwipsToPx(top);
+  const Rect r{x, y, x + std::max(0, TwipsToPx(width)), y + std::max(0, TwipsToPx(height))};
+  if (r == rec->rect) return;
+  const Rect old = rec->rect;
+  rec->rect = r;
+  ApplyGeometry(*rec, old);
+}
+
+TwipsRect GetWindowRect(WindowId w) {
+  const WindowRec* rec = FindWindow(w);
+  if (!rec) return {};
+  const Rect& r = rec->rect;
+  return {r.left * kTwipsPerPixel, r.top * kTwipsPerPixel, r.Width() * kTwipsPerPixel,
+          r.Height() * kTwipsPerPixel};
+}
+
+void SetVisible(WindowId w, bool visible) {
+  WindowRec* rec = FindWindow(w);
+  if (!rec || rec->visible == visible || !rec->widget) return;
+  rec->visible = visible;
+  Widget* widget = rec->widget;
+  if (!visible) {
+    widget->hide();
+    B().shown.erase(w);
+    MarkChanged(w);
+    return;
+  }
+  if (rec->kind != Kind::kSprite) {
+    widget->raise();
+    widget->show();
+    MarkChanged(w);
+    return;
+  }
+  // Qt may hold an older position when the window was moved on X directly.
+  widget->setGeometry(DesktopRect(*rec));
+  x11::Raise(B().conn, XidOf(*rec));  // shown on top of the other sprites
+  widget->show();
+  B().shown.insert(w);
+  MarkChanged(w);
+  if (B().pendingFocus == w && OnScreen(*rec)) GiveFocus(*rec);
+}
+
+bool IsVisible(WindowId w) {
+  const WindowRec* rec = FindWindow(w);
+  return rec && rec->visible;
+}
+
+void SetBackColor(WindowId w, Color c) {
+  WindowRec* rec = FindWindow(w);
+  if (!rec) return;
+  if (rec->backColorSet && rec->backColor == c) return;
+  rec->backColor = c;
+  rec->backColorSet = true;
+  MarkChanged(w);
+}
+
+Color GetBackColor(WindowId w) {
+  const WindowRec* rec = FindWindow(w);
+  return rec ? rec->backColor : 0;
+}
+
+void SetPicture(WindowId w, const Picture* picture) {
+  WindowRec* rec = FindWindow(w);
+  if (!rec || rec->picture == picture) return;
+  rec->picture = picture;
+  MarkChanged(w);
+}
+
+const Picture* GetPicture(WindowId w) {
+  const WindowRec* rec = FindWindow(w);
+  return rec ? rec->picture : nullptr;
+}
+
+void ClearText(WindowId w) {
+  WindowRec* rec = FindWindow(w);
+  if (!rec || rec->texts.empty()) return;
+  rec->texts.clear();
+  MarkChanged(w);
+}
+
+void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const FontSpec& font,
+               Color color) {
+  WindowRec* rec = FindWindow(w);
+  if (!rec) return;
+  rec->texts.push_back({xPx, yPx, std::string(utf8), font, color});
+  MarkChanged(w);
+}
+
+void SetCaption(WindowId label, std::string_view utf8, const FontSpec& font, Color color) {
+  WindowRec* rec = FindWindow(label);
+  if (!rec) return;
+  rec->caption = std::string(utf8);
+  rec->captionFont = font;
+  rec->captionColor = color;
+  MarkChanged(label);
+}
+
+void SetLine(WindowId line, double x1, double y1, double x2, double y2, Color color) {
+  WindowRec* rec = FindWindow(line);
+  if (!rec || rec->kind != Kind::kLine || !rec->widget) return;
+  rec->x1 = TwipsToPx(x1);
+  rec->y1 = TwipsToPx(y1);
+  rec->x2 = TwipsToPx(x2);
+  rec->y2 = TwipsToPx(y2);
+  rec->lineColor = color;
+  rec->rect = Rect{std::min(rec->x1, rec->x2), std::min(rec->y1, rec->y2),
+                   std::max(rec->x1, rec->x2) + 1, std::max(rec->y1, rec->y2) + 1};
+  rec->widget->setGeometry(ToQRect(rec->rect));
+  MarkChanged(line);
+}
+
+void SetMouseDownHandler(WindowId w, MouseDownHandler handler) {
+  if (WindowRec* rec = FindWindow(w)) rec->onMouseDown = std::move(handler);
+}
+
+void SetGotFocusHandler(WindowId w, std::function<void()> handler) {
+  if (WindowRec* rec = FindWindow(w)) rec->onGotFocus = std::move(handler);
+}
+
+void SetFocus(WindowId w) {
+  WindowRec* rec = TopLevelOf(w);
+  if (!rec) return;
+  if (OnScreen(*rec)) {
+    GiveFocus(*rec);
+  } else {
+    B().pendingFocus = rec->id;
+  }
+}
+
+}  // namespace plat

@@ -1,0 +1,86 @@
+// Requests made straight on Qt's X connection.
+#include "platform/qt/x11.h"
+
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace plat::qt::x11 {
+namespace {
+
+xcb_atom_t Atom(xcb_connection_t* c, const std::string& name) {
+  static std::map<std::pair<xcb_connection_t*, std::string>, xcb_atom_t> cache;
+  const auto key = std::make_pair(c, name);
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
+      c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.c_str()), nullptr);
+  const xcb_atom_t atom = r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+  std::free(r);
+  if (atom != XCB_ATOM_NONE) cache[key] = atom;
+  return atom;
+}
+
+std::int16_t Clamp16(int v) { return static_cast<std::int16_t>(std::clamp(v, -32768, 32767)); }
+std::uint16_t ClampSize(int v) { return static_cast<std::uint16_t>(std::clamp(v, 0, 65535)); }
+
+}  // namespace
+
+void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window) {
+  // Compositors draw no shadow under drag-and-drop icons, which is what a
+  // sprite looks like to them.
+  const xcb_atom_t type = Atom(c, "_NET_WM_WINDOW_TYPE_DND");
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Atom(c, "_NET_WM_WINDOW_TYPE"),
+                      XCB_ATOM_ATOM, 32, 1, &type);
+  SetWmClass(c, window);
+}
+
+void SetWmClass(xcb_connection_t* c, std::uint32_t window) {
+  static const char kClass[] = "zembrant\0Zembrant";  // instance, class
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                      sizeof kClass, kClass);
+}
+
+bool HasShape(xcb_connection_t* c) {
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shape_id);
+  return ext && ext->present;
+}
+
+void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline) {
+  std::vector<xcb_rectangle_t> rects;
+  for (const Rect& r : outline.Rects()) {
+    rects.push_back({Clamp16(r.left), Clamp16(r.top), ClampSize(r.Width()), ClampSize(r.Height())});
+  }
+  // The region's rectangles come in y-x bands, the order the server likes best.
+  xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED,
+                       window, 0, 0, static_cast<std::uint32_t>(rects.size()), rects.data());
+}
+
+void Move(xcb_connection_t* c, std::uint32_t window, int x, int y) {
+  const std::uint32_t values[] = {static_cast<std::uint32_t>(Clamp16(x)),
+                                  static_cast<std::uint32_t>(Clamp16(y))};
+  xcb_configure_window(c, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+}
+
+void Raise(xcb_connection_t* c, std::uint32_t window) {
+  const std::uint32_t values[] = {XCB_STACK_MODE_ABOVE};
+  xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, values);
+}
+
+void Focus(xcb_connection_t* c, std::uint32_t window) {
+  xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+}
+
+void Flush(xcb_connection_t* c) { xcb_flush(c); }
+
+void Sync(xcb_connection_t* c) {
+  std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
+}  // namespace plat::qt::x11
