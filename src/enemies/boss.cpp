@@ -89,6 +89,7 @@ void frmBoss_Timer3_Timer() {
 // its wreck standing on the bottom, and the stage is won.
 void BossDefeatCheck() {
   if (frmBoss.nPower >= 1) return;
+  frmBoss.hWnd();  // the core exists once the boss is loaded
   frmBoss.CT.SetVisible(false);
   frmBoss.SetVisible(false);
   SizeWindowToShape(kWreckShape, frmBoss);

@@ -40,6 +40,7 @@ bool ShipOverlapsEnemy(const EnemyRecord& enemy) {
 }
 
 void DarkenLamp() {
+  frmShe.hWnd();  // the lamps' labels exist once their window is loaded
   if (Player.PlayerLives == 2) frmShe.Label1[1].SetBackColor(plat::RGB(0, 0, 0));
   if (Player.PlayerLives == 1) frmShe.Label1[0].SetBackColor(plat::RGB(0, 0, 0));
 }
