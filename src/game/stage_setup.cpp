@@ -98,12 +98,16 @@ void FreeShotsAndParticles() {
   for (auto& particle : PlayerSide.Particles) particle.Active = kFalse;
 }
 
+// Each field on its own: a limit that cannot be taken from the screen leaves
+// the others filled.
 void FillShipRecord() {
-  Player.PlayerX = Cycle.StartX != 0 ? Cycle.StartX * TPPX : 36 * TPPX;
-  Player.PlayerY = ScreenHeightTwips() - 5 * frmPlayer.Height();
-  Player.PlayerMaxX = plat::RoundToInt32(ScreenWidthTwips());
-  Player.PlayerMaxY = plat::RoundToInt32(ScreenFullHeightTwips());
-  Player.PlayerMinY = plat::RoundToInt32(frmPlayer.Height() + (ScreenHeightTwips() - 1485.0));
+  SkipOnError([] { Player.PlayerX = Cycle.StartX != 0 ? Cycle.StartX * TPPX : 36 * TPPX; });
+  SkipOnError([] { Player.PlayerY = ScreenHeightTwips() - 5 * frmPlayer.Height(); });
+  SkipOnError([] { Player.PlayerMaxX = plat::RoundToInt32(ScreenWidthTwips()); });
+  SkipOnError([] { Player.PlayerMaxY = plat::RoundToInt32(ScreenFullHeightTwips()); });
+  SkipOnError([] {
+    Player.PlayerMinY = plat::RoundToInt32(frmPlayer.Height() + (ScreenHeightTwips() - 1485.0));
+  });
   Player.PlayerStep = 0.5f * TPPX;
   Player.PlayerHit = kFalse;
   Player.PlayerDeadFrames = 0;
@@ -127,7 +131,7 @@ void SetUpStage() {
   for (int i = 0; i < 3; ++i) SkipOnError([i] { PrepareShotWindow(i); });
   FreeEnemySlots();
   FreeShotsAndParticles();
-  SkipOnError(FillShipRecord);
+  FillShipRecord();
   SkipOnError([] { frmSTAFF.SetBackColor(plat::RGB(224, 224, 224)); });
 }
 

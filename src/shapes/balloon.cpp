@@ -13,8 +13,6 @@
 
 namespace zb {
 
-VbBool BalloonShapesBuilt = kFalse;
-
 namespace {
 
 const plat::FontSpec kBalloonFont{"ＭＳ Ｐゴシック", 8.25, false};
