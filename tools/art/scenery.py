@@ -104,10 +104,8 @@ def rock_rows(x, closed):
 
 
 def wall_rows(x):
-    """The rockfall: jagged on both faces, a little lower at its crown."""
-    edge = min(x - WALL[0], WALL[1] - 1 - x)
-    top = ceiling_top(x) + (2 if edge == 0 else 0)
-    return set(range(top, H))
+    """The rockfall fills the column from the ceiling to the bottom."""
+    return set(range(ceiling_top(x), H))
 
 
 # --- colours -----------------------------------------------------------------
