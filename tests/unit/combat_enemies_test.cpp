@@ -194,5 +194,18 @@ TEST_F(CombatEnemies, DyingEnemiesFreezeWhileTheBossIsActive) {
   EXPECT_EQ(EnemySide.EnemyTicks[2], 0);
 }
 
+// Positions are 32-bit: a screen wider than 2184 pixels (32767 twips) works.
+TEST_F(CombatEnemies, EnemiesAndTheirShotsWorkOnWideScreens) {
+  sim::SetScreen(3000, 1024);
+  frmEShot.Move(0, 0, ScreenWidthTwips(), ScreenFullHeightTwips());
+  PlaceEnemy(0, 2500, 960);
+  MoveEnemies();
+  EXPECT_EQ(Record(EnemyForms[0].hWnd()).rect.left, 2499);
+  EnemySide.EnemyShots[0] = {2400 * kTwips, 960 * kTwips, -30, 0, 1};
+  MoveEnemyShots();
+  EXPECT_EQ(Record(frmEShot.hWnd()).outline->Rects(),
+            (std::vector<plat::Rect>{{2398, 960, 2400, 962}}));
+}
+
 }  // namespace
 }  // namespace zb::testing

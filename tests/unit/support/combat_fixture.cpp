@@ -4,10 +4,12 @@
 #include "enemies/enemy_state.h"
 #include "game/forms.h"
 #include "game/frame_loop.h"
+#include "game/frame_steps.h"
 #include "game/globals.h"
 #include "game/random.h"
 #include "platform/events.h"
 #include "player/shot_state.h"
+#include "shapes/balloon.h"
 #include "shapes/shape_table.h"
 #include "shapes/shaping.h"
 
@@ -17,6 +19,9 @@ void CombatTest::SetUp() {
   sim::Reset();
   UnloadAllForms();
   BuildShapeTable();
+  BalloonShapesBuilt = kFalse;
+  BuildBalloonShapes();
+  ResetFrameKeys();
   SeedRandom(20240607);
   Cycle = {};
   Player = {};
