@@ -41,6 +41,9 @@ if ! read -r -t 30 display <"$fifo"; then
 fi
 export DISPLAY=:$display
 unset WAYLAND_DISPLAY
+# Qt wants a private runtime directory; the test's own keeps it quiet.
+mkdir -m 700 "$fifo_dir/runtime"
+export XDG_RUNTIME_DIR=$fifo_dir/runtime
 
 if ((wm)); then
   openbox --sm-disable >/dev/null 2>&1 &

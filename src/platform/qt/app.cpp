@@ -59,6 +59,22 @@ void StartPumps(Backend& b) {
 }
 
 }  // namespace
+
+void DestroyAllWindows() {
+  Backend& b = B();
+  std::vector<WindowId> sprites;
+  for (const auto& [id, rec] : b.windows) {
+    if (rec.parent == kNoWindow) sprites.push_back(id);
+  }
+  for (WindowId id : sprites) DestroyWindow(id);
+  b.deferred.clear();
+  b.shown.clear();
+  b.changed.clear();
+  b.pendingFocus = kNoWindow;
+  if (b.app) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ReschedulePump();
+}
+
 }  // namespace plat::qt
 
 namespace plat {
@@ -94,17 +110,7 @@ std::string OpenPlatform(int& argc, char** argv) {
 void ClosePlatform() {
   Backend& b = B();
   if (!b.app) return;
-  std::vector<WindowId> sprites;
-  for (const auto& [id, rec] : b.windows) {
-    if (rec.parent == kNoWindow) sprites.push_back(id);
-  }
-  for (WindowId id : sprites) DestroyWindow(id);
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  b.timers.clear();
-  b.shown.clear();
-  b.changed.clear();
-  b.deferred.clear();
-  b.pendingFocus = kNoWindow;
+  DestroyAllWindows();
   b.keyNotifier.reset();
   b.pump.reset();
   b.keyboard.Close();

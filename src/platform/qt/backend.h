@@ -122,6 +122,9 @@ void DeliverDueTimers();
 void ReschedulePump();
 void DropTimersOf(WindowRec& rec);
 
+// Destroys every window (and so every timer) and forgets queued events.
+void DestroyAllWindows();
+
 // Marks a window's picture out of date: it is painted by the next yield.
 void MarkChanged(WindowId w);
 

@@ -1,0 +1,65 @@
+// An X client of the tests' own, apart from the program's connections: it
+// reads back what the server knows of the program's windows and plays the
+// user through XTEST.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/region.h"
+#include "platform/types.h"
+
+struct xcb_connection_t;
+struct _XCBKeySymbols;
+
+namespace xtest {
+
+class XClient {
+ public:
+  XClient();  // connects to DISPLAY; aborts the test program when it cannot
+  ~XClient();
+  XClient(const XClient&) = delete;
+  XClient& operator=(const XClient&) = delete;
+
+  std::uint32_t Root() const { return root_; }
+  // Waits until the server has handled everything sent so far.
+  void Sync();
+
+  // The user, through XTEST. Each call returns once the server has done it.
+  void Key(std::uint32_t keysym, bool down);
+  void MovePointer(int x, int y);
+  void Button(int xButton, bool down);  // 1 left, 2 middle, 3 right
+  void Click(int x, int y, int xButton);
+
+  // What the server knows of a window.
+  bool Exists(std::uint32_t window);
+  bool Viewable(std::uint32_t window);
+  bool OverrideRedirect(std::uint32_t window);
+  // Its outer rectangle on the screen, in pixels.
+  plat::Rect ScreenRect(std::uint32_t window);
+  // Its bounding shape, relative to the window, clipped to it.
+  plat::Region Shape(std::uint32_t window);
+  // Children of the root, bottom to top.
+  std::vector<std::uint32_t> Stacking();
+  std::uint32_t FocusWindow();
+  std::vector<std::string> AtomListProperty(std::uint32_t window, const std::string& name);
+  // A property of type STRING, its bytes as stored (NULs included).
+  std::string StringProperty(std::uint32_t window, const std::string& name);
+  std::string WindowName(std::uint32_t window);  // _NET_WM_NAME or WM_NAME
+  // Screen pixels (0xRRGGBB, row by row) of a rectangle of the root.
+  std::vector<std::uint32_t> ScreenPixels(const plat::Rect& r);
+
+  std::uint32_t Atom(const std::string& name);
+  std::string AtomName(std::uint32_t atom);
+
+ private:
+  std::uint8_t Keycode(std::uint32_t keysym);
+
+  xcb_connection_t* c_ = nullptr;
+  _XCBKeySymbols* symbols_ = nullptr;
+  std::uint32_t root_ = 0;
+};
+
+}  // namespace xtest
