@@ -93,19 +93,22 @@ struct Next {
   }
 };
 
-Next FindNext(std::uint64_t now, bool withInput, const std::vector<plat::TimerId>& ticked) {
+// Input that arrived after the pass began (seq above `lastSeq`) waits for
+// the next yield, so that a handler making input cannot keep a yield going.
+Next FindNext(std::uint64_t now, std::uint64_t lastSeq, bool withInput,
+              const std::vector<plat::TimerId>& ticked) {
   State& s = S();
   Next n;
   if (withInput) {
     for (size_t i = 0; i < s.focusEvents.size(); ++i) {
       const PendingFocus& f = s.focusEvents[i];
       const Win* w = Find(f.w);
-      if (f.at <= now && !(w && w->focusRunning)) n.Offer(f.at, f.seq, Next::kFocus, i, 0);
+      if (f.seq <= lastSeq && !(w && w->focusRunning)) n.Offer(f.at, f.seq, Next::kFocus, i, 0);
     }
     for (size_t i = 0; i < s.pendingClicks.size(); ++i) {
       const PendingClick& c = s.pendingClicks[i];
       const Win* w = Find(s.clicks[c.record].target);
-      if (c.at <= now && !(w && w->mouseRunning)) n.Offer(c.at, c.seq, Next::kClick, i, 0);
+      if (c.seq <= lastSeq && !(w && w->mouseRunning)) n.Offer(c.at, c.seq, Next::kClick, i, 0);
     }
   }
   for (const auto& [id, t] : s.timers) {
@@ -217,10 +220,11 @@ void CallHandler(const std::function<void()>& handler) {
 bool DeliverDue(bool withInput) {
   State& s = S();
   const std::uint64_t now = s.elapsed;
+  const std::uint64_t lastSeq = s.seq;
   std::vector<plat::TimerId> ticked;
   bool delivered = false;
   while (!plat::ExitPending()) {
-    const Next n = FindNext(now, withInput, ticked);
+    const Next n = FindNext(now, lastSeq, withInput, ticked);
     if (n.kind == Next::kNone) break;
     delivered = true;
     if (n.kind == Next::kFocus) {

@@ -17,11 +17,12 @@
 // Delivery. plat::DoEvents (a "yield") first runs the yield hook, then
 // delivers, in the order they fell due: focus changes, mouse clicks whose time
 // has come and timer ticks that are due at the moment the yield began. Each
-// timer ticks at most once per yield; missed ticks coalesce into one. After a
-// tick the timer's next tick is due one interval after the tick just
-// delivered, or one interval after now when that has passed already. A handler
-// that is running is never re-entered: a nested DoEvents skips its events and
-// leaves them pending, but delivers everything else that is due.
+// timer ticks at most once per yield; missed ticks coalesce into one. Focus
+// changes and clicks made by the handlers of a yield wait for the next one.
+// After a tick the timer's next tick is due one interval after the tick just
+// delivered, or one interval after now when that has passed already. A
+// handler that is running is never re-entered: a nested DoEvents skips its
+// events and leaves them pending, but delivers everything else that is due.
 //
 // Script callbacks (the yield hook, the menu/dialog/message-box answerers)
 // run inside the game's call stack. An exception thrown from one of them is
