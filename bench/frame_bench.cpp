@@ -1,0 +1,108 @@
+// The game's work in one busy frame on the simulated backend: six enemies,
+// six enemy shots and a full burst in flight, the beam fired, the ship
+// invincible so that nothing ends the stage.
+#include <benchmark/benchmark.h>
+
+#include "enemies/enemy_state.h"
+#include "game/forms.h"
+#include "game/frame_loop.h"
+#include "game/frame_steps.h"
+#include "game/globals.h"
+#include "game/random.h"
+#include "game/stage_setup.h"
+#include "platform/events.h"
+#include "platform/keys.h"
+#include "platform/sim/sim.h"
+#include "player/player.h"
+#include "player/shot_state.h"
+#include "shapes/balloon.h"
+#include "shapes/shape_table.h"
+
+namespace zb {
+namespace {
+
+constexpr float kTwips = 15;
+
+// Everything a frame changes in the game's records.
+struct Snapshot {
+  CycleState cycle;
+  PlayerRecord player;
+  EnemyState enemies;
+  PlayerSideState playerSide;
+
+  static Snapshot Take() { return {Cycle, Player, EnemySide, PlayerSide}; }
+  void Restore() const {
+    Cycle = cycle;
+    Player = player;
+    EnemySide = enemies;
+    PlayerSide = playerSide;
+  }
+};
+
+void FillEnemies() {
+  for (int i = 0; i < 6; ++i) {
+    EnemyRecord& e = EnemySide.Enemies[i];
+    e.State = 1;
+    e.X = (180 + 40 * i) * kTwips;
+    e.Y = (945 + 8 * i) * kTwips;
+    e.Pattern = i % 2;
+    e.PhaseStep = 0.01f;
+    e.PhaseLimit = 40;
+    e.Phase = 30;
+    e.FireTick = 30;
+  }
+}
+
+void FillEnemyShots() {
+  for (int s = 0; s < 6; ++s) {
+    EnemySide.EnemyShots[s] = {(700 + 60 * s) * kTwips, (940 + 10 * s) * kTwips, -37, 3, 1};
+  }
+}
+
+// A stage in zone A with the combat in full swing.
+Snapshot BusyStage() {
+  sim::Reset();
+  UnloadAllForms();
+  BuildShapeTable();
+  BuildBalloonShapes();
+  SeedRandom(7);
+  SetUpStage();
+  ResetFrameKeys();
+  Player.PlayerX = 100 * kTwips;
+  Cycle.PlayerInvincible = kTrue;
+  FillEnemies();
+  FillEnemyShots();
+  StartBurst(Cycle.BurstX[0] * kTwips, frmBG.Top() + 83 * kTwips, 0);
+  Cycle.Bursting = kTrue;
+  sim::PressKey(plat::VK_SPACE);
+  return Snapshot::Take();
+}
+
+// After a frame of the busy stage everything should still be in flight.
+bool StillBusy() {
+  int alive = 0, shots = 0, particles = 0;
+  for (const auto& e : EnemySide.Enemies) alive += e.State == 1;
+  for (const auto& s : EnemySide.EnemyShots) shots += s.Active;
+  for (const auto& p : PlayerSide.Particles) particles += p.Active == kTrue;
+  return alive == 6 && shots == 6 && particles == 18 && PlayerSide.Shots[0].Active == 1;
+}
+
+void BM_BusyFrame(benchmark::State& state) {
+  const Snapshot busy = BusyStage();
+  RunOneFrame();
+  if (!StillBusy()) state.SkipWithError("the stage is not busy: the frame measures too little");
+  for (auto _ : state) {
+    state.PauseTiming();
+    busy.Restore();
+    plat::Sleep(50);  // the frame's wait: the virtual clock moves on
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(RunOneFrame());
+  }
+  UnloadAllForms();
+}
+BENCHMARK(BM_BusyFrame)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace zb
+
+BENCHMARK_MAIN();
