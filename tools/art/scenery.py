@@ -1,6 +1,7 @@
 """The scenery strip (shapes 6 and 7): a cave with a rock ceiling and floor
-that the ship flies through, three vents on the floor and the boss's chamber
-at the end; picture 7 has the way back closed by a rockfall."""
+that the ship flies through, three vents on the floor, and at its end the
+boss's lair with a steel floor and girder; picture 7 has the way back closed
+by a rockfall."""
 
 import math
 
@@ -10,8 +11,11 @@ MAGENTA = 0xFF00FF
 W, H = 1024, 99
 MOUTH = 52                 # columns 0..51 stay empty
 VENTS = (546, 562, 580)    # bursts start at row 83 above these columns
-VENT_FLOOR = 85
-WALL = (860, 879)          # the rockfall of picture 7, columns [860, 879)
+VENT_FLOOR = 86
+LAIR = 884                 # the boss's lair: steel from here on
+LAIR_FLOOR = 90
+GIRDER = (1, 8)            # rows of the lair's ceiling girder
+WALL = (858, 880)          # the rockfall of picture 7, columns [858, 880)
 
 
 def value_noise(x, period, seed):
@@ -24,9 +28,17 @@ def value_noise(x, period, seed):
     return a + (b - a) * t
 
 
-def spike(x, centre, depth, half_width, power=1.4):
+def jag(x, seed, step=3):
+    """A rough edge: -1, 0 or 1, changing every `step` columns."""
+    return int(hash01(x // step, 1, seed) * 3) - 1
+
+
+def spike(x, centre, depth, half_width, seed):
     d = abs(x - centre) / half_width
-    return depth * max(0.0, 1.0 - d) ** power
+    if d >= 1:
+        return 0.0
+    rough = 1.0 + 0.18 * value_noise(x, 3, seed)
+    return depth * (1.0 - d) ** 1.3 * rough
 
 
 def hump(x, centre, height, half_width):
@@ -47,125 +59,213 @@ MOUNDS = [  # centre, height above the floor, half width
 
 def ceiling_top(x):
     """First rock row of the ceiling (its upper edge against the desktop)."""
+    if x >= LAIR:
+        return GIRDER[0]
     return max(0, round(1.2 + 1.2 * value_noise(x, 9, 7) + 0.8 * value_noise(x, 3, 8)))
 
 
 def ceiling_bottom(x):
     """First open row under the ceiling."""
-    c = 8 + 2.5 * value_noise(x, 37, 1) + 1.5 * value_noise(x, 11, 2) + 0.7 * value_noise(x, 4, 9)
-    for centre, depth, hw in STALACTITES:
-        c += spike(x, centre, depth, hw)
+    if x >= LAIR:
+        return GIRDER[1]
+    c = 11 + 2.5 * value_noise(x, 37, 1) + 1.5 * value_noise(x, 11, 2) + jag(x, 9)
+    for i, (centre, depth, hw) in enumerate(STALACTITES):
+        c += spike(x, centre, depth, hw, 40 + i)
     if x < 100:
         c = min(c, 1 + (x - MOUTH) * 0.22 + 1.5 * value_noise(x, 5, 3))
-    if x >= 880:
-        c = min(c, 7 + 1.5 * value_noise(x, 23, 4))
-    return round(c)
+    if x >= LAIR - 14:
+        c = min(c, 8 + (LAIR - x) * 0.3)
+    return max(ceiling_top(x) + 1, round(c))
 
 
 def floor_top(x):
     """First rock row of the floor."""
-    f = 88 + 3 * value_noise(x, 45, 5) + 1.6 * value_noise(x, 12, 6) + 0.6 * value_noise(x, 4, 10)
+    if x >= LAIR:
+        return LAIR_FLOOR
+    f = 87 + 3 * value_noise(x, 45, 5) + 1.6 * value_noise(x, 12, 6) + jag(x, 10)
     for centre, height, hw in MOUNDS:
         f -= hump(x, centre, height, hw)
-    if 524 <= x <= 600:
-        f = VENT_FLOOR + 0.7 * value_noise(x, 5, 11)
+    if 522 <= x <= 604:
+        f = VENT_FLOOR + 0.8 * value_noise(x, 6, 11)
+        for v in VENTS:
+            f -= cone(x, v)
     if x < 120:
         f = max(f, 98 - (x - MOUTH) * 0.16 + 1.2 * value_noise(x, 6, 12))
-    if x >= 880:
-        f = 91 + 1.2 * value_noise(x, 29, 13) + 0.5 * value_noise(x, 5, 14)
     return round(f)
 
 
-def vent_cells(x):
-    """Rows of the vent's mouth above column x (open), and the crater rim."""
-    for v in VENTS:
-        if abs(x - v) <= 1:
-            return "hole"
-        if 2 <= abs(x - v) <= 3:
-            return "rim"
-    return None
+def cone(x, vent):
+    """The vent's crater: a cone with a flat rim around its mouth."""
+    d = abs(x - vent)
+    return 4.0 if d <= 2 else max(0.0, 4.0 - (d - 2) * 0.6)
 
 
-def rock_rows(x, closed):
-    """The rock rows of column x as a set."""
-    if x < MOUTH:
-        return set()
-    if closed and WALL[0] <= x < WALL[1]:
-        return wall_rows(x)
-    top, bottom, floor = ceiling_top(x), ceiling_bottom(x), floor_top(x)
-    rows = set(range(top, max(top, bottom)))
-    kind = vent_cells(x)
-    if kind == "rim":
-        floor -= 3
-    if kind == "hole":
-        floor = 90
-    rows |= set(range(floor, H))
+def rockfall_rows(x):
+    """The rockfall: boulders piled from the floor to the ceiling, ragged on
+    both faces, solid in its middle."""
+    rows = set()
+    for y in range(ceiling_top(x), H):
+        spread = max(0, (y - 50) // 9)
+        left = WALL[0] + max(0, 4 + round(3 * value_noise(y, 5, 51)) - spread)
+        right = WALL[1] - max(0, 4 + round(3 * value_noise(y, 6, 52)) - spread)
+        if left <= x < right:
+            rows.add(y)
     return rows
 
 
-def wall_rows(x):
-    """The rockfall fills the column from the ceiling to the bottom."""
-    return set(range(ceiling_top(x), H))
+def rock_rows(x, closed):
+    """The rock (or steel) rows of column x as a set."""
+    if x < MOUTH:
+        return set()
+    rows = set(range(ceiling_top(x), ceiling_bottom(x)))
+    if closed and WALL[0] <= x < WALL[1]:
+        rows |= rockfall_rows(x)
+    floor = floor_top(x)
+    if any(abs(x - v) <= 1 for v in VENTS):
+        floor = 90
+    rows |= set(range(floor, H))
+    if x >= LAIR:
+        rows -= girder_holes(x)
+    return rows
+
+
+def girder_holes(x):
+    """The lattice of the lair's ceiling girder: triangles between braces."""
+    u = (x - LAIR) % 12
+    holes = set()
+    for y in range(3, 6):
+        v = y - 3
+        if 2 + v <= u <= 9 - v and u not in (5, 6):
+            holes.add(y)
+    return holes
 
 
 # --- colours -----------------------------------------------------------------
 
-ROCK = [0xB4A89C, 0x8E8088, 0x6E6270, 0x564C5C, 0x443C4C, 0x362F3E]
-RIM = 0x1C1824
-MOSS = [0x6E8C44, 0x4E6C34]
-GOLD = 0xD0A850
-GLOW = [0xFFB040, 0xE05020, 0x902818]
+RIM = 0x1A1622
+TONES = [0x6C5C70, 0x5E5064, 0x786672]
+DEEP = 0x2A2232
+SAND = 0xC4B49E
+MOSS = [0x7C9A48, 0x587A36]
+CRYSTAL = [0xB8FFFF, 0x5CD8F0, 0x2C8CB0]
+GLOW = [0xFFD060, 0xFF7028, 0xA02C18]
+STEEL = [0xC4CCDA, 0x8A94AC, 0x5C667E, 0x3E465A]
+HAZARD = [0xF0C020, 0x24202A]
 
 
-def colour_rock(rock, x, y):
-    """Shade by depth below the lit surface, with strata and specks."""
-    open_n = [(nx, ny) for nx, ny in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1))
-              if 0 <= nx < W and 0 <= ny < H and ny not in rock[nx]]
-    open_n += [(x, y - 1)] if y == 0 else []
-    if open_n:
-        return RIM
-    depth = surface_depth(rock, x, y)
-    strata = 0.5 + 0.5 * math.sin(y * 0.85 + 3 * value_noise(x, 30, 21) + 1.5 * value_noise(x, 7, 22))
-    shade = depth / 3.2 + 1.2 * strata + 0.9 * hash01(x, y, 23)
-    colour = ROCK[min(len(ROCK) - 1, int(shade))]
+def is_open(rock, x, y):
+    return 0 <= x < W and 0 <= y < H and y not in rock[x]
+
+
+def on_rim(rock, x, y):
+    if y == 0 and x >= MOUTH:
+        return False
+    return any(is_open(rock, nx, ny) for nx, ny in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)))
+
+
+def in_floor(x, y):
+    return y >= 45
+
+
+def depth_below_surface(rock, x, y):
+    """Rows to the cave: up from the floor, down from the ceiling (max 16)."""
+    step = -1 if in_floor(x, y) else 1
+    for d in range(1, 17):
+        yy = y + step * d
+        if yy < 0 or yy >= H or yy not in rock[x]:
+            return d
+    return 16
+
+
+def rock_colour(rock, x, y):
+    depth = depth_below_surface(rock, x, y)
+    layer = int((y + 5 * value_noise(x, 50, 31) + 2 * value_noise(x, 13, 32)) // 4)
+    colour = TONES[layer % 3]
+    colour = mix(colour, DEEP, min(depth, 14) / 14 * 0.75)
+    floor = in_floor(x, y)
+    if floor and depth == 1:
+        colour = mix(SAND, TONES[0], 0.25 * hash01(x, y, 33))
+    elif floor and depth == 2:
+        colour = mix(SAND, colour, 0.55)
+    elif not floor and depth <= 2:
+        colour = mix(colour, DEEP, 0.35)
     r = hash01(x, y, 24)
-    if r < 0.012:
-        colour = mix(colour, 0xF0E8E0, 0.45)
-    elif r < 0.016 and depth > 2:
-        colour = GOLD
-    if is_floor(rock, x, y) and depth <= 2 and value_noise(x, 21, 25) > 0.35 and hash01(x, y, 26) < 0.8:
-        colour = MOSS[min(depth - 1, 1)] if depth >= 1 else colour
+    if r < 0.025:
+        colour = mix(colour, 0xF0E8E0, 0.3)
+    elif r < 0.045:
+        colour = mix(colour, DEEP, 0.5)
+    if floor and depth <= 2 and value_noise(x, 23, 25) > 0.3 and hash01(x, y, 26) < 0.75:
+        colour = MOSS[depth - 1]
+    if not floor and depth <= 3 and crystal_at(x):
+        colour = CRYSTAL[min(depth - 1, 2)]
     return colour
 
 
-def is_floor(rock, x, y):
-    return y > 45 and all(yy in rock[x] for yy in range(y, H))
+def crystal_at(x):
+    return value_noise(x, 17, 27) > 0.55 and hash01(x // 2, 2, 28) < 0.5 and x < LAIR - 20
 
 
-def surface_depth(rock, x, y):
-    """How far the pixel lies from the cave (up for the floor, down for the
-    ceiling), capped at 12."""
-    for d in range(1, 13):
-        if is_floor(rock, x, y):
-            if y - d < 0 or (y - d) not in rock[x]:
-                return d
-        elif y + d >= H or (y + d) not in rock[x]:
-            return d
-    return 12
+def in_vent_mouth(x, y):
+    return any(abs(x - v) == 2 for v in VENTS) and 80 <= y < 90
 
 
-def vent_glow(c, rock):
-    for v in VENTS:
-        for x in range(v - 1, v + 2):
-            c.set(x, 90, GLOW[abs(x - v)])
-            c.set(x, 91, GLOW[min(2, abs(x - v) + 1)])
+def near_vent_heat(x, y):
+    d = min(abs(x - v) for v in VENTS)
+    return max(0.0, 1.0 - d / 9.0) * (0.5 if y > 92 else 0.8)
+
+
+def boulder_colour(x, y):
+    """Stones of the rockfall: lit from the upper left, dark seams between."""
+    near = []
+    for cy in range(y // 7 - 1, y // 7 + 2):
+        for cx in range(x // 7 - 1, x // 7 + 2):
+            px = cx * 7 + 3.5 + 2.5 * (hash01(cx, cy, 61) - 0.5)
+            py = cy * 7 + 3.5 + 2.5 * (hash01(cx, cy, 62) - 0.5)
+            near.append((math.hypot(x - px, y - py), x - px, y - py))
+    near.sort()
+    d, dx, dy = near[0]
+    if near[1][0] - d < 0.9:
+        return RIM
+    light = 0.15 + d / 6.0 + (0.25 if dx + dy > 0 else -0.1)
+    return mix(0x9A8890, DEEP, light)
+
+
+def steel_colour(rock, x, y):
+    if y < 20:                                   # the girder
+        if y in (GIRDER[0], 2):
+            return STEEL[0] if y == 2 else STEEL[1]
+        if y == GIRDER[1] - 1:
+            return STEEL[3]
+        u = (x - LAIR) % 12
+        return STEEL[1] if u in (5, 6) else STEEL[2]
+    if y == LAIR_FLOOR:
+        return STEEL[0]
+    if y in (LAIR_FLOOR + 1, LAIR_FLOOR + 2):
+        return HAZARD[((x + y) // 4) % 2]
+    if y == LAIR_FLOOR + 5 and (x - LAIR) % 8 == 3:
+        return STEEL[0]
+    return STEEL[2] if (x - LAIR) % 32 else STEEL[3]
 
 
 def scenery(closed):
     rock = [rock_rows(x, closed) for x in range(W)]
+    base = [rock_rows(x, False) for x in range(W)] if closed else rock
     c = Canvas(W, H, MAGENTA)
     for x in range(W):
         for y in rock[x]:
-            c.set(x, y, colour_rock(rock, x, y))
-    vent_glow(c, rock)
+            if on_rim(rock, x, y):
+                colour = mix(RIM, 0xD04820, (y - 80) / 10) if in_vent_mouth(x, y) else RIM
+            elif y not in base[x]:
+                colour = boulder_colour(x, y)
+            elif x >= LAIR:
+                colour = steel_colour(rock, x, y)
+            else:
+                colour = rock_colour(rock, x, y)
+                heat = near_vent_heat(x, y) if 530 <= x <= 596 and y >= 78 else 0
+                colour = mix(colour, 0x8A3020, heat * 0.5)
+            c.set(x, y, colour)
+    for v in VENTS:
+        for dx in (-1, 0, 1):
+            c.set(v + dx, 90, GLOW[abs(dx)])
+            c.set(v + dx, 91, GLOW[min(2, abs(dx) + 1)])
     return c
