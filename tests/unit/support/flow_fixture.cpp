@@ -11,8 +11,9 @@
 #include "shapes/shape_table.h"
 
 namespace zb::test {
+namespace {
 
-void ResetGameFlowState() {
+void ResetGameState() {
   UnloadAllForms();
   Cycle = CycleState{};
   Player = PlayerRecord{};
@@ -22,30 +23,25 @@ void ResetGameFlowState() {
   ResetFrameKeys();
 }
 
+}  // namespace
+
 void FlowTest::SetUp() {
   sim::Reset(PlatformConfig());
-  ResetGameFlowState();
+  ResetGameState();
   BuildShapeTable();
   BuildBalloonShapes();
 }
 
 void FlowTest::TearDown() {
-  ResetGameFlowState();
+  ResetGameState();
   sim::Reset();
 }
 
-sim::WindowRecord Rec(WindowOps& w) {
-  const auto r = sim::Window(w.hWnd());
-  return r ? *r : sim::WindowRecord{};
-}
+sim::WindowRecord Rec(WindowOps& w) { return sim::Window(w.hWnd()).value_or(sim::WindowRecord{}); }
 
 plat::Rect PxRect(WindowOps& w) { return Rec(w).rect; }
 
-bool Shown(Form& f) {
-  if (!f.IsLoaded()) return false;
-  const auto r = sim::Window(f.hWnd());
-  return r && r->shown;
-}
+bool Shown(Form& f) { return f.IsLoaded() && Rec(f).shown; }
 
 void Advance(std::uint32_t ms) { plat::Sleep(static_cast<int>(ms)); }
 

@@ -11,26 +11,18 @@
 
 namespace zb::test {
 
-// Resets the game's state (globals, forms, balloon flag, key latches).
-void ResetGameFlowState();
-
 class FlowTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // The simulated screen of the test; override to change it.
+  // The simulated screen and clock of the test.
   virtual sim::Config PlatformConfig() { return {}; }
 };
 
-// The simulated window behind a form (loading it if needed).
+// The simulated window behind a form or control (loading the form).
 sim::WindowRecord Rec(WindowOps& w);
-// Its rectangle in pixels, relative to the screen or, for controls, to the
-// parent.
-plat::Rect PxRect(WindowOps& w);
-// Whether the form exists and its window is on screen.
-bool Shown(Form& f);
-
-// Lets `ms` virtual milliseconds pass with the platform's sleep.
-void Advance(std::uint32_t ms);
+plat::Rect PxRect(WindowOps& w);  // pixels, relative to the screen or parent
+bool Shown(Form& f);              // loaded and on screen
+void Advance(std::uint32_t ms);   // lets virtual time pass, delivering nothing
 
 }  // namespace zb::test
