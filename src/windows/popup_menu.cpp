@@ -37,7 +37,9 @@ void ShowPopupMenu() {
 void frmMenu_mver_Click() { plat::ShowModalDialog(VersionDialogSpec()); }
 
 // Closes the game's windows, each attempted whatever happened to the one
-// before, and ends the program.
+// before, and ends the program. The pictures are static data with no holder
+// window, and the version dialog cannot be open here (it is modal), so
+// neither needs closing.
 void frmMenu_mend_Click() {
   for (Form* f : {static_cast<Form*>(&frmL), static_cast<Form*>(&frmC),
                   static_cast<Form*>(&frmR), static_cast<Form*>(&frmBG),
