@@ -192,18 +192,20 @@ def balloon_cap(index):
 
 
 def icon():
+    """The ship at twice its size over a strip of cave, on a night-blue tile."""
     c = Canvas(32, 32, 0x0C1428)
-    for x, y in ((3, 4), (20, 2), (27, 8), (9, 24), (24, 20), (14, 6)):
-        c.set(x, y, 0x8090C0)
-    for y in range(26, 32):
+    for y in range(32):
         for x in range(32):
-            if y >= 27 + ((x * 7) % 5 == 0) - (x % 9 == 4):
-                c.set(x, y, mix(0x4A3C48, 0x2A2230, (y - 26) / 6))
-    for y, row in enumerate(SHIP_ART):
-        for x, ch in enumerate(row):
+            c.set(x, y, mix(0x1C2C58, 0x080C1C, y / 31))
+    for x, y in ((3, 3), (20, 2), (28, 6), (9, 27), (14, 4), (25, 25)):
+        c.set(x, y, 0x90A0D0)
+    for x in range(32):
+        top = 27 + (1 if (x * 7) % 5 == 0 else 0) - (1 if x % 9 == 4 else 0)
+        for y in range(top, 32):
+            c.set(x, y, 0x1A1622 if y == top else mix(0x7A6A76, 0x3A3042, (y - top) / 4))
+    for y, row in enumerate(SHIP_ART[1:9]):
+        for x, ch in enumerate(row[2:17]):
             if ch != ".":
-                for sy in range(int(y * 1.5), int(y * 1.5 + 1.5)):
-                    for sx in range(int(x * 1.5), int(x * 1.5 + 1.5)):
-                        c.set(sx, sy + 5, SHIP_COLOURS[ch])
-    c.fill_rect(24, 13, 32, 14, 0x40FF40)
+                c.fill_rect(1 + 2 * x, 7 + 2 * y, 3 + 2 * x, 9 + 2 * y, SHIP_COLOURS[ch])
+    c.fill_rect(27, 15, 32, 16, 0x40FF40)
     return c
