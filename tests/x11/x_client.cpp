@@ -159,6 +159,18 @@ std::string XClient::WindowName(std::uint32_t window) {
   return name.empty() ? StringProperty(window, "WM_NAME") : name;
 }
 
+void XClient::SetCardinals(std::uint32_t window, const std::string& name,
+                           const std::vector<std::uint32_t>& values) {
+  xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, Atom(name), XCB_ATOM_CARDINAL, 32,
+                      static_cast<std::uint32_t>(values.size()), values.data());
+  Sync();
+}
+
+void XClient::DeleteProperty(std::uint32_t window, const std::string& name) {
+  xcb_delete_property(c_, window, Atom(name));
+  Sync();
+}
+
 std::vector<std::uint32_t> XClient::ScreenPixels(const plat::Rect& rect) {
   std::vector<std::uint32_t> out;
   Reply r(xcb_get_image_reply(

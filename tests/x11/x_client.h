@@ -51,6 +51,11 @@ class XClient {
   // Screen pixels (0xRRGGBB, row by row) of a rectangle of the root.
   std::vector<std::uint32_t> ScreenPixels(const plat::Rect& r);
 
+  // Sets or removes a CARDINAL list property (the root's _NET_WORKAREA).
+  void SetCardinals(std::uint32_t window, const std::string& name,
+                    const std::vector<std::uint32_t>& values);
+  void DeleteProperty(std::uint32_t window, const std::string& name);
+
   std::uint32_t Atom(const std::string& name);
   std::string AtomName(std::uint32_t atom);
 

@@ -1,0 +1,150 @@
+// What the screen shows after one yield: pictures, back colours, outlines,
+// controls, printed text, lines. Read back pixel by pixel from the server.
+#include <vector>
+
+#include "platform/events.h"
+#include "platform/region.h"
+#include "x11/fixture.h"
+
+namespace x11test {
+namespace {
+
+using plat::Rect;
+
+constexpr plat::Color kGreen = plat::RGB(0, 255, 0);
+constexpr plat::Color kBlue = plat::RGB(0, 0, 255);
+constexpr plat::Color kMagenta = plat::RGB(255, 0, 255);
+
+// A 12 x 8 picture in which every pixel differs.
+struct TestPicture {
+  std::vector<std::uint32_t> pixels;
+  plat::Picture picture;
+  TestPicture() : pixels(12 * 8) {
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 12; ++x) pixels[y * 12 + x] = 0x400000u + (x * 20 << 8) + y * 30;
+    }
+    picture = plat::Picture{12, 8, pixels.data(), "test"};
+  }
+};
+
+class Pixels : public X11Test {
+ protected:
+  // The pixel at (x, y) of a window, from the screen.
+  std::uint32_t At(plat::WindowId w, int x, int y) {
+    const Rect r = X().ScreenRect(Xid(w));
+    return X().ScreenPixels(Rect{r.left + x, r.top + y, r.left + x + 1, r.top + y + 1}).at(0);
+  }
+  TestPicture pic_;
+};
+
+TEST_F(Pixels, APictureIsOnScreenUnscaledAtTheTopLeftAfterOneYield) {
+  const plat::WindowId w = plat::CreateSpriteWindow("frmTest");
+  PlaceWindow(w, {200, 150, 220, 162});  // 20 x 12: wider and taller than the picture
+  plat::SetBackColor(w, kGreen);
+  plat::SetPicture(w, &pic_.picture);
+  plat::SetVisible(w, true);
+  plat::DoEvents();  // once, and no waiting after it
+
+  const std::vector<std::uint32_t> shown = PixelsOf(w);
+  ASSERT_EQ(shown.size(), 20u * 12u);
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 20; ++x) {
+      const std::uint32_t want = (x < 12 && y < 8) ? pic_.pixels[y * 12 + x] : Rgb(kGreen);
+      ASSERT_EQ(shown[y * 20 + x], want) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(Pixels, AChangeOfAShownWindowIsOnScreenAfterOneYield) {
+  const plat::WindowId w = ShowWindow({200, 150, 220, 162});
+  ASSERT_EQ(At(w, 15, 10), Rgb(plat::RGB(255, 255, 255)));  // a new window is white
+  plat::SetBackColor(w, kBlue);
+  plat::DoEvents();
+  EXPECT_EQ(At(w, 15, 10), Rgb(kBlue));
+  plat::SetPicture(w, &pic_.picture);
+  plat::DoEvents();
+  EXPECT_EQ(At(w, 3, 2), pic_.pixels[2 * 12 + 3]);
+  plat::SetPicture(w, nullptr);
+  plat::DoEvents();
+  EXPECT_EQ(At(w, 3, 2), Rgb(kBlue));
+}
+
+TEST_F(Pixels, OnlyTheOutlineShows) {
+  const plat::WindowId below = ShowWindow({100, 100, 140, 140}, "frmBelow");
+  plat::SetBackColor(below, kBlue);
+  const plat::WindowId w = ShowWindow({100, 100, 140, 140});
+  plat::SetBackColor(w, kGreen);
+  ASSERT_TRUE(plat::SetWindowShape(w, plat::Region(Rect{0, 0, 20, 40})));
+  plat::DoEvents();
+  EXPECT_EQ(At(w, 5, 5), Rgb(kGreen));
+  EXPECT_EQ(At(w, 30, 5), Rgb(kBlue));  // the window below shows through
+}
+
+TEST_F(Pixels, APictureBoxHasItsOwnOutlineAndColour) {
+  const plat::WindowId boss = plat::CreateSpriteWindow("frmBoss");
+  PlaceWindow(boss, {300, 200, 340, 240});
+  plat::SetBackColor(boss, kGreen);
+  const plat::WindowId core = plat::CreatePictureBox(boss, "CT");
+  PlaceWindow(core, {10, 10, 30, 30});
+  plat::SetBackColor(core, kMagenta);
+  ASSERT_TRUE(plat::SetWindowShape(core, plat::Region(Rect{0, 0, 10, 20})));
+  plat::SetVisible(core, true);
+  plat::SetVisible(boss, true);
+  plat::DoEvents();
+  EXPECT_EQ(At(boss, 12, 12), Rgb(kMagenta));  // inside the core's outline
+  EXPECT_EQ(At(boss, 25, 12), Rgb(kGreen));    // in its rectangle, outside its outline
+  plat::SetVisible(core, false);
+  plat::DoEvents();
+  EXPECT_EQ(At(boss, 12, 12), Rgb(kGreen));
+}
+
+TEST_F(Pixels, ALabelIsTransparentUntilItsColourIsSet) {
+  const plat::WindowId she = plat::CreateSpriteWindow("frmShe");
+  PlaceWindow(she, {50, 300, 75, 311});
+  plat::SetPicture(she, &pic_.picture);
+  const plat::WindowId lamp = plat::CreateLabel(she, "Label1");
+  PlaceWindow(lamp, {0, 0, 12, 11});
+  plat::SetVisible(lamp, true);
+  plat::SetVisible(she, true);
+  plat::DoEvents();
+  EXPECT_EQ(At(she, 4, 3), pic_.pixels[3 * 12 + 4]);
+  plat::SetBackColor(lamp, kGreen);
+  plat::DoEvents();
+  EXPECT_EQ(At(she, 4, 3), Rgb(kGreen));
+}
+
+TEST_F(Pixels, TextPrintedBeforeShowingStaysUntilCleared) {
+  const plat::WindowId c = plat::CreateSpriteWindow("frmC");
+  PlaceWindow(c, {100, 400, 200, 415});
+  plat::PrintText(c, 0, 2, "いくぞ！", plat::FontSpec{"ＭＳ Ｐゴシック", 8.25, false},
+                  plat::RGB(0, 0, 0));
+  plat::SetVisible(c, true);
+  plat::DoEvents();
+  const auto inked = [&] {
+    int n = 0;
+    for (std::uint32_t p : PixelsOf(c)) n += p != 0xffffff;
+    return n;
+  };
+  EXPECT_GT(inked(), 10);
+  plat::ClearText(c);
+  plat::DoEvents();
+  EXPECT_EQ(inked(), 0);
+}
+
+TEST_F(Pixels, ALineIsOnePixelWideInItsColour) {
+  const plat::WindowId c = plat::CreateSpriteWindow("frmC");
+  PlaceWindow(c, {100, 450, 140, 465});
+  const plat::WindowId line = plat::CreateLine(c, "Line2");
+  plat::SetLine(line, 0, 7 * 15, 40 * 15, 7 * 15, kBlue);
+  plat::SetVisible(line, true);
+  plat::SetVisible(c, true);
+  plat::DoEvents();
+  for (int x = 0; x < 40; x += 13) {
+    EXPECT_EQ(At(c, x, 7), Rgb(kBlue)) << x;
+    EXPECT_EQ(At(c, x, 6), Rgb(plat::RGB(255, 255, 255))) << x;
+    EXPECT_EQ(At(c, x, 8), Rgb(plat::RGB(255, 255, 255))) << x;
+  }
+}
+
+}  // namespace
+}  // namespace x11test

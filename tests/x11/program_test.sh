@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The program without a display: one line on stderr naming DISPLAY, exit
+# status 2, no crash; and with a display that goes away in the middle of a
+# game: the program ends with status 1 instead of hanging or crashing.
+#
+#   program_test.sh <path of the zembrant program>
+set -uo pipefail
+prog=$1
+tmp=$(mktemp -d)
+pids=()
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "program_test: $*" >&2; exit 1; }
+
+# Runs the program with the given environment changes; checks the refusal.
+expect_refusal() {
+  local what=$1; shift
+  env "$@" "$prog" >"$tmp/out" 2>"$tmp/err"
+  local status=$?
+  [[ $status == 2 ]] || fail "$what: exit status $status, expected 2"
+  [[ $(wc -l <"$tmp/err") == 1 ]] || fail "$what: stderr is not one line: $(cat "$tmp/err")"
+  grep -q DISPLAY "$tmp/err" || fail "$what: stderr does not name DISPLAY: $(cat "$tmp/err")"
+  [[ ! -s $tmp/out ]] || fail "$what: wrote to stdout"
+}
+
+expect_refusal "DISPLAY unset" -u DISPLAY -u WAYLAND_DISPLAY
+# A display number no server has: the socket does not exist.
+expect_refusal "no server" -u WAYLAND_DISPLAY DISPLAY=:31999
+
+# A server that dies under a running game.
+mkfifo "$tmp/fd"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/fd" 2>/dev/null &
+xvfb=$!
+pids+=("$xvfb")
+read -r -t 30 display <"$tmp/fd" || fail "Xvfb did not start"
+mkdir -m 700 "$tmp/runtime"
+DISPLAY=:$display XDG_RUNTIME_DIR=$tmp/runtime "$prog" >"$tmp/out" 2>"$tmp/err" &
+game=$!
+pids+=("$game")
+sleep 2
+DISPLAY=:$display xdotool key space
+sleep 2
+kill "$xvfb"
+for _ in $(seq 100); do kill -0 "$game" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$game" 2>/dev/null && fail "the program still runs 10 s after its display died"
+wait "$game"
+status=$?
+[[ $status == 1 ]] || fail "display died: exit status $status, expected 1: $(cat "$tmp/err")"
+echo "program_test: passed"

@@ -1,0 +1,117 @@
+// What the X server knows of the sprite windows: override-redirect, their
+// type and class, their names; the focus they never take; the fatal box.
+#include <QAbstractButton>
+#include <QMessageBox>
+
+#include <string>
+
+#include "platform/dialogs.h"
+#include "platform/events.h"
+#include "platform/region.h"
+#include "x11/fixture.h"
+
+namespace x11test {
+namespace {
+
+const std::string kWmClass("zembrant\0Zembrant\0", 18);
+
+void ExpectSpriteProperties(xtest::XClient& x, std::uint32_t xid, const char* when) {
+  EXPECT_TRUE(x.OverrideRedirect(xid)) << when;
+  EXPECT_EQ(x.AtomListProperty(xid, "_NET_WM_WINDOW_TYPE"),
+            std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DND"})
+      << when;
+  EXPECT_EQ(x.StringProperty(xid, "WM_CLASS"), kWmClass) << when;
+}
+
+TEST_F(X11Test, SpriteWindowsAreOverrideRedirectDndWindowsOfTheProgramsClass) {
+  const plat::WindowId w = plat::CreateSpriteWindow("frmPlayer");
+  const std::uint32_t xid = Xid(w);
+  ASSERT_NE(xid, 0u);
+  plat::DoEvents();  // requests reach the server at the yield
+  ExpectSpriteProperties(X(), xid, "hidden");
+
+  PlaceWindow(w, {10, 20, 29, 30});
+  plat::SetVisible(w, true);
+  plat::DoEvents();
+  ExpectSpriteProperties(X(), xid, "shown");
+  EXPECT_EQ(X().WindowName(xid), "frmPlayer");
+
+  // Nothing the game does to a window brings Qt's own labels back.
+  ASSERT_TRUE(plat::SetWindowShape(w, plat::Region(plat::Rect{0, 0, 5, 5})));
+  PlaceWindow(w, {40, 50, 70, 60});
+  plat::SetVisible(w, false);
+  plat::DoEvents();
+  plat::SetVisible(w, true);
+  plat::DoEvents();
+  ExpectSpriteProperties(X(), xid, "after changes");
+}
+
+TEST_F(X11Test, DestroyedWindowsLeaveTheServer) {
+  const plat::WindowId w = ShowWindow({10, 10, 30, 30});
+  const plat::WindowId label = plat::CreateLabel(w, "Label1");
+  const std::uint32_t xid = Xid(w);
+  plat::DestroyWindow(w);
+  plat::DoEvents();
+  X().Sync();
+  EXPECT_FALSE(X().Exists(xid));
+  EXPECT_FALSE(plat::WindowExists(label));
+}
+
+TEST_F(X11Test, AClickDoesNotTakeTheFocus) {
+  const plat::WindowId she = ShowWindow({10, 10, 40, 40}, "frmShe");
+  const plat::WindowId enemy = ShowWindow({100, 10, 140, 40}, "frmEnemy");
+  int clicks = 0;
+  plat::SetMouseDownHandler(enemy, [&clicks](int, int, int) { ++clicks; });
+  plat::SetFocus(she);
+  plat::DoEvents();
+  ASSERT_EQ(X().FocusWindow(), Xid(she));
+
+  X().Click(110, 20, 1);
+  for (int i = 0; i < 100 && clicks == 0; ++i) {
+    plat::WaitForEvents(20);
+    plat::DoEvents();
+  }
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(X().FocusWindow(), Xid(she));
+}
+
+TEST_F(X11Test, TheFatalBoxHasTheProgramsTitleNoIconAndOnlyOk) {
+  std::string title, text;
+  int buttons = 0;
+  bool hasIcon = true;
+  WhenModalOpens([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    title = X().WindowName(static_cast<std::uint32_t>(box->winId()));
+    text = box->text().toStdString();
+    buttons = static_cast<int>(box->buttons().size());
+    hasIcon = box->icon() != QMessageBox::NoIcon;
+    QAbstractButton* ok = box->button(QMessageBox::Ok);
+    ASSERT_NE(ok, nullptr);
+    const QPoint at = ok->mapToGlobal(ok->rect().center());
+    X().Click(at.x(), at.y(), 1);
+  });
+  plat::ShowMessageBox("ウィンドウの整形に失敗しました。");
+  EXPECT_EQ(title, "Zembrant");
+  EXPECT_EQ(text, "ウィンドウの整形に失敗しました。");
+  EXPECT_EQ(buttons, 1);
+  EXPECT_FALSE(hasIcon);
+}
+
+TEST_F(X11Test, TheMenuOpensAtThePointerAndAnswersTheKeyboard) {
+  X().MovePointer(300, 200);
+  QPoint openedAt;
+  WhenModalOpens([&](QWidget* menu) {
+    openedAt = menu->geometry().topLeft();
+    X().Key(0xff52, true);  // Up: from nothing to the last item
+    X().Key(0xff52, false);
+    X().Key(0xff0d, true);  // Return
+    X().Key(0xff0d, false);
+  });
+  const std::vector<plat::MenuItem> items = {{"バージョン情報"}, {"", true}, {"終了"}};
+  EXPECT_EQ(plat::PopupMenu(items), 2);
+  EXPECT_EQ(openedAt, QPoint(300, 200));
+}
+
+}  // namespace
+}  // namespace x11test
