@@ -178,7 +178,9 @@ TEST_F(ShapeTable, EveryOutlineIsItsPictureUnderTheKeyColour) {
     const Rects derived = OutlineOfPicture(*pic, kShapes[shape].key);
     EXPECT_EQ(RectsOf(shape), derived);
     const bool boundPrinted = shape <= 1 || shape == 5 || shape >= 10;
-    if (!boundPrinted) EXPECT_EQ(Bound(RegionTable[shape]), Extent(derived));
+    if (!boundPrinted) {
+      EXPECT_EQ(Bound(RegionTable[shape]), Extent(derived));
+    }
   }
   EXPECT_EQ(ShapePicture(-1), nullptr);
   EXPECT_EQ(ShapePicture(15), nullptr);

@@ -1,4 +1,4 @@
-"""The boss (shape 8), a walking fortress facing left with its core socket at
+"""The boss (shape 8), a fortress on tracks facing left with its core socket at
 the left, and its wreck (shape 9)."""
 
 import math
@@ -8,10 +8,6 @@ from canvas import Canvas, mix, hash01
 MAGENTA = 0xFF00FF
 WHITE = 0xFFFFFF
 OUTLINE = 0x140C1C
-
-STEEL = [0xC8BEE0, 0x9A8CBE, 0x6E6094, 0x4C406E, 0x30284A]   # highlight .. dark
-PLUM = [0xE08898, 0xB45064, 0x8A3048, 0x5E1C34, 0x3A1022]
-IRON = [0x9A9AA4, 0x74747E, 0x56565E, 0x3E3E46, 0x28282E]
 
 
 def ellipse(cx, cy, rx, ry):
@@ -46,20 +42,6 @@ def polygon(points):
             if inside:
                 out.add((x, y))
     return out
-
-
-def paint_part(c, mask, pal, clip):
-    """Lit from the upper left: rims light above and left, dark below and right."""
-    for x, y in mask:
-        if (x, y) not in clip:
-            continue
-        if (x - 1, y) not in mask or (x, y - 1) not in mask:
-            colour = pal[0]
-        elif (x + 1, y) not in mask or (x, y + 1) not in mask:
-            colour = pal[3]
-        else:
-            colour = pal[1] if hash01(x, y, 31) < 0.25 else pal[2]
-        c.set(x, y, colour)
 
 
 def outline_silhouette(c, key):
