@@ -25,20 +25,35 @@ std::unique_ptr<Unpacked> Unpack(const assets::PictureSource& src) {
   return out;
 }
 
+// One set of pictures, each unpacked when first asked for.
 template <std::size_t N>
-const plat::Picture* FromSet(const assets::PictureSource (&sources)[N], int index) {
-  static std::array<std::unique_ptr<Unpacked>, N> cache;
-  if (index < 0 || index >= static_cast<int>(N)) return nullptr;
-  auto& slot = cache[static_cast<std::size_t>(index)];
-  if (!slot) slot = Unpack(sources[index]);
-  return &slot->picture;
-}
+class PictureSet {
+ public:
+  explicit PictureSet(const assets::PictureSource (&sources)[N]) : sources_(sources) {}
+
+  const plat::Picture* Get(int index) {
+    if (index < 0 || index >= static_cast<int>(N)) return nullptr;
+    auto& slot = unpacked_[static_cast<std::size_t>(index)];
+    if (!slot) slot = Unpack(sources_[index]);
+    return &slot->picture;
+  }
+
+ private:
+  const assets::PictureSource (&sources_)[N];
+  std::array<std::unique_ptr<Unpacked>, N> unpacked_;
+};
 
 }  // namespace
 
-const plat::Picture* ShapePicture(int shape) { return FromSet(assets::kShapePictures, shape); }
+const plat::Picture* ShapePicture(int shape) {
+  static PictureSet shapes(assets::kShapePictures);
+  return shapes.Get(shape);
+}
 
-const plat::Picture* BalloonCapPicture(int index) { return FromSet(assets::kBalloonCapPictures, index); }
+const plat::Picture* BalloonCapPicture(int index) {
+  static PictureSet caps(assets::kBalloonCapPictures);
+  return caps.Get(index);
+}
 
 const plat::Picture* ProgramIcon() {
   static const std::unique_ptr<Unpacked> icon = Unpack(assets::kProgramIconPicture);
