@@ -1,7 +1,9 @@
-// Enemies: the spawn counters, flight, colours, culling, firing and death.
+// Enemies and their shots: the spawn counters, flight and colours, culling,
+// firing and aiming, the death animation, the shots' squares and hits.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 #include "enemies/enemies.h"
 #include "enemies/enemy_state.h"
@@ -9,192 +11,116 @@
 #include "game/frame_loop.h"
 #include "game/globals.h"
 #include "shapes/pictures.h"
+#include "shapes/shaping.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {
 namespace {
 
 constexpr plat::Color kDarkRed = plat::RGB(196, 0, 0);
-
 using CombatEnemies = CombatTest;
-
+auto& Foe(int i) { return EnemySide.Enemies[i]; }
+void Spawn(int calls) { while (calls-- > 0) SpawnEnemies(); }
 int ShotsInFlight() {
   int n = 0;
   for (const auto& s : EnemySide.EnemyShots) n += s.Active;
   return n;
 }
 
-void CallSpawn(int times) {
-  for (int n = 0; n < times; ++n) SpawnEnemies();
-}
-
-TEST_F(CombatEnemies, SpawnsOnEveryFortiethCallWithinTheGrowingReach) {
-  CallSpawn(39);
-  EXPECT_EQ(EnemySide.Enemies[0].State, 0);
-  SpawnEnemies();
-  const EnemyRecord& first = EnemySide.Enemies[0];
-  ASSERT_EQ(first.State, 1);
-  EXPECT_EQ(first.X, Player.PlayerX + 240 * kTwips);
-  const float rows = (ScreenHeightTwips() - first.Y) / 150;
-  EXPECT_TRUE(rows >= 3 && rows <= 8 && rows == static_cast<int>(rows)) << rows;
-  EXPECT_EQ(first.Pattern, 0);
+TEST_F(CombatEnemies, EveryFortiethZoneFrameSpawnsWithinAReachThatGrowsAndWraps) {
+  Spawn(39);
+  EXPECT_EQ(Foe(0).State, 0);
+  Spawn(1);
+  ASSERT_EQ(Foe(0).State, 1);
+  EXPECT_EQ(Foe(0).X, Player.PlayerX + 240 * kTwips);
+  const float heights = (ScreenHeightTwips() - Foe(0).Y) / 150;
+  EXPECT_TRUE(heights >= 3 && heights <= 8 && heights == std::floor(heights)) << heights;
   EXPECT_EQ(ShotsInFlight(), 1) << "a new enemy fires at once";
-  EXPECT_EQ(EnemySide.EnemyTicks[0], 0);
-  EXPECT_EQ(EnemySide.EnemyTicks[1], 1);
-
-  CallSpawn(40);
-  EXPECT_EQ(EnemySide.Enemies[1].State, 1) << "reach 1: slot 0 busy, slot 1 taken";
-  EXPECT_EQ(EnemySide.EnemyTicks[1], 2);
-
-  // The reach wraps past EnemyMaxIndex to 0, where slot 0 is still busy.
+  Spawn(40);
+  EXPECT_EQ(Foe(1).State, 1) << "reach 1, slot 0 busy";
   EnemySide.EnemyTicks[1] = 5;
-  for (int i = 2; i < 6; ++i) EnemySide.Enemies[i].State = 2;
-  CallSpawn(40);
-  EXPECT_EQ(EnemySide.EnemyTicks[1], 0);
-  CallSpawn(40);
+  for (int i = 2; i < 6; ++i) Foe(i).State = 2;
+  Spawn(80);  // no slot free up to 5, then the reach wraps to busy slot 0
   EXPECT_EQ(EnemySide.EnemyTicks[1], 1);
-  for (int i = 2; i < 6; ++i) EXPECT_EQ(EnemySide.Enemies[i].State, 2);
-}
-
-TEST_F(CombatEnemies, SpawnTickCarriesAcrossZonesAndZoneBNarrowsThePool) {
-  CallSpawn(25);  // zone A
-  Player.PlayerX = 700 * kTwips;  // zone B
+  for (int i = 2; i < 6; ++i) EXPECT_EQ(Foe(i).State, 2);
+  Spawn(25);  // the tick carries into zone B, whose spawns narrow the pool
+  Player.PlayerX = 700 * kTwips;
   EnemySide.EnemyTicks[1] = 3;
-  for (int i = 0; i < 3; ++i) EnemySide.Enemies[i].State = 1;
-  CallSpawn(14);
-  EXPECT_EQ(EnemySide.Enemies[3].State, 0);
-  SpawnEnemies();
-  EXPECT_EQ(EnemySide.Enemies[3].State, 1);
-  EXPECT_EQ(EnemySide.Enemies[3].Pattern, 1);
+  Foe(3).State = 0;
+  Spawn(15);
+  EXPECT_EQ(Foe(3).State, 1);
+  EXPECT_EQ(Foe(3).Pattern, 1);
   EXPECT_EQ(EnemySide.EnemyMaxIndex, 3);
-  EXPECT_EQ(EnemySide.EnemyTicks[1], 0) << "reach 4 is past the new maximum 3";
+  EXPECT_EQ(EnemySide.EnemyTicks[1], 0) << "reach 4 is past the new maximum";
 }
 
-TEST_F(CombatEnemies, OnlyLivingEnemiesWithinTheReachFireWhenDue) {
-  const int far = 100 + 65;  // more than 64 pixels ahead of the ship
+TEST_F(CombatEnemies, OnlyLivingEnemiesWithinTheReachAndMoreThan64PixelsAheadFire) {
   for (int i = 0; i < 4; ++i) {
-    PlaceEnemy(i, far + 10 * i, 960);
-    EnemySide.Enemies[i].FireTick = 30;
+    PlaceEnemy(i, 165 + 10 * i, 960);
+    Foe(i).FireTick = 30;
   }
-  EnemySide.Enemies[1].State = 0;  // shot down while its cycle stood at 30
-  EnemySide.Enemies[2].X = (100 + 64) * kTwips;  // exactly 64 pixels: too close
-  EnemySide.EnemyTicks[1] = 2;     // slot 3 is beyond the reach
+  Foe(1).State = 0;                // shot down while its cycle stood at 30
+  Foe(2).X = (100 + 64) * kTwips;  // exactly 64 pixels ahead
+  EnemySide.EnemyTicks[1] = 2;     // slot 3 lies beyond the reach
   SpawnEnemies();
   ASSERT_EQ(ShotsInFlight(), 1);
-  EXPECT_EQ(EnemySide.EnemyShots[0].X, EnemySide.Enemies[0].X - kTwips);
+  EXPECT_EQ(EnemySide.EnemyShots[0].X, Foe(0).X - kTwips);
 }
 
-TEST_F(CombatEnemies, StraightEnemiesAreBlackAndWaverersDarkRed) {
-  PlaceEnemy(0, 400, 960);
-  EnemyRecord& e = EnemySide.Enemies[0];
-  e.Pattern = 0;
-  e.PhaseStep = 0.01f;
-  e.PhaseLimit = 40;
-  e.Phase = 10;
+TEST_F(CombatEnemies, StraightFliersAreBlackWaverersDarkRedAndRedrawsFollowTheZone) {
+  Foe(0) = {.X = 6000, .Y = 14400, .PhaseStep = 0.01f, .PhaseLimit = 40, .Phase = 10, .State = 1};
   EnemyForms[0].SetBackColor(kDarkRed);
   MoveEnemies();
   auto rec = Record(EnemyForms[0].hWnd());
   EXPECT_EQ(rec.rect, (plat::Rect{399, 960, 420, 970}));
-  EXPECT_EQ(rec.backColor, kBlack);
   EXPECT_TRUE(rec.visible);
-  EXPECT_EQ(e.Y, 960 * kTwips);
-
-  Player.PlayerX = 700 * kTwips;  // zone B: the next redraw turns it
-  e.Phase = 40;
+  EXPECT_EQ(rec.backColor, kBlack);
+  EXPECT_EQ(Foe(0).Y, 14400);
+  Player.PlayerX = 700 * kTwips;  // zone B
+  Foe(0).Phase = 40;
   MoveEnemies();
-  EXPECT_EQ(e.Pattern, 1);
+  EXPECT_EQ(Foe(0).Pattern, 1);
   EXPECT_EQ(Record(EnemyForms[0].hWnd()).backColor, kDarkRed);
-  EXPECT_TRUE(e.PhaseStep >= 0.003f && e.PhaseStep < 0.013f);
-  EXPECT_TRUE(e.PhaseLimit >= 18 && e.PhaseLimit <= 53);
-  EXPECT_TRUE(e.Phase > e.PhaseLimit - 18 && e.Phase <= e.PhaseLimit);
-  EXPECT_LE(std::abs(e.Y - 960 * kTwips), 19);
-
-  Player.PlayerX = 500 * kTwips;  // between the zones: pattern kept
-  e.Phase = e.PhaseLimit;
-  e.PhaseStep = 1;
+  EXPECT_TRUE(Foe(0).Phase > Foe(0).PhaseLimit - 18 && Foe(0).Phase <= Foe(0).PhaseLimit);
+  EXPECT_LE(std::abs(Foe(0).Y - 14400), 19) << "wavers by up to 19 twips";
+  Player.PlayerX = 500 * kTwips;  // between the zones
+  Foe(0).Phase = 99;
   MoveEnemies();
-  EXPECT_EQ(e.Pattern, 1);
-}
-
-TEST_F(CombatEnemies, HeightIsKeptWithinTheStrip) {
-  PlaceEnemy(0, 400, 0);
-  EnemySide.Enemies[0].PhaseLimit = 20;
-  EnemySide.Enemies[0].Phase = 1;
-  MoveEnemies();
-  EXPECT_EQ(EnemySide.Enemies[0].Y, frmBG.Top() + 16 * kTwips);
-  EXPECT_EQ(EnemySide.Enemies[0].Phase, 40);
-  EnemySide.Enemies[0].Y = ScreenHeightTwips();
-  MoveEnemies();
-  EXPECT_EQ(EnemySide.Enemies[0].Y, ScreenHeightTwips() - 16 * kTwips);
-  EXPECT_EQ(Record(EnemyForms[0].hWnd()).rect.top, 1024 - 16);
+  EXPECT_EQ(Foe(0).Pattern, 1);
 }
 
 TEST_F(CombatEnemies, CulledOnceMoreThan36PixelsBehindTheShip) {
   PlaceEnemy(0, 100 - 35, 960);
   MoveEnemies();
-  EXPECT_EQ(EnemySide.Enemies[0].State, 1) << "exactly 36 pixels behind";
+  EXPECT_EQ(Foe(0).State, 1);
   MoveEnemies();
-  EXPECT_EQ(EnemySide.Enemies[0].State, 0);
+  EXPECT_EQ(Foe(0).State, 0);
   EXPECT_FALSE(Record(EnemyForms[0].hWnd()).visible);
 }
 
-TEST_F(CombatEnemies, FireCycleRunsZeroToThirty) {
-  PlaceEnemy(0, 600, 960);
-  for (int n = 0; n < 30; ++n) MoveEnemies();
-  EXPECT_EQ(EnemySide.Enemies[0].FireTick, 30);
-  MoveEnemies();
-  EXPECT_EQ(EnemySide.Enemies[0].FireTick, 0);
-}
-
+// One sub-tick for all dying enemies, one step per enemy visited: shapes
+// 13, 14, 13 per death frame alone, shared out when several die together.
 TEST_F(CombatEnemies, DyingEnemiesShareOneSubTick) {
   PlaceEnemy(0, 400, 960);
   PlaceEnemy(1, 500, 960);
   MoveEnemies();
-  EnemySide.Enemies[0].State = EnemySide.Enemies[1].State = 2;
+  Foe(0).State = Foe(1).State = 2;
   UpdateDyingEnemies();
   EXPECT_EQ(Record(EnemyForms[0].hWnd()).picture, ShapePicture(13));
   EXPECT_EQ(Record(EnemyForms[1].hWnd()).picture, ShapePicture(14));
   EXPECT_EQ(Record(EnemyForms[0].hWnd()).rect, (plat::Rect{399, 960, 411, 972}));
-  EXPECT_EQ(EnemySide.Enemies[0].X, (399 - 2) * kTwips) << "only the record drifts";
-  for (int call = 2; call <= 19; ++call) UpdateDyingEnemies();
-  EXPECT_EQ(EnemySide.Enemies[0].State, 2);
-  UpdateDyingEnemies();  // call 20
-  EXPECT_EQ(EnemySide.Enemies[0].State, 0);
-  UpdateDyingEnemies();  // call 21: slot 1 alone now, the sub-tick was at 1
-  EXPECT_EQ(EnemySide.Enemies[1].State, 2);
+  EXPECT_EQ(Foe(0).X, 397 * kTwips) << "only the record drifts";
+  for (int call = 2; call <= 20; ++call) UpdateDyingEnemies();
+  EXPECT_EQ(Foe(0).State, 0) << "seven death frames after 20 calls";
+  UpdateDyingEnemies();  // slot 1 alone now: the sub-tick stood at 1
+  EXPECT_EQ(Foe(1).State, 2);
   UpdateDyingEnemies();
-  EXPECT_EQ(EnemySide.Enemies[1].State, 0);
-  auto freed = Record(EnemyForms[1].hWnd());
-  EXPECT_FALSE(freed.visible);
-  EXPECT_EQ(freed.picture, nullptr);
-  EXPECT_EQ(freed.rect.Width(), 21);
-  EXPECT_EQ(EnemySide.Enemies[1].DeathFrame, 0);
+  EXPECT_EQ(Foe(1).State, 0);
+  const auto freed = Record(EnemyForms[1].hWnd());
+  EXPECT_TRUE(!freed.visible && freed.picture == nullptr && freed.rect.Width() == 21);
 }
 
-TEST_F(CombatEnemies, ALoneDeathRunsThirteenFourteenThirteenForSevenFrames) {
-  PlaceEnemy(0, 400, 960);
-  EnemySide.Enemies[0].State = 2;
-  for (int call = 0; call < 21; ++call) {
-    ASSERT_EQ(EnemySide.Enemies[0].State, 2) << call;
-    UpdateDyingEnemies();
-    if (call < 20) {
-      EXPECT_EQ(Record(EnemyForms[0].hWnd()).picture, ShapePicture(call % 3 == 1 ? 14 : 13));
-    }
-  }
-  EXPECT_EQ(EnemySide.Enemies[0].State, 0);
-}
-
-TEST_F(CombatEnemies, DyingEnemiesFreezeWhileTheBossIsActive) {
-  PlaceEnemy(0, 400, 960);
-  EnemySide.Enemies[0].State = 2;
-  Cycle.BossActive = kTrue;
-  frmBoss.nPower = 5;
-  UpdateDyingEnemies();
-  EXPECT_EQ(EnemySide.Enemies[0].X, 400 * kTwips);
-  EXPECT_EQ(EnemySide.EnemyTicks[2], 0);
-}
-
-// Positions are 32-bit: a screen wider than 2184 pixels (32767 twips) works.
+// Positions are 32-bit: beyond 2184 pixels (32767 twips) the game goes on.
 TEST_F(CombatEnemies, EnemiesAndTheirShotsWorkOnWideScreens) {
   sim::SetScreen(3000, 1024);
   frmEShot.Move(0, 0, ScreenWidthTwips(), ScreenFullHeightTwips());
@@ -205,6 +131,54 @@ TEST_F(CombatEnemies, EnemiesAndTheirShotsWorkOnWideScreens) {
   MoveEnemyShots();
   EXPECT_EQ(Record(frmEShot.hWnd()).outline->Rects(),
             (std::vector<plat::Rect>{{2398, 960, 2400, 962}}));
+}
+
+// Aimed at a point scattered -29..60 twips around (PlayerX + 32, PlayerY +
+// 32), a hair's breadth from the middle at this distance.
+TEST_F(CombatEnemies, EnemyShotsAreAimedNearTheShipAtThreeSpeeds) {
+  PlaceEnemy(0, 600, 960);
+  std::set<long> speeds;
+  for (int n = 0; n < 60; ++n) {
+    EnemySide.EnemyShots[0].Active = 0;
+    std::int16_t slot = 0;
+    FireEnemyShot(slot);
+    const EnemyShotRecord& s = EnemySide.EnemyShots[0];
+    EXPECT_EQ(s.X, EnemySide.Enemies[0].X - kTwips);
+    EXPECT_EQ(s.Y, EnemySide.Enemies[0].Y + 75);
+    speeds.insert(std::lround(std::hypot(s.VX, s.VY)));
+    const double toX = Player.PlayerX + 47 - s.X, toY = Player.PlayerY + 47 - s.Y;
+    EXPECT_NEAR(std::atan2(s.VY, s.VX), std::atan2(toY, toX), 0.01);
+  }
+  EXPECT_EQ(speeds, (std::set<long>{30, 37, 45}));
+}
+
+TEST_F(CombatEnemies, EnemyShotsAreTwoByTwoSquaresFreedBehindOrOffTheScreen) {
+  auto& shots = EnemySide.EnemyShots;
+  shots[0] = {3000, 1500, -30, 15, 1};
+  shots[1] = {1500 - 480 + 10, 1500, -30, 0, 1};  // more than 32 px behind the ship
+  shots[2] = {ScreenWidthTwips() - 10, 1500, 30, 0, 1};
+  shots[3] = {3000, 10, 0, -15, 1};
+  shots[4] = {3000, ScreenHeightTwips() - 10.0f, 0, 15, 1};
+  MoveEnemyShots();
+  EXPECT_EQ(shots[0].Active, 1);
+  for (int s = 1; s <= 4; ++s) EXPECT_EQ(shots[s].Active, 0) << s;
+  auto rec = Record(frmEShot.hWnd());
+  EXPECT_TRUE(rec.visible);
+  EXPECT_EQ(rec.outline->Rects(), (std::vector<plat::Rect>{{198, 101, 200, 103}}));
+  shots[0].X = -100;
+  MoveEnemyShots();
+  EXPECT_FALSE(Record(frmEShot.hWnd()).visible);
+}
+
+TEST_F(CombatEnemies, OnlyTheTopLeftPixelOfAShotHitsTheShip) {
+  const plat::Rect top = CreateShapeRegion(10).Rects().front();
+  const float sx = Player.PlayerX + (top.left - 1) * kTwips;
+  const float sy = Player.PlayerY + (top.top - 1) * kTwips;
+  EXPECT_FALSE(ShotHitsPlayer(sx, sy)) << "only its other three pixels touch";
+  EXPECT_EQ(Player.PlayerHit, kFalse);
+  EXPECT_TRUE(ShotHitsPlayer(sx + kTwips, sy + kTwips));
+  EXPECT_EQ(Player.PlayerHit, kTrue);
+  EXPECT_FALSE(ShotHitsPlayer(sx + kTwips, sy + kTwips)) << "the ship is already hit";
 }
 
 }  // namespace

@@ -3,10 +3,10 @@
 
 #include "enemies/enemy_state.h"
 #include "game/forms.h"
-#include "game/frame_loop.h"
 #include "game/frame_steps.h"
 #include "game/globals.h"
 #include "game/random.h"
+#include "game/stage_setup.h"
 #include "platform/events.h"
 #include "player/shot_state.h"
 #include "shapes/balloon.h"
@@ -15,71 +15,38 @@
 
 namespace zb::testing {
 
-void CombatTest::SetUp() {
-  sim::Reset();
+void ResetGame() {
   UnloadAllForms();
-  BuildShapeTable();
-  BalloonShapesBuilt = kFalse;
-  BuildBalloonShapes();
-  ResetFrameKeys();
-  SeedRandom(20240607);
   Cycle = {};
   Player = {};
   EnemySide = {};
   PlayerSide = {};
-  EnemySide.EnemyMaxIndex = 5;
-  EnemySide.EnemyShotMaxIndex = 5;
-  SizeWindowToShape(6, frmBG);
-  Cycle.BGRegion = CutWindowToShape(6, frmBG);
-  frmBG.Move(0, ScreenHeightTwips() - frmBG.Height());
-  for (auto& form : EnemyForms) {
-    SizeWindowToShape(12, form);
-    CutWindowToShape(12, form);
-    form.SetBackColor(kBlack);
-  }
-  ShotForms[0].Move(0, 0, 63 * kTwips, kTwips);
-  for (SpriteForm* f : {&frmDot, &frmEShot}) {
-    f->Move(0, 0, ScreenWidthTwips(), ScreenFullHeightTwips());
-  }
+  BalloonShapesBuilt = kFalse;
+  ResetFrameKeys();
+}
+
+void CombatTest::SetUp() {
+  sim::Reset();
+  ResetGame();
+  BuildShapeTable();
+  BuildBalloonShapes();
+  SeedRandom(20240607);
+  SetUpStage();
   frmShe.hWnd();
-  frmShe.Label1[0].SetBackColor(kGreen);
-  frmShe.Label1[1].SetBackColor(kGreen);
-  PlaceShip(100, 974);
+  for (auto& lamp : frmShe.Label1) lamp.SetBackColor(kGreen);
+  Player.PlayerX = 100 * kTwips;
+  frmPlayer.Move(Player.PlayerX, Player.PlayerY);
 }
 
 void CombatTest::TearDown() {
-  UnloadAllForms();
-  Cycle = {};
-  Player = {};
-  EnemySide = {};
-  PlayerSide = {};
-}
-
-void CombatTest::PlaceShip(int px, int py) {
-  SizeWindowToShape(10, frmPlayer);
-  SetShapePicture(10, frmPlayer);
-  Player.PlayerRegion = CutWindowToShape(10, frmPlayer);
-  Player.PlayerX = static_cast<float>(px * kTwips);
-  Player.PlayerY = static_cast<float>(py * kTwips);
-  Player.PlayerLives = 3;
-  frmPlayer.Move(Player.PlayerX, Player.PlayerY);
-  frmPlayer.SetVisible(true);
+  sim::SetYieldHook({});
+  ResetGame();
 }
 
 void CombatTest::PlaceEnemy(int i, int px, int py) {
-  EnemyRecord& e = EnemySide.Enemies[i];
-  e.State = 1;
-  e.X = static_cast<float>(px * kTwips);
-  e.Y = static_cast<float>(py * kTwips);
-}
-
-void CombatTest::PlaceBoss() {
-  SizeWindowToShape(8, frmBoss);
-  SetShapePicture(8, frmBoss);
-  CutWindowToShape(8, frmBoss);
-  frmBoss.SetTop(ScreenHeightTwips() - frmBoss.Height());
-  frmBoss.SetLeft(1024 * TPPX);
-  Cycle.BossStopX = static_cast<std::int32_t>(frmBoss.Left() - frmBoss.Width());
+  EnemySide.Enemies[i].State = 1;
+  EnemySide.Enemies[i].X = static_cast<float>(px * kTwips);
+  EnemySide.Enemies[i].Y = static_cast<float>(py * kTwips);
 }
 
 void CombatTest::Wait(int ms) {
@@ -93,17 +60,10 @@ sim::WindowRecord Record(plat::WindowId w) {
   return rec.value_or(sim::WindowRecord{});
 }
 
-bool CombatTest::ShipContains(int x, int y) {
-  return CreateShapeRegion(10).ContainsPoint(x, y);
-}
-
-std::vector<plat::Rect> CombatTest::ShipRects() { return CreateShapeRegion(10).Rects(); }
-
 std::optional<Offset> FindOverlap(int fixed, int moved, plat::RegionKind kind) {
   const plat::Region a = CreateShapeRegion(fixed);
   const plat::Region b = CreateShapeRegion(moved);
-  const plat::Rect ea = a.Extents();
-  const plat::Rect eb = b.Extents();
+  const plat::Rect ea = a.Extents(), eb = b.Extents();
   for (int dy = ea.top - eb.bottom; dy <= ea.bottom - eb.top; ++dy) {
     for (int dx = ea.left - eb.right; dx <= ea.right - eb.left; ++dx) {
       plat::Region m = b;
