@@ -104,5 +104,3 @@ BENCHMARK(BM_BusyFrame)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAg
 
 }  // namespace
 }  // namespace zb
-
-BENCHMARK_MAIN();
