@@ -156,6 +156,11 @@ TEST_F(ShapeTable, DrawnShapesStayWhereTheGameShowsThem) {
     }
     EXPECT_TRUE(reachesEdge) << "shape " << shape;
   }
+  // Only the scenery runs to its window's right edge.
+  for (int shape = 0; shape < 15; ++shape) {
+    const int limit = shape == 6 || shape == 7 ? kShapes[shape].width + 1 : kShapes[shape].width;
+    EXPECT_LE(Extent(RectsOf(shape)).right, limit) << "shape " << shape;
+  }
   // The staff roll scrolls rows 93..581 of the credits through a 163-pixel
   // frame and stops the closing line with its rows 7..30 in view.
   EXPECT_GE(Extent(RectsOf(2)).top, 93);

@@ -82,16 +82,16 @@ def shade_part(c, mask, ramp, light_at=0.3):
 
 
 def boss():
-    c = Canvas(37, 66, MAGENTA)
+    c = Canvas(37, 66, MAGENTA)   # the last column stays empty
     parts = [
-        (polygon([(30, 17), (36, 10), (36, 30), (32, 31)]), ARMOUR, 0.2),        # back fin
-        (polygon([(7, 56), (9, 37), (14, 33), (34, 33), (36, 39), (36, 56)]), BODY, 0.3),  # hull
+        (polygon([(30, 17), (35.9, 10), (35.9, 30), (32, 31)]), ARMOUR, 0.2),        # back fin
+        (polygon([(7, 56), (9, 37), (14, 33), (34, 33), (35.9, 39), (35.9, 56)]), BODY, 0.3),  # hull
         (polygon([(11, 34), (12, 19), (16, 14), (31, 14), (34, 19), (34, 34)]), BODY, 0.35),  # torso
         (ellipse(23, 11, 9.5, 8.5), ARMOUR, 0.3),                                   # head
         (box(9, 28, 18, 34, 1), GUN, 0.4),                                          # upper nozzle
         (ellipse(10.5, 41.5, 6.5, 8), BODY, 0.35),                                  # core housing
         (box(0, 49, 13, 54, 1), GUN, 0.4),                                          # lower gun
-        (box(3, 56, 37, 66, 3), GUN, 0.5),                                          # tracks
+        (box(3, 56, 36, 66, 3), GUN, 0.5),                                          # tracks
     ]
     for mask, ramp, light_at in parts:
         shade_part(c, {p for p in mask if c.inside(*p)}, ramp, light_at)
@@ -132,8 +132,8 @@ def boss_details(c):
         c.set(x, y, BODY[5])                                 # rivets
         c.set(x + 1, y + 1, BODY[0])
     for y in range(36, 50, 4):                               # exhaust vents
-        c.set(34, y, 0x101018)
-        c.set(35, y, 0xFF7030)
+        c.set(33, y, 0x101018)
+        c.set(34, y, 0xFF7030)
 
 
 def wreck():
