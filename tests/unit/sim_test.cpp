@@ -331,17 +331,17 @@ TEST_F(SimTest, ModalWindowsAreRecorded) {
   EXPECT_EQ(plat::PopupMenu(items), -1);
   EXPECT_EQ(sim::Menus()[1].result, -1);
 
-  plat::DialogSpec spec;
-  spec.title = "バージョン情報";
+  plat::DialogSpec version;
+  version.title = "バージョン情報";
   int seen = 0;
   sim::OnDialog([&seen](const plat::DialogSpec& d) {
     seen += d.title == "バージョン情報";
     EXPECT_EQ(sim::ModalDepth(), 1);
   });
-  plat::ShowModalDialog(spec);
+  plat::ShowModalDialog(version);
   EXPECT_EQ(seen, 1);
   ASSERT_EQ(sim::Dialogs().size(), 1u);
-  EXPECT_EQ(sim::Dialogs()[0].spec.title, "バージョン情報");
+  EXPECT_EQ(sim::Dialogs()[0].dialog.title, "バージョン情報");
 
   plat::ShowMessageBox("It failed in reading of region data.");
   ASSERT_EQ(sim::MessageBoxes().size(), 1u);

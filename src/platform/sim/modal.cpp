@@ -45,14 +45,14 @@ int PopupMenu(std::span<const MenuItem> items) {
   return choice;
 }
 
-void ShowModalDialog(const DialogSpec& spec) {
+void ShowModalDialog(const DialogSpec& dialog) {
   State& s = S();
-  s.dialogs.push_back({ClockAt(s.elapsed), spec});
+  s.dialogs.push_back({ClockAt(s.elapsed), dialog});
   {
     ModalScope modal;
     if (s.dialogAnswer) {
       const auto answer = s.dialogAnswer;
-      CallScript([&] { answer(spec); });
+      CallScript([&] { answer(dialog); });
     }
   }
   ThrowPendingExit();

@@ -184,7 +184,7 @@ struct MenuRecord {
 };
 struct DialogRecord {
   std::uint32_t atMs = 0;
-  plat::DialogSpec spec;
+  plat::DialogSpec dialog;
 };
 struct MessageBoxRecord {
   std::uint32_t atMs = 0;
