@@ -277,6 +277,9 @@ TEST_F(SimTest, ARunningMouseHandlerIsNotReentered) {
     ++presses;
     maxDepth = std::max(maxDepth, ++depth);
     sim::Click(w, plat::kLeftButton, 1, 1);
+    const std::uint64_t before = sim::Elapsed();
+    plat::WaitForEvents(30);  // its own click cannot wake it
+    EXPECT_EQ(sim::Elapsed() - before, 30u);
     plat::DoEvents();
     --depth;
   });

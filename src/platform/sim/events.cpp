@@ -295,7 +295,7 @@ void WaitForEvents(int maxMs) {
   ++s.stats.waits;
   ApplyDueInput();
   CheckTimeLimit();
-  if (maxMs <= 0 || !s.focusEvents.empty() || !s.pendingClicks.empty()) return;
+  if (maxMs <= 0 || FindNext(s.elapsed, s.seq, true, {}).kind != Next::kNone) return;
   const std::uint64_t wake =
       std::min(s.elapsed + static_cast<std::uint64_t>(maxMs), NextScheduled());
   AdvanceTo(std::max(wake, s.elapsed));
