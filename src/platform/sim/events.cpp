@@ -202,12 +202,11 @@ void CallHandler(const std::function<void()>& handler) {
         if (!s.escaping) throw;  // a game error: the guard's business
       }
     });
-  } catch (...) {
-    --s.handlerDepth;
-    if (!s.escaping) throw;
-    const std::exception_ptr e = s.escaping;
-    if (s.handlerDepth == 0) s.escaping = nullptr;
-    std::rethrow_exception(e);
+  } catch (...) {  // only the message box of the guard can throw here
+    if (!s.escaping) {
+      --s.handlerDepth;
+      throw;
+    }
   }
   --s.handlerDepth;
   if (s.escaping) {
