@@ -1,0 +1,159 @@
+// Conformance: window geometry in twips, outlines, visibility and stacking.
+#include "conformance/cases.h"
+#include "platform/region.h"
+
+namespace conformance {
+namespace {
+
+using plat::Rect;
+using plat::Region;
+using plat::TwipsRect;
+
+struct Rounding {
+  double twips;
+  int px;
+};
+
+// Nearest whole pixel, halves up: floor(twips / 15 + 0.5).
+constexpr Rounding kRoundings[] = {
+    {0, 0},   {7, 0},    {7.5, 1},    {10, 1},    {22.4, 1},  {22.5, 2},  {220, 15},
+    {217.5, 15}, {232.5, 16}, {-7.5, 0}, {-8, -1}, {-22.5, -1}, {-23, -2}, {1507.5, 101},
+};
+
+TEST_F(Conformance, PositionsRoundToWholePixelsHalvesUp) {
+  const plat::WindowId w = plat::CreateSpriteWindow("frmTest");
+  for (const Rounding& r : kRoundings) {
+    plat::SetWindowRect(w, r.twips, r.twips, 300, 300);
+    const TwipsRect got = plat::GetWindowRect(w);
+    EXPECT_EQ(got.left, r.px * 15) << "left " << r.twips;
+    EXPECT_EQ(got.top, r.px * 15) << "top " << r.twips;
+  }
+}
+
+TEST_F(Conformance, SizesRoundToWholePixelsHalvesUp) {
+  const plat::WindowId w = plat::CreateSpriteWindow("frmTest");
+  for (const Rounding& r : kRoundings) {
+    if (r.px <= 0) continue;
+    plat::SetWindowRect(w, 0, 0, r.twips, r.twips + 15);
+    const TwipsRect got = plat::GetWindowRect(w);
+    EXPECT_EQ(got.width, r.px * 15) << "width " << r.twips;
+    EXPECT_EQ(got.height, (r.px + 1) * 15) << "height " << r.twips;
+  }
+}
+
+TEST_F(Conformance, TheWindowSystemHasTheRoundedGeometry) {
+  const plat::WindowId w = plat::CreateSpriteWindow("frmTest");
+  plat::SetWindowRect(w, 1510, 2207.5, 1507.5, 1492.5);  // 100.67, 147.17; 100.5, 99.5
+  plat::SetVisible(w, true);
+  plat::DoEvents();
+  EXPECT_EQ(plat::GetWindowRect(w), (TwipsRect{1515, 2205, 1515, 1500}));
+  EXPECT_EQ(D().ScreenRect(w), (Rect{101, 147, 202, 247}));
+
+  plat::SetWindowRect(w, 3000, 1500, 220, 10);  // the balloon's 220 twips: 15 px
+  plat::DoEvents();
+  EXPECT_EQ(D().ScreenRect(w), (Rect{200, 100, 215, 101}));
+}
+
+TEST_F(Conformance, ControlsArePlacedRelativeToTheirWindow) {
+  const plat::WindowId w = ShowWindow({100, 120, 300, 220});
+  const plat::WindowId label = plat::CreateLabel(w, "Label1");
+  plat::SetWindowRect(label, 195, -15, 180, 225);
+  plat::SetVisible(label, true);
+  plat::DoEvents();
+  EXPECT_EQ(plat::GetWindowRect(label), (TwipsRect{195, -15, 180, 225}));
+  EXPECT_EQ(D().ScreenRect(label), (Rect{113, 119, 125, 134}));
+}
+
+TEST_F(Conformance, AnOutlineIsClippedToTheWindow) {
+  const plat::WindowId w = ShowWindow({50, 60, 90, 90});  // 40 x 30
+  EXPECT_EQ(D().Outline(w), Region(Rect{0, 0, 40, 30}));
+
+  const Rect parts[] = {{0, 0, 10, 10}, {20, 5, 60, 25}, {-5, 28, 5, 40}};
+  ASSERT_TRUE(plat::SetWindowShape(w, Region::FromRects(parts)));
+  plat::DoEvents();
+  const Rect clipped[] = {{0, 0, 10, 10}, {20, 5, 40, 25}, {0, 28, 5, 30}};
+  EXPECT_EQ(D().Outline(w), Region::FromRects(clipped));
+  EXPECT_EQ(D().ScreenRect(w), (Rect{50, 60, 90, 90}));
+}
+
+TEST_F(Conformance, AnOutlineCanBeReplaced) {
+  const plat::WindowId w = ShowWindow({50, 60, 90, 90});
+  ASSERT_TRUE(plat::SetWindowShape(w, Region(Rect{0, 0, 5, 5})));
+  ASSERT_TRUE(plat::SetWindowShape(w, Region(Rect{10, 10, 20, 12})));
+  plat::DoEvents();
+  EXPECT_EQ(D().Outline(w), Region(Rect{10, 10, 20, 12}));
+}
+
+TEST_F(Conformance, ANewWindowIsHiddenUntilShown) {
+  const plat::WindowId w = plat::CreateSpriteWindow("frmTest");
+  PlaceWindow(w, {10, 10, 30, 30});
+  plat::DoEvents();
+  EXPECT_TRUE(plat::WindowExists(w));
+  EXPECT_FALSE(plat::IsVisible(w));
+  EXPECT_FALSE(D().IsMapped(w));
+  EXPECT_EQ(plat::GetBackColor(w), plat::RGB(255, 255, 255));
+  EXPECT_EQ(plat::GetPicture(w), nullptr);
+
+  plat::SetVisible(w, true);
+  plat::DoEvents();
+  EXPECT_TRUE(plat::IsVisible(w));
+  EXPECT_TRUE(D().IsMapped(w));
+
+  plat::SetVisible(w, false);
+  plat::DoEvents();
+  EXPECT_FALSE(plat::IsVisible(w));
+  EXPECT_FALSE(D().IsMapped(w));
+}
+
+TEST_F(Conformance, AControlShowsOnlyWithItsWindow) {
+  const plat::WindowId w = plat::CreateSpriteWindow("frmTest");
+  PlaceWindow(w, {10, 10, 60, 60});
+  const plat::WindowId box = plat::CreatePictureBox(w, "CT");
+  PlaceWindow(box, {5, 5, 15, 15});
+  plat::SetVisible(box, true);
+  plat::DoEvents();
+  EXPECT_TRUE(plat::IsVisible(box));  // its own flag
+  EXPECT_FALSE(D().IsMapped(box));
+
+  plat::SetVisible(w, true);
+  plat::DoEvents();
+  EXPECT_TRUE(D().IsMapped(box));
+}
+
+TEST_F(Conformance, DestroyingAWindowDestroysItsControlsAndTimers) {
+  const plat::WindowId w = ShowWindow({10, 10, 60, 60});
+  const plat::WindowId label = plat::CreateLabel(w, "Label1");
+  int ticks = 0;
+  const plat::TimerId t = plat::CreateTimer(w, [&] { ++ticks; });
+  plat::SetTimerInterval(t, 20);
+  plat::DestroyWindow(w);
+  EXPECT_FALSE(plat::WindowExists(w));
+  EXPECT_FALSE(plat::WindowExists(label));
+  EXPECT_EQ(plat::TimerInterval(t), 0);
+  plat::Sleep(50);
+  plat::DoEvents();
+  EXPECT_EQ(ticks, 0);
+  // Operations on a dead id do nothing; reads give zero values.
+  plat::SetVisible(w, true);
+  plat::SetWindowRect(w, 15, 15, 15, 15);
+  EXPECT_EQ(plat::GetWindowRect(w), TwipsRect{});
+  EXPECT_FALSE(plat::IsVisible(w));
+  const plat::WindowId next = plat::CreateSpriteWindow("frmTest");
+  EXPECT_NE(next, w);  // ids are never reused
+}
+
+TEST_F(Conformance, ShowingAWindowRaisesItToTheTop) {
+  const plat::WindowId a = ShowWindow({10, 10, 60, 60}, "frmA");
+  const plat::WindowId b = ShowWindow({30, 30, 80, 80}, "frmB");
+  const plat::WindowId both[] = {a, b};
+  EXPECT_EQ(D().Stacking(both), (std::vector<plat::WindowId>{a, b}));
+
+  plat::SetVisible(a, false);
+  plat::DoEvents();
+  plat::SetVisible(a, true);
+  plat::DoEvents();
+  EXPECT_EQ(D().Stacking(both), (std::vector<plat::WindowId>{b, a}));
+}
+
+}  // namespace
+}  // namespace conformance
