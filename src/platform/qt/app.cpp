@@ -39,6 +39,19 @@ std::string ConnectKeyboardConnection(xcb_connection_t*& conn) {
   return "";
 }
 
+// Qt notes an "internal error" when a window is shown again before the
+// server's notice of its hiding has arrived. For our override-redirect
+// windows it only skips the window-manager state Qt writes before mapping,
+// and it happens whenever a sprite is hidden and shown within a frame.
+QtMessageHandler g_nextHandler = nullptr;
+
+void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.contains(QLatin1String("setNetWmStateOnUnmappedWindow() called on mapped window"))) {
+    return;
+  }
+  if (g_nextHandler) g_nextHandler(type, context, message);
+}
+
 void StartPumps(Backend& b) {
   b.pump = std::make_unique<QTimer>();
   b.pump->setSingleShot(true);
@@ -88,6 +101,7 @@ std::string OpenPlatform(int& argc, char** argv) {
   if (std::string why = ConnectKeyboardConnection(keys); !why.empty()) return why;
 
   qputenv("QT_QPA_PLATFORM", "xcb");
+  if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QCoreApplication::setApplicationName(QStringLiteral("zembrant"));
   b.app = std::make_unique<QApplication>(argc, argv);
