@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# Builds the optimised benchmarks and runs every one of them, printing one
-# table. Run scripts/test.sh (or scripts/setup.sh) once before on a new machine.
+# Builds the optimised benchmarks, runs every one of them and prints one
+# table; the same figures go to build/bench/results.json for comparing runs.
+# Run scripts/test.sh (or scripts/setup.sh) once before on a new machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset bench >/dev/null
 cmake --build --preset bench >/dev/null
+out=build/bench/results
+rm -rf "$out" && mkdir -p "$out"
 for b in build/bench/bench/zb_bench_*; do
   [[ -x $b ]] || continue
-  "$b" --benchmark_counters_tabular=true
+  "$b" --benchmark_out="$out/$(basename "$b").json" --benchmark_out_format=json >/dev/null
 done
+python3 bench/report.py "$out"/*.json --json build/bench/results.json \
+  --commit "$(git rev-parse --short HEAD 2>/dev/null || true)"
+echo "results: build/bench/results.json"

@@ -19,6 +19,8 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick openbox procps
+  # the benchmark table, and the command-line fuzzer (clang's libFuzzer)
+  python3 clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,0 +1,57 @@
+// Region work of the game's frame: making the scenery's outline from its
+// record, and the ship-against-scenery test the frame loop runs once a frame.
+#include <benchmark/benchmark.h>
+
+#include "game/forms.h"
+#include "game/frame_steps.h"
+#include "game/globals.h"
+#include "game/random.h"
+#include "game/stage_setup.h"
+#include "platform/events.h"
+#include "platform/sim/sim.h"
+#include "player/player.h"
+#include "sample_times.h"
+#include "shapes/balloon.h"
+#include "shapes/shape_table.h"
+#include "shapes/shaping.h"
+
+namespace zb {
+namespace {
+
+constexpr int kSceneryShape = 6;
+
+void BM_SceneryOutline(benchmark::State& state) {
+  BuildShapeTable();
+  bench::SampleTimes calls;
+  for (auto _ : state) {
+    calls.Time([] { benchmark::DoNotOptimize(CreateShapeRegion(kSceneryShape)); });
+  }
+  calls.Report(state);
+  state.counters["rects"] = CreateShapeRegion(kSceneryShape).RectCount();
+}
+BENCHMARK(BM_SceneryOutline)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+// A fresh stage, the ship at its start in open air: the test finds no hit,
+// as in most frames of a game.
+void BM_ShipAgainstScenery(benchmark::State& state) {
+  sim::Reset();
+  UnloadAllForms();
+  BuildShapeTable();
+  BuildBalloonShapes();
+  SeedRandom(7);
+  SetUpStage();
+  ResetFrameKeys();
+  Player.PlayerX = 100 * 15;
+  bench::SampleTimes frames;
+  for (auto _ : state) {
+    plat::Sleep(50);  // the frame's wait: the test's yield finds the clock moved on
+    frames.Time([] { benchmark::DoNotOptimize(CheckShipHitsScenery()); });
+  }
+  if (Player.PlayerHit != kFalse) state.SkipWithError("the ship hit the scenery: not the common case");
+  frames.Report(state);
+  UnloadAllForms();
+}
+BENCHMARK(BM_ShipAgainstScenery)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+
+}  // namespace
+}  // namespace zb
