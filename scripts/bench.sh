@@ -11,7 +11,11 @@ out=build/bench/results
 rm -rf "$out" && mkdir -p "$out"
 for b in build/bench/bench/zb_bench_*; do
   [[ -x $b ]] || continue
-  "$b" --benchmark_out="$out/$(basename "$b").json" --benchmark_out_format=json >/dev/null
+  name=$(basename "$b")
+  if ! "$b" --benchmark_out="$out/$name.json" --benchmark_out_format=json >/dev/null 2>"$out/$name.log"; then
+    cat "$out/$name.log" >&2
+    exit 1
+  fi
 done
 python3 bench/report.py "$out"/*.json --json build/bench/results.json \
   --commit "$(git rev-parse --short HEAD 2>/dev/null || true)"

@@ -2,6 +2,7 @@
 // outline cannot be made or applied.
 #include "shapes/shaping.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -34,11 +35,50 @@ void CheckShapeNumber(int shape) {
   }
 }
 
+// A record's outline as made, with the words it was made from.
+struct MadeOutline {
+  std::vector<std::uint32_t> source;  // the record's header and counted rectangles
+  plat::Region region;                // empty when the record makes none
+  bool made = false;
+};
+
+// The words a record's outline depends on: the header and the rectangles it
+// counts, as many as it can hold.
+std::span<const std::uint32_t> UsedWords(const RegionRecord& record) {
+  const auto count = std::min<std::size_t>(record.nCount(), kRegionRecordCapacity);
+  return std::span(record.words).first(kHeaderWords + 4 * count);
+}
+
+void Make(MadeOutline& outline, const RegionRecord& record) {
+  const auto used = UsedWords(record);
+  outline.source.assign(used.begin(), used.end());
+  auto region = RegionFromRecordWords(record.words);
+  outline.made = region.has_value();
+  outline.region = region ? std::move(*region) : plat::Region();
+}
+
+// Outlines are made from the records once and kept: the frame loop asks for
+// the same ones every frame. All are made together, so the number of regions
+// alive stays the same from then on; one is made again only when its record
+// no longer holds the words it was made from.
+const MadeOutline& OutlineOf(int shape) {
+  static std::array<MadeOutline, std::tuple_size_v<decltype(RegionTable)>> outlines = [] {
+    std::array<MadeOutline, std::tuple_size_v<decltype(RegionTable)>> all;
+    for (std::size_t i = 0; i < all.size(); ++i) Make(all[i], RegionTable[i]);
+    return all;
+  }();
+  MadeOutline& outline = outlines[shape];
+  if (!std::ranges::equal(UsedWords(RegionTable[shape]), outline.source)) {
+    Make(outline, RegionTable[shape]);
+  }
+  return outline;
+}
+
 plat::Region RegionOrFail(int shape) {
   CheckShapeNumber(shape);
-  auto region = RegionFromRecordWords(RegionTable[shape].words);
-  if (!region) plat::FailFatally(kNoRegionMessage);
-  return std::move(*region);
+  const MadeOutline& outline = OutlineOf(shape);
+  if (!outline.made) plat::FailFatally(kNoRegionMessage);
+  return outline.region;
 }
 
 }  // namespace
