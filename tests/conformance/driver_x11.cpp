@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <deque>
 #include <memory>
@@ -65,6 +67,17 @@ plat::Region ToRegion(const QRegion& q) {
   return plat::Region::FromRects(rects);
 }
 
+// Device pixels per logical pixel: the X server counts the former, the game
+// the latter.
+int Scale() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? std::max(1, static_cast<int>(std::lround(screen->devicePixelRatio()))) : 1;
+}
+
+plat::Rect Shrunk(const plat::Rect& r, int s) {
+  return {r.left / s, r.top / s, (r.right + s - 1) / s, (r.bottom + s - 1) / s};
+}
+
 bool OnScreen(QWidget* w) {
   return w && w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed();
 }
@@ -101,13 +114,14 @@ class X11Driver final : public Driver {
 
   void Click(plat::WindowId w, int button, int x, int y) override {
     const plat::Rect r = ScreenRect(w);
-    x_->Click(r.left + x, r.top + y, XButtonOf(button));
+    const int s = Scale();
+    x_->Click((r.left + x) * s, (r.top + y) * s, XButtonOf(button));
   }
 
   plat::Rect ScreenRect(plat::WindowId w) override {
     QWidget* widget = qtt::WidgetOf(w);
     if (!widget) return {};
-    const plat::Rect top = x_->ScreenRect(TopXWindow(widget));
+    const plat::Rect top = Shrunk(x_->ScreenRect(TopXWindow(widget)), Scale());
     const QPoint at = widget->mapTo(widget->window(), QPoint(0, 0));
     return {top.left + at.x(), top.top + at.y(), top.left + at.x() + widget->width(),
             top.top + at.y() + widget->height()};
@@ -116,7 +130,11 @@ class X11Driver final : public Driver {
   plat::Region Outline(plat::WindowId w) override {
     QWidget* widget = qtt::WidgetOf(w);
     if (!widget) return {};
-    if (widget->isWindow()) return x_->Shape(qtt::XWindowOf(w));
+    if (widget->isWindow()) {
+      std::vector<plat::Rect> rects = x_->Shape(qtt::XWindowOf(w)).Rects();
+      for (plat::Rect& r : rects) r = Shrunk(r, Scale());
+      return plat::Region::FromRects(rects);
+    }
     plat::Region all(plat::Rect{0, 0, widget->width(), widget->height()});
     if (!widget->mask().isEmpty()) all.Intersect(ToRegion(widget->mask()));
     return all;
@@ -142,7 +160,9 @@ class X11Driver final : public Driver {
   plat::WindowId Focus() override { return qtt::WindowOfX(x_->FocusWindow()); }
 
   plat::Rect Ink(plat::WindowId w) override {
-    const plat::Rect r = ScreenRect(w);
+    const int s = Scale();
+    const plat::Rect logical = ScreenRect(w);
+    const plat::Rect r{logical.left * s, logical.top * s, logical.right * s, logical.bottom * s};
     const std::vector<std::uint32_t> pixels = x_->ScreenPixels(r);
     if (pixels.empty()) return {};
     const plat::Color back = plat::GetBackColor(w);
@@ -151,12 +171,13 @@ class X11Driver final : public Driver {
     plat::Region ink;
     for (int y = 0; y < r.Height(); ++y) {
       for (int x = 0; x < r.Width(); ++x) {
-        if (pixels[static_cast<std::size_t>(y) * r.Width() + x] != backRgb && outline.ContainsPoint(x, y)) {
+        if (pixels[static_cast<std::size_t>(y) * r.Width() + x] != backRgb &&
+            outline.ContainsPoint(x / s, y / s)) {
           ink.Unite(plat::Rect{x, y, x + 1, y + 1});
         }
       }
     }
-    return ink.Extents();
+    return Shrunk(ink.Extents(), s);
   }
 
   void AnswerNextMenu(int index, int afterMs) override { menus_.push_back({index, afterMs}); }
@@ -190,7 +211,7 @@ class X11Driver final : public Driver {
   }
 
   void ClickCentre(QWidget* in, const QRect& local) {
-    const QPoint p = in->mapToGlobal(local.center());
+    const QPoint p = in->mapToGlobal(local.center()) * Scale();
     x_->Click(p.x(), p.y(), 1);
   }
 
