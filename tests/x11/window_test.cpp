@@ -2,6 +2,8 @@
 // type and class, their names; the focus they never take; the fatal box.
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 #include <string>
 
@@ -111,6 +113,40 @@ TEST_F(X11Test, TheMenuOpensAtThePointerAndAnswersTheKeyboard) {
   const std::vector<plat::MenuItem> items = {{"バージョン情報"}, {"", true}, {"終了"}};
   EXPECT_EQ(plat::PopupMenu(items), 2);
   EXPECT_EQ(openedAt, QPoint(300, 200));
+}
+
+TEST_F(X11Test, TheDialogIsFixedModalAndClosedByItsButtonWhileTimersTick) {
+  const plat::WindowId w = ShowWindow({10, 10, 30, 30});
+  int ticks = 0;
+  const plat::TimerId t = plat::CreateTimer(w, [&ticks] { ++ticks; });
+  plat::SetTimerInterval(t, 30);
+
+  plat::DialogSpec spec;
+  spec.title = "バージョン情報";
+  spec.clientWidth = 3945;
+  spec.clientHeight = 1125;
+  spec.labels = {{"Zembrant", {"ＭＳ Ｐ明朝", 9.75, true}, {735, 210, 2610, 285}}};
+  spec.buttonText = "OK";
+  spec.buttonRect = {3105, 135, 795, 345};
+  std::string title;
+  QSize client;
+  QRect button;
+  WhenModalOpens([&](QWidget* dialog) {
+    title = X().WindowName(static_cast<std::uint32_t>(dialog->winId()));
+    client = dialog->size();
+    auto* ok = dialog->findChild<QPushButton*>();
+    ASSERT_NE(ok, nullptr);
+    button = ok->geometry();
+    QTimer::singleShot(300, [&, ok] {
+      const QPoint at = ok->mapToGlobal(ok->rect().center());
+      X().Click(at.x(), at.y(), 1);
+    });
+  });
+  plat::ShowModalDialog(spec);
+  EXPECT_EQ(title, "バージョン情報");
+  EXPECT_EQ(client, QSize(263, 75));
+  EXPECT_EQ(button, QRect(207, 9, 53, 23));
+  EXPECT_GE(ticks, 3);
 }
 
 }  // namespace
