@@ -80,6 +80,42 @@ TEST_F(Pixels, OnlyTheOutlineShows) {
   EXPECT_EQ(At(w, 30, 5), Rgb(kBlue));  // the window below shows through
 }
 
+// The ship flies over the scenery: what it uncovers must not keep its
+// picture until some later yield.
+TEST_F(Pixels, WhatAMoveUncoversIsRepaintedInTheSameYield) {
+  const plat::WindowId ground = ShowWindow({100, 100, 300, 140}, "frmBG");
+  plat::SetBackColor(ground, kBlue);
+  const plat::WindowId ship = ShowWindow({110, 110, 129, 120}, "frmPlayer");
+  plat::SetBackColor(ship, kGreen);
+  plat::DoEvents();
+  int stale = 0;
+  for (int step = 1; step <= 40; ++step) {
+    PlaceWindow(ship, {110 + 2 * step, 110, 129 + 2 * step, 120});
+    plat::DoEvents();
+    // The two columns the ship has just left.
+    for (std::uint32_t p : X().ScreenPixels({108 + 2 * step, 110, 110 + 2 * step, 120})) {
+      stale += p != Rgb(kBlue);
+    }
+  }
+  EXPECT_EQ(stale, 0);
+}
+
+// Particles appear where the burst window was cut away a frame before.
+TEST_F(Pixels, WhatANewOutlineUncoversIsPaintedInTheSameYield) {
+  const plat::WindowId dot = ShowWindow({100, 200, 300, 240}, "frmDot");
+  plat::SetBackColor(dot, plat::RGB(255, 0, 0));
+  int stale = 0;
+  for (int step = 0; step < 40; ++step) {
+    const Rect square{4 * step, 10, 4 * step + 3, 13};
+    ASSERT_TRUE(plat::SetWindowShape(dot, plat::Region(square)));
+    plat::DoEvents();
+    for (std::uint32_t p : X().ScreenPixels({100 + square.left, 210, 100 + square.right, 213})) {
+      stale += p != 0xff0000;
+    }
+  }
+  EXPECT_EQ(stale, 0);
+}
+
 TEST_F(Pixels, APictureBoxHasItsOwnOutlineAndColour) {
   const plat::WindowId boss = plat::CreateSpriteWindow("frmBoss");
   PlaceWindow(boss, {300, 200, 340, 240});

@@ -48,6 +48,28 @@ TEST_F(X11Test, SpriteWindowsAreOverrideRedirectDndWindowsOfTheProgramsClass) {
   ExpectSpriteProperties(X(), xid, "after changes");
 }
 
+// Moves go to the server before Qt hears of them; nothing Qt does later may
+// put a window back where Qt last saw it.
+TEST_F(X11Test, AWindowStaysWhereItWasLastPut) {
+  const plat::WindowId w = ShowWindow({10, 10, 30, 30});
+  PlaceWindow(w, {50, 10, 70, 30});  // Qt has not heard of this one yet
+  plat::SetVisible(w, false);
+  PlaceWindow(w, {10, 10, 30, 30});
+  plat::SetVisible(w, true);
+  plat::DoEvents();
+  EXPECT_EQ(X().ScreenRect(Xid(w)), (plat::Rect{10, 10, 30, 30}));
+
+  PlaceWindow(w, {60, 40, 80, 60});
+  PlaceWindow(w, {60, 40, 90, 70});  // and a resize before Qt heard of the move
+  plat::DoEvents();
+  EXPECT_EQ(X().ScreenRect(Xid(w)), (plat::Rect{60, 40, 90, 70}));
+  PlaceWindow(w, {10, 10, 40, 40});
+  plat::SetVisible(w, false);
+  plat::SetVisible(w, true);
+  plat::DoEvents();
+  EXPECT_EQ(X().ScreenRect(Xid(w)), (plat::Rect{10, 10, 40, 40}));
+}
+
 TEST_F(X11Test, DestroyedWindowsLeaveTheServer) {
   const plat::WindowId w = ShowWindow({10, 10, 30, 30});
   const plat::WindowId label = plat::CreateLabel(w, "Label1");

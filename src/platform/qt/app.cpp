@@ -10,6 +10,8 @@
 
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
+#include "platform/qt/configure_filter.h"
+#include "platform/qt/exposures.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
@@ -116,6 +118,8 @@ std::string OpenPlatform(int& argc, char** argv) {
   b.shapeAvailable = x11::HasShape(b.conn) && !Pretending("ZEMBRANT_TEST_NO_SHAPE");
   b.keyboard.Open(keys, !Pretending("ZEMBRANT_TEST_NO_XINPUT"));
   StartPumps(b);
+  StartExposureMarker();
+  StartConfigureFilter();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";
@@ -127,6 +131,8 @@ void ClosePlatform() {
   DestroyAllWindows();
   b.keyNotifier.reset();
   b.pump.reset();
+  StopExposureMarker();
+  StopConfigureFilter();
   b.keyboard.Close();
   b.app.reset();
   b.conn = nullptr;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,7 @@ struct Backend {
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
 
   std::map<WindowId, WindowRec> windows;
+  std::unordered_set<std::uint32_t> spriteXids;  // X windows of the sprite windows
   std::map<TimerId, TimerRec> timers;
   WindowId nextWindow = 1;
   TimerId nextTimer = 1;
@@ -90,6 +92,9 @@ struct Backend {
   // the number of paints they had when the first change came.
   std::set<WindowId> shown;
   std::map<WindowId, std::uint64_t> changed;
+  // A sprite window moved, was cut or hidden since the last yield: the
+  // server exposes what it uncovered, and the yield waits to repaint it.
+  bool uncovered = false;
   // Focus wanted for a window that is not on screen yet.
   WindowId pendingFocus = kNoWindow;
 

@@ -16,6 +16,7 @@
 #include "platform/events.h"
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
+#include "platform/qt/exposures.h"
 #include "platform/qt/geometry.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
@@ -70,10 +71,10 @@ void WaitForExposure(std::vector<WindowId> ids) {
   }
 }
 
-// Paints what changed; returns whether anything was drawn or mapped.
-bool PaintPending() {
+// Paints the windows shown or changed since the last yield.
+void PaintPending() {
   Backend& b = B();
-  if (b.shown.empty() && b.changed.empty()) return false;
+  if (b.shown.empty() && b.changed.empty()) return;
   WaitForExposure(std::vector<WindowId>(b.shown.begin(), b.shown.end()));
   for (const auto& [id, paintsBefore] : b.changed) {
     const WindowRec* rec = FindWindow(id);
@@ -82,7 +83,6 @@ bool PaintPending() {
   }
   b.shown.clear();
   b.changed.clear();
-  return true;
 }
 
 void RunGuarded(const std::function<void()>& handler) {
@@ -152,13 +152,20 @@ using namespace plat::qt;
 void DoEvents() {
   if (!Open()) return;
   Backend& b = B();
+  const std::uint64_t paintsBefore = Widget::TotalPaints();
   RunDeferred();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   if (b.handlerDepth == 0 && b.modalDepth == 0) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   DeliverDueTimers();
-  if (PaintPending()) {
+  PaintPending();
+  if (b.uncovered) {
+    b.uncovered = false;
+    AwaitExposures();  // repaints what moves, cuts and hides uncovered
+  }
+  // Drawn on the screen before the game goes on (and perhaps sleeps).
+  if (Widget::TotalPaints() != paintsBefore) {
     x11::Sync(b.conn);
   } else {
     x11::Flush(b.conn);

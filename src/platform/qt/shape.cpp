@@ -40,13 +40,16 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     // Qt would quietly ignore a mask without SHAPE, and a SHAPE request to a
     // server without it breaks the connection.
     if (!B().shapeAvailable) return false;
+    // The server exposes what the new outline uncovers, in this window and
+    // in those below; the yield repaints it.
     x11::SetShape(B().conn, static_cast<std::uint32_t>(rec->widget->winId()),
                   Scaled(clipped, DeviceScale()));
+    if (rec->widget->isVisible()) B().uncovered = true;
   } else {
     rec->widget->setMask(ToQRegion(clipped));
+    MarkChanged(w);
   }
   rec->outline = std::move(clipped);
-  MarkChanged(w);
   return true;
 }
 

@@ -55,6 +55,7 @@ Widget::Widget(WindowId id, Kind kind, QWidget* parent) : QWidget(parent), id_(i
 
 void Widget::paintEvent(QPaintEvent*) {
   ++paints_;
+  ++totalPaints_;
   const WindowRec* rec = FindWindow(id_);
   if (!rec) return;
   if (kind_ == Kind::kLine) {

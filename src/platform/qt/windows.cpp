@@ -52,6 +52,17 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
   return id;
 }
 
+// Puts a sprite window where its record says, straight on the server.
+void MoveOnServer(const WindowRec& rec) {
+  const int scale = DeviceScale();
+  const QPoint at = (GameOrigin() + QPoint(rec.rect.left, rec.rect.top)) * scale;
+  x11::Move(B().conn, XidOf(rec), at.x(), at.y());
+}
+
+// Controls are Qt's alone. For a sprite window Qt does the resizing (its
+// backing store must follow) and the position goes to the server last, so
+// that it holds whatever position Qt still believes; Qt learns the new one
+// from the server's notification.
 void ApplyGeometry(WindowRec& rec, const Rect& old) {
   Widget* w = rec.widget;
   if (!w) return;
@@ -60,15 +71,12 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
     MarkChanged(rec.id);
     return;
   }
-  const bool sameSize = old.Width() == rec.rect.Width() && old.Height() == rec.rect.Height();
-  if (sameSize && w->isVisible() && rec.rect.Width() > 0 && rec.rect.Height() > 0) {
-    const int scale = DeviceScale();
-    const QPoint at = GameOrigin() * scale + QPoint(rec.rect.left, rec.rect.top) * scale;
-    x11::Move(B().conn, XidOf(rec), at.x(), at.y());
-    return;
+  if (w->isVisible()) B().uncovered = true;
+  if (old.Width() != rec.rect.Width() || old.Height() != rec.rect.Height()) {
+    w->setGeometry(DesktopRect(rec));
+    MarkChanged(rec.id);
   }
-  w->setGeometry(DesktopRect(rec));
-  MarkChanged(rec.id);
+  MoveOnServer(rec);
 }
 
 void CollectTree(WindowId id, std::vector<WindowId>& out) {
@@ -121,7 +129,9 @@ WindowId CreateSpriteWindow(std::string_view name) {
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   w->setWindowTitle(QString::fromStdString(std::string(name)));
   w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
-  x11::LabelSpriteWindow(B().conn, static_cast<std::uint32_t>(w->winId()));
+  const auto xid = static_cast<std::uint32_t>(w->winId());
+  x11::LabelSpriteWindow(B().conn, xid);
+  B().spriteXids.insert(xid);
   return id;
 }
 
@@ -154,6 +164,10 @@ void DestroyWindow(WindowId w) {
     b.windows.erase(id);
   }
   if (!widget) return;
+  if (widget->isWindow()) {
+    b.spriteXids.erase(static_cast<std::uint32_t>(widget->winId()));
+    if (widget->isVisible()) b.uncovered = true;
+  }
   widget->hide();
   // A handler may be running inside one of the widget's own events.
   if (b.handlerDepth > 0 || b.modalDepth > 0) {
@@ -190,6 +204,7 @@ void SetVisible(WindowId w, bool visible) {
   rec->visible = visible;
   Widget* widget = rec->widget;
   if (!visible) {
+    if (rec->kind == Kind::kSprite && widget->isVisible()) B().uncovered = true;
     widget->hide();
     B().shown.erase(w);
     MarkChanged(w);
@@ -201,8 +216,9 @@ void SetVisible(WindowId w, bool visible) {
     MarkChanged(w);
     return;
   }
-  // Qt may hold an older position when the window was moved on X directly.
+  // Qt may still believe an older position: showing must not bring it back.
   widget->setGeometry(DesktopRect(*rec));
+  MoveOnServer(*rec);
   x11::Raise(B().conn, XidOf(*rec));  // shown on top of the other sprites
   widget->show();
   B().shown.insert(w);

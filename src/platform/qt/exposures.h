@@ -1,0 +1,17 @@
+// Waiting for the server's exposures: after windows moved, were cut or were
+// hidden, the server sends expose events for what they uncovered. A marker
+// property change made after those requests comes back after those events,
+// so once Qt has handled the marker it has handled (and painted) them all.
+#pragma once
+
+namespace plat::qt {
+
+// Creates the hidden window that carries the marker; call once Qt is up.
+void StartExposureMarker();
+void StopExposureMarker();
+
+// Sends the marker and runs Qt's event loop until it has come back (at most
+// a short while, should the server be slow).
+void AwaitExposures();
+
+}  // namespace plat::qt
