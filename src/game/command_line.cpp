@@ -23,7 +23,12 @@ constexpr char kHelp[] =
     "HOME toggles invincibility. Right-click the ship or the lamps for the\n"
     "menu (version information, quit).\n";
 
+// The message quotes arguments: control characters in them become '?' so
+// that it stays one line on the terminal.
 CommandLine Error(std::string message) {
+  for (char& c : message) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
   return {CommandLine::Action::kError, 0, std::move(message)};
 }
 

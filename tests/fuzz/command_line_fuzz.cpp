@@ -1,0 +1,189 @@
+// Fuzzing the command line. The input is split at NUL bytes into arguments,
+// the way argv reaches the program, and every result is checked against what
+// must hold for any arguments:
+//  - the first argument before a "--" that starts with "--" decides: --help
+//    and --version give their texts, anything else is an error;
+//  - otherwise the start column is the number the plain arguments, joined by
+//    spaces, start with, rounded half to even; a number whose rounding falls
+//    outside 32 bits is an error, never a wrapped column;
+//  - a number of at most 15 significant digits rounds as its decimal digits
+//    say, whatever the binary floating point makes of it;
+//  - an error is one line of text and starts no game.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/main.h"
+#include "game/version.h"
+
+namespace {
+
+using Action = zb::CommandLine::Action;
+
+[[noreturn]] void Fail(const char* what, const std::string& detail) {
+  std::fprintf(stderr, "command-line property broken: %s [%s]\n", what, detail.c_str());
+  std::abort();
+}
+
+void Check(bool ok, const char* what, const std::string& detail = "") {
+  if (!ok) Fail(what, detail);
+}
+
+std::vector<std::string> SplitArguments(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::string> args(1);
+  for (std::size_t i = 0; i < size; ++i) {
+    if (data[i] == 0) {
+      args.emplace_back();
+    } else {
+      args.back() += static_cast<char>(data[i]);
+    }
+  }
+  if (size == 0) args.clear();
+  return args;
+}
+
+// The first argument before a "--" that starts with "--", if any.
+std::optional<std::string> FirstOption(const std::vector<std::string>& args) {
+  for (const auto& arg : args) {
+    if (arg == "--") return std::nullopt;
+    if (arg.starts_with("--")) return arg;
+  }
+  return std::nullopt;
+}
+
+// The plain arguments (all but the first "--") joined by spaces.
+std::string JoinPlain(const std::vector<std::string>& args) {
+  std::string text;
+  bool first = true, dashesSeen = false;
+  for (const auto& arg : args) {
+    if (arg == "--" && !dashesSeen) {
+      dashesSeen = true;
+      continue;
+    }
+    if (!first) text += ' ';
+    text += arg;
+    first = false;
+  }
+  return text;
+}
+
+std::size_t Digits(std::string_view s, std::size_t i) {
+  std::size_t n = 0;
+  while (i + n < s.size() && s[i + n] >= '0' && s[i + n] <= '9') ++n;
+  return n;
+}
+
+// The number `text` starts with after blanks (spaces, tabs): a sign, digits
+// with an optional point and fraction or a point and digits, then an
+// exponent when it has digits. Empty when there is none.
+std::string_view LeadingNumberText(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  const std::size_t start = i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const std::size_t whole = Digits(text, i);
+  i += whole;
+  if (i < text.size() && text[i] == '.' && (whole > 0 || Digits(text, i + 1) > 0)) {
+    i += 1 + Digits(text, i + 1);
+  } else if (whole == 0) {
+    return {};
+  }
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (const std::size_t exponent = Digits(text, j); exponent > 0) i = j + exponent;
+  }
+  return text.substr(start, i - start);
+}
+
+// v rounded to the nearest integer, halves to the even one.
+double HalfEven(double v) {
+  const double below = std::floor(v);
+  const double rest = v - below;
+  if (rest != 0.5) return rest < 0.5 ? below : below + 1;
+  return std::fmod(below, 2) == 0 ? below : below + 1;
+}
+
+// For a number without exponent and with at most 15 significant digits: its
+// rounding worked out on the decimal digits.
+std::optional<double> DecimalHalfEven(std::string_view number) {
+  if (number.find_first_of("eE") != std::string_view::npos) return std::nullopt;
+  const bool negative = number.starts_with('-');
+  if (number.starts_with('-') || number.starts_with('+')) number.remove_prefix(1);
+  const std::size_t point = std::min(number.find('.'), number.size());
+  std::string_view whole = number.substr(0, point);
+  const std::string_view fraction = point < number.size() ? number.substr(point + 1) : "";
+  whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+  std::string significant = std::string(whole) + std::string(fraction);
+  significant.erase(0, std::min(significant.find_first_not_of('0'), significant.size()));
+  significant.erase(std::min(significant.find_last_not_of('0') + 1, significant.size()));
+  if (significant.size() > 15) return std::nullopt;
+  double magnitude = whole.empty() ? 0 : std::strtod(std::string(whole).c_str(), nullptr);
+  const char first = fraction.empty() ? '0' : fraction[0];
+  const bool restNonZero = fraction.size() > 1 && fraction.substr(1).find_first_not_of('0') != std::string_view::npos;
+  if (first > '5' || (first == '5' && (restNonZero || std::fmod(magnitude, 2) != 0))) magnitude += 1;
+  return negative ? -magnitude : magnitude;
+}
+
+// A message that goes on one line of the terminal.
+bool OneLine(const std::string& message) {
+  if (message.empty()) return false;
+  for (const char c : message) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7f) return false;
+  }
+  return true;
+}
+
+void CheckOption(const std::string& option, const zb::CommandLine& cl) {
+  if (option == "--help") {
+    Check(cl.action == Action::kHelp && cl.message.starts_with("Usage: zembrant"), "--help", option);
+  } else if (option == "--version") {
+    Check(cl.action == Action::kVersion &&
+              cl.message == std::string("zembrant ") + zb::kVersion + "\n",
+          "--version", option);
+  } else {
+    Check(cl.action == Action::kError, "an unknown option is an error", option);
+  }
+}
+
+void CheckStartColumn(const std::string& joined, const zb::CommandLine& cl) {
+  const std::string number(LeadingNumberText(joined));
+  const double value = number.empty() ? 0 : std::strtod(number.c_str(), nullptr);
+  const double rounded = std::isfinite(value) ? HalfEven(value) : value;
+  if (const auto decimal = DecimalHalfEven(number)) {
+    Check(*decimal == rounded, "the decimal digits round the same way", number);
+  }
+  if (!(rounded >= INT32_MIN && rounded <= INT32_MAX)) {
+    Check(cl.action == Action::kError && cl.message.find("out of range") != std::string::npos,
+          "a column outside 32 bits is an error", number);
+    return;
+  }
+  Check(cl.action == Action::kPlay, "a number that fits starts a game", number);
+  Check(cl.startX == rounded, "the column is the number rounded half to even",
+        number + " -> " + std::to_string(cl.startX));
+  Check(cl.message.empty(), "a game starts without a message");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size > 4096) return -1;  // argv is bounded; longer inputs teach nothing new
+  const std::vector<std::string> args = SplitArguments(data, size);
+  const zb::CommandLine cl = zb::ParseCommandLine(args);
+  if (cl.action == Action::kError) {
+    Check(OneLine(cl.message), "an error is one line of text", cl.message);
+    Check(cl.startX == 0, "an error gives no column");
+  }
+  if (const auto option = FirstOption(args)) {
+    CheckOption(*option, cl);
+  } else {
+    CheckStartColumn(JoinPlain(args), cl);
+  }
+  return 0;
+}
