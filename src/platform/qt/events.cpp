@@ -5,7 +5,6 @@
 // is painted on the screen: the game often sleeps right after showing a
 // window, and X draws nothing by itself while the program sleeps.
 #include <QApplication>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -17,72 +16,24 @@
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
 #include "platform/qt/exposures.h"
-#include "platform/qt/geometry.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
 namespace plat::qt {
 namespace {
 
-// How long a yield waits at most for the server to expose a window it has
-// just mapped. Exposure normally takes well under a millisecond.
-constexpr int kExposeWaitMs = 250;
-
-// Runs Qt's event loop once, waiting at most `ms` for something to happen.
-void ProcessEventsFor(int ms) {
-  QTimer limit;
-  limit.setSingleShot(true);
-  limit.setTimerType(Qt::PreciseTimer);
-  limit.start(std::max(0, ms));
-  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
 bool IsExposed(const WindowRec& rec) {
   const QWindow* window = rec.widget ? rec.widget->windowHandle() : nullptr;
   return window && window->isExposed();
 }
 
-// Whether the server will send an expose for a mapped window: some part of
-// it must be on the screen and inside its outline.
-bool CanBeExposed(const WindowRec& rec) {
-  if (!rec.widget || !rec.widget->isVisible()) return false;
-  if (rec.rect.Width() <= 0 || rec.rect.Height() <= 0) return false;
-  if (rec.outline && rec.outline->IsEmpty()) return false;
-  const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
-  QRect where = ToQRect(rec.rect).translated(GameOrigin());
-  if (rec.outline) {
-    const Rect e = rec.outline->Extents();
-    where = ToQRect(e).translated(where.topLeft());
-  }
-  return desktop.intersects(where);
-}
-
-void WaitForExposure(std::vector<WindowId> ids) {
-  const std::int64_t deadline = SteadyMs() + kExposeWaitMs;
-  x11::Flush(B().conn);
-  for (;;) {
-    std::erase_if(ids, [](WindowId id) {
-      const WindowRec* rec = FindWindow(id);
-      return !rec || !CanBeExposed(*rec) || IsExposed(*rec);
-    });
-    const std::int64_t left = deadline - SteadyMs();
-    if (ids.empty() || left <= 0) return;
-    ProcessEventsFor(static_cast<int>(left));
-  }
-}
-
-// Paints the windows shown or changed since the last yield.
-void PaintPending() {
-  Backend& b = B();
-  if (b.shown.empty() && b.changed.empty()) return;
-  WaitForExposure(std::vector<WindowId>(b.shown.begin(), b.shown.end()));
-  for (const auto& [id, paintsBefore] : b.changed) {
+// Repaints the windows changed since they were last painted.
+void RepaintChanged() {
+  for (const auto& [id, paintsBefore] : B().changed) {
     const WindowRec* rec = FindWindow(id);
     if (!rec || !rec->widget || !rec->widget->isVisible() || !IsExposed(*rec)) continue;
     if (rec->widget->paints() == paintsBefore) rec->widget->repaint();
   }
-  b.shown.clear();
-  b.changed.clear();
 }
 
 void RunGuarded(const std::function<void()>& handler) {
@@ -159,11 +110,13 @@ void DoEvents() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   DeliverDueTimers();
-  PaintPending();
-  if (b.uncovered) {
-    b.uncovered = false;
-    AwaitExposures();  // repaints what moves, cuts and hides uncovered
-  }
+  // Mapped windows are exposed, and so is what moves, cuts and hides
+  // uncovered; Qt paints it when it handles the exposures.
+  if (!b.shown.empty() || b.uncovered) AwaitExposures();
+  RepaintChanged();
+  b.shown.clear();
+  b.changed.clear();
+  b.uncovered = false;
   // Drawn on the screen before the game goes on (and perhaps sleeps).
   if (Widget::TotalPaints() != paintsBefore) {
     x11::Sync(b.conn);
