@@ -14,7 +14,7 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <unordered_set>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -83,7 +83,7 @@ struct Backend {
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
 
   std::map<WindowId, WindowRec> windows;
-  std::unordered_set<std::uint32_t> spriteXids;  // X windows of the sprite windows
+  std::unordered_map<std::uint32_t, WindowId> spriteXids;  // X window -> sprite window
   std::map<TimerId, TimerRec> timers;
   WindowId nextWindow = 1;
   TimerId nextTimer = 1;

@@ -3,14 +3,26 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
+#include <QWindow>
 #include <xcb/xcb.h>
 
 #include "platform/qt/backend.h"
+#include "platform/qt/geometry.h"
+#include "platform/qt/widget.h"
 
 namespace plat::qt {
 namespace {
 
 constexpr std::uint8_t kSentEvent = 0x80;
+
+// A move the backend made itself: the size is what Qt knows already.
+bool IsPureMove(WindowId id, const xcb_configure_notify_event_t* ev) {
+  const WindowRec* rec = FindWindow(id);
+  const QWindow* window = rec && rec->widget ? rec->widget->windowHandle() : nullptr;
+  if (!window) return false;
+  const QSize size = window->geometry().size() * DeviceScale();
+  return size.width() == ev->width && size.height() == ev->height;
+}
 
 class ConfigureFilter : public QAbstractNativeEventFilter {
  public:
@@ -18,9 +30,11 @@ class ConfigureFilter : public QAbstractNativeEventFilter {
     if (type != "xcb_generic_event_t") return false;
     auto* ev = static_cast<xcb_configure_notify_event_t*>(message);
     if ((ev->response_type & ~kSentEvent) != XCB_CONFIGURE_NOTIFY) return false;
-    if (ev->event == ev->window && B().spriteXids.contains(ev->window)) {
-      ev->response_type |= kSentEvent;
-    }
+    if (ev->event != ev->window) return false;
+    const auto it = B().spriteXids.find(ev->window);
+    if (it == B().spriteXids.end()) return false;
+    if (IsPureMove(it->second, ev)) return true;
+    ev->response_type |= kSentEvent;
     return false;  // Qt handles it, now without asking the server
   }
 };

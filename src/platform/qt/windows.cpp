@@ -131,7 +131,7 @@ WindowId CreateSpriteWindow(std::string_view name) {
   w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
   const auto xid = static_cast<std::uint32_t>(w->winId());
   x11::LabelSpriteWindow(B().conn, xid);
-  B().spriteXids.insert(xid);
+  B().spriteXids.emplace(xid, id);
   return id;
 }
 
