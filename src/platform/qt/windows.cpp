@@ -1,10 +1,10 @@
 // Sprite windows and their controls on Qt widgets.
 //
 // Every change is recorded in the window's record first; Qt or the X server
-// is only touched when something really changed. Sprite windows that are on
-// screen move with one configure request straight on the X connection (Qt
-// would send three requests and flush after each); everything else goes
-// through Qt.
+// is only touched when something really changed. Sprite windows move with
+// one configure request straight on the X connection, sent with the yield's
+// flush (Qt would send three requests and flush after each); everything
+// else goes through Qt.
 #include <QWidget>
 
 #include <algorithm>
@@ -61,8 +61,8 @@ void MoveOnServer(const WindowRec& rec) {
 
 // Controls are Qt's alone. For a sprite window Qt does the resizing (its
 // backing store must follow) and the position goes to the server last, so
-// that it holds whatever position Qt still believes; Qt learns the new one
-// from the server's notification.
+// that no older position Qt may still believe wins: Qt is not told of plain
+// moves (configure_filter.h).
 void ApplyGeometry(WindowRec& rec, const Rect& old) {
   Widget* w = rec.widget;
   if (!w) return;
