@@ -1,0 +1,223 @@
+// The boss and the win: from start column 950 the boss slides in and taunts,
+// the ship is steered to its core and fires until the wreck stands; then the
+// closing lines, the fly-out, the staff roll and the title again.
+#include <algorithm>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "e2e/game.h"
+
+namespace e2e {
+namespace {
+
+class Boss : public GameTest {
+ protected:
+  // The staff roll's outline at step i of the roll: the credits i pixels
+  // up, the closing line 600 - i pixels down until it stops at 45.
+  plat::Region RollOutline(int i) {
+    plat::Region credits = Credits();
+    credits.Offset(0, -i);
+    plat::Region closing = ClosingLine();
+    closing.Offset(0, i < 555 ? 600 - i : 45);
+    credits.Unite(closing);
+    credits.Intersect(plat::Region(plat::Rect{0, 0, 163, 95}));
+    return credits;
+  }
+  // The step whose outline the window shows, or -1.
+  int RollStep(const plat::Region& shown) {
+    for (int i = 0; i <= 610; ++i) {
+      if (RollOutline(i) == shown) return i;
+    }
+    return -1;
+  }
+
+ private:
+  const plat::Region& Credits() {
+    if (credits_.IsEmpty()) credits_ = TableOutline(2, 1 << 16, 1 << 16);
+    return credits_;
+  }
+  const plat::Region& ClosingLine() {
+    if (closing_.IsEmpty()) closing_ = TableOutline(3, 1 << 16, 1 << 16);
+    return closing_;
+  }
+  plat::Region credits_;
+  plat::Region closing_;
+};
+
+TEST_F(Boss, TheBossEntersFallsToTheBeamAndTheWinEndsWithTheStaffRoll) {
+  GameOptions options;
+  options.args = {"950"};
+  ASSERT_NO_FATAL_FAILURE(StartGame(options));
+  ASSERT_TRUE(WaitForTitle(Ms(60000))) << Game().Stderr();
+  const Window ship = Get("frmPlayer");
+  EXPECT_EQ(ship.rect.left, 951);
+  ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());
+
+  // Past pixel 912 at once: the scenery closes behind the ship.
+  const std::optional<Window> bg = X().One("frmBG");
+  ASSERT_TRUE(bg);
+  EXPECT_TRUE(WaitUntil([&] { return X().Shape(bg->id) == TableOutline(7, 1024, 99); }, Ms(15000)))
+      << "the scenery does not change to its second outline";
+  // "うぉ！" at the ship.
+  std::optional<Balloon> b = WaitForBalloon(Ms(10000));
+  ASSERT_TRUE(b) << "no balloon at the boss's entrance";
+  EXPECT_EQ(b->kind(), 0);
+  EXPECT_EQ(b->left.rect.left, ship.rect.left + 15);
+  EXPECT_EQ(b->left.rect.top, ship.rect.top - 10);
+  EXPECT_EQ(b->outline, ExpectedBalloon(0, ship.rect.left + 15, ship.rect.top - 10, b->centre.rect.Width()));
+  ExpectShowsPicture(*bg, 7);
+
+  // The boss slides in from pixel 1024 and stops one pixel beyond its width.
+  std::vector<int> lefts;
+  std::optional<Window> boss;
+  bool homePressed = false;
+  std::optional<Balloon> taunt;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        if (const std::optional<Window> w = X().One("frmBoss")) {
+          boss = w;
+          if (lefts.empty() || lefts.back() != w->rect.left) lefts.push_back(w->rect.left);
+          if (!homePressed) {
+            X().Tap(key::kHome);  // invincible once the frames run again
+            homePressed = true;
+          }
+        }
+        taunt = ReadBalloon();
+        return boss && taunt && taunt->kind() == 1;
+      },
+      Ms(30000), Ms(5)))
+      << lefts.size() << " boss positions seen";
+  ASSERT_FALSE(lefts.empty());
+  EXPECT_GE(lefts.front(), 1020) << "the boss does not come in from pixel 1024";
+  EXPECT_TRUE(std::is_sorted(lefts.rbegin(), lefts.rend())) << "the boss does not slide left only";
+  EXPECT_GE(lefts.size(), 10u) << "the boss jumps in instead of sliding";
+  boss = X().One("frmBoss");
+  ASSERT_TRUE(boss);
+  const int bottom = WorkBottom();
+  EXPECT_EQ(boss->rect, (plat::Rect{986, bottom - 66, 1023, bottom}));
+  EXPECT_EQ(X().Shape(boss->id), TableOutline(8, 37, 66));
+
+  // The taunt, its tail at the boss.
+  EXPECT_EQ(taunt->right.rect.left, boss->rect.left);
+  EXPECT_EQ(taunt->left.rect.top, boss->rect.top + 20 - 10);
+  const int tauntLeft = taunt->left.rect.left;
+  EXPECT_EQ(taunt->outline,
+            ExpectedBalloon(1, tauntLeft, taunt->left.rect.top, taunt->centre.rect.Width()));
+  EXPECT_TRUE(TailTipIn(*taunt, boss->rect)) << "the taunt's tail is not at the boss";
+  EXPECT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000))) << "the taunt stays";
+
+  // HOME during the entrance made the ship invincible.
+  std::this_thread::sleep_for(Ms(300));
+  ASSERT_TRUE(ExpectShowsPicture(Get("frmPlayer"), 11))
+      << "not invincible: the boss's sprays would end the game";
+
+  // Down to the core's height, one tap a frame, each move read back.
+  const int stripTop = bottom - 99;
+  for (int taps = 0; taps < 40; ++taps) {
+    const Window now = Get("frmPlayer");
+    const int row = now.rect.top - stripTop;
+    if (row >= 68) break;
+    X().Tap(key::kDown);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          const std::optional<Window> s = X().One("frmPlayer");
+          return s && s->rect.top != now.rect.top;
+        },
+        Ms(3000), Ms(2)))
+        << "the ship does not go down at row " << row;
+    const int moved = Get("frmPlayer").rect.top - now.rect.top;
+    ASSERT_EQ(moved, 1) << "one tap moved the ship " << moved << " pixels";
+  }
+  const Window aimed = Get("frmPlayer");
+  const int row = aimed.rect.top - stripTop;
+  ASSERT_GE(row, 67);
+  ASSERT_LE(row, 70);
+  EXPECT_EQ(aimed.rect.left, ship.rect.left) << "the ship drifts during the boss battle";
+
+  // Fire until the wreck stands on the bottom.
+  X().Key(key::kSpace, true);
+  const std::optional<Window> wreck = X().WaitFor(
+      "frmBoss", Ms(40000), [](const Window& w) { return w.rect.Width() == 61 && w.rect.Height() == 45; });
+  X().Key(key::kSpace, false);
+  ASSERT_TRUE(wreck) << "the boss does not fall";
+  EXPECT_EQ(wreck->rect.bottom, bottom);
+  EXPECT_EQ(X().Shape(wreck->id), TableOutline(9, 61, 45));
+
+  // "やられた・・・" at the wreck, then "やったぜ！！" at the ship.
+  b = WaitForBalloon(Ms(10000));
+  ASSERT_TRUE(b) << "the boss says nothing";
+  const Window wreckNow = Get("frmBoss");
+  EXPECT_EQ(b->kind(), 1);
+  EXPECT_EQ(b->right.rect.left, wreckNow.rect.left);
+  EXPECT_EQ(b->left.rect.top, wreckNow.rect.top - 10);
+  EXPECT_TRUE(TailTipIn(*b, wreckNow.rect)) << "the last words do not come from the wreck";
+  EXPECT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000)));
+  b = WaitForBalloon(Ms(10000));
+  ASSERT_TRUE(b) << "the ship says nothing";
+  EXPECT_EQ(b->kind(), 0);
+  EXPECT_EQ(b->left.rect.left, aimed.rect.left + 15);
+  EXPECT_EQ(b->left.rect.top, aimed.rect.top - 10);
+  EXPECT_TRUE(TailTipIn(*b, aimed.rect)) << "the last line does not come from the ship";
+  EXPECT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000)));
+
+  // The fly-out: a pixel every 50 ms to pixel 1024.
+  const Clock::time_point flyStart = Clock::now();
+  EXPECT_TRUE(WaitUntil([&] { return Get("frmPlayer").rect.left >= 1024; }, Ms(30000)))
+      << "the ship does not fly out";
+  const double flyMs = MsSince(flyStart);
+  EXPECT_EQ(Get("frmPlayer").rect.left, 1024);
+  EXPECT_GE(flyMs, 0.8 * 50 * (1024 - aimed.rect.left)) << "the fly-out is too fast";
+
+  // The staff roll at the bottom centre; its outline is the credits moved up.
+  const int rollLeft = (ScreenWidth() - 163) / 2;
+  const plat::Rect rollRect{rollLeft, bottom - 95, rollLeft + 163, bottom};
+  const std::optional<Window> roll = X().WaitFor(
+      "frmSTAFF", Ms(10000), [](const Window& w) { return w.rect.Width() == 163; });
+  ASSERT_TRUE(roll) << "no staff roll";
+  EXPECT_EQ(roll->rect, rollRect);
+  std::this_thread::sleep_for(Ms(1000));
+  const plat::Region shown1 = X().Shape(roll->id);
+  const Clock::time_point at1 = Clock::now();
+  std::this_thread::sleep_for(Ms(2000));
+  const plat::Region shown2 = X().Shape(roll->id);
+  const double apartSteps = MsSince(at1) / 50;
+  const int step1 = RollStep(shown1);
+  const int step2 = RollStep(shown2);
+  EXPECT_GE(step1, 0) << "the roll shows no step of the credits";
+  EXPECT_GE(step2, step1 + apartSteps / 2) << "the credits do not scroll";
+  EXPECT_LE(step2, step1 + apartSteps + 3) << "the credits scroll too fast";
+  const std::vector<Pixel> white = VisiblePixels(*roll, X().Shape(roll->id));
+  ASSERT_FALSE(white.empty());
+  EXPECT_EQ(white.front().rgb, 0xffffffu);
+
+  // The fade to dark grey, then the title again.
+  int darkest = 255;
+  std::optional<Window> title;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (const Pixel& p : VisiblePixels(*roll, X().Shape(roll->id))) {
+          const int r = static_cast<int>(p.rgb >> 16);
+          if (p.rgb == static_cast<std::uint32_t>(r * 0x010101)) darkest = std::min(darkest, r);
+        }
+        return X().WaitFor("frmSTAFF", Ms(0), [](const Window& w) { return w.rect.Width() == 300; })
+            .has_value();
+      },
+      Ms(120000), Ms(40)))
+      << "no title after the staff roll";
+  EXPECT_GE(darkest, 65);
+  EXPECT_LE(darkest, 90) << "the roll does not fade to dark grey";
+  title = WaitForTitle(Ms(10000));
+  ASSERT_TRUE(title);
+  EXPECT_EQ(X().Shape(title->id), TableOutline(4, 300, 48));
+  const std::optional<Window> lamps = X().One("frmShe");
+  ASSERT_TRUE(lamps);
+  for (const Pixel& p : VisiblePixels(*lamps, X().Shape(lamps->id))) {
+    ASSERT_EQ(p.rgb, 0x00ff00u) << "a lamp is out at the new title";
+  }
+  ExpectRunning();
+  EndThroughMenu();
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,384 @@
+// The fixture of the end-to-end tests.
+#include "e2e/game.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ostream>
+#include <filesystem>
+#include <set>
+
+#include "shapes/balloon.h"
+#include "shapes/pictures.h"
+#include "shapes/shape_table.h"
+
+#ifndef ZB_PROGRAM
+#error "ZB_PROGRAM names the program under test"
+#endif
+
+namespace e2e {
+namespace {
+
+plat::Region FromRecordWords(const std::uint32_t* words, int width, int height) {
+  std::vector<plat::Rect> rects;
+  const auto count = static_cast<int>(words[2]);
+  for (int i = 0; i < count; ++i) {
+    const std::uint32_t* r = words + 8 + 4 * i;
+    rects.push_back({static_cast<std::int32_t>(r[0]), static_cast<std::int32_t>(r[1]),
+                     static_cast<std::int32_t>(r[2]), static_cast<std::int32_t>(r[3])});
+  }
+  plat::Region out = plat::Region::FromRects(rects);
+  out.Intersect(plat::Region(plat::Rect{0, 0, width, height}));
+  return out;
+}
+
+// The window as it is now, found by its id.
+std::optional<Window> Fresh(const std::vector<Window>& all, const Window& w) {
+  for (const Window& o : all) {
+    if (o.id == w.id) return o;
+  }
+  return std::nullopt;
+}
+
+std::string Hex(std::uint32_t rgb) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "#%06x", rgb);
+  return buf;
+}
+
+}  // namespace
+
+plat::Region TableOutline(int shape, int width, int height) {
+  static const bool built = (zb::BuildShapeTable(), true);
+  (void)built;
+  return FromRecordWords(zb::RegionTable[static_cast<std::size_t>(shape)].words.data(), width,
+                         height);
+}
+
+plat::Region BalloonCapOutline(int record, int width, int height) {
+  static const bool built = (zb::BuildBalloonShapes(), true);
+  (void)built;
+  return FromRecordWords(zb::BalloonTable[static_cast<std::size_t>(record)].words.data(), width,
+                         height);
+}
+
+const plat::Picture* Picture(int shape) { return zb::ShapePicture(shape); }
+
+bool TailTipIn(const Balloon& b, const plat::Rect& speaker) {
+  const int row = b.left.rect.top + 17;
+  plat::Region tip = b.outline;
+  tip.Intersect(plat::Region(plat::Rect{0, row, 1 << 16, row + 1}));
+  plat::Region inside = tip;
+  inside.Intersect(plat::Region(speaker));
+  return !tip.IsEmpty() && inside == tip;
+}
+
+plat::Region ExpectedBalloon(int kind, int left, int top, int centreWidth) {
+  const int leftWidth = kind == 0 ? 8 : 7;
+  const int rightWidth = kind == 0 ? 7 : 8;
+  plat::Region out = BalloonCapOutline(kind == 0 ? 0 : 2, leftWidth, 18);
+  out.Offset(left, top);
+  out.Unite(plat::Rect{left + leftWidth, top + 1, left + leftWidth + centreWidth, top + 16});
+  plat::Region right = BalloonCapOutline(kind == 0 ? 1 : 3, rightWidth, 18);
+  right.Offset(left + leftWidth + centreWidth, top);
+  out.Unite(right);
+  return out;
+}
+
+// --- the fixture -----------------------------------------------------------
+
+namespace {
+
+// The test that runs now, for the listener below.
+GameTest* running = nullptr;
+
+// Takes a picture of the screen when a check fails, while the program is
+// still as it was.
+class ScreenAtFailure : public ::testing::EmptyTestEventListener {
+  void OnTestPartResult(const ::testing::TestPartResult& result) override {
+    if (result.failed() && running) running->SaveScreenAtFailure();
+  }
+};
+
+}  // namespace
+
+
+void GameTest::StartGame(const GameOptions& options) {
+  static ::testing::TestEventListener* listener = [] {
+    auto* l = new ScreenAtFailure;
+    ::testing::UnitTest::GetInstance()->listeners().Append(l);
+    return l;
+  }();
+  (void)listener;
+  running = this;
+  // Asked here: gtest's lock is held while a failure is reported.
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  testName_ = std::string(info->test_suite_name()) + "." + info->name();
+  std::replace(testName_.begin(), testName_.end(), '/', '_');
+  options_ = options;
+  dir_ = std::make_unique<TempDir>();
+  ASSERT_FALSE(dir_->path().empty()) << "no temporary directory";
+  xvfb_ = std::make_unique<Xvfb>(options.width, options.height, dir_->path());
+  ASSERT_FALSE(xvfb_->display().empty()) << xvfb_->error();
+  x_ = std::make_unique<XConn>(xvfb_->display());
+  ASSERT_TRUE(x_->ok()) << "cannot connect to " << xvfb_->display();
+  ASSERT_EQ(x_->width(), options.width);
+  ASSERT_EQ(x_->height(), options.height);
+  x_->SetDesktopColour(kDesktop);
+  if (options.workArea) x_->SetWorkArea(*options.workArea);
+  game_ = std::make_unique<Program>(ZB_PROGRAM, xvfb_->display(), options.args, dir_->path());
+  ASSERT_GT(game_->pid(), 0) << "the program did not start";
+}
+
+void GameTest::SaveScreenAtFailure() {
+  if (screenSaved_ || !x_ || !x_->ok()) return;
+  screenSaved_ = true;
+  const std::string shot = (std::filesystem::current_path() / ("e2e-" + testName_ + ".ppm")).string();
+  if (x_->SaveScreen(shot)) std::fprintf(stderr, "the screen at the failure: %s\n", shot.c_str());
+}
+
+void GameTest::TearDown() {
+  running = nullptr;
+  if (game_) {
+    if (HasFailure()) std::fprintf(stderr, "program stderr:\n%s\n", game_->Stderr().c_str());
+    game_->child().Stop();
+  }
+  game_.reset();
+  x_.reset();
+  xvfb_.reset();
+  dir_.reset();
+}
+
+int GameTest::WorkBottom() const {
+  return options_.workArea ? options_.workArea->bottom : options_.height;
+}
+
+std::optional<Window> GameTest::WaitForTitle(Ms limit) {
+  std::optional<Window> title;
+  WaitUntil(
+      [&] {
+        if (!game_->Running()) return true;
+        const std::vector<Window> all = x_->Mapped();
+        bool lamps = false;
+        title.reset();
+        for (const Window& w : all) {
+          if (w.name == "frmShe") lamps = true;
+          if (w.name == "frmSTAFF" && w.rect.Width() == 300 && w.rect.Height() == 48) title = w;
+        }
+        return lamps && title.has_value();
+      },
+      limit, Ms(10));
+  return title;
+}
+
+void GameTest::PressSpaceAtTitle() {
+  x_->Tap(key::kSpace, Ms(60));
+  const bool gone = WaitUntil([&] { return x_->Named("frmSTAFF").empty(); }, Ms(10000));
+  ASSERT_TRUE(gone) << "Space did not end the title wait";
+}
+
+std::optional<Balloon> GameTest::ReadBalloon() {
+  std::optional<Window> l, c, r;
+  for (const Window& w : x_->Mapped()) {
+    if (w.name == "frmL") l = w;
+    if (w.name == "frmC") c = w;
+    if (w.name == "frmR") r = w;
+  }
+  if (!l || !c || !r) return std::nullopt;
+  Balloon b{*l, *c, *r, {}};
+  for (const Window* w : {&b.left, &b.centre, &b.right}) {
+    plat::Region part = x_->Shape(w->id);
+    part.Offset(w->rect.left, w->rect.top);
+    b.outline.Unite(part);
+  }
+  return b;
+}
+
+std::optional<Balloon> GameTest::WaitForBalloon(Ms limit) {
+  std::optional<Balloon> b;
+  WaitUntil([&] { return (b = ReadBalloon()).has_value(); }, limit, Ms(5));
+  return b;
+}
+
+bool GameTest::BalloonGone() {
+  for (const Window& w : x_->Mapped()) {
+    if (w.name == "frmL" || w.name == "frmC" || w.name == "frmR") return false;
+  }
+  return true;
+}
+
+std::vector<Pixel> GameTest::VisiblePixels(const Window& window,
+                                                    const plat::Region& within) {
+  ServerGrab grab(*x_);
+  const std::vector<Window> all = x_->Mapped();
+  const std::optional<Window> now = Fresh(all, window);
+  if (!now) return {};
+  const Window& w = *now;
+  plat::Region covered;
+  bool above = false;
+  for (const Window& o : all) {
+    if (o.id == w.id) {
+      above = true;
+      continue;
+    }
+    if (!above) continue;
+    plat::Region s = x_->Shape(o.id);
+    s.Offset(o.rect.left, o.rect.top);
+    covered.Unite(s);
+  }
+  const std::vector<std::uint32_t> px = x_->Pixels(w.rect);
+  std::vector<Pixel> out;
+  if (px.empty()) return out;
+  for (const plat::Rect& r : within.Rects()) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      for (int x = r.left; x < r.right; ++x) {
+        const int sx = w.rect.left + x;
+        const int sy = w.rect.top + y;
+        if (covered.ContainsPoint(sx, sy)) continue;
+        if (x < 0 || y < 0 || x >= w.rect.Width() || y >= w.rect.Height()) continue;
+        out.push_back({sx, sy, px[static_cast<std::size_t>(y * w.rect.Width() + x)]});
+      }
+    }
+  }
+  return out;
+}
+
+Window GameTest::Get(const std::string& name) {
+  std::optional<Window> w = x_->One(name);
+  if (!w) {
+    ADD_FAILURE() << "no " << name << " on the screen";
+    return Window{};
+  }
+  return *w;
+}
+
+bool GameTest::ExpectShowsPicture(const Window& window, int shape) {
+  const plat::Picture* pic = Picture(shape);
+  if (!pic) {
+    ADD_FAILURE() << "no picture " << shape;
+    return false;
+  }
+  ServerGrab grab(*x_);
+  const std::vector<Window> all = x_->Mapped();
+  const std::optional<Window> now = Fresh(all, window);
+  if (!now) {
+    ADD_FAILURE() << window.name << " is not mapped";
+    return false;
+  }
+  const Window& w = *now;
+  const plat::Region outline = x_->Shape(w.id);
+  int checked = 0;
+  int wrong = 0;
+  std::string first;
+  for (const Pixel& p : VisiblePixels(w, outline)) {
+    const int x = p.x - w.rect.left;
+    const int y = p.y - w.rect.top;
+    if (x >= pic->width || y >= pic->height) continue;
+    const std::uint32_t want = pic->pixels[y * pic->width + x] & 0xffffff;
+    ++checked;
+    if (p.rgb != want && ++wrong <= 5) {
+      first += " (" + std::to_string(x) + "," + std::to_string(y) + ") " + Hex(p.rgb) + " not " + Hex(want);
+    }
+  }
+  EXPECT_GT(checked, 0) << w.name << ": no pixel of the picture can be seen";
+  EXPECT_EQ(wrong, 0) << w.name << " does not show picture " << shape << " at 1:1:" << first;
+
+  // Outside the outline the desktop shows, where no other window lies.
+  plat::Region others;
+  for (const Window& o : all) {
+    if (o.id != w.id) others.Unite(o.rect);
+  }
+  const std::vector<std::uint32_t> px = x_->Pixels(w.rect);
+  int leaks = 0;
+  for (int y = 0; y < w.rect.Height() && !px.empty(); ++y) {
+    for (int x = 0; x < w.rect.Width(); ++x) {
+      if (outline.ContainsPoint(x, y) || others.ContainsPoint(w.rect.left + x, w.rect.top + y)) continue;
+      if (px[static_cast<std::size_t>(y * w.rect.Width() + x)] != kDesktop) ++leaks;
+    }
+  }
+  EXPECT_FALSE(px.empty());
+  EXPECT_EQ(leaks, 0) << w.name << ": pixels outside the outline are not the desktop";
+  return checked > 0 && wrong == 0 && leaks == 0 && !px.empty();
+}
+
+GameTest::Motion GameTest::FollowMoves(const Window& w, Ms span, Ms limit) {
+  x_->WatchMoves(w.id);
+  while (x_->NextMove(Ms(0))) {
+  }
+  Motion m;
+  int x = w.rect.left;
+  int y = w.rect.top;
+  std::optional<XConn::Move> first;
+  const Clock::time_point end = Clock::now() + limit;
+  while (Clock::now() < end) {
+    const std::optional<XConn::Move> move =
+        x_->NextMove(std::chrono::duration_cast<Ms>(end - Clock::now()));
+    if (!move) break;
+    if (move->window != w.id || (move->x == x && move->y == y)) continue;
+    x = move->x;
+    y = move->y;
+    ++m.moves;
+    if (!first) first = move;
+    m.dx = x - first->x;
+    m.dy = y - first->y;
+    m.spanMs = std::chrono::duration<double, std::milli>(move->at - first->at).count();
+    if (m.spanMs >= static_cast<double>(span.count())) break;
+  }
+  return m;
+}
+
+void GameTest::ExpectAllOverrideRedirect() {
+  for (const Window& w : x_->Mapped()) {
+    if (w.name.rfind("frm", 0) == 0) {
+      EXPECT_TRUE(w.overrideRedirect) << w.name << " is left to a window manager";
+    }
+  }
+}
+
+void GameTest::ExpectRunning() {
+  const std::optional<int> status = game_->child().Status();
+  EXPECT_FALSE(status.has_value()) << "the program ended with status " << status.value_or(-1);
+}
+
+void GameTest::EndThroughMenu() {
+  const std::optional<Window> lamps = x_->One("frmShe");
+  ASSERT_TRUE(lamps) << "no lamps to click";
+  std::set<std::uint32_t> before;
+  for (const Window& w : x_->Mapped()) before.insert(w.id);
+  x_->Click(lamps->rect.left + 5, lamps->rect.top + 5, 3);
+  std::optional<Window> menu;
+  WaitUntil(
+      [&] {
+        for (const Window& w : x_->Mapped()) {
+          if (!before.count(w.id) && w.name.rfind("frm", 0) != 0) menu = w;
+        }
+        return menu.has_value();
+      },
+      Ms(15000), Ms(10));
+  ASSERT_TRUE(menu) << "the right button on a lamp opened no menu";
+  // The last item ends the program.
+  x_->Tap(key::kUp);
+  x_->Tap(key::kReturn);
+  const std::optional<int> status = game_->child().WaitExit(Ms(60000));
+  ASSERT_TRUE(status) << "the end command did not end the program";
+  EXPECT_EQ(*status, 0) << game_->Stderr();
+}
+
+}  // namespace e2e
+
+namespace plat {
+
+void PrintTo(const Rect& r, std::ostream* os) {
+  *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+void PrintTo(const Region& r, std::ostream* os) {
+  const std::vector<Rect> rects = r.Rects();
+  *os << rects.size() << " rectangles";
+  for (std::size_t i = 0; i < rects.size() && i < 12; ++i) {
+    *os << " ";
+    PrintTo(rects[i], os);
+  }
+  if (rects.size() > 12) *os << " ...";
+}
+
+}  // namespace plat
