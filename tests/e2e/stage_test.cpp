@@ -61,7 +61,9 @@ TEST_F(Stage, LaunchBalloonThenTheShipKeepsItsPacePausesAndFliesOverTheScenery) 
   EXPECT_GT(c.Width(), 10);
   EXPECT_EQ(balloon->outline, ExpectedBalloon(0, left, top, c.Width()));
   EXPECT_TRUE(TailTipIn(*balloon, ship->rect)) << "the tail does not point at the ship";
-  // The text is on the screen while the program sleeps out the launch.
+  // The text is on the screen while the program sleeps out the launch (the
+  // windows are mapped a moment before the program's yield paints them).
+  std::this_thread::sleep_for(Ms(150));
   ExpectTextPainted(VisiblePixels(balloon->centre, plat::Region(plat::Rect{0, 1, c.Width(), 14})),
                     "launch");
 
