@@ -78,6 +78,7 @@ class Xvfb {
   const std::string& error() const { return error_; }
   int width() const { return width_; }
   int height() const { return height_; }
+  pid_t pid() const { return server_ ? server_->pid() : -1; }
 
  private:
   int width_;
