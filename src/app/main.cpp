@@ -20,10 +20,14 @@ int main(int argc, char** argv) {
     case zb::CommandLine::Action::kPlay:
       break;
   }
-  const std::string why = plat::OpenPlatform(argc, argv);
-  if (!why.empty()) {
+  if (const std::string why = plat::OpenPlatform(argc, argv); !why.empty()) {
     std::fprintf(stderr, "zembrant: %s\n", why.c_str());
     return 2;
+  }
+  if (const std::string why = plat::ClaimDisplay(); !why.empty()) {
+    std::fprintf(stderr, "zembrant: %s\n", why.c_str());
+    plat::ClosePlatform();
+    return 1;
   }
   const int status = zb::Main(cl.startX);
   plat::ClosePlatform();

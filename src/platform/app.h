@@ -10,6 +10,12 @@ namespace plat {
 // else of the platform.
 std::string OpenPlatform(int& argc, char** argv);
 
+// Makes this copy of the program the one that plays on its display. Returns
+// "" when it is, otherwise one line saying why not (another copy plays there
+// already); the program then ends with exit status 1. Called by the program
+// after OpenPlatform; the tests of the platform leave it out.
+std::string ClaimDisplay();
+
 // Destroys every window that is left and disconnects.
 void ClosePlatform();
 

@@ -13,10 +13,12 @@ void DoEvents();
 
 // Blocks until an input or timer event is pending or `maxMs` have passed,
 // whichever is first; delivers nothing (follow it with DoEvents). Key presses
-// wake it.
+// wake it, and so does a signal that asks the program to end.
 void WaitForEvents(int maxMs);
 
-// Sleeps `ms` milliseconds, delivering nothing.
+// Sleeps `ms` milliseconds, delivering nothing. When the program is asked to
+// end meanwhile (SIGINT, SIGTERM, SIGHUP), wakes at once and throws
+// ProgramExit{0}; so do the next yields.
 void Sleep(int ms);
 
 // Milliseconds since some fixed point, wrapping around at 2^32.

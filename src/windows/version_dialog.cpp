@@ -18,7 +18,7 @@ std::vector<plat::DialogLabel> Labels() {
   return {
       {"Zembrant", {"ＭＳ Ｐ明朝", 9.75, true}, {735, 210, 2610, 285}},
       {std::string("Version ") + kVersion, {"Times New Roman", 9.75, true}, {1515, 525, 1515, 285}},
-      {"© 2026 The Zembrant developers", {"ＭＳ Ｐゴシック", 9, false}, {780, 930, 2775, 225}},
+      {"© 2026 Zembrant developers", {"ＭＳ Ｐゴシック", 9, false}, {780, 930, 2775, 225}},
   };
 }
 

@@ -67,7 +67,7 @@ TEST_F(Menu, VersionDialogShowsTheSameContentEachTime) {
   EXPECT_EQ(spec.labels[0].font, (plat::FontSpec{"ＭＳ Ｐ明朝", 9.75, true}));
   EXPECT_EQ(spec.labels[1].text, "Version 1.0.0");
   EXPECT_EQ(spec.labels[1].where, (plat::TwipsRect{1515, 525, 1515, 285}));
-  EXPECT_EQ(spec.labels[2].text, "© 2026 The Zembrant developers");
+  EXPECT_EQ(spec.labels[2].text, "© 2026 Zembrant developers");
   EXPECT_EQ(spec.lines.size(), 3u);
   EXPECT_EQ(spec.buttonText, "OK");
 }

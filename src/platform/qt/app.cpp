@@ -6,13 +6,16 @@
 #include <QTimer>
 #include <xcb/xcb.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
 #include "platform/qt/configure_filter.h"
+#include "platform/qt/end_signals.h"
 #include "platform/qt/exposures.h"
 #include "platform/qt/fonts.h"
+#include "platform/qt/scale.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -51,6 +54,11 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
   if (message.contains(QLatin1String("setNetWmStateOnUnmappedWindow() called on mapped window"))) {
     return;
   }
+  // Qt ends the program itself (exit status 1) right after this warning.
+  if (message.startsWith(QLatin1String("The X11 connection broke"))) {
+    std::fputs("zembrant: lost the connection to the X display\n", stderr);
+    return;
+  }
   if (g_nextHandler) g_nextHandler(type, context, message);
 }
 
@@ -71,6 +79,31 @@ void StartPumps(Backend& b) {
     Backend& b = B();
     if (b.keyboard.Pump() && b.waiting) b.woken = true;
   });
+  if (EndSignalFd() >= 0) {
+    b.endSignalNotifier = std::make_unique<QSocketNotifier>(EndSignalFd(), QSocketNotifier::Read);
+    QObject::connect(b.endSignalNotifier.get(), &QSocketNotifier::activated, [] {
+      if (TakeEndSignal()) EndOnSignal();
+    });
+  }
+}
+
+// The screen DISPLAY names (":0.1" is screen 1), the root window of that
+// screen on Qt's connection.
+int ScreenNumber() {
+  int screen = 0;
+  char* host = nullptr;
+  int display = 0;
+  if (xcb_parse_display(nullptr, &host, &display, &screen) == 0) return 0;
+  std::free(host);
+  return screen;
+}
+
+std::uint32_t RootOf(xcb_connection_t* c, int screen) {
+  xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+  for (int i = 0; it.rem > 0; xcb_screen_next(&it), ++i) {
+    if (i == screen) return it.data->root;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -102,7 +135,10 @@ std::string OpenPlatform(int& argc, char** argv) {
   xcb_connection_t* keys = nullptr;
   if (std::string why = ConnectKeyboardConnection(keys); !why.empty()) return why;
 
+  // Wayland sessions run the program through XWayland.
   qputenv("QT_QPA_PLATFORM", "xcb");
+  SettleScaleFactors();
+  CatchEndSignals();
   if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QCoreApplication::setApplicationName(QStringLiteral("zembrant"));
@@ -115,6 +151,7 @@ std::string OpenPlatform(int& argc, char** argv) {
     return "cannot use the X display: Qt's xcb platform plugin is not available";
   }
   b.conn = x11app->connection();
+  b.root = RootOf(b.conn, ScreenNumber());
   b.shapeAvailable = x11::HasShape(b.conn) && !Pretending("ZEMBRANT_TEST_NO_SHAPE");
   b.keyboard.Open(keys, !Pretending("ZEMBRANT_TEST_NO_XINPUT"));
   StartPumps(b);
@@ -125,11 +162,24 @@ std::string OpenPlatform(int& argc, char** argv) {
   return "";
 }
 
+std::string ClaimDisplay() {
+  Backend& b = B();
+  if (!b.app || b.displayClaim != 0) return "";
+  const std::string selection = "_ZEMBRANT_S" + std::to_string(ScreenNumber());
+  b.displayClaim = x11::ClaimSelection(b.conn, b.root, selection);
+  if (b.displayClaim != 0) return "";
+  const char* display = std::getenv("DISPLAY");
+  return "already running on the X display \"" + std::string(display ? display : "") + "\"";
+}
+
 void ClosePlatform() {
   Backend& b = B();
   if (!b.app) return;
   DestroyAllWindows();
+  if (b.displayClaim != 0) x11::DestroyWindow(b.conn, b.displayClaim);
+  b.displayClaim = 0;
   b.keyNotifier.reset();
+  b.endSignalNotifier.reset();
   b.pump.reset();
   StopExposureMarker();
   StopConfigureFilter();

@@ -80,6 +80,8 @@ struct Backend {
   bool shapeAvailable = false;
   Keyboard keyboard;
   std::unique_ptr<QSocketNotifier> keyNotifier;
+  std::unique_ptr<QSocketNotifier> endSignalNotifier;  // SIGINT, SIGTERM, SIGHUP
+  std::uint32_t displayClaim = 0;  // the window owning the display's selection
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
 
   std::map<WindowId, WindowRec> windows;
@@ -121,6 +123,9 @@ WindowRec* TopLevelOf(WindowId w);
 void Dispatch(std::function<void()> handler);
 // After a handler: closes open modal windows when it ended the program.
 void CloseModalsIfExiting();
+// A signal asked the program to end: from now on the yields throw
+// ProgramExit{0}, as after the menu's end command.
+void EndOnSignal();
 
 // Timers (timers.cpp).
 void DeliverDueTimers();

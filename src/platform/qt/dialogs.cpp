@@ -28,7 +28,13 @@ class ModalScope {
   explicit ModalScope(QWidget* w) {
     ++B().modalDepth;
     B().modals.emplace_back(w);
-    x11::SetWmClass(B().conn, static_cast<std::uint32_t>(w->winId()));
+    const auto xid = static_cast<std::uint32_t>(w->winId());
+    x11::SetWmClass(B().conn, xid);
+    // Dialogs are transient for the program's leader window (Qt's doing):
+    // it carries the program's class too.
+    if (const std::uint32_t leader = x11::ClientLeader(B().conn, xid)) {
+      x11::SetWmClass(B().conn, leader);
+    }
   }
   ~ModalScope() {
     B().modals.pop_back();

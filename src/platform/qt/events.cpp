@@ -12,9 +12,11 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
+#include "platform/qt/end_signals.h"
 #include "platform/qt/exposures.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
@@ -94,6 +96,13 @@ void CloseModalsIfExiting() {
   }
 }
 
+void EndOnSignal() {
+  Backend& b = B();
+  RunHandler([] { throw ProgramExit{0}; });
+  CloseModalsIfExiting();
+  if (b.waiting) b.woken = true;
+}
+
 }  // namespace plat::qt
 
 namespace plat {
@@ -147,8 +156,17 @@ void WaitForEvents(int maxMs) {
   b.waiting = false;
 }
 
+// Wakes at once when a signal asks the program to end.
 void Sleep(int ms) {
-  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  if (ms <= 0) return;
+  if (!Open() || EndSignalFd() < 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return;
+  }
+  if (AwaitEndSignal(ms)) {
+    EndOnSignal();
+    ThrowPendingExit();
+  }
 }
 
 std::uint32_t TimeGetTime() { return static_cast<std::uint32_t>(SteadyMs()); }

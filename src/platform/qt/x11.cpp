@@ -47,6 +47,48 @@ void SetWmClass(xcb_connection_t* c, std::uint32_t window) {
                       sizeof kClass, kClass);
 }
 
+std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window) {
+  xcb_get_property_reply_t* r = xcb_get_property_reply(
+      c, xcb_get_property(c, 0, window, Atom(c, "WM_CLIENT_LEADER"), XCB_ATOM_WINDOW, 0, 1),
+      nullptr);
+  std::uint32_t leader = 0;
+  if (r && r->format == 32 && xcb_get_property_value_length(r) >= 4) {
+    std::memcpy(&leader, xcb_get_property_value(r), 4);
+  }
+  std::free(r);
+  return leader;
+}
+
+std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, const std::string& name) {
+  const xcb_atom_t selection = Atom(c, name);
+  const xcb_window_t window = xcb_generate_id(c);
+  const std::uint32_t overrideRedirect = 1;
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, -1, -1, 1, 1, 0,
+                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
+                    &overrideRedirect);
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                      static_cast<std::uint32_t>(name.size()), name.data());
+  SetWmClass(c, window);
+  xcb_grab_server(c);
+  xcb_get_selection_owner_reply_t* r =
+      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
+  const bool free = r && r->owner == XCB_NONE;
+  std::free(r);
+  if (free) xcb_set_selection_owner(c, window, selection, XCB_CURRENT_TIME);
+  xcb_ungrab_server(c);
+  r = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
+  const bool ours = r && r->owner == window;
+  std::free(r);
+  if (ours) return window;
+  DestroyWindow(c, window);
+  return 0;
+}
+
+void DestroyWindow(xcb_connection_t* c, std::uint32_t window) {
+  xcb_destroy_window(c, window);
+  xcb_flush(c);
+}
+
 bool HasShape(xcb_connection_t* c) {
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shape_id);
   return ext && ext->present;

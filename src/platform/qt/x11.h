@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/region.h"
 #include "platform/types.h"
@@ -15,6 +16,18 @@ namespace plat::qt::x11 {
 // leave without shadows and the program's WM_CLASS.
 void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window);
 void SetWmClass(xcb_connection_t* c, std::uint32_t window);
+
+// The hidden window Qt names as the leader of the program's windows (their
+// WM_CLIENT_LEADER, the group its dialogs are transient for); 0 for none.
+std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window);
+
+// Owns the selection `name` with a hidden window of its own unless another
+// client owns it already, the way window managers claim a screen. The
+// server is held meanwhile, so of two copies started at once only one wins.
+// Returns the owning window, 0 when another client owns the selection.
+std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, const std::string& name);
+
+void DestroyWindow(xcb_connection_t* c, std::uint32_t window);
 
 bool HasShape(xcb_connection_t* c);
 // Cuts the window to `outline` (device pixels, window-relative).
