@@ -1,0 +1,349 @@
+// The program as a citizen of the desktop: the right-click menu and the
+// version dialog, clicks that change nothing or fall through, what window
+// managers and task bars read of the sprites, one copy per display, the
+// signals that end it, a window manager around it and high-DPI screens.
+#include <signal.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e/desktop.h"
+
+namespace e2e {
+namespace {
+
+// The version dialog's client area and what lies in it, in pixels.
+constexpr int kDialogWidth = 263;
+constexpr int kDialogHeight = 75;
+constexpr plat::Rect kIconRect{12, 14, 44, 46};
+constexpr plat::Rect kTitleLabel{49, 14, 223, 33};
+constexpr plat::Rect kVersionLabel{101, 35, 202, 54};
+constexpr plat::Rect kNoticeLabel{52, 62, 237, 77};
+constexpr int kOkX = 207 + 53 / 2;
+constexpr int kOkY = 9 + 23 / 2;
+
+bool Dark(std::uint32_t rgb) {
+  return (rgb >> 16) < 100 && ((rgb >> 8) & 0xff) < 100 && (rgb & 0xff) < 100;
+}
+
+struct DialogPicture {
+  std::vector<std::uint32_t> pixels;  // row by row, kDialogWidth wide
+  std::uint32_t At(int x, int y) const {
+    return pixels[static_cast<std::size_t>(y * kDialogWidth + x)];
+  }
+  // The columns of `r` (clipped to the dialog) that hold dark pixels.
+  std::vector<int> DarkColumns(const plat::Rect& r) const {
+    std::vector<int> out;
+    for (int x = r.left; x < std::min(r.right, kDialogWidth); ++x) {
+      for (int y = r.top; y < std::min(r.bottom, kDialogHeight); ++y) {
+        if (Dark(At(x, y))) {
+          out.push_back(x);
+          break;
+        }
+      }
+    }
+    return out;
+  }
+  bool ShowsIcon() const {
+    const plat::Picture& icon = Icon();
+    for (int y = 0; y < icon.height; ++y) {
+      for (int x = 0; x < icon.width; ++x) {
+        const std::uint32_t want = icon.pixels[y * icon.width + x] & 0xffffff;
+        if (At(kIconRect.left + x, kIconRect.top + y) != want) return false;
+      }
+    }
+    return true;
+  }
+};
+
+class Desktop : public DesktopTest {
+ protected:
+  // Right button on `on`, then the menu's item: Down for the first
+  // ("バージョン情報"), Up for the last ("終了").
+  void Choose(const std::string& on, std::uint32_t key) {
+    const std::optional<Window> menu = OpenMenuOn(on);
+    ASSERT_TRUE(menu) << "the right button on " << on << " opened no menu";
+    X().Tap(key);
+    X().Tap(key::kReturn);
+  }
+
+  // The version dialog, once it is on the screen with its icon painted.
+  std::uint32_t AwaitDialog(DialogPicture& picture) {
+    std::uint32_t dialog = 0;
+    WaitUntil(
+        [&] {
+          dialog = FindClient("バージョン情報");
+          if (dialog == 0) return false;
+          const plat::Rect r = Client().ScreenRect(dialog);
+          if (r.Width() != kDialogWidth || r.Height() != kDialogHeight) return false;
+          picture.pixels = Client().ScreenPixels(r);
+          return !picture.pixels.empty() && picture.ShowsIcon();
+        },
+        Ms(20000), Ms(20));
+    return dialog;
+  }
+
+  // Its texts are painted, each inside its label; the OK button closes it.
+  void CheckAndCloseDialog(std::uint32_t dialog, const DialogPicture& picture) {
+    for (const plat::Rect& label : {kTitleLabel, kVersionLabel, kNoticeLabel}) {
+      EXPECT_GE(picture.DarkColumns(label).size(), 20u) << "no text in the label at " << label.left;
+    }
+    // The notice ends before its label does: nothing is cut off.
+    const std::vector<int> notice = picture.DarkColumns(kNoticeLabel);
+    ASSERT_FALSE(notice.empty());
+    EXPECT_LT(notice.back(), kNoticeLabel.right - 2) << "the notice runs to its label's edge";
+
+    EXPECT_TRUE(ShipStandsStill(Ms(600))) << "frames ran while the dialog was open";
+    const plat::Rect r = Client().ScreenRect(dialog);
+    X().Click(r.left + kOkX, r.top + kOkY, 1);
+    EXPECT_TRUE(WaitUntil([&] { return FindClient("バージョン情報") == 0; }, Ms(15000)))
+        << "OK did not close the dialog";
+    EXPECT_TRUE(ShipMoves(Ms(5000))) << "the game did not go on after the dialog";
+  }
+
+  void EndThroughTheMenu(Program& game) {
+    ASSERT_NO_FATAL_FAILURE(Choose("frmShe", key::kUp));
+    const std::optional<int> status = game.child().WaitExit(Ms(60000));
+    ASSERT_TRUE(status) << "the end command did not end the program";
+    EXPECT_EQ(*status, 0) << game.Stderr();
+    EXPECT_TRUE(Sprites().empty());
+  }
+
+  // The signal ends the program with status 0, no error and no window left.
+  void ExpectCleanEndOn(Program& game, int sig) {
+    ASSERT_EQ(kill(game.pid(), sig), 0);
+    const std::optional<int> status = game.child().WaitExit(Ms(30000));
+    ASSERT_TRUE(status) << "signal " << sig << " did not end the program";
+    EXPECT_EQ(*status, 0) << "signal " << sig << ": " << game.Stderr();
+    EXPECT_EQ(game.Stderr().find("zembrant:"), std::string::npos) << game.Stderr();
+    EXPECT_TRUE(WaitUntil([&] { return X().Mapped().size() == base_; }, Ms(5000)))
+        << "windows left after signal " << sig;
+  }
+
+  std::size_t base_ = 0;  // mapped windows before the program started
+};
+
+std::vector<Window> Popups(XConn& x) {
+  std::vector<Window> out;
+  for (const Window& w : x.Mapped()) {
+    if (w.overrideRedirect && w.name.rfind("frm", 0) != 0) out.push_back(w);
+  }
+  return out;
+}
+
+TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
+  constexpr int kWidth = 1280, kHeight = 1024, kPanel = 40;
+  ASSERT_NO_FATAL_FAILURE(
+      StartDesktop({kWidth, kHeight, false, plat::Rect{0, 0, kWidth, kHeight - kPanel}, ""}));
+  // Another application's window, under the scenery strip.
+  Bystander below(Display(), {0, kHeight - 300, kWidth, kHeight}, 0x808080);
+  Program& game = StartProgram();
+  ASSERT_TRUE(WaitForTitle(game)) << game.Stderr();
+
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{0, kHeight - kPanel - 99, 1024, kHeight - kPanel}))
+      << "the scenery strip does not stand on the panel";
+  // What window managers, task bars and compositors read of the sprites.
+  for (const Window& w : Sprites()) {
+    EXPECT_TRUE(Client().OverrideRedirect(w.id)) << w.name;
+    EXPECT_EQ(Client().AtomListProperty(w.id, "_NET_WM_WINDOW_TYPE"),
+              std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DND"})
+        << w.name;
+    EXPECT_EQ(Client().StringProperty(w.id, "WM_CLASS"), kWmClass) << w.name;
+  }
+
+  // A second copy on the same display says so and ends; the first plays on.
+  Program& second = StartProgram();
+  const std::optional<int> secondStatus = second.child().WaitExit(Ms(60000));
+  ASSERT_TRUE(secondStatus) << "the second copy still runs";
+  EXPECT_EQ(*secondStatus, 1);
+  EXPECT_NE(second.Stderr().find("zembrant: already running on the X display"), std::string::npos)
+      << second.Stderr();
+  EXPECT_TRUE(game.Running());
+  EXPECT_EQ(X().Named("frmShe").size(), 1u);
+
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(Ms(5000)));
+
+  // A left click on the ship: no menu, the game goes on.
+  const std::optional<std::pair<int, int>> onShip = VisiblePoint(Get("frmPlayer"));
+  ASSERT_TRUE(onShip);
+  X().Click(onShip->first, onShip->second, 1);
+  EXPECT_TRUE(ShipMoves(Ms(5000))) << "the game stopped after a left click on the ship";
+  EXPECT_TRUE(Popups(X()).empty()) << "a left click on the ship opened a window";
+
+  // A click where the strip's outline leaves a hole reaches the window below.
+  const Window bg = Get("frmBG");
+  const std::optional<std::pair<int, int>> hole = PointOffTheSprites(bg.rect);
+  ASSERT_TRUE(hole) << "no transparent pixel in the scenery strip's rectangle";
+  X().Click(hole->first, hole->second, 1);
+  EXPECT_TRUE(below.AwaitPress(Ms(5000))) << "the click at " << hole->first << "," << hole->second
+                                          << " did not fall through the scenery strip";
+
+  // The right button on the ship: the menu, and no frame runs meanwhile.
+  const std::optional<Window> menu = OpenMenuOn("frmPlayer");
+  ASSERT_TRUE(menu) << "the right button on the ship opened no menu";
+  EXPECT_TRUE(ShipStandsStill(Ms(1000))) << "frames ran while the menu was open";
+  X().Click(kWidth - 5, 5, 1);  // on the bare desktop: the menu closes unused
+  EXPECT_TRUE(MenuGone(*menu));
+  EXPECT_TRUE(ShipMoves(Ms(5000))) << "the game did not go on after the menu";
+
+  // "バージョン情報" twice: the same dialog each time, closed by OK.
+  DialogPicture first;
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_NO_FATAL_FAILURE(Choose("frmPlayer", key::kDown));
+    DialogPicture picture;
+    const std::uint32_t dialog = AwaitDialog(picture);
+    ASSERT_NE(dialog, 0u) << "round " << round << ": no version dialog with its icon";
+    EXPECT_FALSE(Client().OverrideRedirect(dialog));
+    if (round == 0) first = picture;
+    EXPECT_TRUE(picture.pixels == first.pixels) << "the dialog looks different the second time";
+    ASSERT_NO_FATAL_FAILURE(CheckAndCloseDialog(dialog, picture));
+  }
+
+  EndThroughTheMenu(game);
+}
+
+TEST_F(Desktop, UnderOpenboxSpritesStayUnmanagedOnTopAndLeaveTheFocusAlone) {
+  ASSERT_NO_FATAL_FAILURE(StartDesktop({1280, 1024, true, std::nullopt, ""}));
+  Bystander other(Display(), {600, 200, 900, 500}, 0xc0c0c0);
+  ASSERT_TRUE(WaitUntil([&] { return TopLevel(other.id()) != other.id(); }, Ms(10000)))
+      << "openbox did not frame an ordinary window";
+  Program& game = StartProgram();
+  const std::optional<Window> title = WaitForTitle(game);
+  ASSERT_TRUE(title) << game.Stderr();
+
+  // Where they stand, exactly as without a window manager.
+  EXPECT_EQ(Get("frmShe").rect, (plat::Rect{0, 1013, 25, 1024}));
+  EXPECT_EQ(title->rect, (plat::Rect{490, 952, 790, 1000}));
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{0, 925, 1024, 1024}));
+  const Window ship = Get("frmPlayer");
+  EXPECT_EQ(ship.rect.top, 974);
+  EXPECT_EQ(ship.rect.Width(), 19);
+  // Unmanaged: no frame or decoration, no entry in the lists of task bars,
+  // pagers and window switchers; above the ordinary window.
+  const std::vector<std::uint32_t> clients = Client().Cardinals(Client().Root(), "_NET_CLIENT_LIST");
+  EXPECT_FALSE(clients.empty());
+  const std::vector<std::uint32_t> stacking = Client().Stacking();
+  const auto level = [&](std::uint32_t w) { return std::find(stacking.begin(), stacking.end(), w); };
+  for (const Window& w : Sprites()) {
+    EXPECT_TRUE(w.overrideRedirect) << w.name;
+    EXPECT_EQ(std::count(clients.begin(), clients.end(), w.id), 0) << w.name << " is listed";
+    EXPECT_TRUE(Client().Cardinals(w.id, "_NET_FRAME_EXTENTS").empty()) << w.name << " is framed";
+    EXPECT_GT(level(w.id), level(TopLevel(other.id()))) << w.name << " is below another window";
+  }
+  // The lamps took the keyboard when the title came.
+  EXPECT_EQ(Client().FocusWindow(), Get("frmShe").id);
+
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(Ms(5000)));
+
+  // The user turns to the other application: it gets the focus and comes up,
+  // still below the sprites; a click on the scenery leaves the focus there.
+  X().Click(750, 350, 1);
+  ASSERT_TRUE(WaitUntil([&] { return Client().FocusWindow() == other.id(); }, Ms(10000)))
+      << "openbox did not focus the clicked window";
+  const std::vector<std::uint32_t> after = Client().Stacking();
+  const std::uint32_t otherFrame = TopLevel(other.id());
+  for (const Window& w : Sprites()) {
+    EXPECT_GT(std::find(after.begin(), after.end(), w.id), std::find(after.begin(), after.end(), otherFrame))
+        << w.name << " went below the raised window";
+  }
+  const std::optional<std::pair<int, int>> onBg = VisiblePoint(Get("frmBG"));
+  ASSERT_TRUE(onBg);
+  X().Click(onBg->first, onBg->second, 1);
+  EXPECT_TRUE(ShipMoves(Ms(5000)));
+  EXPECT_EQ(Client().FocusWindow(), other.id()) << "a click on the scenery took the focus";
+
+  // The menu, then the dialog: managed, transient for the program, modal,
+  // neither resizable nor maximisable; the game stands still until OK.
+  ASSERT_NO_FATAL_FAILURE(Choose("frmPlayer", key::kDown));
+  DialogPicture picture;
+  const std::uint32_t dialog = AwaitDialog(picture);
+  ASSERT_NE(dialog, 0u) << "no version dialog with its icon";
+  const std::vector<std::uint32_t> frame = Client().Cardinals(dialog, "_NET_FRAME_EXTENTS");
+  ASSERT_EQ(frame.size(), 4u) << "the dialog is not framed";
+  EXPECT_GT(frame[2], 0u) << "the dialog has no title bar";
+  const std::vector<std::uint32_t> transientFor = Client().Cardinals(dialog, "WM_TRANSIENT_FOR");
+  ASSERT_EQ(transientFor.size(), 1u);
+  EXPECT_EQ(Client().StringProperty(transientFor[0], "WM_CLASS"), kWmClass);
+  EXPECT_EQ(Client().StringProperty(dialog, "WM_CLASS"), kWmClass);
+  const std::vector<std::string> types = Client().AtomListProperty(dialog, "_NET_WM_WINDOW_TYPE");
+  ASSERT_FALSE(types.empty());
+  EXPECT_EQ(types.front(), "_NET_WM_WINDOW_TYPE_DIALOG");
+  const std::vector<std::string> state = Client().AtomListProperty(dialog, "_NET_WM_STATE");
+  EXPECT_NE(std::find(state.begin(), state.end(), "_NET_WM_STATE_MODAL"), state.end());
+  const std::vector<std::string> actions = Client().AtomListProperty(dialog, "_NET_WM_ALLOWED_ACTIONS");
+  for (const char* no : {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT"}) {
+    EXPECT_EQ(std::find(actions.begin(), actions.end(), no), actions.end()) << no;
+  }
+  // What the program asks of every window manager: no minimise or maximise
+  // function (openbox keeps its minimise button all the same).
+  const std::vector<std::uint32_t> motif = Client().Cardinals(dialog, "_MOTIF_WM_HINTS");
+  ASSERT_GE(motif.size(), 2u);
+  EXPECT_TRUE(motif[0] & 1u) << "no functions in _MOTIF_WM_HINTS";
+  EXPECT_EQ(motif[1] & (0x8u | 0x10u), 0u) << "minimise or maximise asked for";
+  EXPECT_TRUE(WaitUntil([&] { return Client().FocusWindow() == dialog; }, Ms(10000)))
+      << "the dialog did not get the focus";
+  ASSERT_NO_FATAL_FAILURE(CheckAndCloseDialog(dialog, picture));
+
+  EndThroughTheMenu(game);
+}
+
+TEST_F(Desktop, SigtermSigintAndSighupEndTheProgramCleanly) {
+  ASSERT_NO_FATAL_FAILURE(StartDesktop({1024, 768, false, std::nullopt, ""}));
+  base_ = X().Mapped().size();
+  // Each copy also shows that the one before gave the display up.
+  Program& atTitle = StartProgram();
+  ASSERT_TRUE(WaitForTitle(atTitle)) << atTitle.Stderr();
+  ExpectCleanEndOn(atTitle, SIGTERM);
+
+  Program& playing = StartProgram();
+  ASSERT_TRUE(WaitForTitle(playing)) << playing.Stderr();
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(Ms(5000)));
+  ExpectCleanEndOn(playing, SIGINT);
+
+  Program& inMenu = StartProgram();
+  ASSERT_TRUE(WaitForTitle(inMenu)) << inMenu.Stderr();
+  ASSERT_TRUE(OpenMenuOn("frmShe")) << "no menu";
+  ExpectCleanEndOn(inMenu, SIGHUP);
+}
+
+struct ScaleCase {
+  const char* label;
+  std::vector<std::string> env;
+  std::string resources;
+};
+
+void PrintTo(const ScaleCase& c, std::ostream* os) { *os << c.label; }
+
+class Scaled : public DesktopTest, public ::testing::WithParamInterface<ScaleCase> {};
+
+TEST_P(Scaled, EverythingIsTwiceItsSizeWithOutlinesScaledExactly) {
+  constexpr int kWidth = 2560, kHeight = 1440;
+  ASSERT_NO_FATAL_FAILURE(StartDesktop({kWidth, kHeight, false, std::nullopt, GetParam().resources}));
+  Program& game = StartProgram(GetParam().env);
+  ASSERT_TRUE(WaitForTitle(game, 2)) << "no title twice its size; " << game.Stderr();
+  const Window ship = Get("frmPlayer");
+  EXPECT_EQ(ship.rect.Width(), 38);
+  EXPECT_EQ(ship.rect.Height(), 20);
+  EXPECT_EQ(X().Shape(ship.id), ShipOutline(2));
+  EXPECT_EQ(Get("frmShe").rect, (plat::Rect{0, kHeight - 22, 50, kHeight}));
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{0, kHeight - 198, 2048, kHeight}));
+  ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
+  EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HighDpi, Scaled,
+    ::testing::Values(ScaleCase{"QtScaleFactor2", {"QT_SCALE_FACTOR=2"}, ""},
+                      ScaleCase{"QtScaleFactor1point6RoundsTo2", {"QT_SCALE_FACTOR=1.6"}, ""},
+                      // The desktop's DPI setting: 1.5 steps of 96, rounded.
+                      ScaleCase{"XftDpi144RoundsTo2", {"QT_SCALE_FACTOR="}, "Xft.dpi:\t144\n"}),
+    [](const ::testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace e2e
