@@ -51,7 +51,7 @@ bool AwaitEndSignal(int ms) {
   using namespace std::chrono;
   const auto end = steady_clock::now() + milliseconds(ms);
   for (;;) {
-    const auto left = duration_cast<milliseconds>(end - steady_clock::now()).count();
+    const auto left = ceil<milliseconds>(end - steady_clock::now()).count();
     if (left <= 0) return TakeEndSignal();
     pollfd p{g_pipe[0], POLLIN, 0};
     const int n = poll(&p, 1, static_cast<int>(left));
