@@ -213,22 +213,26 @@ std::uint32_t XConn::Atom(const char* name) {
   return r ? r->atom : 0;
 }
 
-std::string XConn::NameOf(std::uint32_t window) {
-  auto it = names_.find(window);
-  if (it != names_.end()) return it->second;
-  std::string name;
-  for (const char* prop : {"_NET_WM_NAME", "WM_NAME"}) {
-    Reply r(xcb_get_property_reply(
-        c_, xcb_get_property(c_, 0, window, Atom(prop), XCB_ATOM_ANY, 0, 256), nullptr));
-    if (r && r->format == 8 && xcb_get_property_value_length(r.p) > 0) {
-      name.assign(static_cast<const char*>(xcb_get_property_value(r.p)),
-                  static_cast<std::size_t>(xcb_get_property_value_length(r.p)));
-      break;
+// Asks for every window's _NET_WM_NAME and WM_NAME at once. Names are read
+// afresh each time: the server hands the ids of a program that ended to the
+// next one.
+void XConn::ReadNames(std::vector<Window>& windows) {
+  if (!netWmName_) netWmName_ = Atom("_NET_WM_NAME");
+  std::vector<xcb_get_property_cookie_t> cookies;
+  for (const Window& w : windows) {
+    cookies.push_back(xcb_get_property(c_, 0, w.id, netWmName_, XCB_ATOM_ANY, 0, 256));
+    cookies.push_back(xcb_get_property(c_, 0, w.id, XCB_ATOM_WM_NAME, XCB_ATOM_ANY, 0, 256));
+  }
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    windows[i].name.clear();
+    for (std::size_t k = 0; k < 2; ++k) {
+      Reply r(xcb_get_property_reply(c_, cookies[2 * i + k], nullptr));
+      if (windows[i].name.empty() && r && r->format == 8 && xcb_get_property_value_length(r.p) > 0) {
+        windows[i].name.assign(static_cast<const char*>(xcb_get_property_value(r.p)),
+                               static_cast<std::size_t>(xcb_get_property_value_length(r.p)));
+      }
     }
   }
-  // A window's title is set before it is first shown and never changes.
-  if (!name.empty()) names_[window] = name;
-  return name;
 }
 
 void XConn::Grab() {
@@ -266,11 +270,11 @@ std::vector<Window> XConn::Mapped() {
       out.push_back(w);
     }
   }
+  ReadNames(out);
   if (ownGrab) {
     xcb_ungrab_server(c_);
     xcb_flush(c_);
   }
-  for (Window& w : out) w.name = NameOf(w.id);
   return out;
 }
 

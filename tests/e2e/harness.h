@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -155,7 +154,7 @@ class XConn {
 
  private:
   std::uint8_t Keycode(std::uint32_t keysym);
-  std::string NameOf(std::uint32_t window);
+  void ReadNames(std::vector<Window>& windows);
   std::uint32_t Atom(const char* name);
 
   xcb_connection_t* c_ = nullptr;
@@ -163,7 +162,7 @@ class XConn {
   std::uint32_t root_ = 0;
   int width_ = 0;
   int height_ = 0;
-  std::map<std::uint32_t, std::string> names_;
+  std::uint32_t netWmName_ = 0;
   int grabs_ = 0;
 };
 
