@@ -107,6 +107,13 @@ TEST_F(Boss, TheBossEntersFallsToTheBeamAndTheWinEndsWithTheStaffRoll) {
   EXPECT_TRUE(TailTipIn(*taunt, boss->rect)) << "the taunt's tail is not at the boss";
   EXPECT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000))) << "the taunt stays";
 
+  // The core: a child window cut to its own outline, green at full strength.
+  const std::vector<Pixel> core = VisiblePixels(*boss, TableOutline(5, 37, 66));
+  EXPECT_FALSE(core.empty()) << "no core to be seen";
+  for (const Pixel& p : core) {
+    ASSERT_EQ(p.rgb, 0x00ff00u) << "core pixel at " << p.x << "," << p.y;
+  }
+
   // HOME during the entrance made the ship invincible.
   std::this_thread::sleep_for(Ms(300));
   ASSERT_TRUE(ExpectShowsPicture(Get("frmPlayer"), 11))
@@ -145,6 +152,8 @@ TEST_F(Boss, TheBossEntersFallsToTheBeamAndTheWinEndsWithTheStaffRoll) {
   ASSERT_TRUE(wreck) << "the boss does not fall";
   EXPECT_EQ(wreck->rect.bottom, bottom);
   EXPECT_EQ(X().Shape(wreck->id), TableOutline(9, 61, 45));
+  std::this_thread::sleep_for(Ms(150));  // painted at the yield after it was shown
+  ExpectShowsPicture(*wreck, 9);
 
   // "やられた・・・" at the wreck, then "やったぜ！！" at the ship.
   b = WaitForBalloon(Ms(10000));

@@ -87,6 +87,24 @@ TEST_F(Combat, EnemiesAppearAheadAndFlyLeftShotsAreSquaresAndTheBeamFires) {
   }
   ASSERT_TRUE(later) << "the first enemy is gone";
   EXPECT_LE(later->rect.left, first.enemy.rect.left - 5);
+  // In the first zone they fly straight and black. Each move uncovers pixels
+  // that the frame's yield paints, so the colour is read in several frames.
+  int enemyLooks = 0;
+  int black = 0;
+  for (int i = 0; i < 8; ++i) {
+    std::this_thread::sleep_for(Ms(37));
+    for (const Window& w : X().Named("frmEnemy")) {
+      if (w.rect.Width() != 21) continue;  // a blast
+      const std::vector<Pixel> px = VisiblePixels(w, TableOutline(12, 21, 10));
+      if (px.empty()) continue;
+      ++enemyLooks;
+      bool allBlack = true;
+      for (const Pixel& p : px) allBlack = allBlack && p.rgb == 0;
+      if (allBlack) ++black;
+    }
+  }
+  EXPECT_GE(enemyLooks, 4);
+  EXPECT_GE(black * 2, enemyLooks) << "enemies of the first zone are not black";
 
   // The enemy shots: one window over the whole screen, cut to 2 x 2 squares,
   // red. Each look holds the program still; the squares are re-cut every

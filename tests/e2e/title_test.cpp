@@ -42,6 +42,7 @@ TEST_P(Title, LampsAndTitleStandOnTheWorkAreaCutToTheirOutlinesAndSpaceStarts) {
   // The stage stands ready behind the title.
   const std::optional<Window> ship = X().One("frmPlayer");
   ASSERT_TRUE(ship);
+  EXPECT_EQ(ship->rect.left, 37);  // column 36 and the first half-pixel step
   EXPECT_EQ(ship->rect.Width(), 19);
   EXPECT_EQ(ship->rect.Height(), 10);
   EXPECT_EQ(ship->rect.top, WorkBottom() - 50);
