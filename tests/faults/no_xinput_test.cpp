@@ -1,0 +1,56 @@
+// A server without XInput 2 (its absence injected): the keys are read from
+// the keymap alone. Space still starts the game, HOME still makes the ship
+// invincible and Right still doubles its pace. Taps are held longer than a
+// frame here: the keymap alone cannot see a shorter one.
+#include <optional>
+#include <thread>
+
+#include "e2e/game.h"
+#include "faults/fault_env.h"
+
+namespace e2e {
+namespace {
+
+constexpr Ms kHeld(150);
+
+class NoXInput : public GameTest {};
+
+TEST_F(NoXInput, SpaceHomeAndRightWorkThroughTheKeymap) {
+  faults::ScopedEnv noXInput("ZEMBRANT_TEST_NO_XINPUT", "1");
+  ASSERT_NO_FATAL_FAILURE(StartGame());
+  ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
+
+  ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());
+  ASSERT_TRUE(WaitForBalloon(Ms(10000))) << "no launch balloon after Space";
+  // The program sleeps out the launch; the keymap sees keys only in play.
+  ASSERT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000))) << "the balloon stays";
+  X().Tap(key::kHome, kHeld);
+  std::this_thread::sleep_for(Ms(200));
+  ExpectShowsPicture(Get("frmPlayer"), 11);
+
+  const GameTest::Motion drift = FollowMoves(Get("frmPlayer"), Ms(2000), Ms(6000));
+  X().Key(key::kRight, true);
+  std::this_thread::sleep_for(Ms(200));
+  const GameTest::Motion pushed = FollowMoves(Get("frmPlayer"), Ms(2000), Ms(6000));
+  X().Key(key::kRight, false);
+  EXPECT_GE(drift.spanMs, 2000) << drift.moves << " moves";
+  EXPECT_GE(pushed.spanMs, 2000) << pushed.moves << " moves";
+  // Half a pixel a frame alone, a whole one with Right held.
+  EXPECT_GE(drift.PxPerSecond(), 7.0);
+  EXPECT_LE(drift.PxPerSecond(), 10.5);
+  EXPECT_GE(pushed.PxPerSecond(), 1.6 * drift.PxPerSecond());
+  EXPECT_LE(pushed.PxPerSecond(), 21.0);
+
+  // Up lifts the ship.
+  const Window before = Get("frmPlayer");
+  X().Key(key::kUp, true);
+  std::this_thread::sleep_for(Ms(400));
+  X().Key(key::kUp, false);
+  EXPECT_LT(Get("frmPlayer").rect.top, before.rect.top) << "Up does not lift the ship";
+
+  ExpectRunning();
+  EndThroughMenu();
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,73 @@
+// Screens far from the usual: narrower than the scenery strip, and 8K. The
+// program starts, shows the title, plays a few seconds and keeps its
+// windows on the bottom of the work area.
+#include <optional>
+#include <thread>
+
+#include "e2e/game.h"
+
+namespace e2e {
+namespace {
+
+struct ScreenCase {
+  const char* label;
+  GameOptions options;
+};
+
+void PrintTo(const ScreenCase& c, std::ostream* os) { *os << c.label; }
+
+class ScreenSize : public GameTest, public ::testing::WithParamInterface<ScreenCase> {
+ protected:
+  // Every mapped sprite of the game ends at the bottom of the work area or
+  // above it. The windows of the enemy shots and the burst dots are as
+  // large as the screen, their outlines being the shots.
+  void ExpectNothingBelowTheWorkArea(const char* when) {
+    const plat::Rect screen{0, 0, ScreenWidth(), ScreenHeight()};
+    for (const Window& w : X().Mapped()) {
+      if (w.name.rfind("frm", 0) != 0 || w.rect == screen) continue;
+      EXPECT_LE(w.rect.bottom, WorkBottom()) << when << ": " << w.name << " reaches below the work area";
+    }
+  }
+};
+
+TEST_P(ScreenSize, TitleAndPlayStandOnTheWorkArea) {
+  ASSERT_NO_FATAL_FAILURE(StartGame(GetParam().options));
+  const std::optional<Window> title = WaitForTitle(Ms(60000));
+  ASSERT_TRUE(title) << "no title; " << Game().Stderr();
+  const int left = (ScreenWidth() - 300) / 2;
+  EXPECT_EQ(title->rect, (plat::Rect{left, WorkBottom() - 72, left + 300, WorkBottom() - 24}));
+  EXPECT_EQ(Get("frmShe").rect, (plat::Rect{0, WorkBottom() - 11, 25, WorkBottom()}));
+  ExpectNothingBelowTheWorkArea("title");
+
+  ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());
+  ASSERT_TRUE(WaitForBalloon(Ms(10000))) << "no launch balloon";
+  X().Tap(key::kHome);
+  ASSERT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000))) << "the balloon stays";
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{0, WorkBottom() - 99, 1024, WorkBottom()}));
+
+  // A few seconds of play: forward, up and down, firing.
+  const Window start = Get("frmPlayer");
+  X().Key(key::kRight, true);
+  for (int i = 0; i < 6; ++i) {
+    X().Tap(key::kSpace, Ms(40));
+    X().Key(i % 2 ? key::kDown : key::kUp, true);
+    std::this_thread::sleep_for(Ms(300));
+    X().Key(i % 2 ? key::kDown : key::kUp, false);
+    ExpectNothingBelowTheWorkArea("play");
+  }
+  X().Key(key::kRight, false);
+  EXPECT_GT(Get("frmPlayer").rect.left, start.rect.left) << "the ship does not fly";
+  EXPECT_EQ(Get("frmBG").rect.bottom, WorkBottom());
+  ExpectRunning();
+  EndThroughMenu();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ScreenSize,
+    ::testing::Values(
+        ScreenCase{"NarrowerThanTheStrip", {800, 600, plat::Rect{0, 0, 800, 570}, {}}},
+        ScreenCase{"EightK", {7680, 4320, plat::Rect{0, 0, 7680, 4280}, {}}}),
+    [](const ::testing::TestParamInfo<ScreenCase>& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace e2e
