@@ -251,53 +251,71 @@ Window GameTest::Get(const std::string& name) {
   return *w;
 }
 
-bool GameTest::ExpectShowsPicture(const Window& window, int shape) {
-  const plat::Picture* pic = Picture(shape);
-  if (!pic) {
-    ADD_FAILURE() << "no picture " << shape;
-    return false;
-  }
+bool GameTest::WaitForColour(const Window& w, const plat::Region& within, std::uint32_t rgb,
+                             Ms limit) {
+  return WaitUntil(
+      [&] {
+        const std::vector<Pixel> px = VisiblePixels(w, within);
+        for (const Pixel& p : px) {
+          if (p.rgb != rgb) return false;
+        }
+        return !px.empty();
+      },
+      limit, Ms(20));
+}
+
+GameTest::PictureCheck GameTest::ComparePicture(const Window& window, const plat::Picture& pic) {
+  PictureCheck c;
   ServerGrab grab(*x_);
   const std::vector<Window> all = x_->Mapped();
   const std::optional<Window> now = Fresh(all, window);
   if (!now) {
-    ADD_FAILURE() << window.name << " is not mapped";
-    return false;
+    c.problem = window.name + " is not mapped";
+    return c;
   }
   const Window& w = *now;
   const plat::Region outline = x_->Shape(w.id);
-  int checked = 0;
-  int wrong = 0;
-  std::string first;
   for (const Pixel& p : VisiblePixels(w, outline)) {
     const int x = p.x - w.rect.left;
     const int y = p.y - w.rect.top;
-    if (x >= pic->width || y >= pic->height) continue;
-    const std::uint32_t want = pic->pixels[y * pic->width + x] & 0xffffff;
-    ++checked;
-    if (p.rgb != want && ++wrong <= 5) {
-      first += " (" + std::to_string(x) + "," + std::to_string(y) + ") " + Hex(p.rgb) + " not " + Hex(want);
+    if (x >= pic.width || y >= pic.height) continue;
+    const std::uint32_t want = pic.pixels[y * pic.width + x] & 0xffffff;
+    ++c.checked;
+    if (p.rgb != want && ++c.wrong <= 5) {
+      c.first += " (" + std::to_string(x) + "," + std::to_string(y) + ") " + Hex(p.rgb) + " not " + Hex(want);
     }
   }
-  EXPECT_GT(checked, 0) << w.name << ": no pixel of the picture can be seen";
-  EXPECT_EQ(wrong, 0) << w.name << " does not show picture " << shape << " at 1:1:" << first;
-
   // Outside the outline the desktop shows, where no other window lies.
   plat::Region others;
   for (const Window& o : all) {
     if (o.id != w.id) others.Unite(o.rect);
   }
   const std::vector<std::uint32_t> px = x_->Pixels(w.rect);
-  int leaks = 0;
+  if (px.empty()) c.problem = "no pixels of " + w.name;
   for (int y = 0; y < w.rect.Height() && !px.empty(); ++y) {
     for (int x = 0; x < w.rect.Width(); ++x) {
       if (outline.ContainsPoint(x, y) || others.ContainsPoint(w.rect.left + x, w.rect.top + y)) continue;
-      if (px[static_cast<std::size_t>(y * w.rect.Width() + x)] != kDesktop) ++leaks;
+      if (px[static_cast<std::size_t>(y * w.rect.Width() + x)] != kDesktop) ++c.leaks;
     }
   }
-  EXPECT_FALSE(px.empty());
-  EXPECT_EQ(leaks, 0) << w.name << ": pixels outside the outline are not the desktop";
-  return checked > 0 && wrong == 0 && leaks == 0 && !px.empty();
+  return c;
+}
+
+bool GameTest::ExpectShowsPicture(const Window& window, int shape) {
+  const plat::Picture* pic = Picture(shape);
+  if (!pic) {
+    ADD_FAILURE() << "no picture " << shape;
+    return false;
+  }
+  // A window is mapped, moved or given a picture a moment before the
+  // program's next yield paints it: a wrong picture is one that stays.
+  PictureCheck c;
+  WaitUntil([&] { return (c = ComparePicture(window, *pic)).ok(); }, Ms(3000), Ms(20));
+  EXPECT_EQ(c.problem, "");
+  EXPECT_GT(c.checked, 0) << window.name << ": no pixel of the picture can be seen";
+  EXPECT_EQ(c.wrong, 0) << window.name << " does not show picture " << shape << " at 1:1:" << c.first;
+  EXPECT_EQ(c.leaks, 0) << window.name << ": pixels outside the outline are not the desktop";
+  return c.ok();
 }
 
 GameTest::Motion GameTest::FollowMoves(const Window& w, Ms span, Ms limit) {

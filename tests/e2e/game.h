@@ -79,8 +79,21 @@ class GameTest : public ::testing::Test {
 
   // The window's pixels inside its outline where no window above it covers
   // them equal the picture's; those outside show the desktop where no other
-  // window lies. True when they do.
+  // window lies. True when they do, within a few seconds.
   bool ExpectShowsPicture(const Window& w, int shape);
+  // Waits until every visible pixel of the window inside `within` has that
+  // colour (and one at least can be seen).
+  bool WaitForColour(const Window& w, const plat::Region& within, std::uint32_t rgb,
+                     Ms limit = Ms(3000));
+  struct PictureCheck {
+    std::string problem;
+    int checked = 0;
+    int wrong = 0;
+    int leaks = 0;
+    std::string first;  // the first wrong pixels
+    bool ok() const { return problem.empty() && checked > 0 && wrong == 0 && leaks == 0; }
+  };
+  PictureCheck ComparePicture(const Window& w, const plat::Picture& pic);
   // Pixels of the window where no window above it covers them.
   std::vector<Pixel> VisiblePixels(const Window& w, const plat::Region& within);
 
