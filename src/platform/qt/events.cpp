@@ -18,6 +18,7 @@
 #include "platform/qt/backend.h"
 #include "platform/qt/end_signals.h"
 #include "platform/qt/exposures.h"
+#include "platform/qt/stats.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -112,6 +113,7 @@ using namespace plat::qt;
 void DoEvents() {
   if (!Open()) return;
   Backend& b = B();
+  stats::NoteYield();
   const std::uint64_t paintsBefore = Widget::TotalPaints();
   RunDeferred();
   QCoreApplication::processEvents(QEventLoop::AllEvents);

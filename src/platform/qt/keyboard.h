@@ -26,6 +26,7 @@ class Keyboard {
   bool IsOpen() const { return conn_ != nullptr; }
   bool HasRawEvents() const { return xiOpcode_ != 0; }
   int FileDescriptor() const;
+  xcb_connection_t* Connection() const { return conn_; }
 
   // GetAsyncKeyState: bit 15 held now, bit 0 pressed since the last poll.
   std::int16_t Poll(int vk);
