@@ -2,16 +2,20 @@
 //
 // XInput 2 raw key events are delivered to the root window whatever window
 // has the focus, so a key pressed and released between two polls is still
-// seen. A poll asks the server for the keymap (which keys are held) and then
-// reads every raw event that arrived before that answer, so it is exact at
-// the moment it is made. Nothing of Qt's event queue is touched.
+// seen. A poll reads every raw event that has arrived; the keymap (which
+// keys are held) is asked of the server again only when a key event came
+// after the last answer, so a frame's many polls cost no round trip while
+// no key changes. Without raw events every poll asks. Nothing of Qt's event
+// queue is touched.
 #include "platform/qt/keyboard.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/keys.h"
 
@@ -19,6 +23,14 @@ namespace plat::qt {
 namespace {
 
 constexpr std::uint32_t kNoKeysym = 0;
+// Even with raw events the keymap is read again after this long, should the
+// server ever change it without telling.
+constexpr std::int64_t kKeymapTrustMs = 250;
+
+std::int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 // The keysym of each virtual-key code the game reads.
 std::uint32_t KeysymOf(int vk) {
@@ -84,6 +96,7 @@ void Keyboard::Close() {
   xiOpcode_ = 0;
   pressedSince_ = {};
   heldAtLastPoll_ = {};
+  keymapStale_ = true;
   ForgetKeycodes();
 }
 
@@ -93,17 +106,16 @@ std::int16_t Keyboard::Poll(int vk) {
   const std::vector<std::uint8_t>& codes = KeycodesOf(vk);
   if (codes.empty() || xcb_connection_has_error(conn_)) return 0;
 
-  // The keymap first, then the events: every press made before the server
-  // answered is in the queue by the time the answer is read.
-  xcb_query_keymap_reply_t* map =
-      xcb_query_keymap_reply(conn_, xcb_query_keymap(conn_), nullptr);
   Drain();
+  if (!KeymapCurrent() && !ReadKeymap()) {
+    newPress_ = false;
+    return 0;
+  }
   newPress_ = false;
-  if (!map) return 0;
 
   bool held = false, pressed = false;
   for (std::uint8_t code : codes) {
-    const bool down = KeyBit(map->keys, code);
+    const bool down = KeyBit(keymap_.data(), code);
     held = held || down;
     if (xiOpcode_) {
       pressed = pressed || pressedSince_[code];
@@ -113,7 +125,6 @@ std::int16_t Keyboard::Poll(int vk) {
     pressedSince_[code] = false;
     heldAtLastPoll_[code] = down;
   }
-  std::free(map);
   return static_cast<std::int16_t>((held ? 0x8000 : 0) | (pressed ? 0x0001 : 0));
 }
 
@@ -140,15 +151,40 @@ void Keyboard::Handle(xcb_generic_event_t* ev) {
   if (type == XCB_MAPPING_NOTIFY) {
     xcb_refresh_keyboard_mapping(symbols_, reinterpret_cast<xcb_mapping_notify_event_t*>(ev));
     ForgetKeycodes();
+    keymapStale_ = true;
     return;
   }
   if (type != XCB_GE_GENERIC || !xiOpcode_) return;
   auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
-  if (ge->extension != xiOpcode_ || ge->event_type != XCB_INPUT_RAW_KEY_PRESS) return;
+  if (ge->extension != xiOpcode_) return;
+  if (ge->event_type != XCB_INPUT_RAW_KEY_PRESS && ge->event_type != XCB_INPUT_RAW_KEY_RELEASE) return;
+  // An event carries the number of the last request the server had done:
+  // one made at or after the keymap's request is not in that keymap.
+  if (static_cast<std::int32_t>(ge->full_sequence - keymapRequest_) >= 0) keymapStale_ = true;
+  if (ge->event_type != XCB_INPUT_RAW_KEY_PRESS) return;
   auto* raw = reinterpret_cast<xcb_input_raw_key_press_event_t*>(ev);
   if (raw->flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) return;
   pressedSince_[raw->detail & 0xff] = true;
   newPress_ = true;
+}
+
+bool Keyboard::KeymapCurrent() const {
+  return xiOpcode_ && !keymapStale_ && NowMs() - keymapReadMs_ < kKeymapTrustMs;
+}
+
+// Asks for the keymap, then reads the events that came meanwhile: those the
+// server sent before its answer are in the queue by the time it is read.
+bool Keyboard::ReadKeymap() {
+  const xcb_query_keymap_cookie_t cookie = xcb_query_keymap(conn_);
+  xcb_query_keymap_reply_t* map = xcb_query_keymap_reply(conn_, cookie, nullptr);
+  if (!map) return false;
+  std::memcpy(keymap_.data(), map->keys, keymap_.size());
+  std::free(map);
+  keymapRequest_ = cookie.sequence;
+  keymapReadMs_ = NowMs();
+  keymapStale_ = false;
+  Drain();
+  return true;
 }
 
 const std::vector<std::uint8_t>& Keyboard::KeycodesOf(int vk) {

@@ -38,6 +38,8 @@ class Keyboard {
  private:
   void Drain();
   void Handle(xcb_generic_event_t* ev);
+  bool KeymapCurrent() const;
+  bool ReadKeymap();
   const std::vector<std::uint8_t>& KeycodesOf(int vk);
   void ForgetKeycodes();
 
@@ -46,6 +48,12 @@ class Keyboard {
   std::uint8_t xiOpcode_ = 0;
   std::array<bool, 256> pressedSince_{};     // raw presses not yet polled
   std::array<bool, 256> heldAtLastPoll_{};   // the fallback's memory
+  // The keymap last read, the number of the request that read it and when.
+  // With raw events it stays true until a key event comes after it.
+  std::array<std::uint8_t, 32> keymap_{};
+  std::uint32_t keymapRequest_ = 0;
+  std::int64_t keymapReadMs_ = 0;
+  bool keymapStale_ = true;
   std::array<std::vector<std::uint8_t>, 0x29> keycodes_{};
   std::array<bool, 0x29> keycodesKnown_{};
   bool newPress_ = false;
