@@ -80,6 +80,10 @@ Bystander::Bystander(const std::string& display, const plat::Rect& where, std::u
   static const char kName[] = "bystander";
   xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                       sizeof kName - 1, kName);
+  Map();
+}
+
+void Bystander::Map() {
   xcb_map_window(c_, window_);
   std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
 }
@@ -127,11 +131,25 @@ void DesktopTest::StartDesktop(const DesktopOptions& options) {
         [&] { return !Client().Cardinals(Client().Root(), "_NET_SUPPORTING_WM_CHECK").empty(); },
         Ms(30000), Ms(20));
     ASSERT_TRUE(up) << "openbox did not start";
+    // Openbox announces itself before it manages windows, and a window
+    // mapped in between stays unmapped: wait until a probe gets its frame.
+    Bystander probe(xvfb_->display(), {0, 0, 8, 8}, 0);
+    const bool managing = WaitUntil(
+        [&] {
+          if (TopLevel(probe.id()) != probe.id()) return true;
+          probe.Map();
+          return false;
+        },
+        Ms(30000), Ms(200));
+    ASSERT_TRUE(managing) << "openbox does not manage windows";
   }
 }
 
 Program& DesktopTest::StartProgram(const std::vector<std::string>& env,
                                    const std::vector<std::string>& args) {
+  // The server hands a new program the window ids of one that ended, and
+  // XConn keeps the names it has seen by id: a fresh connection forgets them.
+  x_ = std::make_unique<XConn>(xvfb_->display());
   ScopedEnv scoped(env);
   const std::string dir = dir_->path() + "/program" + std::to_string(programs_.size());
   std::filesystem::create_directory(dir);
@@ -182,6 +200,9 @@ void DesktopTest::StartPlaying() {
       << "Space did not end the title wait";
   ASSERT_TRUE(WaitUntil([&] { return x_->One("frmC").has_value(); }, Ms(10000)))
       << "no launch balloon";
+  // Home: invincible, so that the unsteered ship does not lose the game
+  // while a case looks at something else.
+  x_->Tap(key::kHome);
 }
 
 Window DesktopTest::Get(const std::string& name) {

@@ -25,6 +25,8 @@ class Bystander {
   Bystander& operator=(const Bystander&) = delete;
 
   std::uint32_t id() const { return window_; }
+  // Asks for the window to be mapped (again).
+  void Map();
   // Waits for a mouse button pressed on the window: true when one came.
   bool AwaitPress(Ms limit);
 
@@ -61,7 +63,8 @@ class DesktopTest : public ::testing::Test {
   // pixels); the title window, nullopt when they did not come in time or the
   // program ended.
   std::optional<Window> WaitForTitle(Program& game, int scale = 1);
-  // Space at the title, then the launch balloon.
+  // Space at the title, then the launch balloon; Home makes the ship
+  // invincible.
   void StartPlaying();
 
   Window Get(const std::string& name);

@@ -112,12 +112,7 @@ plat::Region XClient::Shape(std::uint32_t window) {
   return shape;
 }
 
-std::vector<std::uint32_t> XClient::Stacking() {
-  Reply r(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
-  if (!r) return {};
-  const xcb_window_t* kids = xcb_query_tree_children(r.p);
-  return std::vector<std::uint32_t>(kids, kids + xcb_query_tree_children_length(r.p));
-}
+std::vector<std::uint32_t> XClient::Stacking() { return Children(root_); }
 
 std::uint32_t XClient::FocusWindow() {
   Reply r(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
@@ -144,6 +139,26 @@ std::vector<std::string> XClient::AtomListProperty(std::uint32_t window, const s
   const auto* atoms = static_cast<const std::uint32_t*>(xcb_get_property_value(r.p));
   for (int i = 0; i < xcb_get_property_value_length(r.p) / 4; ++i) out.push_back(AtomName(atoms[i]));
   return out;
+}
+
+std::vector<std::uint32_t> XClient::Cardinals(std::uint32_t window, const std::string& name) {
+  Reply r(xcb_get_property_reply(
+      c_, xcb_get_property(c_, 0, window, Atom(name), XCB_ATOM_ANY, 0, 1024), nullptr));
+  if (!r || r->format != 32) return {};
+  const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(r.p));
+  return std::vector<std::uint32_t>(v, v + xcb_get_property_value_length(r.p) / 4);
+}
+
+std::vector<std::uint32_t> XClient::Children(std::uint32_t window) {
+  Reply r(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+  if (!r) return {};
+  const xcb_window_t* kids = xcb_query_tree_children(r.p);
+  return std::vector<std::uint32_t>(kids, kids + xcb_query_tree_children_length(r.p));
+}
+
+std::uint32_t XClient::Parent(std::uint32_t window) {
+  Reply r(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+  return r ? r->parent : 0;
 }
 
 std::string XClient::StringProperty(std::uint32_t window, const std::string& name) {

@@ -45,6 +45,11 @@ class XClient {
   std::vector<std::uint32_t> Stacking();
   std::uint32_t FocusWindow();
   std::vector<std::string> AtomListProperty(std::uint32_t window, const std::string& name);
+  // The values of a property of 32-bit items (CARDINAL, WINDOW), any type.
+  std::vector<std::uint32_t> Cardinals(std::uint32_t window, const std::string& name);
+  // Children of a window, bottom to top, and its parent.
+  std::vector<std::uint32_t> Children(std::uint32_t window);
+  std::uint32_t Parent(std::uint32_t window);
   // A property of type STRING, its bytes as stored (NULs included).
   std::string StringProperty(std::uint32_t window, const std::string& name);
   std::string WindowName(std::uint32_t window);  // _NET_WM_NAME or WM_NAME
