@@ -18,7 +18,7 @@ PACKAGES=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fontconfig
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils xdotool imagemagick openbox procps
+  xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox procps
   # the benchmark table, and the command-line fuzzer (clang's libFuzzer)
   python3 clang libclang-rt-14-dev
 )

@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -314,6 +315,54 @@ TEST_F(Desktop, SigtermSigintAndSighupEndTheProgramCleanly) {
   ASSERT_TRUE(WaitForTitle(inMenu)) << inMenu.Stderr();
   ASSERT_TRUE(OpenMenuOn("frmShe")) << "no menu";
   ExpectCleanEndOn(inMenu, SIGHUP);
+}
+
+// Every sprite shows on the monitor only: its outline on the screen lies
+// inside `monitor`.
+void ExpectAllOn(XConn& x, const std::vector<Window>& sprites, const plat::Rect& monitor,
+                 const char* when) {
+  for (const Window& w : sprites) {
+    plat::Region shown = x.Shape(w.id);
+    shown.Offset(w.rect.left, w.rect.top);
+    plat::Region inside = shown;
+    inside.Intersect(plat::Region(monitor));
+    EXPECT_EQ(inside, shown) << when << ": " << w.name << " spills off the primary monitor";
+  }
+}
+
+TEST_F(Desktop, OnThreeMonitorsTheGameStaysOnThePrimaryAboveItsPanel) {
+  ASSERT_NO_FATAL_FAILURE(StartDesktop({2400, 600, false, plat::Rect{0, 0, 2400, 560}, ""}));
+  // Three monitors side by side, the middle one primary (the X screen's
+  // output), as a desktop with RandR sets them up.
+  for (const char* command : {"xrandr --setmonitor Left 800/211x600/158+0+0 none",
+                              "xrandr --setmonitor Middle 800/211x600/158+800+0 screen",
+                              "xrandr --setmonitor Right 800/211x600/158+1600+0 none",
+                              "xrandr --output screen --primary"}) {
+    ASSERT_EQ(std::system(command), 0) << command;
+  }
+  const plat::Rect primary{800, 0, 1600, 600};
+  // The ship starts across the monitor's right edge and moves on.
+  Program& game = StartProgram({}, {"790"});
+  const std::optional<Window> title = WaitForTitle(game);
+  ASSERT_TRUE(title) << game.Stderr();
+
+  // At the primary monitor's bottom-left, above the panel; the title in its
+  // middle; the scenery strip wider than the monitor, cut at its edge.
+  EXPECT_EQ(Get("frmShe").rect, (plat::Rect{800, 549, 825, 560}));
+  EXPECT_EQ(title->rect, (plat::Rect{1050, 488, 1350, 536}));
+  const Window bg = Get("frmBG");
+  EXPECT_EQ(bg.rect, (plat::Rect{800, 461, 1824, 560}));
+  EXPECT_FALSE(X().Shape(bg.id).IsEmpty());
+  ExpectAllOn(X(), Sprites(), primary, "at the title");
+
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(Ms(5000)));
+  const Window ship = Get("frmPlayer");
+  EXPECT_GT(ship.rect.right, primary.right) << "the ship does not reach past the monitor";
+  EXPECT_LT(ship.rect.left, primary.right);
+  ExpectAllOn(X(), Sprites(), primary, "in play");
+  ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
+  EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
 }
 
 struct ScaleCase {

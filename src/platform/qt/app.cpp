@@ -17,6 +17,7 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/scale.h"
 #include "platform/qt/widget.h"
+#include "platform/qt/work_area.h"
 #include "platform/qt/x11.h"
 
 namespace plat::qt {
@@ -157,6 +158,7 @@ std::string OpenPlatform(int& argc, char** argv) {
   StartPumps(b);
   StartExposureMarker();
   StartConfigureFilter();
+  StartWorkAreaWatch();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";
@@ -183,6 +185,7 @@ void ClosePlatform() {
   b.pump.reset();
   StopExposureMarker();
   StopConfigureFilter();
+  StopWorkAreaWatch();
   b.keyboard.Close();
   b.app.reset();
   b.conn = nullptr;

@@ -50,6 +50,7 @@ struct WindowRec {
   bool backColorSet = false;
   const Picture* picture = nullptr;
   std::optional<Region> outline;
+  bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   std::vector<PrintedText> texts;
   std::string caption;
   FontSpec captionFont;
@@ -131,6 +132,10 @@ void EndOnSignal();
 void DeliverDueTimers();
 void ReschedulePump();
 void DropTimersOf(WindowRec& rec);
+
+// Cuts a sprite window at the primary monitor's edges while it reaches past
+// them onto another monitor, and makes it whole again after (shape.cpp).
+void KeepOnMonitor(WindowRec& rec);
 
 // Destroys every window (and so every timer) and forgets queued events.
 void DestroyAllWindows();

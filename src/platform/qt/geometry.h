@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include <optional>
+
 #include "platform/types.h"
 
 namespace plat::qt {
@@ -17,5 +19,10 @@ QPoint GameOrigin();
 int DeviceScale();
 
 QRect ToQRect(const Rect& r);
+
+// The primary monitor in game pixels, when other monitors lie around it:
+// sprite windows are cut at its edges so that none spills onto them.
+// nullopt when it is the only monitor.
+std::optional<Rect> MonitorClip();
 
 }  // namespace plat::qt

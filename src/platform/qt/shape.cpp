@@ -1,6 +1,10 @@
 // Outlines: the X SHAPE extension for sprite windows, a widget mask for the
-// controls inside them.
+// controls inside them. A sprite window that reaches past the primary
+// monitor onto another one is cut at the monitor's edge as well: the game
+// plays on the primary monitor only.
 #include <QRegion>
+
+#include <optional>
 
 #include "platform/qt/backend.h"
 #include "platform/qt/geometry.h"
@@ -24,7 +28,46 @@ QRegion ToQRegion(const Region& r) {
   return out.isEmpty() ? QRegion(-1, -1, 1, 1) : out;
 }
 
+bool Inside(const Rect& r, const Rect& area) {
+  return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+}
+
+// The part of the window the server shows: its outline (the whole window
+// without one), cut at the monitor when `monitor` is given.
+Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
+  const Rect whole{0, 0, rec.rect.Width(), rec.rect.Height()};
+  Region shown = rec.outline ? *rec.outline : Region(whole);
+  if (monitor) {
+    Region on(*monitor);
+    on.Offset(-rec.rect.left, -rec.rect.top);
+    shown.Intersect(on);
+  }
+  return shown;
+}
+
+// Sends the shown part to the server; the server exposes what it uncovers,
+// in this window and in those below, and the yield repaints it.
+void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
+  x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()),
+                Scaled(ShownPart(rec, cut), DeviceScale()));
+  rec.cutAtMonitor = cut.has_value();
+  if (rec.widget->isVisible()) B().uncovered = true;
+}
+
+// The monitor to cut the window at, nullopt when it lies on it.
+std::optional<Rect> CutFor(const WindowRec& rec) {
+  const std::optional<Rect> monitor = MonitorClip();
+  return monitor && !Inside(rec.rect, *monitor) ? monitor : std::nullopt;
+}
+
 }  // namespace
+
+void KeepOnMonitor(WindowRec& rec) {
+  if (rec.kind != Kind::kSprite || !rec.widget || !B().shapeAvailable) return;
+  const std::optional<Rect> cut = CutFor(rec);
+  if (cut || rec.cutAtMonitor) SendShape(rec, cut);
+}
+
 }  // namespace plat::qt
 
 namespace plat {
@@ -40,15 +83,12 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     // Qt would quietly ignore a mask without SHAPE, and a SHAPE request to a
     // server without it breaks the connection.
     if (!B().shapeAvailable) return false;
-    // The server exposes what the new outline uncovers, in this window and
-    // in those below; the yield repaints it.
-    x11::SetShape(B().conn, static_cast<std::uint32_t>(rec->widget->winId()),
-                  Scaled(clipped, DeviceScale()));
-    if (rec->widget->isVisible()) B().uncovered = true;
-  } else {
-    rec->widget->setMask(ToQRegion(clipped));
-    MarkChanged(w);
+    rec->outline = std::move(clipped);
+    SendShape(*rec, CutFor(*rec));
+    return true;
   }
+  rec->widget->setMask(ToQRegion(clipped));
+  MarkChanged(w);
   rec->outline = std::move(clipped);
   return true;
 }

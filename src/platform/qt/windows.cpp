@@ -76,6 +76,7 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
     w->setGeometry(DesktopRect(rec));
     MarkChanged(rec.id);
   }
+  KeepOnMonitor(rec);
   MoveOnServer(rec);
 }
 

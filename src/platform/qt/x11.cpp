@@ -89,6 +89,21 @@ void DestroyWindow(xcb_connection_t* c, std::uint32_t window) {
   xcb_flush(c);
 }
 
+std::uint32_t WorkAreaAtom(xcb_connection_t* c) { return Atom(c, "_NET_WORKAREA"); }
+
+std::optional<Rect> WorkArea(xcb_connection_t* c, std::uint32_t root) {
+  xcb_get_property_reply_t* r = xcb_get_property_reply(
+      c, xcb_get_property(c, 0, root, WorkAreaAtom(c), XCB_ATOM_CARDINAL, 0, 4), nullptr);
+  std::optional<Rect> area;
+  if (r && r->format == 32 && xcb_get_property_value_length(r) >= 16) {
+    const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(r));
+    const int x = static_cast<std::int32_t>(v[0]), y = static_cast<std::int32_t>(v[1]);
+    area = Rect{x, y, x + static_cast<int>(v[2]), y + static_cast<int>(v[3])};
+  }
+  std::free(r);
+  return area;
+}
+
 bool HasShape(xcb_connection_t* c) {
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shape_id);
   return ext && ext->present;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/region.h"
@@ -28,6 +29,10 @@ std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window);
 std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, const std::string& name);
 
 void DestroyWindow(xcb_connection_t* c, std::uint32_t window);
+
+// The root's _NET_WORKAREA (its first rectangle), nullopt when it is not set.
+std::optional<Rect> WorkArea(xcb_connection_t* c, std::uint32_t root);
+std::uint32_t WorkAreaAtom(xcb_connection_t* c);
 
 bool HasShape(xcb_connection_t* c);
 // Cuts the window to `outline` (device pixels, window-relative).
