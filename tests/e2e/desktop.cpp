@@ -80,11 +80,43 @@ Bystander::Bystander(const std::string& display, const plat::Rect& where, std::u
   static const char kName[] = "bystander";
   xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                       sizeof kName - 1, kName);
+  static const char kClass[] = "bystander\0Bystander";
+  xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                      sizeof kClass, kClass);
+  // WM_HINTS: takes the input focus when given it, as ordinary windows do.
+  const std::uint32_t hints[9] = {1, 1, 0, 0, 0, 0, 0, 0, 0};
+  xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9,
+                      hints);
   Map();
 }
 
 void Bystander::Map() {
   xcb_map_window(c_, window_);
+  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+}
+
+void Bystander::Restack(bool top) {
+  const std::uint32_t mode = top ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
+  xcb_configure_window(c_, window_, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+}
+
+void Bystander::Activate() {
+  const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+  const char name[] = "_NET_ACTIVE_WINDOW";
+  xcb_intern_atom_reply_t* atom =
+      xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, sizeof name - 1, name), nullptr);
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = window_;
+  ev.type = atom ? atom->atom : 0;
+  ev.data.data32[0] = 2;  // from a pager or task bar: the user's choice
+  ev.data.data32[1] = XCB_CURRENT_TIME;
+  std::free(atom);
+  xcb_send_event(c_, 0, s->root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&ev));
   std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
 }
 

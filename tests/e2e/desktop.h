@@ -27,6 +27,11 @@ class Bystander {
   std::uint32_t id() const { return window_; }
   // Asks for the window to be mapped (again).
   void Map();
+  // Puts the window on top of its siblings or below them all.
+  void Restack(bool top);
+  // Asks the window manager to raise and focus it, as a task bar does
+  // (_NET_ACTIVE_WINDOW).
+  void Activate();
   // Waits for a mouse button pressed on the window: true when one came.
   bool AwaitPress(Ms limit);
 

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The program without a display: one line on stderr naming DISPLAY, exit
-# status 2, no crash; and with a display that goes away in the middle of a
-# game: the program ends with status 1 and one line on stderr instead of
-# hanging or crashing. That game runs in a Wayland session's environment:
-# the program still plays on the X display.
+# The command line, which needs no display; the program without a display:
+# one line on stderr naming DISPLAY, exit status 2, no crash; and with a
+# display that goes away in the middle of a game: the program ends with
+# status 1 and one line on stderr instead of hanging or crashing. That game
+# runs in a Wayland session's environment: it still plays on the X display.
 #
 #   program_test.sh <path of the zembrant program>
 set -uo pipefail
@@ -28,6 +28,19 @@ expect_refusal() {
   grep -q DISPLAY "$tmp/err" || fail "$what: stderr does not name DISPLAY: $(cat "$tmp/err")"
   [[ ! -s $tmp/out ]] || fail "$what: wrote to stdout"
 }
+
+# The command line: --help and --version print and succeed without any
+# display; an unknown option is one line on stderr and status 2.
+env -u DISPLAY "$prog" --help >"$tmp/out" 2>"$tmp/err" || fail "--help: exit status $?"
+grep -q '^Usage: zembrant' "$tmp/out" || fail "--help: no usage line: $(cat "$tmp/out")"
+[[ $(env -u DISPLAY "$prog" --version) == "zembrant 1.0.0" ]] || fail "--version: wrong output"
+env -u DISPLAY "$prog" --bogus >"$tmp/out" 2>"$tmp/err"
+status=$?
+[[ $status == 2 ]] || fail "--bogus: exit status $status, expected 2"
+[[ $(wc -l <"$tmp/err") == 1 && ! -s $tmp/out ]] || fail "--bogus: not one line on stderr: $(cat "$tmp/err")"
+env -u DISPLAY "$prog" 99999999999 >"$tmp/out" 2>"$tmp/err"
+status=$?
+[[ $status == 2 && $(wc -l <"$tmp/err") == 1 ]] || fail "a column out of range: status $status: $(cat "$tmp/err")"
 
 expect_refusal "DISPLAY unset" -u DISPLAY -u WAYLAND_DISPLAY
 # A display number no server has: the socket does not exist.

@@ -119,6 +119,11 @@ std::uint32_t XClient::FocusWindow() {
   return r ? r->focus : 0;
 }
 
+std::uint32_t XClient::SelectionOwner(const std::string& selection) {
+  Reply r(xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, Atom(selection)), nullptr));
+  return r ? r->owner : 0;
+}
+
 std::uint32_t XClient::Atom(const std::string& name) {
   Reply r(xcb_intern_atom_reply(
       c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(name.size()), name.c_str()), nullptr));

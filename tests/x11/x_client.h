@@ -44,6 +44,8 @@ class XClient {
   // Children of the root, bottom to top.
   std::vector<std::uint32_t> Stacking();
   std::uint32_t FocusWindow();
+  // The window owning a selection, 0 for none.
+  std::uint32_t SelectionOwner(const std::string& selection);
   std::vector<std::string> AtomListProperty(std::uint32_t window, const std::string& name);
   // The values of a property of 32-bit items (CARDINAL, WINDOW), any type.
   std::vector<std::uint32_t> Cardinals(std::uint32_t window, const std::string& name);
