@@ -88,8 +88,7 @@ void StartPumps(Backend& b) {
   }
 }
 
-// The screen DISPLAY names (":0.1" is screen 1), the root window of that
-// screen on Qt's connection.
+// The screen DISPLAY names (":0.1" is screen 1).
 int ScreenNumber() {
   int screen = 0;
   char* host = nullptr;
@@ -99,6 +98,7 @@ int ScreenNumber() {
   return screen;
 }
 
+// The root window of that screen.
 std::uint32_t RootOf(xcb_connection_t* c, int screen) {
   xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
   for (int i = 0; it.rem > 0; xcb_screen_next(&it), ++i) {
