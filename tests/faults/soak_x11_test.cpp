@@ -1,7 +1,8 @@
 // The real program soaked with random keys and left clicks under Xvfb: it
 // keeps running, its resident memory stops growing after a warm-up, and
 // what it holds in the X server stays the same. CI soaks for a minute;
-// ZB_SOAK_X11_SECONDS=600 ctest -L soak_x11 soaks for ten. The seed is
+// ZB_SOAK_X11_SECONDS=600 ctest -L soak_x11 soaks for ten (on a build
+// without AddressSanitizer for the memory bound, see below). The seed is
 // printed; ZB_SOAK_X11_SEED plays the same user again.
 #include <algorithm>
 #include <chrono>
@@ -20,6 +21,12 @@ namespace e2e {
 namespace {
 
 constexpr long kMaxGrowthKiB = 2048;
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;  // the program is built the same way
+#else
+constexpr bool kSanitized = false;
+#endif
+constexpr int kSanitizedBoundS = 120;
 constexpr Ms kSampleEvery(2000);
 
 int EnvInt(const char* name, int fallback) {
@@ -82,7 +89,7 @@ TEST_F(SoakX11, RandomKeysAndLeftClicksLeaveMemoryAndXResourcesFlat) {
   while (e2e::MsSince(start) < seconds * 1000.0) {
     user.Step();
     if (Clock::now() < nextSample) continue;
-    nextSample += kSampleEvery;
+    nextSample = Clock::now() + kSampleEvery;
     ASSERT_TRUE(Game().Running()) << "the program ended: " << Game().Stderr();
     const auto [title, balloon] = TitleAndBalloon();
     const pid_t pid = Game().pid();
@@ -114,8 +121,16 @@ TEST_F(SoakX11, RandomKeysAndLeftClicksLeaveMemoryAndXResourcesFlat) {
   std::printf("soak: RSS %ld KiB (%ld shared) after the warm-up; later at most %ld KiB more "
               "outside shared memory, %ld KiB more at the title\n",
               base->rssKiB, base->sharedKiB, privateGrowth, titleGrowth);
-  EXPECT_LT(privateGrowth, kMaxGrowthKiB) << "resident memory grows";
-  EXPECT_LT(titleGrowth, kMaxGrowthKiB) << "resident memory at the title grows";
+  if (kSanitized && seconds > kSanitizedBoundS) {
+    // The sanitizer's own records grow a few hundred KiB a minute (4 MB in
+    // ten minutes, where the optimised program grew 20 KiB): the long form
+    // holds the bound only on a build without it.
+    std::printf("soak: built with AddressSanitizer, memory bound checked for %d s soaks only\n",
+                kSanitizedBoundS);
+  } else {
+    EXPECT_LT(privateGrowth, kMaxGrowthKiB) << "resident memory grows";
+    EXPECT_LT(titleGrowth, kMaxGrowthKiB) << "resident memory at the title grows";
+  }
 
   // X resources. The windows are made once: their number never changes but
   // with a balloon. Qt keeps a picture (a pixmap, a shared-memory segment
