@@ -31,8 +31,8 @@ std::vector<std::string> StringLiterals(const std::string& text) {
 }
 
 // "#RRGGBB" of a colour line "<key> c #RRGGBB".
-std::uint32_t ColourOf(const std::string& spec) {
-  std::istringstream in(spec);
+std::uint32_t ColourOf(const std::string& line) {
+  std::istringstream in(line);
   std::string word;
   while (in >> word) {
     if (word != "c") continue;
@@ -41,7 +41,7 @@ std::uint32_t ColourOf(const std::string& spec) {
     if (value.size() != 7 || value[0] != '#') break;
     return static_cast<std::uint32_t>(std::stoul(value.substr(1), nullptr, 16));
   }
-  throw std::runtime_error("colour line without \"c #RRGGBB\": " + spec);
+  throw std::runtime_error("colour line without \"c #RRGGBB\": " + line);
 }
 
 }  // namespace

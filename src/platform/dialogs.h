@@ -21,7 +21,7 @@ int PopupMenu(std::span<const MenuItem> items);
 
 struct DialogLabel {
   std::string text;
-  FontSpec font;
+  TextFont font;
   TwipsRect where;  // in the client area
 };
 
@@ -31,7 +31,7 @@ struct DialogLine {
 };
 
 // A fixed-size dialog with a frame and a title, transient for the game.
-struct DialogSpec {
+struct DialogLayout {
   std::string title;
   int clientWidth = 0;   // twips
   int clientHeight = 0;  // twips
@@ -44,7 +44,7 @@ struct DialogSpec {
 };
 
 // Shows the dialog modally; returns when its button or its close box is used.
-void ShowModalDialog(const DialogSpec& spec);
+void ShowModalDialog(const DialogLayout& layout);
 
 // A modal message box with an OK button only, no icon, titled "Zembrant".
 void ShowMessageBox(const std::string& text);

@@ -51,11 +51,11 @@ struct Picture {
 
 // A font named the way the game names it ("ＭＳ Ｐゴシック", 8.25 pt). Backends
 // map the name to an installed font of similar metrics.
-struct FontSpec {
+struct TextFont {
   std::string family;
   double pointSize = 9.0;
   bool bold = false;
-  friend bool operator==(const FontSpec&, const FontSpec&) = default;
+  friend bool operator==(const TextFont&, const TextFont&) = default;
 };
 
 // Mouse button codes, as passed to mouse-down handlers.

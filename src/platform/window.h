@@ -66,14 +66,14 @@ bool SetWindowShape(WindowId w, const Region& outline);
 // Text printed on a window stays until ClearText, also when printed before
 // the window is shown; it is drawn above the picture.
 void ClearText(WindowId w);
-void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const FontSpec& font,
+void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const TextFont& font,
                Color color);
 // Width in pixels of `utf8` set in `font`, exactly as PrintText draws it.
-int TextWidthPx(const FontSpec& font, std::string_view utf8);
+int TextWidthPx(const TextFont& font, std::string_view utf8);
 
 // A label's caption, drawn at its top-left. A label whose back colour was
 // never set is transparent; once set, it is filled with it.
-void SetCaption(WindowId label, std::string_view utf8, const FontSpec& font, Color color);
+void SetCaption(WindowId label, std::string_view utf8, const TextFont& font, Color color);
 
 // A line control from (x1, y1) to (x2, y2), twips in the parent's
 // coordinates, one pixel wide.

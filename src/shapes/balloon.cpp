@@ -15,8 +15,8 @@ namespace zb {
 
 namespace {
 
-const plat::FontSpec kBalloonFont{"ＭＳ Ｐゴシック", 8.25, false};
-const plat::FontSpec kCloseLabelFont{"ＭＳ Ｐゴシック", 8.25, true};
+const plat::TextFont kBalloonFont{"ＭＳ Ｐゴシック", 8.25, false};
+const plat::TextFont kCloseLabelFont{"ＭＳ Ｐゴシック", 8.25, true};
 constexpr plat::Color kBlack = plat::RGB(0, 0, 0);
 constexpr plat::Color kDefaultLineColor = kBlack;
 

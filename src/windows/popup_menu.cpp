@@ -34,7 +34,7 @@ void ShowPopupMenu() {
   }
 }
 
-void frmMenu_mver_Click() { plat::ShowModalDialog(VersionDialogSpec()); }
+void frmMenu_mver_Click() { plat::ShowModalDialog(VersionDialogLayout()); }
 
 // Closes the game's windows, each attempted whatever happened to the one
 // before, and ends the program. The pictures are static data with no holder

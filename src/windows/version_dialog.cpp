@@ -33,18 +33,18 @@ std::vector<plat::DialogLine> SeparatorLines() {
 
 }  // namespace
 
-plat::DialogSpec VersionDialogSpec() {
-  plat::DialogSpec spec;
-  spec.title = "バージョン情報";
-  spec.clientWidth = 3945;
-  spec.clientHeight = 1125;
-  spec.icon = ProgramIcon();
-  spec.iconRect = {180, 210, 480, 480};
-  spec.labels = Labels();
-  spec.lines = SeparatorLines();
-  spec.buttonText = "OK";
-  spec.buttonRect = {3105, 135, 795, 345};
-  return spec;
+plat::DialogLayout VersionDialogLayout() {
+  plat::DialogLayout layout;
+  layout.title = "バージョン情報";
+  layout.clientWidth = 3945;
+  layout.clientHeight = 1125;
+  layout.icon = ProgramIcon();
+  layout.iconRect = {180, 210, 480, 480};
+  layout.labels = Labels();
+  layout.lines = SeparatorLines();
+  layout.buttonText = "OK";
+  layout.buttonRect = {3105, 135, 795, 345};
+  return layout;
 }
 
 }  // namespace zb

@@ -7,6 +7,6 @@ namespace zb {
 
 // frm_Version: title, icon, the program's name and version, a separator, the
 // makers' notice and an OK button, positions in twips.
-plat::DialogSpec VersionDialogSpec();
+plat::DialogLayout VersionDialogLayout();
 
 }  // namespace zb

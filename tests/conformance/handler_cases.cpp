@@ -88,7 +88,7 @@ TEST_F(WrappingClock, TimersTickAcrossTheWrap) {
   EXPECT_EQ(ticks, 1);
 }
 
-const plat::FontSpec kGothic{"ＭＳ Ｐゴシック", 8.25, false};
+const plat::TextFont kGothic{"ＭＳ Ｐゴシック", 8.25, false};
 
 TEST_F(Conformance, TextWidthGrowsWithTheText) {
   EXPECT_EQ(plat::TextWidthPx(kGothic, ""), 0);
@@ -96,7 +96,7 @@ TEST_F(Conformance, TextWidthGrowsWithTheText) {
   EXPECT_GT(one, 0);
   EXPECT_GT(plat::TextWidthPx(kGothic, "WWWW"), 3 * one);
   EXPECT_GT(plat::TextWidthPx(kGothic, "いくぞ！"), plat::TextWidthPx(kGothic, "iiii"));
-  const plat::FontSpec bigger{kGothic.family, 16.5, false};
+  const plat::TextFont bigger{kGothic.family, 16.5, false};
   EXPECT_GT(plat::TextWidthPx(bigger, "WWWW"), plat::TextWidthPx(kGothic, "WWWW"));
 }
 

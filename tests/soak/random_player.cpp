@@ -40,7 +40,7 @@ RandomPlayer::RandomPlayer(std::uint64_t seed, int games, int width, int height,
   sim::AnswerMenus([this](std::span<const plat::MenuItem> items) {
     return AnswerMenu(static_cast<int>(items.size()));
   });
-  sim::OnDialog([this](const plat::DialogSpec&) {
+  sim::OnDialog([this](const plat::DialogLayout&) {
     if (Chance(0.5)) sim::RunModalFor(static_cast<int>(Uniform(0, 300)));
   });
 }

@@ -28,7 +28,7 @@ TEST_F(Balloon, TailLeftStartsAtTheAnchor) {
   EXPECT_TRUE(Rec(frmL).shown && Rec(frmC).shown && Rec(frmR).shown);
   const auto printed = Rec(frmC).texts.at(0);
   EXPECT_EQ(std::tie(printed.text, printed.x, printed.y), std::make_tuple("いくぞ！", 0, 3));
-  EXPECT_EQ(printed.font, (plat::FontSpec{"ＭＳ Ｐゴシック", 8.25, false}));
+  EXPECT_EQ(printed.font, (plat::TextFont{"ＭＳ Ｐゴシック", 8.25, false}));
   const auto bottom = Rec(frmC.Line2);
   EXPECT_EQ(std::tie(bottom.x1, bottom.y1, bottom.x2, bottom.y2), std::make_tuple(0, 14, text, 14));
   EXPECT_EQ(Rec(frmC.cmdClose).rect.left, 176);  // no caption: stays at its design place

@@ -53,23 +53,23 @@ TEST_F(Menu, OnlyTheRightButtonOpensIt) {
 
 TEST_F(Menu, VersionDialogShowsTheSameContentEachTime) {
   Choose(0);
-  std::vector<plat::DialogSpec> shown;
-  sim::OnDialog([&](const plat::DialogSpec& spec) { shown.push_back(spec); });
+  std::vector<plat::DialogLayout> shown;
+  sim::OnDialog([&](const plat::DialogLayout& layout) { shown.push_back(layout); });
   RightClickShip();
   RightClickShip();
   ASSERT_EQ(shown.size(), 2u);
-  const auto& spec = shown[1];
-  EXPECT_EQ(spec.title, "バージョン情報");
-  EXPECT_EQ(std::tie(spec.clientWidth, spec.clientHeight), std::make_tuple(3945, 1125));
-  EXPECT_EQ(spec.icon, ProgramIcon());
-  ASSERT_EQ(spec.labels.size(), 3u);
-  EXPECT_EQ(spec.labels[0].text, "Zembrant");
-  EXPECT_EQ(spec.labels[0].font, (plat::FontSpec{"ＭＳ Ｐ明朝", 9.75, true}));
-  EXPECT_EQ(spec.labels[1].text, "Version 1.0.0");
-  EXPECT_EQ(spec.labels[1].where, (plat::TwipsRect{1515, 525, 1515, 285}));
-  EXPECT_EQ(spec.labels[2].text, "© 2026 Zembrant developers");
-  EXPECT_EQ(spec.lines.size(), 3u);
-  EXPECT_EQ(spec.buttonText, "OK");
+  const auto& layout = shown[1];
+  EXPECT_EQ(layout.title, "バージョン情報");
+  EXPECT_EQ(std::tie(layout.clientWidth, layout.clientHeight), std::make_tuple(3945, 1125));
+  EXPECT_EQ(layout.icon, ProgramIcon());
+  ASSERT_EQ(layout.labels.size(), 3u);
+  EXPECT_EQ(layout.labels[0].text, "Zembrant");
+  EXPECT_EQ(layout.labels[0].font, (plat::TextFont{"ＭＳ Ｐ明朝", 9.75, true}));
+  EXPECT_EQ(layout.labels[1].text, "Version 1.0.0");
+  EXPECT_EQ(layout.labels[1].where, (plat::TwipsRect{1515, 525, 1515, 285}));
+  EXPECT_EQ(layout.labels[2].text, "© 2026 Zembrant developers");
+  EXPECT_EQ(layout.lines.size(), 3u);
+  EXPECT_EQ(layout.buttonText, "OK");
 }
 
 TEST_F(Menu, EndClosesTheGamesWindowsAndEndsWithStatus0) {

@@ -334,10 +334,10 @@ TEST_F(SimTest, ModalWindowsAreRecorded) {
   EXPECT_EQ(plat::PopupMenu(items), -1);
   EXPECT_EQ(sim::Menus()[1].result, -1);
 
-  plat::DialogSpec version;
+  plat::DialogLayout version;
   version.title = "バージョン情報";
   int seen = 0;
-  sim::OnDialog([&seen](const plat::DialogSpec& d) {
+  sim::OnDialog([&seen](const plat::DialogLayout& d) {
     seen += d.title == "バージョン情報";
     EXPECT_EQ(sim::ModalDepth(), 1);
   });
@@ -392,7 +392,7 @@ TEST_F(SimTest, WindowRecordsKeepWhatWasSet) {
   static const plat::Picture kPicture{2, 2, kPixels, "pic"};
   plat::SetPicture(c, &kPicture);
   plat::SetBackColor(c, plat::RGB(1, 2, 3));
-  const plat::FontSpec gothic{"ＭＳ Ｐゴシック", 8.25, false};
+  const plat::TextFont gothic{"ＭＳ Ｐゴシック", 8.25, false};
   plat::PrintText(c, 0, 40, "いくぞ！", gothic, 0);
   const plat::WindowId close = plat::CreateLabel(c, "cmdClose");
   plat::SetCaption(close, "  [閉じる]", {"ＭＳ Ｐゴシック", 8.25, true}, plat::RGB(0, 0, 255));
@@ -485,7 +485,7 @@ TEST_F(SimTest, WithoutShapeSupportOutlinesFail) {
 }
 
 TEST_F(SimTest, TextWidthFollowsTheDocumentedModel) {
-  const plat::FontSpec gothic{"ＭＳ Ｐゴシック", 8.25, false};
+  const plat::TextFont gothic{"ＭＳ Ｐゴシック", 8.25, false};
   EXPECT_EQ(plat::TextWidthPx(gothic, "ab"), 12);
   EXPECT_EQ(plat::TextWidthPx(gothic, "いく"), 24);
   EXPECT_EQ(plat::TextWidthPx(gothic, "ｱ"), 6);  // half-width katakana

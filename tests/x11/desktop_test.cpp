@@ -37,7 +37,7 @@ TEST_F(X11Test, TheVersionDialogSetsEachTextInAnInstalledFontInsideItsLabel) {
     ASSERT_NE(ok, nullptr);
     ok->click();
   });
-  plat::ShowModalDialog(zb::VersionDialogSpec());
+  plat::ShowModalDialog(zb::VersionDialogLayout());
 
   ASSERT_EQ(shown.size(), 3u);
   const std::vector<std::pair<std::string, std::string>> want = {

@@ -152,7 +152,7 @@ TEST_F(Pixels, ALabelIsTransparentUntilItsColourIsSet) {
 TEST_F(Pixels, TextPrintedBeforeShowingStaysUntilCleared) {
   const plat::WindowId c = plat::CreateSpriteWindow("frmC");
   PlaceWindow(c, {100, 400, 200, 415});
-  plat::PrintText(c, 0, 2, "いくぞ！", plat::FontSpec{"ＭＳ Ｐゴシック", 8.25, false},
+  plat::PrintText(c, 0, 2, "いくぞ！", plat::TextFont{"ＭＳ Ｐゴシック", 8.25, false},
                   plat::RGB(0, 0, 0));
   plat::SetVisible(c, true);
   plat::DoEvents();

@@ -143,13 +143,13 @@ TEST_F(X11Test, TheDialogIsFixedModalAndClosedByItsButtonWhileTimersTick) {
   const plat::TimerId t = plat::CreateTimer(w, [&ticks] { ++ticks; });
   plat::SetTimerInterval(t, 30);
 
-  plat::DialogSpec spec;
-  spec.title = "バージョン情報";
-  spec.clientWidth = 3945;
-  spec.clientHeight = 1125;
-  spec.labels = {{"Zembrant", {"ＭＳ Ｐ明朝", 9.75, true}, {735, 210, 2610, 285}}};
-  spec.buttonText = "OK";
-  spec.buttonRect = {3105, 135, 795, 345};
+  plat::DialogLayout layout;
+  layout.title = "バージョン情報";
+  layout.clientWidth = 3945;
+  layout.clientHeight = 1125;
+  layout.labels = {{"Zembrant", {"ＭＳ Ｐ明朝", 9.75, true}, {735, 210, 2610, 285}}};
+  layout.buttonText = "OK";
+  layout.buttonRect = {3105, 135, 795, 345};
   std::string title;
   QSize client;
   QRect button;
@@ -164,7 +164,7 @@ TEST_F(X11Test, TheDialogIsFixedModalAndClosedByItsButtonWhileTimersTick) {
       X().Click(at.x(), at.y(), 1);
     });
   });
-  plat::ShowModalDialog(spec);
+  plat::ShowModalDialog(layout);
   EXPECT_EQ(title, "バージョン情報");
   EXPECT_EQ(client, QSize(263, 75));
   EXPECT_EQ(button, QRect(207, 9, 53, 23));

@@ -34,7 +34,7 @@ enum class Kind { kSprite, kLabel, kPictureBox, kLine };
 struct PrintedText {
   int x = 0, y = 0;
   std::string text;
-  FontSpec font;
+  TextFont font;
   Color color = 0;
 };
 
@@ -53,7 +53,7 @@ struct WindowRec {
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   std::vector<PrintedText> texts;
   std::string caption;
-  FontSpec captionFont;
+  TextFont captionFont;
   Color captionColor = 0;
   int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // lines, parent pixels
   Color lineColor = 0;

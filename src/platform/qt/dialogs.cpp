@@ -52,15 +52,15 @@ QRect PxRect(const TwipsRect& r) {
 // button are widgets.
 class Dialog : public QDialog {
  public:
-  explicit Dialog(const DialogSpec& spec) : spec_(spec) {
+  explicit Dialog(const DialogLayout& layout) : layout_(layout) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromStdString(spec.title));
-    setFixedSize(TwipsToPx(spec.clientWidth), TwipsToPx(spec.clientHeight));
-    if (spec.icon && spec.icon->pixels) setWindowIcon(QPixmap::fromImage(ImageOf(*spec.icon)));
-    for (const DialogLabel& l : spec.labels) AddLabel(l);
-    auto* ok = new QPushButton(QString::fromStdString(spec.buttonText), this);
-    ok->setGeometry(PxRect(spec.buttonRect));
+    setWindowTitle(QString::fromStdString(layout.title));
+    setFixedSize(TwipsToPx(layout.clientWidth), TwipsToPx(layout.clientHeight));
+    if (layout.icon && layout.icon->pixels) setWindowIcon(QPixmap::fromImage(ImageOf(*layout.icon)));
+    for (const DialogLabel& l : layout.labels) AddLabel(l);
+    auto* ok = new QPushButton(QString::fromStdString(layout.buttonText), this);
+    ok->setGeometry(PxRect(layout.buttonRect));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   }
@@ -68,10 +68,10 @@ class Dialog : public QDialog {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
-    if (spec_.icon && spec_.icon->pixels) {
-      p.drawImage(PxRect(spec_.iconRect).topLeft(), ImageOf(*spec_.icon));
+    if (layout_.icon && layout_.icon->pixels) {
+      p.drawImage(PxRect(layout_.iconRect).topLeft(), ImageOf(*layout_.icon));
     }
-    for (const DialogLine& l : spec_.lines) {
+    for (const DialogLine& l : layout_.lines) {
       p.setPen(ColorOf(l.color));
       p.drawLine(TwipsToPx(l.x1), TwipsToPx(l.y1), TwipsToPx(l.x2), TwipsToPx(l.y2));
     }
@@ -85,7 +85,7 @@ class Dialog : public QDialog {
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   }
 
-  DialogSpec spec_;
+  DialogLayout layout_;
 };
 
 }  // namespace
@@ -114,10 +114,10 @@ int PopupMenu(std::span<const MenuItem> items) {
   return chosen && it != actions.end() ? static_cast<int>(it - actions.begin()) : -1;
 }
 
-void ShowModalDialog(const DialogSpec& spec) {
+void ShowModalDialog(const DialogLayout& layout) {
   if (!Open()) return;
   ThrowPendingExit();
-  Dialog dialog(spec);
+  Dialog dialog(layout);
   {
     ModalScope scope(&dialog);
     dialog.exec();

@@ -18,10 +18,10 @@ void InstallFontSubstitutes() {
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
 }
 
-QFont FontOf(const FontSpec& spec) {
-  QFont font(QString::fromStdString(spec.family));
-  font.setPixelSize(std::max(1, static_cast<int>(std::lround(spec.pointSize * 96.0 / 72.0))));
-  font.setBold(spec.bold);
+QFont FontOf(const TextFont& wanted) {
+  QFont font(QString::fromStdString(wanted.family));
+  font.setPixelSize(std::max(1, static_cast<int>(std::lround(wanted.pointSize * 96.0 / 72.0))));
+  font.setBold(wanted.bold);
   return font;
 }
 
@@ -29,7 +29,7 @@ QFont FontOf(const FontSpec& spec) {
 
 namespace plat {
 
-int TextWidthPx(const FontSpec& font, std::string_view utf8) {
+int TextWidthPx(const TextFont& font, std::string_view utf8) {
   if (!qt::Open()) return 0;
   const QFontMetrics metrics(qt::FontOf(font));
   return metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));

@@ -11,8 +11,8 @@ namespace plat::qt {
 // metrics. Called once the application exists.
 void InstallFontSubstitutes();
 
-// The font for `spec`: sized in pixels as a 96 dpi screen would set it, so
+// The font for `wanted`: sized in pixels as a 96 dpi screen would set it, so
 // text widths do not depend on the screen's reported resolution.
-QFont FontOf(const FontSpec& spec);
+QFont FontOf(const TextFont& wanted);
 
 }  // namespace plat::qt

@@ -21,8 +21,8 @@ int ButtonCode(Qt::MouseButton b) {
   }
 }
 
-void DrawText(QPainter& p, int x, int y, const std::string& text, const FontSpec& spec, Color c) {
-  const QFont font = FontOf(spec);
+void DrawText(QPainter& p, int x, int y, const std::string& text, const TextFont& wanted, Color c) {
+  const QFont font = FontOf(wanted);
   p.setFont(font);
   p.setPen(ColorOf(c));
   // The position is the top-left of the text, as the game prints it.

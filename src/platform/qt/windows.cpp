@@ -265,7 +265,7 @@ void ClearText(WindowId w) {
   MarkChanged(w);
 }
 
-void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const FontSpec& font,
+void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const TextFont& font,
                Color color) {
   WindowRec* rec = FindWindow(w);
   if (!rec) return;
@@ -273,7 +273,7 @@ void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const FontSp
   MarkChanged(w);
 }
 
-void SetCaption(WindowId label, std::string_view utf8, const FontSpec& font, Color color) {
+void SetCaption(WindowId label, std::string_view utf8, const TextFont& font, Color color) {
   WindowRec* rec = FindWindow(label);
   if (!rec) return;
   rec->caption = std::string(utf8);

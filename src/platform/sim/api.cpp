@@ -131,7 +131,7 @@ void UserFocus(plat::WindowId w) {
 void AnswerMenus(std::function<int(std::span<const plat::MenuItem>)> answer) {
   S().menuAnswer = std::move(answer);
 }
-void OnDialog(std::function<void(const plat::DialogSpec&)> answer) {
+void OnDialog(std::function<void(const plat::DialogLayout&)> answer) {
   S().dialogAnswer = std::move(answer);
 }
 void OnMessageBox(std::function<void(const std::string&)> answer) {

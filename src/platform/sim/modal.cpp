@@ -45,7 +45,7 @@ int PopupMenu(std::span<const MenuItem> items) {
   return choice;
 }
 
-void ShowModalDialog(const DialogSpec& dialog) {
+void ShowModalDialog(const DialogLayout& dialog) {
   State& s = S();
   s.dialogs.push_back({ClockAt(s.elapsed), dialog});
   {

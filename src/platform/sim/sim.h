@@ -184,7 +184,7 @@ struct MenuRecord {
 };
 struct DialogRecord {
   std::uint32_t atMs = 0;
-  plat::DialogSpec dialog;
+  plat::DialogLayout dialog;
 };
 struct MessageBoxRecord {
   std::uint32_t atMs = 0;
@@ -196,7 +196,7 @@ struct MessageBoxRecord {
 // answerer runs while the menu is open: it may call RunModalFor.
 void AnswerMenus(std::function<int(std::span<const plat::MenuItem>)> answer);
 // Runs while a dialog is open (unset: the dialog is closed at once).
-void OnDialog(std::function<void(const plat::DialogSpec&)> answer);
+void OnDialog(std::function<void(const plat::DialogLayout&)> answer);
 // Runs while a message box is open (unset: OK is pressed at once).
 void OnMessageBox(std::function<void(const std::string&)> answer);
 
@@ -219,7 +219,7 @@ enum class WindowKind { kSprite, kLabel, kPictureBox, kLine };
 struct PrintedText {
   int x = 0, y = 0;  // pixels in the window
   std::string text;
-  plat::FontSpec font;
+  plat::TextFont font;
   plat::Color color = 0;
 };
 
@@ -242,7 +242,7 @@ struct WindowRecord {
   int shapeCount = 0;  // successful SetWindowShape calls
   std::vector<PrintedText> texts;  // since the last ClearText
   std::string caption;              // labels
-  plat::FontSpec captionFont;
+  plat::TextFont captionFont;
   plat::Color captionColor = 0;
   // Lines: endpoints in the parent's pixels (twips rounded like positions).
   int x1 = 0, y1 = 0, x2 = 0, y2 = 0;

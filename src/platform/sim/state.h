@@ -94,7 +94,7 @@ struct State {
   std::function<void()> yieldHook;
   bool inYieldHook = false;
   std::function<int(std::span<const plat::MenuItem>)> menuAnswer;
-  std::function<void(const plat::DialogSpec&)> dialogAnswer;
+  std::function<void(const plat::DialogLayout&)> dialogAnswer;
   std::function<void(const std::string&)> boxAnswer;
   std::vector<MenuRecord> menus;
   std::vector<DialogRecord> dialogs;
@@ -126,7 +126,7 @@ Win* Find(plat::WindowId w);
 Tim* FindTimer(plat::TimerId t);
 // Gives the focus to `w` now; its got-focus handler runs at the next yield.
 void MoveFocus(plat::WindowId w);
-int TextWidth(const plat::FontSpec& font, std::string_view utf8);
+int TextWidth(const plat::TextFont& font, std::string_view utf8);
 bool ReallyShown(const Win& w);
 plat::Rect ScreenRectOf(const Win& w);
 void DestroyAll();

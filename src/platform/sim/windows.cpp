@@ -84,7 +84,7 @@ void Destroy(plat::WindowId id) {
 }
 
 // The effective width in pixels of one character of `font`.
-int CharWidth(const plat::FontSpec& font, char32_t c) {
+int CharWidth(const plat::TextFont& font, char32_t c) {
   const int half = static_cast<int>(std::floor(font.pointSize * 8 / 11 + 0.5));
   const bool full = c >= 0x1100 && !(c >= 0xFF61 && c <= 0xFFDC);
   return (full ? 2 * half : half) + (font.bold ? 1 : 0);
@@ -183,7 +183,7 @@ plat::WindowId HitTest(int sx, int sy, int& x, int& y) {
   return plat::kNoWindow;
 }
 
-int TextWidth(const plat::FontSpec& font, std::string_view utf8) {
+int TextWidth(const plat::TextFont& font, std::string_view utf8) {
   int width = 0;
   for (size_t i = 0; i < utf8.size();) width += CharWidth(font, NextCodePoint(utf8, i));
   return width;
@@ -294,7 +294,7 @@ void ClearText(WindowId id) {
   }
 }
 
-void PrintText(WindowId id, int xPx, int yPx, std::string_view utf8, const FontSpec& font,
+void PrintText(WindowId id, int xPx, int yPx, std::string_view utf8, const TextFont& font,
                Color color) {
   if (Win* w = Find(id)) {
     w->rec.texts.push_back({xPx, yPx, std::string(utf8), font, color});
@@ -302,9 +302,9 @@ void PrintText(WindowId id, int xPx, int yPx, std::string_view utf8, const FontS
   }
 }
 
-int TextWidthPx(const FontSpec& font, std::string_view utf8) { return TextWidth(font, utf8); }
+int TextWidthPx(const TextFont& font, std::string_view utf8) { return TextWidth(font, utf8); }
 
-void SetCaption(WindowId label, std::string_view utf8, const FontSpec& font, Color color) {
+void SetCaption(WindowId label, std::string_view utf8, const TextFont& font, Color color) {
   if (Win* w = Find(label)) {
     w->rec.caption = std::string(utf8);
     w->rec.captionFont = font;
