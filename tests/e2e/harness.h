@@ -194,8 +194,9 @@ class Program {
   std::optional<Child> child_;
 };
 
-// CPU seconds (user + system) a process has used so far; negative when it
-// cannot be read.
+// CPU seconds a process's living threads have used so far, to the
+// nanosecond where the kernel keeps scheduler figures (else to the clock
+// tick); negative when it cannot be read.
 double CpuSeconds(pid_t pid);
 
 // X keysyms the game uses.

@@ -5,6 +5,8 @@
 // are left out of the figures.
 #include "platform/qt/stats.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -17,10 +19,22 @@
 namespace plat::qt::stats {
 namespace {
 
-constexpr std::int64_t kWriteEveryMs = 200;
+// Seldom, so that the counting costs next to nothing of what it measures.
+constexpr std::int64_t kWriteEveryMs = 1000;
+
+// Counts what the server sends Qt's connection: events and errors.
+class EventCounter : public QAbstractNativeEventFilter {
+ public:
+  bool nativeEventFilter(const QByteArray& type, void*, qintptr*) override {
+    if (type == "xcb_generic_event_t") ++events;
+    return false;
+  }
+  std::uint64_t events = 0;
+};
 
 struct Counts {
   std::string path;
+  EventCounter* counter = nullptr;  // installed at the first yield, never removed
   std::uint64_t yields = 0;
   std::uint64_t ownNoOps = 0;  // per connection
   std::int64_t lastWriteMs = 0;
@@ -44,11 +58,16 @@ void Write(Counts& n) {
   const std::uint64_t qt = RequestsSoFar(B().conn);
   const std::uint64_t keys = RequestsSoFar(B().keyboard.Connection());
   const std::uint64_t own = n.ownNoOps++;
+  if (!n.counter && QCoreApplication::instance()) {
+    n.counter = new EventCounter;
+    QCoreApplication::instance()->installNativeEventFilter(n.counter);
+  }
   const std::string tmp = n.path + ".tmp";
   if (FILE* f = std::fopen(tmp.c_str(), "w")) {
-    std::fprintf(f, "ms %lld\nyields %llu\nqt_requests %llu\nkey_requests %llu\n",
+    std::fprintf(f, "ms %lld\nyields %llu\nqt_requests %llu\nkey_requests %llu\nqt_events %llu\n",
                  static_cast<long long>(SteadyMs()), static_cast<unsigned long long>(n.yields),
-                 static_cast<unsigned long long>(qt - own), static_cast<unsigned long long>(keys - own));
+                 static_cast<unsigned long long>(qt - own), static_cast<unsigned long long>(keys - own),
+                 static_cast<unsigned long long>(n.counter ? n.counter->events : 0));
     std::fclose(f);
     std::rename(tmp.c_str(), n.path.c_str());
   }
