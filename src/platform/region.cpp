@@ -67,6 +67,10 @@ void Region::Intersect(const Region& other) {
   pixman_region32_intersect(&r_, &r_, &other.r_);
 }
 
+void Region::Subtract(const Region& other) {
+  pixman_region32_subtract(&r_, &r_, &other.r_);
+}
+
 void Region::Unite(const Region& other) { pixman_region32_union(&r_, &r_, &other.r_); }
 
 void Region::Unite(const Rect& r) {

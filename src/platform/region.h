@@ -36,6 +36,7 @@ class Region {
   void Offset(int dx, int dy);
   void Intersect(const Region& other);  // this = this ∩ other
   void Unite(const Region& other);      // this = this ∪ other
+  void Subtract(const Region& other);   // this = this \ other
   void Unite(const Rect& r);
 
   RegionKind Kind() const;

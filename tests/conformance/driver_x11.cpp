@@ -200,6 +200,7 @@ class X11Driver final : public Driver {
       std::abort();
     }
     x_ = std::make_unique<xtest::XClient>();
+    x_->BeforeReading(qtt::SyncWithServer);
     // Modal windows run their own loops; this timer ticks inside them.
     watcher_ = std::make_unique<QTimer>();
     QObject::connect(watcher_.get(), &QTimer::timeout, [this] { WatchModals(); });

@@ -74,6 +74,17 @@ TEST(RegionTest, AnIntersectionInTheNotchIsEmpty) {
   EXPECT_EQ(r.Extents(), Rect{});
 }
 
+// What a one-pixel step to the right leaves behind: the column it left.
+TEST(RegionTest, SubtractingTheMovedShapeLeavesWhatItUncovered) {
+  Region left = LShape();
+  Region moved = LShape();
+  moved.Offset(1, 0);
+  left.Subtract(moved);
+  EXPECT_EQ(left.Rects(), (Rects{{0, 0, 1, 10}}));
+  left.Subtract(Region(Rect{0, 0, 5, 10}));
+  EXPECT_TRUE(left.IsEmpty());
+}
+
 TEST(RegionTest, OverlapsRectNeedsASharedPixel) {
   const Region l = LShape();
   EXPECT_TRUE(l.OverlapsRect({0, 0, 1, 1}));

@@ -28,6 +28,7 @@ void X11Test::SetUpTestSuite() {
     std::abort();
   }
   client_ = std::make_unique<xtest::XClient>();
+  client_->BeforeReading(plat::qt::testing::SyncWithServer);
 }
 
 void X11Test::SetUp() { plat::qt::testing::Reset(); }

@@ -100,6 +100,62 @@ TEST_F(Pixels, WhatAMoveUncoversIsRepaintedInTheSameYield) {
   EXPECT_EQ(stale, 0);
 }
 
+// The scenery has a picture: what the ship uncovers of it is the program's
+// to paint, in the same yield.
+TEST_F(Pixels, WhatAMoveUncoversOfAPictureIsRepaintedInTheSameYield) {
+  const plat::WindowId ground = ShowWindow({100, 100, 112, 108}, "frmBG");
+  plat::SetPicture(ground, &pic_.picture);
+  const plat::WindowId ship = ShowWindow({100, 100, 104, 108}, "frmPlayer");
+  plat::SetBackColor(ship, kGreen);
+  plat::DoEvents();
+  int stale = 0;
+  for (int step = 1; step <= 8; ++step) {
+    PlaceWindow(ship, {100 + step, 100, 104 + step, 108});
+    plat::DoEvents();
+    for (int y = 0; y < 8; ++y) stale += At(ground, step - 1, y) != pic_.pixels[y * 12 + step - 1];
+  }
+  EXPECT_EQ(stale, 0);
+}
+
+// An enemy flies in from beyond the screen's edge: its columns that come
+// into sight are painted in the yield that brings them.
+TEST_F(Pixels, APictureComingOnScreenIsPaintedInTheSameYield) {
+  const plat::WindowId enemy = ShowWindow({-12, 300, 0, 308}, "frmEnemy");
+  plat::SetPicture(enemy, &pic_.picture);
+  plat::DoEvents();
+  int stale = 0;
+  for (int step = 1; step <= 12; ++step) {
+    PlaceWindow(enemy, {step - 12, 300, step, 308});
+    plat::DoEvents();
+    const std::vector<std::uint32_t> seen = X().ScreenPixels(Rect{0, 300, step, 308});
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < step; ++x) stale += seen[y * step + x] != pic_.pixels[y * 12 + 12 - step + x];
+    }
+  }
+  EXPECT_EQ(stale, 0);
+}
+
+// A window of one colour is the server's to fill: what a hidden window
+// uncovers of it shows its colour before any yield.
+TEST_F(Pixels, TheServerFillsWhatItUncoversOfAOneColourWindow) {
+  const plat::WindowId shots = ShowWindow({300, 300, 340, 320}, "frmEShot");
+  plat::SetBackColor(shots, kMagenta);
+  const plat::WindowId cover = ShowWindow({310, 305, 330, 315}, "frmCover");
+  plat::SetBackColor(cover, kGreen);
+  plat::DoEvents();
+  ASSERT_EQ(At(shots, 15, 10), Rgb(kGreen));
+  plat::SetVisible(cover, false);  // no yield after it
+  EXPECT_EQ(At(shots, 15, 10), Rgb(kMagenta));
+  // With a picture the program paints it again, in the next yield.
+  plat::SetPicture(shots, &pic_.picture);
+  plat::SetVisible(cover, true);
+  plat::DoEvents();
+  plat::SetVisible(cover, false);
+  plat::DoEvents();
+  EXPECT_EQ(At(shots, 15, 10), Rgb(kMagenta));  // outside the 12 x 8 picture
+  EXPECT_EQ(At(shots, 11, 7), pic_.pixels[7 * 12 + 11]);
+}
+
 // Particles appear where the burst window was cut away a frame before.
 TEST_F(Pixels, WhatANewOutlineUncoversIsPaintedInTheSameYield) {
   const plat::WindowId dot = ShowWindow({100, 200, 300, 240}, "frmDot");

@@ -192,6 +192,7 @@ void XClient::DeleteProperty(std::uint32_t window, const std::string& name) {
 }
 
 std::vector<std::uint32_t> XClient::ScreenPixels(const plat::Rect& rect) {
+  if (beforeReading_) beforeReading_();
   std::vector<std::uint32_t> out;
   Reply r(xcb_get_image_reply(
       c_,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,8 +56,10 @@ class XClient {
   // A property of type STRING, its bytes as stored (NULs included).
   std::string StringProperty(std::uint32_t window, const std::string& name);
   std::string WindowName(std::uint32_t window);  // _NET_WM_NAME or WM_NAME
-  // Screen pixels (0xRRGGBB, row by row) of a rectangle of the root.
+  // Screen pixels (0xRRGGBB, row by row) of a rectangle of the root, read
+  // after `BeforeReading` (the program under test lets the server catch up).
   std::vector<std::uint32_t> ScreenPixels(const plat::Rect& r);
+  void BeforeReading(std::function<void()> f) { beforeReading_ = std::move(f); }
 
   // Sets or removes a CARDINAL list property (the root's _NET_WORKAREA).
   void SetCardinals(std::uint32_t window, const std::string& name,
@@ -72,6 +75,7 @@ class XClient {
   xcb_connection_t* c_ = nullptr;
   _XCBKeySymbols* symbols_ = nullptr;
   std::uint32_t root_ = 0;
+  std::function<void()> beforeReading_;
 };
 
 }  // namespace xtest

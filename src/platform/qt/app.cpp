@@ -117,7 +117,6 @@ void DestroyAllWindows() {
   }
   for (WindowId id : sprites) DestroyWindow(id);
   b.deferred.clear();
-  b.shown.clear();
   b.changed.clear();
   b.pendingFocus = kNoWindow;
   if (b.app) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -154,6 +153,7 @@ std::string OpenPlatform(int& argc, char** argv) {
   b.conn = x11app->connection();
   b.root = RootOf(b.conn, ScreenNumber());
   b.shapeAvailable = x11::HasShape(b.conn) && !Pretending("ZEMBRANT_TEST_NO_SHAPE");
+  b.serverColours = x11::RootIsTrueColour(b.conn, b.root);
   b.keyboard.Open(keys, !Pretending("ZEMBRANT_TEST_NO_XINPUT"));
   StartPumps(b);
   StartExposureMarker();

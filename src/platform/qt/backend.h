@@ -51,6 +51,7 @@ struct WindowRec {
   const Picture* picture = nullptr;
   std::optional<Region> outline;
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
+  std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
   std::vector<PrintedText> texts;
   std::string caption;
   TextFont captionFont;
@@ -79,11 +80,13 @@ struct Backend {
   xcb_connection_t* conn = nullptr;  // Qt's own connection
   std::uint32_t root = 0;
   bool shapeAvailable = false;
+  bool serverColours = false;  // the screen's pixels are 0xRRGGBB (24-bit true colour)
   Keyboard keyboard;
   std::unique_ptr<QSocketNotifier> keyNotifier;
   std::unique_ptr<QSocketNotifier> endSignalNotifier;  // SIGINT, SIGTERM, SIGHUP
   std::uint32_t displayClaim = 0;  // the window owning the display's selection
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
+  std::int64_t pumpDueMs = -1;   // the due time the pump is set for
 
   std::map<WindowId, WindowRec> windows;
   std::unordered_map<std::uint32_t, WindowId> spriteXids;  // X window -> sprite window
@@ -91,13 +94,13 @@ struct Backend {
   WindowId nextWindow = 1;
   TimerId nextTimer = 1;
 
-  // Sprite windows shown since the last yield, and those changed since, with
-  // the number of paints they had when the first change came.
-  std::set<WindowId> shown;
+  // Sprite windows changed since the last yield, with the number of paints
+  // they had when the first change came.
   std::map<WindowId, std::uint64_t> changed;
-  // A sprite window moved, was cut or hidden since the last yield: the
-  // server exposes what it uncovered, and the yield waits to repaint it.
-  bool uncovered = false;
+  // A sprite window was shown, moved, cut or hidden since the last yield:
+  // the server exposes what it mapped or uncovered, and the yield waits to
+  // paint it.
+  bool exposing = false;
   // Focus wanted for a window that is not on screen yet.
   WindowId pendingFocus = kNoWindow;
 
@@ -106,6 +109,9 @@ struct Backend {
   bool waiting = false;
   bool woken = false;
   std::deque<std::function<void()>> deferred;
+  // When the last yield that asked Qt ended (steady clock, µs); -1 after a
+  // sleep or a wait.
+  std::int64_t lastYieldUs = -1;
 
   int handlerDepth = 0;  // handlers running right now (nested)
   int modalDepth = 0;    // menus, dialogs, message boxes open

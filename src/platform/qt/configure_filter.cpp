@@ -1,4 +1,5 @@
-// Spares Qt a round trip per move of a sprite window.
+// Spares Qt a round trip per move of a sprite window, and the painting of
+// what the server has filled with a window's colour already.
 #include "platform/qt/configure_filter.h"
 
 #include <QAbstractNativeEventFilter>
@@ -8,6 +9,7 @@
 
 #include "platform/qt/backend.h"
 #include "platform/qt/geometry.h"
+#include "platform/qt/screen_changes.h"
 #include "platform/qt/widget.h"
 
 namespace plat::qt {
@@ -29,6 +31,9 @@ class ConfigureFilter : public QAbstractNativeEventFilter {
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
     if (type != "xcb_generic_event_t") return false;
     auto* ev = static_cast<xcb_configure_notify_event_t*>(message);
+    if ((ev->response_type & ~kSentEvent) == XCB_EXPOSE) {
+      return ExposureNeedsNoPaint(static_cast<xcb_expose_event_t*>(message)->window);
+    }
     if ((ev->response_type & ~kSentEvent) != XCB_CONFIGURE_NOTIFY) return false;
     if (ev->event != ev->window) return false;
     const auto it = B().spriteXids.find(ev->window);

@@ -9,6 +9,10 @@
 // are dropped. The others (a new size) are marked as sent, which makes Qt
 // take their position as exact: sprite windows are override-redirect
 // children of the root, nothing reparents them.
+//
+// It also drops the exposures of single-coloured sprite windows that Qt
+// knows are on screen: the server has filled them with the window's colour
+// (screen_changes.h).
 #pragma once
 
 namespace plat::qt {

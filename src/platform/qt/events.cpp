@@ -1,13 +1,17 @@
 // The event pump: yielding to Qt, waiting for input and the clock.
 //
 // A yield runs what Qt has pending, delivers the timer ticks that are due and
-// then makes sure every sprite window shown or changed since the last yield
-// is painted on the screen: the game often sleeps right after showing a
-// window, and X draws nothing by itself while the program sleeps.
+// then paints every sprite window shown or changed since the last yield and
+// what the server exposed meanwhile, and sends the paint to the server: the
+// game often sleeps right after showing a window, and X draws nothing by
+// itself while the program sleeps. It does not wait for the server to have
+// drawn it (it will, while the program sleeps): another client reading the
+// screen at once makes a round trip on the program's connection first.
 #include <QApplication>
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <unistd.h>
@@ -24,6 +28,9 @@
 
 namespace plat::qt {
 namespace {
+
+// How often WaitForEvents looks at the keyboard when key presses cannot wake it.
+constexpr int kKeymapPollMs = 10;
 
 bool IsExposed(const WindowRec& rec) {
   const QWindow* window = rec.widget ? rec.widget->windowHandle() : nullptr;
@@ -63,6 +70,23 @@ bool AnyTimerDue() {
     if (t.Active() && !t.running && t.dueMs <= now) return true;
   }
   return false;
+}
+
+std::int64_t SteadyUs() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A yield that follows another within this, with no sleep or wait between,
+// nothing shown or changed since, no handler queued and no tick due, leaves
+// what the server sent meanwhile to the next yield. The game yields once per
+// enemy slot in a row; asking Qt each time costs a poll of the connection
+// and its reader thread's wake-ups for nothing.
+constexpr std::int64_t kBackToBackUs = 1000;
+
+bool BackToBack(const Backend& b) {
+  return b.lastYieldUs >= 0 && SteadyUs() - b.lastYieldUs < kBackToBackUs &&
+         b.changed.empty() && !b.exposing && b.deferred.empty() && !AnyTimerDue();
 }
 
 }  // namespace
@@ -114,26 +138,29 @@ void DoEvents() {
   if (!Open()) return;
   Backend& b = B();
   stats::NoteYield();
-  const std::uint64_t paintsBefore = Widget::TotalPaints();
+  if (BackToBack(b)) {
+    x11::Flush(b.conn);
+    ThrowPendingExit();
+    return;
+  }
+  // Mapped windows are exposed, and so is what moves, cuts and hides
+  // uncover; Qt paints it when it handles the exposures. The marker goes
+  // out with the game's requests, so the server answers all in one go.
+  if (b.exposing) SendExposureMarker();
+  b.exposing = false;
   RunDeferred();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   if (b.handlerDepth == 0 && b.modalDepth == 0) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   DeliverDueTimers();
-  // Mapped windows are exposed, and so is what moves, cuts and hides
-  // uncovered; Qt paints it when it handles the exposures.
-  if (!b.shown.empty() || b.uncovered) AwaitExposures();
+  if (b.exposing) SendExposureMarker();  // for what the handlers just did
+  AwaitExposures();
   RepaintChanged();
-  b.shown.clear();
   b.changed.clear();
-  b.uncovered = false;
-  // Drawn on the screen before the game goes on (and perhaps sleeps).
-  if (Widget::TotalPaints() != paintsBefore) {
-    x11::Sync(b.conn);
-  } else {
-    x11::Flush(b.conn);
-  }
+  b.exposing = false;
+  x11::Flush(b.conn);
+  b.lastYieldUs = SteadyUs();
   ThrowPendingExit();
 }
 
@@ -144,7 +171,10 @@ void WaitForEvents(int maxMs) {
     return;
   }
   Backend& b = B();
+  b.lastYieldUs = -1;
   x11::Flush(b.conn);
+  // Without raw key events a press wakes nothing: look at the keys often.
+  if (!b.keyboard.HasRawEvents()) maxMs = std::min(maxMs, kKeymapPollMs);
   if (b.keyboard.TakeNewPresses() || !b.deferred.empty() || AnyTimerDue()) return;
   b.waiting = true;
   b.woken = false;
@@ -161,6 +191,7 @@ void WaitForEvents(int maxMs) {
 // Wakes at once when a signal asks the program to end.
 void Sleep(int ms) {
   if (ms <= 0) return;
+  if (Open()) B().lastYieldUs = -1;
   if (!Open() || EndSignalFd() < 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     return;

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <xcb/xcb.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/qt/backend.h"
@@ -31,17 +32,22 @@ class Marker : public QAbstractNativeEventFilter {
   }
   ~Marker() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
 
-  void Await() {
-    // Appending nothing changes nothing but still notifies.
+  // Appending nothing changes nothing but still notifies.
+  void Send() {
     xcb_change_property(B().conn, XCB_PROP_MODE_APPEND, xid_, atom_, XCB_ATOM_INTEGER, 32, 0, nullptr);
+    ++sent_;
+  }
+
+  void AwaitLast() {
+    if (seen_ >= sent_) return;
     xcb_flush(B().conn);
-    seen_ = false;
     QTimer limit;
     limit.setSingleShot(true);
     bool late = false;
     QObject::connect(&limit, &QTimer::timeout, [&late] { late = true; });
     limit.start(kMaxWaitMs);
-    while (!seen_ && !late) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (seen_ < sent_ && !late) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    seen_ = sent_;  // one that came too late no longer counts
   }
 
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -49,7 +55,7 @@ class Marker : public QAbstractNativeEventFilter {
     const auto* ev = static_cast<const xcb_generic_event_t*>(message);
     if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
     const auto* pn = static_cast<const xcb_property_notify_event_t*>(message);
-    if (pn->window == xid_ && pn->atom == atom_) seen_ = true;
+    if (pn->window == xid_ && pn->atom == atom_) ++seen_;
     return false;
   }
 
@@ -57,7 +63,8 @@ class Marker : public QAbstractNativeEventFilter {
   QWidget window_;
   xcb_window_t xid_ = 0;
   xcb_atom_t atom_ = 0;
-  bool seen_ = false;
+  std::uint64_t sent_ = 0;
+  std::uint64_t seen_ = 0;
 };
 
 // Lives from the opening of the platform to its closing; never destroyed at
@@ -75,8 +82,12 @@ void StopExposureMarker() {
   g_marker = nullptr;
 }
 
+void SendExposureMarker() {
+  if (g_marker) g_marker->Send();
+}
+
 void AwaitExposures() {
-  if (g_marker) g_marker->Await();
+  if (g_marker) g_marker->AwaitLast();
 }
 
 }  // namespace plat::qt

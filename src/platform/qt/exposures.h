@@ -10,8 +10,11 @@ namespace plat::qt {
 void StartExposureMarker();
 void StopExposureMarker();
 
-// Sends the marker and runs Qt's event loop until it has come back (at most
-// a short while, should the server be slow).
+// Queues a marker after the requests made so far (sent with the next flush,
+// so that the server answers them in one go).
+void SendExposureMarker();
+// Runs Qt's event loop until the last marker sent has come back (at most a
+// short while, should the server be slow); returns at once without one.
 void AwaitExposures();
 
 }  // namespace plat::qt

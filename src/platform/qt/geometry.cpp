@@ -33,7 +33,10 @@ int DeviceScale() {
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 std::optional<Rect> MonitorClip() {
-  const QScreen* screen = Open() ? QGuiApplication::primaryScreen() : nullptr;
+  // The common single monitor first: the screen list is shared, the
+  // siblings are built anew each time.
+  if (!Open() || QGuiApplication::screens().size() < 2) return std::nullopt;
+  const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen || screen->virtualSiblings().size() < 2) return std::nullopt;
   const QSize size = screen->geometry().size();
   return Rect{0, 0, size.width(), size.height()};

@@ -158,12 +158,13 @@ void Keyboard::Handle(xcb_generic_event_t* ev) {
   auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
   if (ge->extension != xiOpcode_) return;
   if (ge->event_type != XCB_INPUT_RAW_KEY_PRESS && ge->event_type != XCB_INPUT_RAW_KEY_RELEASE) return;
+  auto* raw = reinterpret_cast<xcb_input_raw_key_press_event_t*>(ev);
+  // A held key's repeats change nothing of what is held.
+  if (raw->flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) return;
   // An event carries the number of the last request the server had done:
   // one made at or after the keymap's request is not in that keymap.
   if (static_cast<std::int32_t>(ge->full_sequence - keymapRequest_) >= 0) keymapStale_ = true;
   if (ge->event_type != XCB_INPUT_RAW_KEY_PRESS) return;
-  auto* raw = reinterpret_cast<xcb_input_raw_key_press_event_t*>(ev);
-  if (raw->flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) return;
   pressedSince_[raw->detail & 0xff] = true;
   newPress_ = true;
 }

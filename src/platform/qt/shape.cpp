@@ -8,6 +8,7 @@
 
 #include "platform/qt/backend.h"
 #include "platform/qt/geometry.h"
+#include "platform/qt/screen_changes.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -46,12 +47,11 @@ Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
 }
 
 // Sends the shown part to the server; the server exposes what it uncovers,
-// in this window and in those below, and the yield repaints it.
+// in this window and in those below (screen_changes.h).
 void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
   x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()),
                 Scaled(ShownPart(rec, cut), DeviceScale()));
   rec.cutAtMonitor = cut.has_value();
-  if (rec.widget->isVisible()) B().uncovered = true;
 }
 
 // The monitor to cut the window at, nullopt when it lies on it.
@@ -65,7 +65,9 @@ std::optional<Rect> CutFor(const WindowRec& rec) {
 void KeepOnMonitor(WindowRec& rec) {
   if (rec.kind != Kind::kSprite || !rec.widget || !B().shapeAvailable) return;
   const std::optional<Rect> cut = CutFor(rec);
-  if (cut || rec.cutAtMonitor) SendShape(rec, cut);
+  if (!cut && !rec.cutAtMonitor) return;
+  SendShape(rec, cut);
+  if (rec.widget->isVisible()) B().exposing = true;  // seldom: no closer look
 }
 
 }  // namespace plat::qt
@@ -83,8 +85,10 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     // Qt would quietly ignore a mask without SHAPE, and a SHAPE request to a
     // server without it breaks the connection.
     if (!B().shapeAvailable) return false;
+    const Region before = ScreenShape(*rec);
     rec->outline = std::move(clipped);
     SendShape(*rec, CutFor(*rec));
+    NoteCut(*rec, before);
     return true;
   }
   rec->widget->setMask(ToQRegion(clipped));

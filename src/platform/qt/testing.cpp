@@ -4,6 +4,7 @@
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
 #include "platform/qt/widget.h"
+#include "platform/qt/x11.h"
 
 namespace plat::qt::testing {
 
@@ -13,6 +14,10 @@ void Reset() {
 }
 
 xcb_connection_t* QtConnection() { return B().conn; }
+
+void SyncWithServer() {
+  if (B().conn) x11::Sync(B().conn);
+}
 
 QWidget* WidgetOf(WindowId w) {
   const WindowRec* rec = FindWindow(w);

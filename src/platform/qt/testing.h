@@ -17,6 +17,9 @@ namespace plat::qt::testing {
 void Reset();
 
 xcb_connection_t* QtConnection();
+// Waits until the server has done every request the backend sent, so that
+// another client reads the screen as the program left it.
+void SyncWithServer();
 // The widget of a window or control, nullptr when it does not exist.
 QWidget* WidgetOf(WindowId w);
 // The X window of a sprite window (controls have none of their own): 0 when

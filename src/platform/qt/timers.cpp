@@ -43,6 +43,8 @@ void ReschedulePump() {
     b.pump->stop();
     return;
   }
+  if (b.pump->isActive() && next == b.pumpDueMs) return;  // already set for it
+  b.pumpDueMs = next;
   b.pump->start(static_cast<int>(std::clamp<std::int64_t>(next - SteadyMs(), 0, 1 << 30)));
 }
 

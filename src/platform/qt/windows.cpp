@@ -11,6 +11,7 @@
 
 #include "platform/qt/backend.h"
 #include "platform/qt/geometry.h"
+#include "platform/qt/screen_changes.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -46,6 +47,7 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
   WindowRec* parent = FindWindow(parentId);
   if (!parent || parent->kind == Kind::kLine || !parent->widget) return kNoWindow;
   const WindowId id = AddWindow(kind, name, parent);
+  UpdateServerBackground(*FindWindow(parentId));
   Widget* w = FindWindow(id)->widget;
   w->setGeometry(0, 0, 0, 0);
   w->hide();  // a new control waits to be shown, even on a shown window
@@ -71,10 +73,15 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
     MarkChanged(rec.id);
     return;
   }
-  if (w->isVisible()) B().uncovered = true;
-  if (old.Width() != rec.rect.Width() || old.Height() != rec.rect.Height()) {
+  const bool resized = old.Width() != rec.rect.Width() || old.Height() != rec.rect.Height();
+  if (resized) {
+    if (w->isVisible()) B().exposing = true;
     w->setGeometry(DesktopRect(rec));
     MarkChanged(rec.id);
+  } else {
+    Region before = rec.outline ? *rec.outline : Region(Rect{0, 0, old.Width(), old.Height()});
+    before.Offset(old.left, old.top);
+    NoteMoved(rec, before);
   }
   KeepOnMonitor(rec);
   MoveOnServer(rec);
@@ -132,7 +139,9 @@ WindowId CreateSpriteWindow(std::string_view name) {
   w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
   const auto xid = static_cast<std::uint32_t>(w->winId());
   x11::LabelSpriteWindow(B().conn, xid);
+  x11::DropKeyEvents(B().conn, xid);
   B().spriteXids.emplace(xid, id);
+  UpdateServerBackground(*FindWindow(id));
   return id;
 }
 
@@ -152,6 +161,7 @@ void DestroyWindow(WindowId w) {
   Backend& b = B();
   if (WindowRec* parent = FindWindow(rec->parent)) {
     std::erase(parent->children, w);
+    UpdateServerBackground(*parent);
     MarkChanged(parent->id);
   }
   QPointer<Widget> widget = rec->widget;
@@ -159,7 +169,6 @@ void DestroyWindow(WindowId w) {
   CollectTree(w, tree);
   for (WindowId id : tree) {
     DropTimersOf(b.windows.at(id));
-    b.shown.erase(id);
     b.changed.erase(id);
     if (b.pendingFocus == id) b.pendingFocus = kNoWindow;
     b.windows.erase(id);
@@ -167,7 +176,7 @@ void DestroyWindow(WindowId w) {
   if (!widget) return;
   if (widget->isWindow()) {
     b.spriteXids.erase(static_cast<std::uint32_t>(widget->winId()));
-    if (widget->isVisible()) b.uncovered = true;
+    if (widget->isVisible()) b.exposing = true;
   }
   widget->hide();
   // A handler may be running inside one of the widget's own events.
@@ -205,9 +214,8 @@ void SetVisible(WindowId w, bool visible) {
   rec->visible = visible;
   Widget* widget = rec->widget;
   if (!visible) {
-    if (rec->kind == Kind::kSprite && widget->isVisible()) B().uncovered = true;
+    if (rec->kind == Kind::kSprite && widget->isVisible()) NoteHidden(*rec, ScreenShape(*rec));
     widget->hide();
-    B().shown.erase(w);
     MarkChanged(w);
     return;
   }
@@ -222,7 +230,7 @@ void SetVisible(WindowId w, bool visible) {
   MoveOnServer(*rec);
   x11::Raise(B().conn, XidOf(*rec));  // shown on top of the other sprites
   widget->show();
-  B().shown.insert(w);
+  NoteShown(*rec);
   MarkChanged(w);
   if (B().pendingFocus == w && OnScreen(*rec)) GiveFocus(*rec);
 }
@@ -238,6 +246,7 @@ void SetBackColor(WindowId w, Color c) {
   if (rec->backColorSet && rec->backColor == c) return;
   rec->backColor = c;
   rec->backColorSet = true;
+  UpdateServerBackground(*rec);
   MarkChanged(w);
 }
 
@@ -250,6 +259,7 @@ void SetPicture(WindowId w, const Picture* picture) {
   WindowRec* rec = FindWindow(w);
   if (!rec || rec->picture == picture) return;
   rec->picture = picture;
+  UpdateServerBackground(*rec);
   MarkChanged(w);
 }
 
@@ -262,6 +272,7 @@ void ClearText(WindowId w) {
   WindowRec* rec = FindWindow(w);
   if (!rec || rec->texts.empty()) return;
   rec->texts.clear();
+  UpdateServerBackground(*rec);
   MarkChanged(w);
 }
 
@@ -270,6 +281,7 @@ void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const TextFo
   WindowRec* rec = FindWindow(w);
   if (!rec) return;
   rec->texts.push_back({xPx, yPx, std::string(utf8), font, color});
+  UpdateServerBackground(*rec);
   MarkChanged(w);
 }
 

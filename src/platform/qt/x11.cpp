@@ -47,6 +47,16 @@ void SetWmClass(xcb_connection_t* c, std::uint32_t window) {
                       sizeof kClass, kClass);
 }
 
+void DropKeyEvents(xcb_connection_t* c, std::uint32_t window) {
+  xcb_get_window_attributes_reply_t* r =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+  if (!r) return;
+  const std::uint32_t mask =
+      r->your_event_mask & ~std::uint32_t{XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE};
+  std::free(r);
+  xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+}
+
 std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window) {
   xcb_get_property_reply_t* r = xcb_get_property_reply(
       c, xcb_get_property(c, 0, window, Atom(c, "WM_CLIENT_LEADER"), XCB_ATOM_WINDOW, 0, 1),
@@ -117,6 +127,22 @@ void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline) 
   // The region's rectangles come in y-x bands, the order the server likes best.
   xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED,
                        window, 0, 0, static_cast<std::uint32_t>(rects.size()), rects.data());
+}
+
+bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root) {
+  for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s)) {
+    if (s.data->root != root) continue;
+    for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(s.data); d.rem; xcb_depth_next(&d)) {
+      for (xcb_visualtype_iterator_t v = xcb_depth_visuals_iterator(d.data); v.rem;
+           xcb_visualtype_next(&v)) {
+        if (v.data->visual_id != s.data->root_visual) continue;
+        return d.data->depth == 24 && v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR &&
+               v.data->red_mask == 0xff0000 && v.data->green_mask == 0x00ff00 &&
+               v.data->blue_mask == 0x0000ff;
+      }
+    }
+  }
+  return false;
 }
 
 void Move(xcb_connection_t* c, std::uint32_t window, int x, int y) {

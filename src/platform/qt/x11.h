@@ -17,6 +17,10 @@ namespace plat::qt::x11 {
 // leave without shadows and the program's WM_CLASS.
 void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window);
 void SetWmClass(xcb_connection_t* c, std::uint32_t window);
+// Asks the server not to send the window's key events: the keyboard is read
+// on a connection of its own, and a held key would otherwise bring Qt an
+// auto-repeated press and release many times a second for nothing.
+void DropKeyEvents(xcb_connection_t* c, std::uint32_t window);
 
 // The hidden window Qt names as the leader of the program's windows (their
 // WM_CLIENT_LEADER, the group its dialogs are transient for); 0 for none.
@@ -35,6 +39,9 @@ std::optional<Rect> WorkArea(xcb_connection_t* c, std::uint32_t root);
 std::uint32_t WorkAreaAtom(xcb_connection_t* c);
 
 bool HasShape(xcb_connection_t* c);
+// Whether the root window's visual stores a colour as 0xRRGGBB (24-bit true
+// colour), so that a pixel value can be written from red, green and blue.
+bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root);
 // Cuts the window to `outline` (device pixels, window-relative).
 void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline);
 

@@ -1,0 +1,37 @@
+// Which changes of sprite windows leave something for the program to paint.
+//
+// X keeps no copy of what a window covers: a window moved, cut or hidden
+// uncovers parts of the windows below, and the server asks their owners to
+// paint them. A yield waits for those requests only when some can be for
+// windows the program paints itself. A sprite of a single colour, with no
+// picture, text or control, is painted by the server: its X background is
+// that colour, and the server fills what it exposes without asking.
+#pragma once
+
+#include "platform/qt/backend.h"
+#include "platform/region.h"
+
+namespace plat::qt {
+
+// Whether the server paints the window by itself.
+bool PaintedByServer(const WindowRec& rec);
+// Gives the window its colour as X background while the server can paint it
+// alone, none (Qt's choice, no flicker) otherwise. Call after any change of
+// colour, picture, text or controls.
+void UpdateServerBackground(WindowRec& rec);
+
+// The shape a sprite window shows, in game pixels on the primary monitor.
+Region ScreenShape(const WindowRec& rec);
+
+// Notes what a change of a shown sprite window means for the next yield
+// (Backend::exposing). `before` is its screen shape before the change.
+void NoteMoved(const WindowRec& rec, const Region& before);
+void NoteCut(const WindowRec& rec, const Region& before);
+void NoteHidden(const WindowRec& rec, const Region& before);
+void NoteShown(const WindowRec& rec);
+
+// For the expose filter: an exposure of a window the server paints alone
+// needs nothing of Qt once Qt knows the window is on screen.
+bool ExposureNeedsNoPaint(std::uint32_t xid);
+
+}  // namespace plat::qt
