@@ -3,11 +3,13 @@
 
 namespace zb {
 
-// Longest pause between two checks: the wait ends within this of the event.
-inline constexpr int kPollMs = 10;
+// Longest pause between two checks. Key presses, timer ticks and window
+// events wake the wait at once, so this only bounds a wake-up that never
+// comes; it is long so that an idle title costs next to nothing.
+inline constexpr int kWaitBoundMs = 500;
 
 // Yields, checks `done`, and while it is false sleeps until an event is
-// pending (at most kPollMs) and yields again.
+// pending (at most kWaitBoundMs) and yields again.
 template <typename Done>
 void YieldUntil(Done&& done);
 
@@ -22,7 +24,7 @@ void YieldUntil(Done&& done) {
   for (;;) {
     plat::DoEvents();
     if (done()) return;
-    plat::WaitForEvents(kPollMs);
+    plat::WaitForEvents(kWaitBoundMs);
   }
 }
 
