@@ -50,6 +50,20 @@ struct Session {
     return e2e::WaitUntil([&] { return TitleMapped() || !game->Running(); }, Ms(30000), Ms(2)) &&
            game->Running();
   }
+  // The server, the program and its title; false (the benchmark skipped
+  // with the reason) when one of them does not come.
+  bool StartAtTitle(benchmark::State& state) {
+    if (const std::string why = StartServer(); !why.empty()) {
+      state.SkipWithError(why.c_str());
+      return false;
+    }
+    StartProgram();
+    if (!WaitForTitle()) {
+      state.SkipWithError("no title within 30 s");
+      return false;
+    }
+    return true;
+  }
 };
 
 double Quantile(std::vector<double> v, double q) {
@@ -84,16 +98,7 @@ BENCHMARK(BM_StartToTitle)->Iterations(5)->UseManualTime()->Unit(benchmark::kMil
 void BM_IdleAtTitle(benchmark::State& state) {
   for (auto _ : state) {
     Session s;
-    const std::string why = s.StartServer();
-    if (!why.empty()) {
-      state.SkipWithError(why.c_str());
-      return;
-    }
-    s.StartProgram();
-    if (!s.WaitForTitle()) {
-      state.SkipWithError("no title within 30 s");
-      return;
-    }
+    if (!s.StartAtTitle(state)) return;
     std::this_thread::sleep_for(Ms(2000));  // start-up's work done
     const double game0 = e2e::CpuSeconds(s.game->pid());
     const double server0 = e2e::CpuSeconds(s.xvfb->pid());
@@ -117,16 +122,7 @@ void BM_FramePeriodInPlay(benchmark::State& state) {
   constexpr int kFrames = 240;
   for (auto _ : state) {
     Session s;
-    const std::string why = s.StartServer();
-    if (!why.empty()) {
-      state.SkipWithError(why.c_str());
-      return;
-    }
-    s.StartProgram();
-    if (!s.WaitForTitle()) {
-      state.SkipWithError("no title within 30 s");
-      return;
-    }
+    if (!s.StartAtTitle(state)) return;
     // Invincible, so that nothing ends the stage while it is measured.
     s.x->Tap(e2e::key::kSpace, Ms(60));
     s.x->WaitFor("frmL", Ms(10000));
