@@ -23,21 +23,14 @@
 #include <sstream>
 #include <thread>
 
+#include "support/xcb_reply.h"
+
 extern char** environ;
 
 namespace e2e {
 namespace {
 
-template <typename T>
-struct Reply {
-  T* p = nullptr;
-  explicit Reply(T* r) : p(r) {}
-  ~Reply() { std::free(p); }
-  Reply(const Reply&) = delete;
-  Reply& operator=(const Reply&) = delete;
-  T* operator->() const { return p; }
-  explicit operator bool() const { return p != nullptr; }
-};
+using xcbtest::Reply;
 
 std::vector<char*> CStrings(const std::vector<std::string>& v) {
   std::vector<char*> out;

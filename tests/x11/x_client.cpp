@@ -10,21 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/xcb_reply.h"
+
 namespace xtest {
-namespace {
 
-template <typename T>
-struct Reply {
-  T* p = nullptr;
-  explicit Reply(T* r) : p(r) {}
-  ~Reply() { std::free(p); }
-  Reply(const Reply&) = delete;
-  Reply& operator=(const Reply&) = delete;
-  T* operator->() const { return p; }
-  explicit operator bool() const { return p != nullptr; }
-};
-
-}  // namespace
+using xcbtest::Reply;
 
 XClient::XClient() {
   c_ = xcb_connect(nullptr, nullptr);
