@@ -52,6 +52,7 @@ struct WindowRec {
   std::optional<Region> outline;
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
+  bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
   std::vector<PrintedText> texts;
   std::string caption;
   TextFont captionFont;

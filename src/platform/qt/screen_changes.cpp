@@ -54,8 +54,8 @@ void NeedPaint() { B().exposing = true; }
 }  // namespace
 
 bool PaintedByServer(const WindowRec& rec) {
-  return B().serverColours && rec.kind == Kind::kSprite && !rec.picture && rec.texts.empty() &&
-         rec.children.empty();
+  return B().serverColours && rec.onRootVisual && rec.kind == Kind::kSprite && !rec.picture &&
+         rec.texts.empty() && rec.children.empty();
 }
 
 void UpdateServerBackground(WindowRec& rec) {

@@ -139,9 +139,10 @@ WindowId CreateSpriteWindow(std::string_view name) {
   w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
   const auto xid = static_cast<std::uint32_t>(w->winId());
   x11::LabelSpriteWindow(B().conn, xid);
-  x11::DropKeyEvents(B().conn, xid);
+  WindowRec& rec = *FindWindow(id);
+  rec.onRootVisual = x11::DropKeyEvents(B().conn, xid) == x11::RootVisual(B().conn, B().root);
   B().spriteXids.emplace(xid, id);
-  UpdateServerBackground(*FindWindow(id));
+  UpdateServerBackground(rec);
   return id;
 }
 

@@ -47,14 +47,16 @@ void SetWmClass(xcb_connection_t* c, std::uint32_t window) {
                       sizeof kClass, kClass);
 }
 
-void DropKeyEvents(xcb_connection_t* c, std::uint32_t window) {
+std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window) {
   xcb_get_window_attributes_reply_t* r =
       xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
-  if (!r) return;
+  if (!r) return 0;
   const std::uint32_t mask =
       r->your_event_mask & ~std::uint32_t{XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE};
+  const std::uint32_t visual = r->visual;
   std::free(r);
   xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+  return visual;
 }
 
 std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window) {
@@ -127,6 +129,13 @@ void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline) 
   // The region's rectangles come in y-x bands, the order the server likes best.
   xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED,
                        window, 0, 0, static_cast<std::uint32_t>(rects.size()), rects.data());
+}
+
+std::uint32_t RootVisual(xcb_connection_t* c, std::uint32_t root) {
+  for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s)) {
+    if (s.data->root == root) return s.data->root_visual;
+  }
+  return 0;
 }
 
 bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root) {

@@ -19,8 +19,9 @@ void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window);
 void SetWmClass(xcb_connection_t* c, std::uint32_t window);
 // Asks the server not to send the window's key events: the keyboard is read
 // on a connection of its own, and a held key would otherwise bring Qt an
-// auto-repeated press and release many times a second for nothing.
-void DropKeyEvents(xcb_connection_t* c, std::uint32_t window);
+// auto-repeated press and release many times a second for nothing. Returns
+// the window's visual, read on the way (0 when the window is gone).
+std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window);
 
 // The hidden window Qt names as the leader of the program's windows (their
 // WM_CLIENT_LEADER, the group its dialogs are transient for); 0 for none.
@@ -42,6 +43,7 @@ bool HasShape(xcb_connection_t* c);
 // Whether the root window's visual stores a colour as 0xRRGGBB (24-bit true
 // colour), so that a pixel value can be written from red, green and blue.
 bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root);
+std::uint32_t RootVisual(xcb_connection_t* c, std::uint32_t root);
 // Cuts the window to `outline` (device pixels, window-relative).
 void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline);
 
