@@ -62,7 +62,8 @@ ResourceCount XResources::Of(pid_t pid) {
     for (auto it = xcb_res_query_client_ids_ids_iterator(ids); it.rem; xcb_res_client_id_value_next(&it)) {
       if (xcb_res_client_id_value_value_length(it.data) < 1) continue;
       if (static_cast<pid_t>(*xcb_res_client_id_value_value(it.data)) == pid) {
-        bases.push_back(it.data->spec.client);
+        // A value begins with the id it answers: the client's resource base.
+        bases.push_back(reinterpret_cast<const xcb_res_client_id_spec_t*>(it.data)->client);
       }
     }
   }
