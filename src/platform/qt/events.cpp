@@ -89,6 +89,13 @@ bool BackToBack(const Backend& b) {
          b.changed.empty() && !b.exposing && b.deferred.empty() && !AnyTimerDue();
 }
 
+// Follows the requests made so far with a marker when they expose something
+// the program paints.
+void MarkExposures(Backend& b) {
+  if (b.exposing) SendExposureMarker();
+  b.exposing = false;
+}
+
 }  // namespace
 
 Backend& B() {
@@ -146,19 +153,17 @@ void DoEvents() {
   // Mapped windows are exposed, and so is what moves, cuts and hides
   // uncover; Qt paints it when it handles the exposures. The marker goes
   // out with the game's requests, so the server answers all in one go.
-  if (b.exposing) SendExposureMarker();
-  b.exposing = false;
+  MarkExposures(b);
   RunDeferred();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   if (b.handlerDepth == 0 && b.modalDepth == 0) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   DeliverDueTimers();
-  if (b.exposing) SendExposureMarker();  // for what the handlers just did
-  AwaitExposures();
+  MarkExposures(b);  // for what the handlers just did
+  AwaitExposures();  // what handlers run meanwhile change waits for the next yield
   RepaintChanged();
   b.changed.clear();
-  b.exposing = false;
   x11::Flush(b.conn);
   b.lastYieldUs = SteadyUs();
   ThrowPendingExit();

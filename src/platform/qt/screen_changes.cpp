@@ -5,6 +5,8 @@
 #include <QWindow>
 #include <xcb/xcb.h>
 
+#include <vector>
+
 #include "platform/qt/widget.h"
 
 namespace plat::qt {
@@ -18,18 +20,30 @@ bool Overlap(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
+// Whether a rectangle on the screen meets the shape `other` shows.
+bool MeetsShape(const WindowRec& other, const Rect& r) {
+  if (!Overlap(r, other.rect)) return false;
+  if (!other.outline) return true;
+  const Rect local{r.left - other.rect.left, r.top - other.rect.top, r.right - other.rect.left,
+                   r.bottom - other.rect.top};
+  return other.outline->OverlapsRect(local);
+}
+
 // Whether `area` (screen shape) meets a shown sprite window other than `rec`
-// (only those the program paints itself when `clientPainted`).
+// (only those the program paints itself when `clientPainted`). The area is
+// a few rectangles; the other outlines (the scenery's has hundreds) are only
+// probed, never copied.
 bool MeetsOthers(const WindowRec& rec, const Region& area, bool clientPainted) {
   if (area.IsEmpty()) return false;
   const Rect extents = area.Extents();
+  const std::vector<Rect> rects = area.Rects();
   for (const auto& [id, other] : B().windows) {
     if (id == rec.id || other.kind != Kind::kSprite || !Shown(other)) continue;
     if (clientPainted && PaintedByServer(other)) continue;
     if (!Overlap(extents, other.rect)) continue;
-    Region common = ScreenShape(other);
-    common.Intersect(area);
-    if (!common.IsEmpty()) return true;
+    for (const Rect& r : rects) {
+      if (MeetsShape(other, r)) return true;
+    }
   }
   return false;
 }
@@ -77,9 +91,11 @@ void UpdateServerBackground(WindowRec& rec) {
   }
 }
 
-Region ScreenShape(const WindowRec& rec) {
-  Region shape = rec.outline ? *rec.outline : Region(Rect{0, 0, rec.rect.Width(), rec.rect.Height()});
-  shape.Offset(rec.rect.left, rec.rect.top);
+Region ScreenShape(const WindowRec& rec) { return ScreenShapeAt(rec, rec.rect); }
+
+Region ScreenShapeAt(const WindowRec& rec, const Rect& at) {
+  Region shape = rec.outline ? *rec.outline : Region(Rect{0, 0, at.Width(), at.Height()});
+  shape.Offset(at.left, at.top);
   return shape;
 }
 

@@ -20,8 +20,10 @@ bool PaintedByServer(const WindowRec& rec);
 // colour, picture, text or controls.
 void UpdateServerBackground(WindowRec& rec);
 
-// The shape a sprite window shows, in game pixels on the primary monitor.
+// The shape a sprite window shows, in game pixels on the primary monitor;
+// ScreenShapeAt as if its rectangle were `at`.
 Region ScreenShape(const WindowRec& rec);
+Region ScreenShapeAt(const WindowRec& rec, const Rect& at);
 
 // Notes what a change of a shown sprite window means for the next yield
 // (Backend::exposing). `before` is its screen shape before the change.

@@ -79,9 +79,7 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
     w->setGeometry(DesktopRect(rec));
     MarkChanged(rec.id);
   } else {
-    Region before = rec.outline ? *rec.outline : Region(Rect{0, 0, old.Width(), old.Height()});
-    before.Offset(old.left, old.top);
-    NoteMoved(rec, before);
+    NoteMoved(rec, ScreenShapeAt(rec, old));
   }
   KeepOnMonitor(rec);
   MoveOnServer(rec);
