@@ -37,17 +37,10 @@ struct Session {
   void StartProgram(const std::vector<std::string>& args = {}) {
     game = std::make_unique<e2e::Program>(ZB_PROGRAM, xvfb->display(), args, dir.path());
   }
-  bool TitleMapped() {
-    bool lamps = false;
-    bool title = false;
-    for (const e2e::Window& w : x->Mapped()) {
-      lamps = lamps || w.name == "frmShe";
-      title = title || (w.name == "frmSTAFF" && w.rect.Width() == 300 && w.rect.Height() == 48);
-    }
-    return lamps && title;
-  }
   bool WaitForTitle() {
-    return e2e::WaitUntil([&] { return TitleMapped() || !game->Running(); }, Ms(30000), Ms(2)) &&
+    return e2e::WaitUntil(
+               [&] { return e2e::WaitingTitle(x->Mapped()).has_value() || !game->Running(); },
+               Ms(30000), Ms(2)) &&
            game->Running();
   }
   // The server, the program and its title; false (the benchmark skipped

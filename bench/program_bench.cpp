@@ -63,15 +63,6 @@ long PeakResidentKiB(pid_t pid) {
   return -1;
 }
 
-bool TitleMapped(e2e::XConn& x) {
-  bool lamps = false, title = false;
-  for (const e2e::Window& w : x.Mapped()) {
-    lamps = lamps || w.name == "frmShe";
-    title = title || (w.name == "frmSTAFF" && w.rect.Width() == 300 && w.rect.Height() == 48);
-  }
-  return lamps && title;
-}
-
 // A minute of steering and firing, the same every run: forward, up, back,
 // down, with a shot every few tenths of a second.
 void PlayScript(e2e::XConn& x, double seconds) {
@@ -107,7 +98,7 @@ void BM_ScriptedMinute(benchmark::State& state) {
     e2e::XConn x(xvfb.display());
     e2e::Program game(ZB_PROGRAM, xvfb.display(), {}, dir.path());
     unsetenv("ZEMBRANT_STATS");
-    if (!e2e::WaitUntil([&] { return TitleMapped(x) || !game.Running(); }, Ms(30000)) ||
+    if (!e2e::WaitUntil([&] { return e2e::WaitingTitle(x.Mapped()).has_value() || !game.Running(); }, Ms(30000)) ||
         !game.Running()) {
       state.SkipWithError("no title within 30 s");
       return;

@@ -211,16 +211,8 @@ std::optional<Window> DesktopTest::WaitForTitle(Program& game, int scale) {
   WaitUntil(
       [&] {
         if (!game.Running()) return true;
-        bool lamps = false;
-        title.reset();
-        for (const Window& w : x_->Mapped()) {
-          if (w.name == "frmShe") lamps = true;
-          if (w.name == "frmSTAFF" && w.rect.Width() == 300 * scale &&
-              w.rect.Height() == 48 * scale) {
-            title = w;
-          }
-        }
-        return lamps && title.has_value();
+        title = WaitingTitle(x_->Mapped(), scale);
+        return title.has_value();
       },
       Ms(60000), Ms(10));
   return title;

@@ -157,14 +157,8 @@ std::optional<Window> GameTest::WaitForTitle(Ms limit) {
   WaitUntil(
       [&] {
         if (!game_->Running()) return true;
-        const std::vector<Window> all = x_->Mapped();
-        bool lamps = false;
-        title.reset();
-        for (const Window& w : all) {
-          if (w.name == "frmShe") lamps = true;
-          if (w.name == "frmSTAFF" && w.rect.Width() == 300 && w.rect.Height() == 48) title = w;
-        }
-        return lamps && title.has_value();
+        title = WaitingTitle(x_->Mapped());
+        return title.has_value();
       },
       limit, Ms(10));
   return title;

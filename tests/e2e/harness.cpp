@@ -493,4 +493,16 @@ double CpuSeconds(pid_t pid) {
   return scheduled >= 0 ? scheduled : TickedSeconds(pid);
 }
 
+std::optional<Window> WaitingTitle(const std::vector<Window>& mapped, int scale) {
+  bool lamps = false;
+  std::optional<Window> title;
+  for (const Window& w : mapped) {
+    if (w.name == "frmShe") lamps = true;
+    if (w.name == "frmSTAFF" && w.rect.Width() == 300 * scale && w.rect.Height() == 48 * scale) {
+      title = w;
+    }
+  }
+  return lamps ? title : std::nullopt;
+}
+
 }  // namespace e2e

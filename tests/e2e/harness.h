@@ -95,6 +95,10 @@ struct Window {
   bool overrideRedirect = false;
 };
 
+// The title window while the title waits: the lamps and the 300 x 48 title
+// (times `scale`) both among the mapped windows; nullopt otherwise.
+std::optional<Window> WaitingTitle(const std::vector<Window>& mapped, int scale = 1);
+
 class XConn {
  public:
   explicit XConn(const std::string& display);
