@@ -39,9 +39,14 @@ void PlaceBoss() {
   frmBoss.SetTop(ScreenHeightTwips() - frmBoss.Height());
   frmBoss.SetLeft(1024 * TPPX);
   Cycle.BossStopX = plat::RoundToInt32(frmBoss.Left() - frmBoss.Width());
+  frmBoss.SetVisible(false);
+}
+
+// A step of its own: a placement that fails leaves no boss of the last game
+// active or defeated.
+void ResetBossFlags() {
   Cycle.BossActive = kFalse;
   Cycle.BossDefeated = kFalse;
-  frmBoss.SetVisible(false);
 }
 
 // A hidden red window over the whole screen (bursts, enemy shots).
@@ -122,6 +127,7 @@ void SetUpStage() {
   plat::DoEvents();
   Cycle.PlayerInvincible = kFalse;
   UnloadSprites();
+  ResetBossFlags();
   SkipOnError(PlaceBoss);
   SkipOnError([] { PrepareFullScreenWindow(frmDot); });
   SkipOnError(ShowScenery);

@@ -86,6 +86,10 @@ TEST_F(StageSetUp, AFailingStepIsSkippedAndTheRestRuns) {
   EXPECT_EQ(Player.PlayerMaxX, 1234);
   EXPECT_EQ(Player.PlayerMaxY, 1024 * 15);
   EXPECT_EQ(frmSTAFF.BackColor(), plat::RGB(224, 224, 224));
+  sim::SetScreen(1280, 200'000'000);  // the boss cannot stand on a bottom this low
+  Cycle.BossActive = Cycle.BossDefeated = kTrue;
+  SetUpStage();
+  EXPECT_EQ(Cycle.BossActive | Cycle.BossDefeated, kFalse);
 }
 
 }  // namespace
