@@ -102,7 +102,9 @@ std::optional<StageEnd> RunOneFrame() {
     plat::DoEvents();
     return std::nullopt;
   }
-  if (Cycle.BossDefeated == kTrue) return StageEnd::kWin;
+  // A ship being destroyed with its last life has lost, even when the boss
+  // fell in the same frame: its destruction runs on to the game's end.
+  if (Cycle.BossDefeated == kTrue && Player.PlayerLives > 0) return StageEnd::kWin;
   MovePlayerByKeys();
   UpdateShots();
   RunBurstStep();

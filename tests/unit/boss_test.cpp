@@ -1,6 +1,7 @@
 // The boss: entry slide and taunt, hits on the core, colours, shakes, wreck.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,20 @@ TEST_F(BossTest, TheLastHitStartsNoShakeAndTheWreckIsSetUpOnce) {
   EXPECT_EQ(wreck.picture, ShapePicture(9));
   EXPECT_TRUE(wreck.visible);
   EXPECT_FALSE(Record(frmBoss.CT.hWnd()).visible);
+}
+
+TEST_F(BossTest, TheBossFallingInTheFrameOfTheShipsLastHitIsALostGame) {
+  frmBoss.nPower = 1;
+  HitCore();
+  Player.PlayerLives = 1;
+  Player.PlayerHit = kTrue;  // hit in the frame that sees the boss fall
+  std::optional<StageEnd> end;
+  int frames = 0;
+  while (!(end = RunOneFrame()) && ++frames < 100) {
+  }
+  EXPECT_EQ(Cycle.BossDefeated, kTrue);
+  EXPECT_EQ(end, StageEnd::kGameOver);
+  EXPECT_EQ(frames, 20) << "the whole destruction is shown";
 }
 
 }  // namespace
