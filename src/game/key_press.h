@@ -3,8 +3,9 @@
 
 namespace zb {
 
-// A press is the key seen down (held now, or tapped since the previous poll)
-// at a poll when it was not held at the previous poll of it.
+// A press is the key's "pressed since the previous poll" bit, or the key held
+// at a poll when it was not held at the previous poll of it. The bit alone
+// catches a key released and pressed again between two polls.
 struct KeyPressLatch {
   int vk = 0;
   bool heldAtLastPoll = false;
