@@ -123,7 +123,10 @@ void PaceFrame(std::uint32_t t0) {
 }
 
 StageEnd RunFrameLoop() {
-  ResetFrameKeys();
+  // Esc and Home pressed at the title, during the launch, the win or the
+  // staff roll do not pause the stage or make the ship invincible.
+  ForgetKeyPresses(homeKey);
+  ForgetKeyPresses(escapeKey);
   for (;;) {
     const std::uint32_t t0 = plat::TimeGetTime();
     if (const auto end = RunOneFrame()) return *end;

@@ -14,4 +14,9 @@ bool PollKeyPress(KeyPressLatch& latch) {
   return pressed;
 }
 
+void ForgetKeyPresses(KeyPressLatch& latch) {
+  const auto state = static_cast<std::uint16_t>(plat::GetAsyncKeyState(latch.vk));
+  latch.heldAtLastPoll = (state & 0x8000) != 0;
+}
+
 }  // namespace zb

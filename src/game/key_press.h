@@ -14,4 +14,8 @@ struct KeyPressLatch {
 // Polls the key once; true on a new press.
 bool PollKeyPress(KeyPressLatch& latch);
 
+// Polls the key once and drops what it reads: neither a press made before
+// nor the key held now counts at the next poll.
+void ForgetKeyPresses(KeyPressLatch& latch);
+
 }  // namespace zb

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/forms.h"
+#include "game/frame_loop.h"
 #include "game/game_cycle.h"
 #include "game/globals.h"
 #include "game/main.h"
@@ -57,6 +59,27 @@ TEST_F(GameCycle, TitleWaitEndsWithinAPollOfSpaceAndDiscardsThePresses) {
   EXPECT_LE(sim::Now() - t, 10u);
   EXPECT_LE(sim::Stats().yields, 20u);  // slept between polls, woken by the key
   EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_SPACE), static_cast<std::int16_t>(0x8000));
+}
+
+TEST_F(GameCycle, EscAndHomePressedBeforeTheStageDoNotCountInIt) {
+  sim::ScheduleKey(plat::VK_ESCAPE, sim::Now() + 100, sim::Now() + 150);  // at the title
+  sim::ScheduleKey(plat::VK_SPACE, sim::Now() + 500, sim::Now() + 600);
+  sim::SetTimeLimit(60'000);
+  ShowTitle(false);
+  sim::ScheduleKey(plat::VK_HOME, sim::Now() + 500, sim::Now() + 1200);  // held into the stage
+  RunLaunch();
+  struct Paused {};
+  std::vector<std::pair<VbBool, VbBool>> seen;  // paused, invincible at each yield
+  sim::SetYieldHook([&] {
+    seen.emplace_back(Cycle.Paused, Cycle.PlayerInvincible);
+    if (seen.size() == 1) sim::ScheduleKey(plat::VK_ESCAPE, sim::Now() + 10, sim::Now() + 20);
+    if (Cycle.Paused == kTrue) throw Paused{};
+  });
+  EXPECT_THROW(RunFrameLoop(), Paused);  // a press made in the stage counts
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), std::pair(kFalse, kFalse));
+  EXPECT_GE(seen.size(), 2u);
+  EXPECT_EQ(seen.back().second, kFalse);
 }
 
 TEST_F(GameCycle, LaunchAndBossEntrance) {
