@@ -119,8 +119,8 @@ void BM_FramePeriodInPlay(benchmark::State& state) {
     // Invincible, so that nothing ends the stage while it is measured.
     s.x->Tap(e2e::key::kSpace, Ms(60));
     s.x->WaitFor("frmL", Ms(10000));
-    s.x->Tap(e2e::key::kHome);
-    e2e::WaitUntil([&] { return s.x->Named("frmL").empty(); }, Ms(10000));
+    e2e::ShipMoves(*s.x, Ms(10000));
+    s.x->Tap(e2e::key::kHome);  // once the stage runs
     const std::optional<e2e::Window> ship = s.x->One("frmPlayer");
     if (!ship) {
       state.SkipWithError("no ship");

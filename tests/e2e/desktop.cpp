@@ -224,8 +224,9 @@ void DesktopTest::StartPlaying() {
       << "Space did not end the title wait";
   ASSERT_TRUE(WaitUntil([&] { return x_->One("frmC").has_value(); }, Ms(10000)))
       << "no launch balloon";
-  // Home: invincible, so that the unsteered ship does not lose the game
-  // while a case looks at something else.
+  ASSERT_TRUE(ShipMoves(Ms(10000))) << "the stage does not begin";
+  // Home once the stage runs: invincible, so that the unsteered ship does
+  // not lose the game while a case looks at something else.
   x_->Tap(key::kHome);
 }
 
@@ -309,16 +310,7 @@ std::uint32_t DesktopTest::TopLevel(std::uint32_t window) {
   return 0;
 }
 
-bool DesktopTest::ShipMoves(Ms limit) {
-  const std::optional<Window> before = x_->One("frmPlayer");
-  if (!before) return false;
-  return WaitUntil(
-      [&] {
-        const std::optional<Window> now = x_->One("frmPlayer");
-        return now && now->rect != before->rect;
-      },
-      limit, Ms(10));
-}
+bool DesktopTest::ShipMoves(Ms limit) { return e2e::ShipMoves(*x_, limit); }
 
 bool DesktopTest::ShipStandsStill(Ms span) {
   const std::optional<Window> before = x_->One("frmPlayer");

@@ -493,6 +493,17 @@ double CpuSeconds(pid_t pid) {
   return scheduled >= 0 ? scheduled : TickedSeconds(pid);
 }
 
+bool ShipMoves(XConn& x, Ms limit) {
+  const std::optional<Window> before = x.One("frmPlayer");
+  if (!before) return false;
+  return WaitUntil(
+      [&] {
+        const std::optional<Window> now = x.One("frmPlayer");
+        return now && now->rect != before->rect;
+      },
+      limit, Ms(10));
+}
+
 std::optional<Window> WaitingTitle(const std::vector<Window>& mapped, int scale) {
   bool lamps = false;
   std::optional<Window> title;

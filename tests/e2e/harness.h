@@ -182,6 +182,10 @@ class ServerGrab {
   XConn& x_;
 };
 
+// Whether the ship's window moves within `limit`: the stage's frames run, and
+// a key pressed from now on is seen by one of them.
+bool ShipMoves(XConn& x, Ms limit);
+
 // The program: started on a display with the given arguments.
 class Program {
  public:

@@ -41,8 +41,9 @@ TEST_P(ScreenSize, TitleAndPlayStandOnTheWorkArea) {
 
   ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());
   ASSERT_TRUE(WaitForBalloon(Ms(10000))) << "no launch balloon";
-  X().Tap(key::kHome);
   ASSERT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000))) << "the balloon stays";
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000))) << "the ship does not fly";
+  X().Tap(key::kHome);
   EXPECT_EQ(Get("frmBG").rect, (plat::Rect{0, WorkBottom() - 99, 1024, WorkBottom()}));
 
   // A few seconds of play: forward, up and down, firing.
