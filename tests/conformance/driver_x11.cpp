@@ -23,7 +23,7 @@
 #include "platform/app.h"
 #include "platform/keys.h"
 #include "platform/qt/testing.h"
-#include "x11/x_client.h"
+#include "support/x_platform.h"
 
 namespace conformance {
 namespace {
@@ -115,7 +115,7 @@ class X11Driver final : public Driver {
   void Click(plat::WindowId w, int button, int x, int y) override {
     const plat::Rect r = ScreenRect(w);
     const int s = Scale();
-    x_->Click((r.left + x) * s, (r.top + y) * s, XButtonOf(button));
+    x_->Click((r.left + x) * s, (r.top + y) * s, XButtonOf(button), xtest::Ms(0));
   }
 
   plat::Rect ScreenRect(plat::WindowId w) override {
@@ -163,7 +163,7 @@ class X11Driver final : public Driver {
     const int s = Scale();
     const plat::Rect logical = ScreenRect(w);
     const plat::Rect r{logical.left * s, logical.top * s, logical.right * s, logical.bottom * s};
-    const std::vector<std::uint32_t> pixels = x_->ScreenPixels(r);
+    const std::vector<std::uint32_t> pixels = x_->Pixels(r);
     if (pixels.empty()) return {};
     const plat::Color back = plat::GetBackColor(w);
     const std::uint32_t backRgb = (plat::RedOf(back) << 16) | (plat::GreenOf(back) << 8) | plat::BlueOf(back);
@@ -191,16 +191,7 @@ class X11Driver final : public Driver {
   };
 
   void Open() {
-    static int argc = 1;
-    static char name[] = "zb_conformance_x11";
-    static char* argv[] = {name, nullptr};
-    const std::string why = plat::OpenPlatform(argc, argv);
-    if (!why.empty()) {
-      std::fprintf(stderr, "driver_x11: %s\n", why.c_str());
-      std::abort();
-    }
-    x_ = std::make_unique<xtest::XClient>();
-    x_->BeforeReading(qtt::SyncWithServer);
+    x_ = &xtest::OpenPlatformForTests("zb_conformance_x11");
     // Modal windows run their own loops; this timer ticks inside them.
     watcher_ = std::make_unique<QTimer>();
     QObject::connect(watcher_.get(), &QTimer::timeout, [this] { WatchModals(); });
@@ -213,7 +204,7 @@ class X11Driver final : public Driver {
 
   void ClickCentre(QWidget* in, const QRect& local) {
     const QPoint p = in->mapToGlobal(local.center()) * Scale();
-    x_->Click(p.x(), p.y(), 1);
+    x_->Click(p.x(), p.y(), 1, xtest::Ms(0));
   }
 
   // Answers the menu or message box that is open, once it has been on
@@ -261,7 +252,7 @@ class X11Driver final : public Driver {
     ClickCentre(ok, ok->rect());
   }
 
-  std::unique_ptr<xtest::XClient> x_;
+  xtest::XClient* x_ = nullptr;
   std::unique_ptr<QTimer> watcher_;
   std::set<int> held_;
   std::deque<MenuAnswer> menus_;

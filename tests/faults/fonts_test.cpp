@@ -39,9 +39,10 @@ TEST_P(FontsMissing, BalloonTextStillShowsAndTheGamePlaysOn) {
     ASSERT_TRUE(std::filesystem::is_directory(d)) << d << " is missing: run scripts/setup.sh";
   }
   TempDir fonts;
-  faults::ScopedEnv conf("FONTCONFIG_FILE", faults::WriteFontsConf(fonts.path(), GetParam().fontDirs));
-  faults::ScopedEnv path("FONTCONFIG_PATH", fonts.path());
-  ASSERT_NO_FATAL_FAILURE(StartGame());
+  GameOptions options;
+  options.env = {"FONTCONFIG_FILE=" + faults::WriteFontsConf(fonts.path(), GetParam().fontDirs),
+                 "FONTCONFIG_PATH=" + fonts.path()};
+  ASSERT_NO_FATAL_FAILURE(StartGame(options));
   ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
 
   ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());

@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "e2e/game.h"
-#include "faults/fault_env.h"
 
 namespace e2e {
 namespace {
@@ -16,8 +15,9 @@ constexpr Ms kHeld(150);
 class NoXInput : public GameTest {};
 
 TEST_F(NoXInput, SpaceHomeAndRightWorkThroughTheKeymap) {
-  faults::ScopedEnv noXInput("ZEMBRANT_TEST_NO_XINPUT", "1");
-  ASSERT_NO_FATAL_FAILURE(StartGame());
+  GameOptions options;
+  options.env = {"ZEMBRANT_TEST_NO_XINPUT=1"};
+  ASSERT_NO_FATAL_FAILURE(StartGame(options));
   ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
 
   ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());

@@ -90,7 +90,7 @@ TEST_F(X11Test, AClickDoesNotTakeTheFocus) {
   plat::DoEvents();
   ASSERT_EQ(X().FocusWindow(), Xid(she));
 
-  X().Click(110, 20, 1);
+  X().Click(110, 20, 1, xtest::Ms(0));
   for (int i = 0; i < 100 && clicks == 0; ++i) {
     plat::WaitForEvents(20);
     plat::DoEvents();
@@ -113,7 +113,7 @@ TEST_F(X11Test, TheFatalBoxHasTheProgramsTitleNoIconAndOnlyOk) {
     QAbstractButton* ok = box->button(QMessageBox::Ok);
     ASSERT_NE(ok, nullptr);
     const QPoint at = ok->mapToGlobal(ok->rect().center());
-    X().Click(at.x(), at.y(), 1);
+    X().Click(at.x(), at.y(), 1, xtest::Ms(0));
   });
   plat::ShowMessageBox("ウィンドウの整形に失敗しました。");
   EXPECT_EQ(title, "Zembrant");
@@ -161,7 +161,7 @@ TEST_F(X11Test, TheDialogIsFixedModalAndClosedByItsButtonWhileTimersTick) {
     button = ok->geometry();
     QTimer::singleShot(300, [&, ok] {
       const QPoint at = ok->mapToGlobal(ok->rect().center());
-      X().Click(at.x(), at.y(), 1);
+      X().Click(at.x(), at.y(), 1, xtest::Ms(0));
     });
   });
   plat::ShowModalDialog(layout);
