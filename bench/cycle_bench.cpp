@@ -6,11 +6,11 @@
 #include <benchmark/benchmark.h>
 
 #include "game/base/forms.h"
+#include "game/base/pictures.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
 #include "platform/keys.h"
 #include "platform/sim/sim.h"
-#include "game/base/pictures.h"
 
 namespace zb {
 namespace {

@@ -6,19 +6,18 @@
 
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
 #include "game/base/random.h"
+#include "game/base/shape_table.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/bursts/bursts.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/sim/sim.h"
 #include "sample_times.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
-#include "game/parts/balloon/balloon.h"
-#include "game/base/shape_table.h"
 
 namespace zb {
 namespace {

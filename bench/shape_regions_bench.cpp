@@ -3,17 +3,17 @@
 #include <benchmark/benchmark.h>
 
 #include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
 #include "game/base/random.h"
-#include "game/flow/stage_setup.h"
-#include "platform/events.h"
-#include "platform/sim/sim.h"
-#include "game/parts/ship/player.h"
-#include "sample_times.h"
-#include "game/parts/balloon/balloon.h"
 #include "game/base/shape_table.h"
 #include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
+#include "game/flow/stage_setup.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/ship/ship.h"
+#include "platform/events.h"
+#include "platform/sim/sim.h"
+#include "sample_times.h"
 
 namespace zb {
 namespace {

@@ -18,13 +18,13 @@
 
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
+#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
-#include "platform/sim/sim.h"
-#include "game/base/shot_state.h"
-#include "random_player.h"
+#include "game/flow/frame_loop.h"
 #include "game/parts/balloon/balloon.h"
+#include "platform/sim/sim.h"
+#include "random_player.h"
 
 namespace zb::soak {
 namespace {

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
-#include "game/parts/ship/player.h"
 #include "game/base/pictures.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
+#include "game/parts/beam/beam.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {

@@ -5,13 +5,14 @@
 #include <cmath>
 #include <set>
 
-#include "game/parts/enemies/enemies.h"
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
 #include "game/base/pictures.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/parts/enemies/enemies.h"
+#include "game/parts/enemy_shots/enemy_shots.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "game/base/forms.h"
-#include "game/flow/game_cycle.h"
-#include "game/base/state.h"
-#include "platform/keys.h"
 #include "game/base/pictures.h"
+#include "game/base/state.h"
+#include "game/flow/game_cycle.h"
+#include "platform/keys.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {

@@ -6,13 +6,15 @@
 
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
-#include "platform/keys.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
 #include "game/base/pictures.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
+#include "game/parts/beam/beam.h"
+#include "game/parts/bursts/bursts.h"
+#include "game/parts/ship/ship.h"
+#include "platform/keys.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {

@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "game/base/forms.h"
-#include "game/flow/game_cycle.h"
-#include "game/base/state.h"
-#include "game/flow/entry.h"
-#include "game/flow/stage_setup.h"
-#include "platform/keys.h"
 #include "game/base/pictures.h"
 #include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/flow/entry.h"
+#include "game/flow/game_cycle.h"
+#include "game/flow/stage_setup.h"
+#include "game/flow/win.h"
+#include "platform/keys.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

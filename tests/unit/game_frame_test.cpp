@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/flow/frame_steps.h"
+#include "game/base/pictures.h"
 #include "game/base/state.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
+#include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
-#include "game/base/pictures.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

@@ -4,12 +4,12 @@
 
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/pictures.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
+#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/flow/stage_setup.h"
-#include "game/base/shot_state.h"
-#include "game/base/pictures.h"
-#include "game/base/shaping.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

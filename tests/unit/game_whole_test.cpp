@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "game/base/forms.h"
+#include "game/base/pictures.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
 #include "platform/keys.h"
-#include "game/base/pictures.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

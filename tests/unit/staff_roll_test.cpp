@@ -6,8 +6,8 @@
 
 #include "game/base/forms.h"
 #include "game/base/shaping.h"
+#include "game/parts/staff_roll/staff_roll.h"
 #include "support/flow_fixture.h"
-#include "game/parts/menu/side_windows.h"
 
 namespace zb {
 namespace {

@@ -1,5 +1,6 @@
 // The screen in twips, the ship's pixel column and the plain wait.
-#include "game/flow/frame_loop.h"
+#include "game/base/screen_metrics.h"
+
 #include "game/base/state.h"
 #include "platform/events.h"
 #include "platform/numeric.h"

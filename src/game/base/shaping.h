@@ -6,8 +6,8 @@
 #include <span>
 
 #include "game/base/form.h"
-#include "platform/region.h"
 #include "game/base/shape_table.h"
+#include "platform/region.h"
 
 namespace zb {
 

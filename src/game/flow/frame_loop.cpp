@@ -1,16 +1,20 @@
 // The 50 ms frame loop of a stage.
 #include "game/flow/frame_loop.h"
 
-#include "game/parts/enemies/enemies.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/flow/game_cycle.h"
-#include "game/base/state.h"
 #include "game/base/key_latch.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/flow/win.h"
+#include "game/parts/beam/beam.h"
+#include "game/parts/bursts/bursts.h"
+#include "game/parts/enemies/enemies.h"
+#include "game/parts/enemy_shots/enemy_shots.h"
+#include "game/parts/ship/ship.h"
+#include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 namespace {

@@ -2,15 +2,18 @@
 #include "game/flow/game_cycle.h"
 
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
 #include "game/base/state.h"
 #include "game/base/waits.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
+#include "game/flow/win.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
-#include "game/parts/balloon/balloon.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 namespace {

@@ -5,15 +5,15 @@
 
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
 #include "game/base/random.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
+#include "game/base/shot_state.h"
 #include "game/base/skip_on_error.h"
+#include "game/base/state.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
-#include "game/base/shot_state.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 namespace {

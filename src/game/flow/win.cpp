@@ -1,13 +1,14 @@
 // The boss's entrance and the end of a won stage.
+#include "game/flow/win.h"
+
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/flow/game_cycle.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
 #include "game/base/state.h"
 #include "game/base/waits.h"
-#include "platform/events.h"
 #include "game/parts/balloon/balloon.h"
-#include "game/base/shaping.h"
-#include "game/parts/menu/side_windows.h"
+#include "game/parts/staff_roll/staff_roll.h"
+#include "platform/events.h"
 
 namespace zb {
 namespace {

@@ -1,17 +1,17 @@
 // The combat tests' stage.
-#include "support/combat_fixture.h"
-
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
 #include "game/base/random.h"
-#include "game/flow/stage_setup.h"
-#include "platform/events.h"
-#include "game/base/shot_state.h"
-#include "game/parts/balloon/balloon.h"
 #include "game/base/shape_table.h"
 #include "game/base/shaping.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
+#include "game/flow/stage_setup.h"
+#include "game/parts/balloon/balloon.h"
+#include "platform/events.h"
+#include "support/combat_fixture.h"
+
 
 namespace zb::testing {
 

@@ -1,14 +1,14 @@
 // The game-flow tests' fixture.
-#include "support/flow_fixture.h"
-
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
-#include "platform/events.h"
-#include "game/base/shot_state.h"
-#include "game/parts/balloon/balloon.h"
 #include "game/base/shape_table.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
+#include "game/parts/balloon/balloon.h"
+#include "platform/events.h"
+#include "support/flow_fixture.h"
+
 
 namespace zb::test {
 namespace {

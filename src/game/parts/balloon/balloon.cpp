@@ -5,11 +5,11 @@
 #include <cmath>
 
 #include "game/base/forms.h"
+#include "game/base/pictures.h"
+#include "game/base/shaping.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
 #include "platform/window.h"
-#include "game/base/pictures.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 

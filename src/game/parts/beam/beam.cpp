@@ -1,15 +1,16 @@
 // The ship's beam: firing with Space, flight, range, and what it hits.
+#include "game/parts/beam/beam.h"
+
 #include <cstdint>
 
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
 
 namespace zb {
 namespace {

@@ -4,14 +4,13 @@
 
 #include <array>
 
-#include "game/parts/enemies/enemies.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
 #include "game/base/handlers.h"
-#include "platform/events.h"
-#include "game/parts/balloon/balloon.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/parts/balloon/balloon.h"
+#include "platform/events.h"
 
 namespace zb {
 namespace {

@@ -1,4 +1,5 @@
-// The boss's core colour, shared by its after-hit reaction and the tests.
+// The boss: the defeat check made each frame of the battle, and its core's
+// colour, shared by its after-hit reaction and the tests.
 #pragma once
 
 #include <cstdint>
@@ -10,5 +11,8 @@ namespace zb {
 // Green for 8..10 hits left, pale yellow for 5..7, red for 0..4, black for
 // anything else.
 plat::Color CoreColor(std::int32_t power);
+
+// At no strength left, the boss gives way to its wreck and the stage is won.
+void BossDefeatCheck();
 
 }  // namespace zb

@@ -1,16 +1,17 @@
 // Particle sprays: arming the particles of a burst and flying them, all drawn
 // by the one full-screen frmDot cut to a 2 x 2 square per living particle.
+#include "game/parts/bursts/bursts.h"
+
 #include <cmath>
 #include <cstdint>
 
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
 #include "game/base/random.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
 
 namespace zb {
 namespace {

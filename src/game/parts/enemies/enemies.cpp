@@ -1,16 +1,19 @@
 // Ordinary enemies: spawning ahead of the ship in the two spawn zones, their
 // flight and firing cycle, culling behind the ship, and the death animation.
+#include "game/parts/enemies/enemies.h"
+
 #include <cmath>
 #include <cstdint>
 
-#include "game/parts/enemies/enemies.h"
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
 #include "game/base/random.h"
-#include "platform/numeric.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/parts/boss/boss.h"
+#include "game/parts/enemy_shots/enemy_shots.h"
+#include "platform/numeric.h"
 
 namespace zb {
 namespace {

@@ -1,15 +1,16 @@
 // Enemy shots: aimed at the ship when fired, drawn together by the one
 // full-screen frmEShot cut to a 2 x 2 square per shot in flight.
+#include "game/parts/enemy_shots/enemy_shots.h"
+
 #include <cmath>
 #include <cstdint>
 #include <optional>
 
-#include "game/parts/enemies/enemies.h"
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
 #include "game/base/random.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/state.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
 

@@ -1,13 +1,14 @@
 // The popup menu of the ship and the lamps: version information and the end
 // of the program.
+#include "game/parts/menu/popup_menu.h"
+
 #include <array>
 
 #include "game/base/forms.h"
 #include "game/base/skip_on_error.h"
+#include "game/parts/menu/version_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
-#include "game/parts/menu/side_windows.h"
-#include "game/parts/menu/version_dialog.h"
 
 namespace zb {
 namespace {

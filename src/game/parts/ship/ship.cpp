@@ -1,16 +1,17 @@
 // The ship's collisions with enemies and the scenery, lost lives and the
 // destruction that ends a game.
+#include "game/parts/ship/ship.h"
+
 #include <cstdint>
 
 #include "game/base/enemy_state.h"
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
+#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "platform/events.h"
 #include "platform/numeric.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 namespace {

@@ -1,9 +1,9 @@
 // The ship's and the lamps' window events, and the focus kept on the lamps.
 #include "game/base/forms.h"
-#include "game/base/state.h"
 #include "game/base/handlers.h"
 #include "game/base/shaping.h"
-#include "game/parts/menu/side_windows.h"
+#include "game/base/state.h"
+#include "game/parts/menu/popup_menu.h"
 
 namespace zb {
 

@@ -1,6 +1,7 @@
 // Steering the ship with the arrow keys, once per frame.
+#include "game/parts/ship/steering.h"
+
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
 #include "game/base/state.h"
 #include "platform/keys.h"
 

@@ -1,14 +1,15 @@
 // The staff roll: the credits outline scrolled up through a fixed frame,
 // the closing line stopping in its lower half, then a fade to dark grey.
+#include "game/parts/staff_roll/staff_roll.h"
+
 #include <optional>
 
 #include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
 #include "game/base/skip_on_error.h"
 #include "platform/events.h"
 #include "platform/numeric.h"
-#include "game/base/shaping.h"
-#include "game/parts/menu/side_windows.h"
 
 namespace zb {
 namespace {

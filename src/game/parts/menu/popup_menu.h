@@ -1,9 +1,8 @@
-// The staff roll, the popup menu and the version dialog.
+// The popup menu of the ship and the lamps.
 #pragma once
 
 namespace zb {
 
-void RunStaffRoll();
 // Opens the popup menu mpop at the pointer and carries out the choice.
 void ShowPopupMenu();
 void frmMenu_mver_Click();

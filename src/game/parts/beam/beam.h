@@ -1,0 +1,9 @@
+// The ship's beam.
+#pragma once
+
+namespace zb {
+
+void UpdateShots();
+int CheckShotHit(float x, float y);
+
+}  // namespace zb
