@@ -13,6 +13,7 @@
 #include "game/flow/game_cycle.h"
 #include "game/flow/stage_setup.h"
 #include "game/flow/win.h"
+#include "game/parts/boss/boss.h"
 #include "platform/keys.h"
 #include "support/flow_fixture.h"
 

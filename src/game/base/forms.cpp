@@ -55,27 +55,6 @@ void PlayerForm::OnLoad() {
 
 void PlayerForm::OnUnload() { Timer1.id = plat::kNoTimer; }
 
-void BossForm::OnLoad() {
-  SpriteForm::OnLoad();
-  CT.id = plat::CreatePictureBox(id_, "CT");
-  plat::SetVisible(CT.id, true);
-  Timer1.id = plat::CreateTimer(id_, [] { frmBoss_Timer1_Timer(); });
-  plat::SetTimerEnabled(Timer1.id, false);
-  plat::SetTimerInterval(Timer1.id, 50);
-  Timer2.id = plat::CreateTimer(id_, [] { frmBoss_Timer2_Timer(); });
-  plat::SetTimerInterval(Timer2.id, 0);
-  plat::SetTimerEnabled(Timer2.id, true);
-  Timer3.id = plat::CreateTimer(id_, [] { frmBoss_Timer3_Timer(); });
-  plat::SetTimerEnabled(Timer3.id, false);
-  plat::SetTimerInterval(Timer3.id, 50);
-  frmBoss_Form_Load();
-}
-
-void BossForm::OnUnload() {
-  CT.id = plat::kNoWindow;
-  Timer1.id = Timer2.id = Timer3.id = plat::kNoTimer;
-}
-
 void BalloonCapForm::OnLoad() {
   // frmL starts 5055 x 150 twips; the balloon sizes both caps before showing.
   if (capPicture_ == 0) plat::SetWindowRect(id_, 0, 0, 5055, 150);

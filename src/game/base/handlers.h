@@ -11,12 +11,6 @@ void frmShe_Label1_MouseDown(int index, int button, int x, int y);
 // Every sprite window but the ship passes the focus on to the lamps window.
 void GiveFocusToShe();
 
-// Boss.
-void frmBoss_Form_Load();
-void frmBoss_Timer1_Timer();
-void frmBoss_Timer2_Timer();
-void frmBoss_Timer3_Timer();
-
 // Speech balloon: a click on its close label.
 void frmC_cmdClose_Click();
 

@@ -1,4 +1,4 @@
-// The screen in twips, the ship's pixel column and the plain wait.
+// The screen in twips and the ship's pixel column.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,5 @@ inline constexpr float TPPY = 15.0f;
 
 // The ship's pixel column px: round(PlayerX) \ round(TPPX).
 std::int32_t PlayerColumn();
-
-void WaitMs(std::int32_t ms);
 
 }  // namespace zb

@@ -6,11 +6,13 @@
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
-#include "game/flow/win.h"
+#include "game/base/waits.h"
 #include "game/parts/beam/beam.h"
+#include "game/parts/boss/boss.h"
 #include "game/parts/bursts/bursts.h"
 #include "game/parts/enemies/enemies.h"
 #include "game/parts/enemy_shots/enemy_shots.h"
+#include "game/parts/scenery/scenery.h"
 #include "game/parts/ship/ship.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
@@ -41,25 +43,6 @@ void TogglePauseOnEscape() {
 void AdvanceBurstNo() {
   Cycle.BurstNo = Cycle.BurstNo + 1;
   if (Cycle.BurstNo > 2) Cycle.BurstNo = 0;
-}
-
-// The vents throw sprays while the ship passes columns 441..619.
-bool SceneryBurstDue() {
-  return PlayerColumn() > 440 && Cycle.BossActive == kFalse &&
-         static_cast<float>(620 * TPPX) > Player.PlayerX;
-}
-
-void StartSceneryBurst() {
-  const double x = Cycle.BurstX[Cycle.BurstNo] * static_cast<double>(TPPX);
-  StartBurst(x, frmBG.Top() + 83 * TPPY, 0);
-}
-
-void StartBossBurst() {
-  if (Cycle.BurstNo == 2) {
-    StartBurst(frmBoss.Left() + 13 * TPPX, frmBoss.Top() + 31 * TPPY, 1);
-  } else {
-    StartBurst(frmBoss.Left(), frmBoss.Top() + 51 * TPPY, 1);
-  }
 }
 
 void MoveEnemySide() {

@@ -68,9 +68,8 @@ void ShowTitle(bool takeFocus) {
 }
 
 void RunLaunch() {
-  ShowBalloon("いくぞ！", frmPlayer.Left() + 15 * TPPX, frmPlayer.Top(), TailLeft, 1, "");
-  plat::DoEvents();
-  WaitMs(1000);
+  ShipSays("いくぞ！");
+  YieldAndWait(1000);
   CloseBalloon();
 }
 

@@ -11,6 +11,8 @@
 #include "game/base/shot_state.h"
 #include "game/base/skip_on_error.h"
 #include "game/base/state.h"
+#include "game/parts/boss/boss.h"
+#include "game/parts/scenery/scenery.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
@@ -31,32 +33,11 @@ void UnloadSprites() {
   for (auto& f : ShotForms) SkipOnError([&f] { f.Unload(); });
 }
 
-// Off-screen right, standing on the bottom, hidden.
-void PlaceBoss() {
-  SizeWindowToShape(8, frmBoss);
-  SetShapePicture(8, frmBoss);
-  CutWindowToShape(8, frmBoss);
-  frmBoss.SetTop(ScreenHeightTwips() - frmBoss.Height());
-  frmBoss.SetLeft(1024 * TPPX);
-  Cycle.BossStopX = plat::RoundToInt32(frmBoss.Left() - frmBoss.Width());
-  Cycle.BossActive = kFalse;
-  Cycle.BossDefeated = kFalse;
-  frmBoss.SetVisible(false);
-}
-
 // A hidden red window over the whole screen (bursts, enemy shots).
 void PrepareFullScreenWindow(Form& form) {
   form.SetBackColor(kRed);
   form.Move(0, 0, ScreenWidthTwips(), ScreenFullHeightTwips());
   form.SetVisible(false);
-}
-
-void ShowScenery() {
-  SizeWindowToShape(6, frmBG);
-  SetShapePicture(6, frmBG);
-  Cycle.BGRegion = CutWindowToShape(6, frmBG);
-  frmBG.Move(0, ScreenHeightTwips() - frmBG.Height());
-  frmBG.SetVisible(true);
 }
 
 void ShowShip() {

@@ -1,4 +1,4 @@
-// The boss's entrance and the end of a won stage.
+// The end of a won stage.
 #include "game/flow/win.h"
 
 #include "game/base/forms.h"
@@ -11,36 +11,6 @@
 #include "platform/events.h"
 
 namespace zb {
-namespace {
-
-// A line of the ship's, its tail at the ship's nose.
-void ShipSays(const char* text) {
-  ShowBalloon(text, frmPlayer.Left() + 15 * TPPX, frmPlayer.Top(), TailLeft, 1, "");
-}
-
-void YieldAndWait(int ms) {
-  plat::DoEvents();
-  WaitMs(ms);
-}
-
-}  // namespace
-
-void RunBossEntrance() {
-  SetShapePicture(7, frmBG);
-  Cycle.BGRegion.reset();
-  Cycle.BGRegion = CutWindowToShape(7, frmBG);
-  YieldAndWait(1000);
-  plat::DoEvents();
-  ShipSays("うぉ！");
-  YieldAndWait(1000);
-  CloseBalloon();
-  if (!frmBoss.Visible()) {
-    frmBoss.SetVisible(true);
-    frmBoss.Timer1.SetEnabled(true);
-  }
-  // The boss's entry timer sets BossActive when it has arrived.
-  if (Cycle.BossActive == kFalse) YieldUntil([] { return Cycle.BossActive != kFalse; });
-}
 
 void FlyOut() {
   const float end = 1024 * TPPX;

@@ -6,6 +6,7 @@
 
 #include "game/base/forms.h"
 #include "game/base/pictures.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
@@ -110,6 +111,10 @@ void ShowBalloon(const std::string& text, float anchorX, float anchorY, int kind
   frmL.SetVisible(true);
   frmC.SetVisible(true);
   frmR.SetVisible(true);
+}
+
+void ShipSays(const char* text) {
+  ShowBalloon(text, frmPlayer.Left() + 15 * TPPX, frmPlayer.Top(), TailLeft, 1, "");
 }
 
 void CloseBalloon() {

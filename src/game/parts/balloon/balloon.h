@@ -30,5 +30,7 @@ void ShowBalloon(const std::string& text, float anchorX, float anchorY, int kind
                  int closeLabelFlag, const std::string& closeLabelCaption);
 // Unloads frmL, frmC and frmR, in that order.
 void CloseBalloon();
+// A line of the ship's, its tail at the ship's nose.
+void ShipSays(const char* text);
 
 }  // namespace zb

@@ -8,6 +8,7 @@
 #include "game/base/screen_metrics.h"
 #include "game/base/shot_state.h"
 #include "game/base/state.h"
+#include "game/parts/boss/boss.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
@@ -50,14 +51,6 @@ bool BeamHitsCore(float x, float y) {
   const float top = frmBoss.Top();
   return left + 7 * TPPX > x && left + 11 * TPPX < x + kReachPixels * TPPX &&
          static_cast<float>(top + 38 * TPPY) < y && static_cast<float>(top + 43 * TPPY) > y;
-}
-
-int HitBoss() {
-  frmBoss.nPower = frmBoss.nPower - 1;
-  frmBoss.CT.SetBackColor(plat::RGB(255, 255, 255));
-  frmBoss.Timer2.SetInterval(100);
-  plat::DoEvents();
-  return 1;
 }
 
 // An enemy is hit when its left edge lies in the 32 pixels ahead of the beam

@@ -1,16 +1,21 @@
-// The boss: its core, the entry slide with the taunt, the reaction to a hit,
-// the shake, and the wreck that replaces it once its strength is gone.
+// The boss, all of it: its window with the core and three timers, its place
+// off-screen at the set-up, the entrance, the entry slide with the taunt, a
+// hit on the core and the reaction to it, the shake, its sprays, and the
+// wreck that replaces it once its strength is gone.
 #include "game/parts/boss/boss.h"
 
 #include <array>
 
 #include "game/base/forms.h"
-#include "game/base/handlers.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
+#include "game/base/waits.h"
 #include "game/parts/balloon/balloon.h"
+#include "game/parts/bursts/bursts.h"
+#include "game/parts/scenery/scenery.h"
 #include "platform/events.h"
+#include "platform/numeric.h"
 
 namespace zb {
 namespace {
@@ -36,15 +41,6 @@ void Arrive() {
   frmBoss.nPower = kFullPower;
   Cycle.BossActive = kTrue;
   Cycle.BossDefeated = kFalse;
-}
-
-}  // namespace
-
-plat::Color CoreColor(std::int32_t power) {
-  if (power >= 8 && power <= 10) return kCoreGreen;
-  if (power >= 5 && power <= 7) return plat::RGB(252, 236, 128);
-  if (power >= 0 && power <= 4) return plat::RGB(255, 0, 0);
-  return plat::RGB(0, 0, 0);
 }
 
 void frmBoss_Form_Load() {
@@ -82,6 +78,80 @@ void frmBoss_Timer3_Timer() {
     }
   }
   frmBoss.nBururu = frmBoss.nBururu + 1;
+}
+
+}  // namespace
+
+void BossForm::OnLoad() {
+  SpriteForm::OnLoad();
+  CT.id = plat::CreatePictureBox(id_, "CT");
+  plat::SetVisible(CT.id, true);
+  Timer1.id = plat::CreateTimer(id_, [] { frmBoss_Timer1_Timer(); });
+  plat::SetTimerEnabled(Timer1.id, false);
+  plat::SetTimerInterval(Timer1.id, 50);
+  Timer2.id = plat::CreateTimer(id_, [] { frmBoss_Timer2_Timer(); });
+  plat::SetTimerInterval(Timer2.id, 0);
+  plat::SetTimerEnabled(Timer2.id, true);
+  Timer3.id = plat::CreateTimer(id_, [] { frmBoss_Timer3_Timer(); });
+  plat::SetTimerEnabled(Timer3.id, false);
+  plat::SetTimerInterval(Timer3.id, 50);
+  frmBoss_Form_Load();
+}
+
+void BossForm::OnUnload() {
+  CT.id = plat::kNoWindow;
+  Timer1.id = Timer2.id = Timer3.id = plat::kNoTimer;
+}
+
+plat::Color CoreColor(std::int32_t power) {
+  if (power >= 8 && power <= 10) return kCoreGreen;
+  if (power >= 5 && power <= 7) return plat::RGB(252, 236, 128);
+  if (power >= 0 && power <= 4) return plat::RGB(255, 0, 0);
+  return plat::RGB(0, 0, 0);
+}
+
+// Off-screen right, standing on the bottom, hidden.
+void PlaceBoss() {
+  SizeWindowToShape(8, frmBoss);
+  SetShapePicture(8, frmBoss);
+  CutWindowToShape(8, frmBoss);
+  frmBoss.SetTop(ScreenHeightTwips() - frmBoss.Height());
+  frmBoss.SetLeft(1024 * TPPX);
+  Cycle.BossStopX = plat::RoundToInt32(frmBoss.Left() - frmBoss.Width());
+  Cycle.BossActive = kFalse;
+  Cycle.BossDefeated = kFalse;
+  frmBoss.SetVisible(false);
+}
+
+void RunBossEntrance() {
+  CloseSceneryBehind();
+  YieldAndWait(1000);
+  plat::DoEvents();
+  ShipSays("うぉ！");
+  YieldAndWait(1000);
+  CloseBalloon();
+  if (!frmBoss.Visible()) {
+    frmBoss.SetVisible(true);
+    frmBoss.Timer1.SetEnabled(true);
+  }
+  // The boss's entry timer sets BossActive when it has arrived.
+  if (Cycle.BossActive == kFalse) YieldUntil([] { return Cycle.BossActive != kFalse; });
+}
+
+int HitBoss() {
+  frmBoss.nPower = frmBoss.nPower - 1;
+  frmBoss.CT.SetBackColor(kCoreFlash);
+  frmBoss.Timer2.SetInterval(100);
+  plat::DoEvents();
+  return 1;
+}
+
+void StartBossBurst() {
+  if (Cycle.BurstNo == 2) {
+    StartBurst(frmBoss.Left() + 13 * TPPX, frmBoss.Top() + 31 * TPPY, 1);
+  } else {
+    StartBurst(frmBoss.Left(), frmBoss.Top() + 51 * TPPY, 1);
+  }
 }
 
 // Made every frame of the battle: at no strength left, the boss gives way to

@@ -8,6 +8,7 @@
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/skip_on_error.h"
+#include "game/base/waits.h"
 #include "platform/events.h"
 #include "platform/numeric.h"
 
@@ -46,11 +47,6 @@ void RollStep(int i, std::int32_t& rollOffset) {
   }
 }
 
-void YieldAndWait() {
-  plat::DoEvents();
-  WaitMs(50);
-}
-
 }  // namespace
 
 void RunStaffRoll() {
@@ -58,11 +54,11 @@ void RunStaffRoll() {
   std::int32_t rollOffset = 0;
   for (int i = 0; i < kRollSteps; ++i) {
     SkipOnError([&] { RollStep(i, rollOffset); });
-    YieldAndWait();
+    YieldAndWait(50);
   }
   for (int c = 255; c >= 64; c -= 2) {  // the last colour is RGB(65, 65, 65)
     SkipOnError([c] { frmSTAFF.SetBackColor(plat::RGB(c, c, c)); });
-    YieldAndWait();
+    YieldAndWait(50);
   }
   SkipOnError([] { frmSTAFF.SetVisible(false); });
   WaitMs(1000);
