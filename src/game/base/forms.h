@@ -92,6 +92,9 @@ extern BalloonCapForm frmR;
 extern std::array<SpriteForm, 6> EnemyForms;  // frmEnemy instances
 extern std::array<SpriteForm, 3> ShotForms;   // frmShot instances
 
+// A hidden red window over the whole screen (bursts, enemy shots).
+void CoverScreenHidden(Form& form);
+
 // Unloads every form (end of a test, end of the program).
 void UnloadAllForms();
 

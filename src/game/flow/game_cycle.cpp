@@ -10,6 +10,7 @@
 #include "game/flow/stage_setup.h"
 #include "game/flow/win.h"
 #include "game/parts/balloon/balloon.h"
+#include "game/parts/lamps/lamps.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
@@ -17,18 +18,6 @@
 
 namespace zb {
 namespace {
-
-constexpr plat::Color kLampLit = plat::RGB(0, 255, 0);
-
-// The lives lamps, both lit, in the bottom-left corner of the work area.
-void ShowLamps() {
-  SizeWindowToShape(0, frmShe);
-  CutWindowToShape(0, frmShe);
-  frmShe.Label1[0].SetBackColor(kLampLit);
-  frmShe.Label1[1].SetBackColor(kLampLit);
-  frmShe.Move(0, ScreenHeightTwips() - frmShe.Height());
-  frmShe.SetVisible(true);
-}
 
 void ResetStage() {
   Cycle.Paused = kFalse;

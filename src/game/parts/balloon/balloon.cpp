@@ -79,7 +79,38 @@ void PlaceCloseLabelAndLines(const std::string& caption) {
   plat::SetLine(frmC.Line2.hWnd(), 0, bottom, w, bottom, kDefaultLineColor);
 }
 
+void frmC_cmdClose_Click() {
+  frmL.Unload();
+  frmR.Unload();
+  frmC.Unload();
+}
+
 }  // namespace
+
+void BalloonCapForm::OnLoad() {
+  // frmL starts 5055 x 150 twips; the balloon sizes both caps before showing.
+  if (capPicture_ == 0) plat::SetWindowRect(id_, 0, 0, 5055, 150);
+  plat::SetPicture(id_, BalloonCapPicture(capPicture_));
+}
+
+void BalloonCenterForm::OnLoad() {
+  plat::SetBackColor(id_, plat::RGB(255, 255, 255));
+  cmdClose.id = plat::CreateLabel(id_, "cmdClose");
+  plat::SetWindowRect(cmdClose.id, 2640, 135, 750, 165);
+  plat::SetCaption(cmdClose.id, "  [閉じる]", {"ＭＳ Ｐゴシック", 8.25, true}, plat::RGB(0, 0, 0));
+  plat::SetVisible(cmdClose.id, true);
+  plat::SetMouseDownHandler(cmdClose.id, [](int button, int, int) {
+    if (button == plat::kLeftButton) frmC_cmdClose_Click();
+  });
+  Line1.id = plat::CreateLine(id_, "Line1");
+  plat::SetVisible(Line1.id, true);
+  Line2.id = plat::CreateLine(id_, "Line2");
+  plat::SetVisible(Line2.id, true);
+}
+
+void BalloonCenterForm::OnUnload() {
+  cmdClose.id = Line1.id = Line2.id = plat::kNoWindow;
+}
 
 void CutWindowToBalloonShape(int record, WindowOps& window) {
   if (record < 0 || record >= static_cast<int>(BalloonTable.size())) {
@@ -121,12 +152,6 @@ void CloseBalloon() {
   frmL.Unload();
   frmC.Unload();
   frmR.Unload();
-}
-
-void frmC_cmdClose_Click() {
-  frmL.Unload();
-  frmR.Unload();
-  frmC.Unload();
 }
 
 }  // namespace zb

@@ -91,4 +91,17 @@ int CheckShotHit(float x, float y) {
   return result;
 }
 
+// A beam is a green line 63 x 1 pixels.
+void PrepareShotWindow(int i) {
+  ShotForms[i].SetWidth(63 * TPPX);
+  ShotForms[i].SetHeight(1 * TPPY);
+  ShotForms[i].SetBackColor(plat::RGB(0, 255, 0));
+}
+
+// A beam still flying at the end of the last game does not fly on into this
+// one.
+void FreeBeams() {
+  for (auto& shot : PlayerSide.Shots) shot.Active = 0;
+}
+
 }  // namespace zb

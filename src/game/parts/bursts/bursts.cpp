@@ -130,4 +130,12 @@ bool AdvanceBurst() {
   return true;
 }
 
+void PrepareParticleWindow() { CoverScreenHidden(frmDot); }
+
+// Particles still flying at the end of the last game do not fly on into this
+// one.
+void FreeParticles() {
+  for (auto& particle : PlayerSide.Particles) particle.Active = kFalse;
+}
+
 }  // namespace zb

@@ -10,6 +10,7 @@
 #include "game/base/random.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/skip_on_error.h"
 #include "game/base/state.h"
 #include "game/parts/boss/boss.h"
 #include "game/parts/enemy_shots/enemy_shots.h"
@@ -207,6 +208,22 @@ void UpdateDyingEnemies() {
   const int last = EnemySide.EnemyMaxIndex;
   for (int i = 0; i <= last; ++i) {
     if (EnemySide.Enemies[i].State == 2) AnimateDeath(i);
+  }
+}
+
+void PrepareEnemyWindow(int i) {
+  SizeWindowToShape(12, EnemyForms[i]);
+  EnemySide.Enemies[i].RegionCopy = CutWindowToShape(12, EnemyForms[i]);
+  EnemyForms[i].SetBackColor(plat::RGB(0, 0, 0));
+  EnemyForms[i].SetVisible(false);
+}
+
+void FreeEnemySlots() {
+  for (int i = 0; i <= EnemySide.EnemyMaxIndex; ++i) {
+    SkipOnError([i] {
+      EnemySide.Enemies[i].State = 0;
+      EnemySide.Enemies[i].Pattern = std::floor(2 * Rnd()) == 0 ? -1 : 0;
+    });
   }
 }
 

@@ -113,4 +113,10 @@ bool ShotHitsPlayer(float x, float y) {
   return false;
 }
 
+void PrepareEnemyShotWindow() { CoverScreenHidden(frmEShot); }
+
+void FreeEnemyShots() {
+  for (int i = 0; i <= EnemySide.EnemyShotMaxIndex; ++i) EnemySide.EnemyShots[i].Active = 0;
+}
+
 }  // namespace zb

@@ -10,6 +10,7 @@
 #include "game/base/shaping.h"
 #include "game/base/shot_state.h"
 #include "game/base/state.h"
+#include "game/parts/lamps/lamps.h"
 #include "platform/events.h"
 #include "platform/numeric.h"
 
@@ -38,12 +39,6 @@ bool ShipOverlapsEnemy(const EnemyRecord& enemy) {
   body.Offset(plat::IntDiv(enemy.X - Player.PlayerX, TPPX),
               plat::IntDiv(enemy.Y - Player.PlayerY, TPPY));
   return IsCollision(ship, body);
-}
-
-void DarkenLamp() {
-  frmShe.hWnd();  // the lamps' labels exist once their window is loaded
-  if (Player.PlayerLives == 2) frmShe.Label1[1].SetBackColor(plat::RGB(0, 0, 0));
-  if (Player.PlayerLives == 1) frmShe.Label1[0].SetBackColor(plat::RGB(0, 0, 0));
 }
 
 // A life is lost: the ship flies on, invincible until frmPlayer's Timer1.

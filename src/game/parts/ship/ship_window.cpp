@@ -1,11 +1,17 @@
-// The ship's and the lamps' window events, and the focus kept on the lamps.
+// The ship's window: its load, the end of its invincibility, the menu on a
+// right click, and its set-up.
+#include "game/parts/ship/ship_window.h"
+
 #include "game/base/forms.h"
-#include "game/base/handlers.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/skip_on_error.h"
 #include "game/base/state.h"
 #include "game/parts/menu/popup_menu.h"
+#include "platform/numeric.h"
 
 namespace zb {
+namespace {
 
 // About a second after a lost life: the ship is vulnerable again.
 void frmPlayer_Timer1_Timer() {
@@ -18,12 +24,38 @@ void frmPlayer_Form_MouseDown(int button, int x, int y) {
   if (button == plat::kRightButton) ShowPopupMenu();
 }
 
-void frmShe_Form_Load() {}
+}  // namespace
 
-void frmShe_Label1_MouseDown(int index, int button, int x, int y) {
-  if (button == plat::kRightButton) ShowPopupMenu();
+void PlayerForm::OnLoad() {
+  Timer1.id = plat::CreateTimer(id_, [] { frmPlayer_Timer1_Timer(); });
+  plat::SetTimerInterval(Timer1.id, 1000);
+  plat::SetTimerEnabled(Timer1.id, false);
+  plat::SetMouseDownHandler(id_, [](int button, int x, int y) {
+    frmPlayer_Form_MouseDown(button, x, y);
+  });
 }
 
-void GiveFocusToShe() { frmShe.SetFocus(); }
+void PlayerForm::OnUnload() { Timer1.id = plat::kNoTimer; }
+
+void ShowShip() {
+  SizeWindowToShape(10, frmPlayer);
+  SetShapePicture(10, frmPlayer);
+  Player.PlayerRegion = CutWindowToShape(10, frmPlayer);
+  Player.PlayerLives = 3;
+  frmPlayer.SetVisible(true);
+}
+
+void FillShipRecord() {
+  SkipOnError([] { Player.PlayerX = Cycle.StartX != 0 ? Cycle.StartX * TPPX : 36 * TPPX; });
+  SkipOnError([] { Player.PlayerY = ScreenHeightTwips() - 5 * frmPlayer.Height(); });
+  SkipOnError([] { Player.PlayerMaxX = plat::RoundToInt32(ScreenWidthTwips()); });
+  SkipOnError([] { Player.PlayerMaxY = plat::RoundToInt32(ScreenFullHeightTwips()); });
+  SkipOnError([] {
+    Player.PlayerMinY = plat::RoundToInt32(frmPlayer.Height() + (ScreenHeightTwips() - 1485.0));
+  });
+  Player.PlayerStep = 0.5f * TPPX;
+  Player.PlayerHit = kFalse;
+  Player.PlayerDeadFrames = 0;
+}
 
 }  // namespace zb
