@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shape_table.h"
 #include "game/base/shot_state.h"
@@ -63,7 +63,7 @@ void FillEnemyShots() {
 // A stage in zone A with the combat in full swing.
 Snapshot BusyStage() {
   sim::Reset();
-  UnloadAllForms();
+  UnloadAllWindows();
   BuildShapeTable();
   BuildBalloonShapes();
   SeedRandom(7);
@@ -73,7 +73,7 @@ Snapshot BusyStage() {
   Cycle.PlayerInvincible = kTrue;
   FillEnemies();
   FillEnemyShots();
-  StartBurst(Cycle.BurstX[0] * kTwips, frmBG.Top() + 83 * kTwips, 0);
+  StartBurst(Cycle.BurstX[0] * kTwips, sceneryWindow.Top() + 83 * kTwips, 0);
   Cycle.Bursting = kTrue;
   sim::PressKey(plat::VK_SPACE);
   return Snapshot::Take();
@@ -101,7 +101,7 @@ void BM_BusyFrame(benchmark::State& state) {
     frames.Time([] { benchmark::DoNotOptimize(RunOneFrame()); });
   }
   frames.Report(state);
-  UnloadAllForms();
+  UnloadAllWindows();
 }
 BENCHMARK(BM_BusyFrame)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 

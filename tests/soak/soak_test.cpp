@@ -17,7 +17,7 @@
 #include <string>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
@@ -67,7 +67,7 @@ std::string Hex(std::uint64_t v) {
 }
 
 void ResetGame() {
-  UnloadAllForms();
+  UnloadAllWindows();
   Cycle = {};
   Player = {};
   EnemySide = {};

@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-#include "game/base/form.h"
+#include "game/base/window_model.h"
 #include "game/base/shape_table.h"
 #include "platform/region.h"
 

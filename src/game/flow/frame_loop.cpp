@@ -1,7 +1,7 @@
 // The 50 ms frame loop of a stage.
 #include "game/flow/frame_loop.h"
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/key_latch.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
@@ -33,7 +33,7 @@ VbBool Not(VbBool b) { return b == kTrue ? kFalse : kTrue; }
 void ToggleInvincibilityOnHome() {
   if (!PollKeyPress(homeKey)) return;
   Cycle.PlayerInvincible = Not(Cycle.PlayerInvincible);
-  SetShapePicture(Cycle.PlayerInvincible == kTrue ? 11 : 10, frmPlayer);
+  SetShapePicture(Cycle.PlayerInvincible == kTrue ? 11 : 10, shipWindow);
 }
 
 void TogglePauseOnEscape() {
@@ -73,7 +73,7 @@ void RunBurstStep() {
   }
   if (SceneryBurstDue()) {
     StartSceneryBurst();
-  } else if (Cycle.BossActive == kTrue && frmBoss.nPower >= 1) {
+  } else if (Cycle.BossActive == kTrue && bossWindow.nPower >= 1) {
     StartBossBurst();
   } else {
     return;

@@ -1,7 +1,7 @@
 // The game cycle: title, launch, stage, and the way back to the title.
 #include "game/flow/game_cycle.h"
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
@@ -30,12 +30,12 @@ void ResetStage() {
 // The title lettering, centred, one and a half of its heights above the
 // bottom of the work area.
 void ShowTitleWindow() {
-  SizeWindowToShape(4, frmSTAFF);
-  SetShapePicture(4, frmSTAFF);
-  const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - frmSTAFF.Width(), 2));
-  frmSTAFF.Move(left, ScreenHeightTwips() - 1.5f * frmSTAFF.Height());
-  CutWindowToShape(4, frmSTAFF);
-  frmSTAFF.SetVisible(true);
+  SizeWindowToShape(4, bannerWindow);
+  SetShapePicture(4, bannerWindow);
+  const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2));
+  bannerWindow.Move(left, ScreenHeightTwips() - 1.5f * bannerWindow.Height());
+  CutWindowToShape(4, bannerWindow);
+  bannerWindow.SetVisible(true);
 }
 
 }  // namespace
@@ -51,9 +51,9 @@ void ShowTitle(bool takeFocus) {
   ShowLamps();
   ResetStage();
   ShowTitleWindow();
-  if (takeFocus) frmShe.SetFocus();
+  if (takeFocus) lampsWindow.SetFocus();
   WaitForSpace();
-  frmSTAFF.SetVisible(false);
+  bannerWindow.SetVisible(false);
 }
 
 void RunLaunch() {

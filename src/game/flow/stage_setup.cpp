@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shaping.h"
 #include "game/base/shot_state.h"
@@ -25,13 +25,13 @@ namespace zb {
 namespace {
 
 void UnloadSprites() {
-  for (Form* f : {static_cast<Form*>(&frmBoss), static_cast<Form*>(&frmDot),
-                  static_cast<Form*>(&frmEShot), static_cast<Form*>(&frmPlayer),
-                  static_cast<Form*>(&frmBG)}) {
+  for (Window* f : {static_cast<Window*>(&bossWindow), static_cast<Window*>(&particlesWindow),
+                  static_cast<Window*>(&enemyShotsWindow), static_cast<Window*>(&shipWindow),
+                  static_cast<Window*>(&sceneryWindow)}) {
     SkipOnError([f] { f->Unload(); });
   }
-  for (auto& f : EnemyForms) SkipOnError([&f] { f.Unload(); });
-  for (auto& f : ShotForms) SkipOnError([&f] { f.Unload(); });
+  for (auto& f : enemyWindows) SkipOnError([&f] { f.Unload(); });
+  for (auto& f : beamWindows) SkipOnError([&f] { f.Unload(); });
 }
 
 }  // namespace
@@ -55,7 +55,7 @@ void SetUpStage() {
   FreeBeams();
   FreeParticles();
   FillShipRecord();
-  SkipOnError([] { frmSTAFF.SetBackColor(plat::RGB(224, 224, 224)); });
+  SkipOnError([] { bannerWindow.SetBackColor(plat::RGB(224, 224, 224)); });
 }
 
 }  // namespace zb

@@ -1,7 +1,7 @@
 // The end of a won stage.
 #include "game/flow/win.h"
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
@@ -14,15 +14,15 @@ namespace zb {
 
 void FlyOut() {
   const float end = 1024 * TPPX;
-  for (float x = frmPlayer.Left(); x <= end; x += TPPX) {
-    frmPlayer.SetLeft(x);
+  for (float x = shipWindow.Left(); x <= end; x += TPPX) {
+    shipWindow.SetLeft(x);
     YieldAndWait(50);
   }
 }
 
 void RunWinSequence() {
-  frmDot.SetVisible(false);
-  ShowBalloon("やられた・・・", frmBoss.Left(), frmBoss.Top(), TailRight, 1, "");
+  particlesWindow.SetVisible(false);
+  ShowBalloon("やられた・・・", bossWindow.Left(), bossWindow.Top(), TailRight, 1, "");
   YieldAndWait(1000);
   CloseBalloon();
   YieldAndWait(1500);

@@ -1,6 +1,6 @@
 // The combat tests' stage.
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shape_table.h"
 #include "game/base/shaping.h"
@@ -16,7 +16,7 @@
 namespace zb::testing {
 
 void ResetGame() {
-  UnloadAllForms();
+  UnloadAllWindows();
   Cycle = {};
   Player = {};
   EnemySide = {};
@@ -32,10 +32,10 @@ void CombatTest::SetUp() {
   BuildBalloonShapes();
   SeedRandom(20240607);
   SetUpStage();
-  frmShe.hWnd();
-  for (auto& lamp : frmShe.Label1) lamp.SetBackColor(kGreen);
+  lampsWindow.Id();
+  for (auto& lamp : lampsWindow.lamps) lamp.SetBackColor(kGreen);
   Player.PlayerX = 100 * kTwips;
-  frmPlayer.Move(Player.PlayerX, Player.PlayerY);
+  shipWindow.Move(Player.PlayerX, Player.PlayerY);
 }
 
 void CombatTest::TearDown() {

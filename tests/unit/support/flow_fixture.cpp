@@ -1,6 +1,6 @@
 // The game-flow tests' fixture.
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/shape_table.h"
 #include "game/base/shot_state.h"
 #include "game/base/state.h"
@@ -14,7 +14,7 @@ namespace zb::test {
 namespace {
 
 void ResetGameState() {
-  UnloadAllForms();
+  UnloadAllWindows();
   Cycle = CycleState{};
   Player = PlayerRecord{};
   EnemySide = EnemyState{};
@@ -37,11 +37,11 @@ void FlowTest::TearDown() {
   sim::Reset();
 }
 
-sim::WindowRecord Rec(WindowOps& w) { return sim::Window(w.hWnd()).value_or(sim::WindowRecord{}); }
+sim::WindowRecord Rec(WindowOps& w) { return sim::Window(w.Id()).value_or(sim::WindowRecord{}); }
 
 plat::Rect PxRect(WindowOps& w) { return Rec(w).rect; }
 
-bool Shown(Form& f) { return f.IsLoaded() && Rec(f).shown; }
+bool Shown(Window& f) { return f.IsLoaded() && Rec(f).shown; }
 
 void Advance(std::uint32_t ms) { plat::Sleep(static_cast<int>(ms)); }
 

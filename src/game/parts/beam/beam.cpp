@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shot_state.h"
 #include "game/base/state.h"
@@ -24,22 +24,22 @@ constexpr float kReachPixels = 32;    // the stretch ahead of the beam that hits
 void FireBeam(ShotRecord& shot) {
   shot.Active = 1;
   shot.X = Player.PlayerX;
-  const std::int32_t halfHeight = plat::IntDiv(frmPlayer.Height(), 2);
+  const std::int32_t halfHeight = plat::IntDiv(shipWindow.Height(), 2);
   shot.Y = plat::Single(static_cast<double>(Player.PlayerY) + halfHeight);
   shot.VX = kStepPixels * TPPX;
-  shot.LimitX = frmPlayer.Width() + shot.X + kRangePixels * TPPX;
+  shot.LimitX = shipWindow.Width() + shot.X + kRangePixels * TPPX;
 }
 
 void RetireBeam(ShotRecord& shot) {
   shot.Active = 0;
-  ShotForms[0].SetVisible(false);
+  beamWindows[0].SetVisible(false);
 }
 
 // The window is drawn where the beam was; the hit test looks where it goes.
 void StepBeam(ShotRecord& shot) {
-  ShotForms[0].Move(shot.X, shot.Y);
+  beamWindows[0].Move(shot.X, shot.Y);
   shot.X = shot.X + shot.VX;
-  if (!ShotForms[0].Visible()) ShotForms[0].SetVisible(true);
+  if (!beamWindows[0].Visible()) beamWindows[0].SetVisible(true);
   if (shot.X >= shot.LimitX || shot.X >= ScreenWidthTwips()) RetireBeam(shot);
   if (CheckShotHit(shot.X, shot.Y) == 1) RetireBeam(shot);
 }
@@ -47,8 +47,8 @@ void StepBeam(ShotRecord& shot) {
 // The boss's core: a band 7..21 pixels ahead of the beam and 38..43 pixels
 // below the boss's top, both bounds exclusive.
 bool BeamHitsCore(float x, float y) {
-  const float left = frmBoss.Left();
-  const float top = frmBoss.Top();
+  const float left = bossWindow.Left();
+  const float top = bossWindow.Top();
   return left + 7 * TPPX > x && left + 11 * TPPX < x + kReachPixels * TPPX &&
          static_cast<float>(top + 38 * TPPY) < y && static_cast<float>(top + 43 * TPPY) > y;
 }
@@ -58,7 +58,7 @@ bool BeamHitsCore(float x, float y) {
 bool BeamHitsEnemy(int i, float x, float y) {
   const EnemyRecord& enemy = EnemySide.Enemies[i];
   return enemy.State == 1 && enemy.X > x && enemy.X < x + kReachPixels * TPPX &&
-         enemy.Y < y && static_cast<float>(enemy.Y + EnemyForms[i].Height()) > y;
+         enemy.Y < y && static_cast<float>(enemy.Y + enemyWindows[i].Height()) > y;
 }
 
 }  // namespace
@@ -93,9 +93,9 @@ int CheckShotHit(float x, float y) {
 
 // A beam is a green line 63 x 1 pixels.
 void PrepareShotWindow(int i) {
-  ShotForms[i].SetWidth(63 * TPPX);
-  ShotForms[i].SetHeight(1 * TPPY);
-  ShotForms[i].SetBackColor(plat::RGB(0, 255, 0));
+  beamWindows[i].SetWidth(63 * TPPX);
+  beamWindows[i].SetHeight(1 * TPPY);
+  beamWindows[i].SetBackColor(plat::RGB(0, 255, 0));
 }
 
 // A beam still flying at the end of the last game does not fly on into this

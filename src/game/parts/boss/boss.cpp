@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
@@ -33,74 +33,74 @@ constexpr std::array<int, 7> kShakeSteps{-3, 2, 2, -3, 2, 2, -2};
 
 // The boss has slid in: it taunts the ship, and the battle begins.
 void Arrive() {
-  frmBoss.Timer1.SetEnabled(false);
-  ShowBalloon("生きて帰れるかな？！", frmBoss.Left(), frmBoss.Top() + 20 * TPPY, TailRight, 1, "");
+  bossWindow.slideTimer.SetEnabled(false);
+  ShowBalloon("生きて帰れるかな？！", bossWindow.Left(), bossWindow.Top() + 20 * TPPY, TailRight, 1, "");
   plat::DoEvents();
   plat::Sleep(kArrivalPauseMs);
   CloseBalloon();
-  frmBoss.nPower = kFullPower;
+  bossWindow.nPower = kFullPower;
   Cycle.BossActive = kTrue;
   Cycle.BossDefeated = kFalse;
 }
 
 void frmBoss_Form_Load() {
-  frmBoss.CT.Move(0, 0);
-  SizeWindowToShape(kCoreShape, frmBoss.CT);
-  CutWindowToShape(kCoreShape, frmBoss.CT);
-  frmBoss.CT.SetBackColor(kCoreGreen);
+  bossWindow.core.Move(0, 0);
+  SizeWindowToShape(kCoreShape, bossWindow.core);
+  CutWindowToShape(kCoreShape, bossWindow.core);
+  bossWindow.core.SetBackColor(kCoreGreen);
 }
 
 // Entry slide: one pixel left per tick until the Left falls below BossStopX.
 void frmBoss_Timer1_Timer() {
-  frmBoss.SetLeft(frmBoss.Left() - TPPX);
-  if (static_cast<double>(frmBoss.Left()) < Cycle.BossStopX) Arrive();
+  bossWindow.SetLeft(bossWindow.Left() - TPPX);
+  if (static_cast<double>(bossWindow.Left()) < Cycle.BossStopX) Arrive();
   plat::DoEvents();
 }
 
 // 100 ms after the latest hit: shake (unless the strength is gone) and show
 // the strength in the core's colour.
 void frmBoss_Timer2_Timer() {
-  frmBoss.Timer2.SetInterval(0);
-  if (frmBoss.nPower != 0) {
-    frmBoss.nBururu = 0;
-    frmBoss.Timer3.SetEnabled(true);
+  bossWindow.flashTimer.SetInterval(0);
+  if (bossWindow.nPower != 0) {
+    bossWindow.nBururu = 0;
+    bossWindow.shakeTimer.SetEnabled(true);
   }
-  frmBoss.CT.SetBackColor(CoreColor(frmBoss.nPower));
+  bossWindow.core.SetBackColor(CoreColor(bossWindow.nPower));
   plat::DoEvents();
 }
 
 void frmBoss_Timer3_Timer() {
-  const std::int32_t step = frmBoss.nBururu;
+  const std::int32_t step = bossWindow.nBururu;
   if (step >= 0 && step < static_cast<std::int32_t>(kShakeSteps.size())) {
-    frmBoss.SetLeft(frmBoss.Left() + kShakeSteps[step] * TPPX);
+    bossWindow.SetLeft(bossWindow.Left() + kShakeSteps[step] * TPPX);
     if (step == static_cast<std::int32_t>(kShakeSteps.size()) - 1) {
-      frmBoss.Timer3.SetEnabled(false);
+      bossWindow.shakeTimer.SetEnabled(false);
     }
   }
-  frmBoss.nBururu = frmBoss.nBururu + 1;
+  bossWindow.nBururu = bossWindow.nBururu + 1;
 }
 
 }  // namespace
 
-void BossForm::OnLoad() {
-  SpriteForm::OnLoad();
-  CT.id = plat::CreatePictureBox(id_, "CT");
-  plat::SetVisible(CT.id, true);
-  Timer1.id = plat::CreateTimer(id_, [] { frmBoss_Timer1_Timer(); });
-  plat::SetTimerEnabled(Timer1.id, false);
-  plat::SetTimerInterval(Timer1.id, 50);
-  Timer2.id = plat::CreateTimer(id_, [] { frmBoss_Timer2_Timer(); });
-  plat::SetTimerInterval(Timer2.id, 0);
-  plat::SetTimerEnabled(Timer2.id, true);
-  Timer3.id = plat::CreateTimer(id_, [] { frmBoss_Timer3_Timer(); });
-  plat::SetTimerEnabled(Timer3.id, false);
-  plat::SetTimerInterval(Timer3.id, 50);
+void BossWindow::OnLoad() {
+  SpriteWindow::OnLoad();
+  core.id = plat::CreatePictureBox(id_, "CT");
+  plat::SetVisible(core.id, true);
+  slideTimer.id = plat::CreateTimer(id_, [] { frmBoss_Timer1_Timer(); });
+  plat::SetTimerEnabled(slideTimer.id, false);
+  plat::SetTimerInterval(slideTimer.id, 50);
+  flashTimer.id = plat::CreateTimer(id_, [] { frmBoss_Timer2_Timer(); });
+  plat::SetTimerInterval(flashTimer.id, 0);
+  plat::SetTimerEnabled(flashTimer.id, true);
+  shakeTimer.id = plat::CreateTimer(id_, [] { frmBoss_Timer3_Timer(); });
+  plat::SetTimerEnabled(shakeTimer.id, false);
+  plat::SetTimerInterval(shakeTimer.id, 50);
   frmBoss_Form_Load();
 }
 
-void BossForm::OnUnload() {
-  CT.id = plat::kNoWindow;
-  Timer1.id = Timer2.id = Timer3.id = plat::kNoTimer;
+void BossWindow::OnUnload() {
+  core.id = plat::kNoWindow;
+  slideTimer.id = flashTimer.id = shakeTimer.id = plat::kNoTimer;
 }
 
 plat::Color CoreColor(std::int32_t power) {
@@ -112,15 +112,15 @@ plat::Color CoreColor(std::int32_t power) {
 
 // Off-screen right, standing on the bottom, hidden.
 void PlaceBoss() {
-  SizeWindowToShape(8, frmBoss);
-  SetShapePicture(8, frmBoss);
-  CutWindowToShape(8, frmBoss);
-  frmBoss.SetTop(ScreenHeightTwips() - frmBoss.Height());
-  frmBoss.SetLeft(1024 * TPPX);
-  Cycle.BossStopX = plat::RoundToInt32(frmBoss.Left() - frmBoss.Width());
+  SizeWindowToShape(8, bossWindow);
+  SetShapePicture(8, bossWindow);
+  CutWindowToShape(8, bossWindow);
+  bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
+  bossWindow.SetLeft(1024 * TPPX);
+  Cycle.BossStopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
   Cycle.BossActive = kFalse;
   Cycle.BossDefeated = kFalse;
-  frmBoss.SetVisible(false);
+  bossWindow.SetVisible(false);
 }
 
 void RunBossEntrance() {
@@ -130,42 +130,42 @@ void RunBossEntrance() {
   ShipSays("うぉ！");
   YieldAndWait(1000);
   CloseBalloon();
-  if (!frmBoss.Visible()) {
-    frmBoss.SetVisible(true);
-    frmBoss.Timer1.SetEnabled(true);
+  if (!bossWindow.Visible()) {
+    bossWindow.SetVisible(true);
+    bossWindow.slideTimer.SetEnabled(true);
   }
   // The boss's entry timer sets BossActive when it has arrived.
   if (Cycle.BossActive == kFalse) YieldUntil([] { return Cycle.BossActive != kFalse; });
 }
 
 int HitBoss() {
-  frmBoss.nPower = frmBoss.nPower - 1;
-  frmBoss.CT.SetBackColor(kCoreFlash);
-  frmBoss.Timer2.SetInterval(100);
+  bossWindow.nPower = bossWindow.nPower - 1;
+  bossWindow.core.SetBackColor(kCoreFlash);
+  bossWindow.flashTimer.SetInterval(100);
   plat::DoEvents();
   return 1;
 }
 
 void StartBossBurst() {
   if (Cycle.BurstNo == 2) {
-    StartBurst(frmBoss.Left() + 13 * TPPX, frmBoss.Top() + 31 * TPPY, 1);
+    StartBurst(bossWindow.Left() + 13 * TPPX, bossWindow.Top() + 31 * TPPY, 1);
   } else {
-    StartBurst(frmBoss.Left(), frmBoss.Top() + 51 * TPPY, 1);
+    StartBurst(bossWindow.Left(), bossWindow.Top() + 51 * TPPY, 1);
   }
 }
 
 // Made every frame of the battle: at no strength left, the boss gives way to
 // its wreck standing on the bottom, and the stage is won.
 void BossDefeatCheck() {
-  if (frmBoss.nPower >= 1) return;
-  frmBoss.hWnd();  // the core exists once the boss is loaded
-  frmBoss.CT.SetVisible(false);
-  frmBoss.SetVisible(false);
-  SizeWindowToShape(kWreckShape, frmBoss);
-  frmBoss.SetTop(ScreenHeightTwips() - frmBoss.Height());
-  CutWindowToShape(kWreckShape, frmBoss);
-  SetShapePicture(kWreckShape, frmBoss);
-  frmBoss.SetVisible(true);
+  if (bossWindow.nPower >= 1) return;
+  bossWindow.Load();  // the core exists once the boss is loaded
+  bossWindow.core.SetVisible(false);
+  bossWindow.SetVisible(false);
+  SizeWindowToShape(kWreckShape, bossWindow);
+  bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
+  CutWindowToShape(kWreckShape, bossWindow);
+  SetShapePicture(kWreckShape, bossWindow);
+  bossWindow.SetVisible(true);
   Cycle.BossDefeated = kTrue;
 }
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/skip_on_error.h"
 #include "game/parts/menu/version_dialog.h"
 #include "platform/dialogs.h"
@@ -42,15 +42,15 @@ void frmMenu_mver_Click() { plat::ShowModalDialog(VersionDialogLayout()); }
 // window, and the version dialog cannot be open here (it is modal), so
 // neither needs closing.
 void frmMenu_mend_Click() {
-  for (Form* f : {static_cast<Form*>(&frmL), static_cast<Form*>(&frmC),
-                  static_cast<Form*>(&frmR), static_cast<Form*>(&frmBG),
-                  static_cast<Form*>(&frmBoss), static_cast<Form*>(&frmDot)}) {
+  for (Window* f : {static_cast<Window*>(&balloonLeft), static_cast<Window*>(&balloonCentre),
+                  static_cast<Window*>(&balloonRight), static_cast<Window*>(&sceneryWindow),
+                  static_cast<Window*>(&bossWindow), static_cast<Window*>(&particlesWindow)}) {
     SkipOnError([f] { f->Unload(); });
   }
-  for (auto& f : EnemyForms) SkipOnError([&f] { f.Unload(); });
-  SkipOnError([] { frmEShot.Unload(); });
-  SkipOnError([] { frmPlayer.Unload(); });
-  for (auto& f : ShotForms) SkipOnError([&f] { f.Unload(); });
+  for (auto& f : enemyWindows) SkipOnError([&f] { f.Unload(); });
+  SkipOnError([] { enemyShotsWindow.Unload(); });
+  SkipOnError([] { shipWindow.Unload(); });
+  for (auto& f : beamWindows) SkipOnError([&f] { f.Unload(); });
   throw plat::ProgramExit{0};
 }
 

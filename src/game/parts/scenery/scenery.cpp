@@ -1,7 +1,7 @@
 // The scenery strip: its two pictures and its vents.
 #include "game/parts/scenery/scenery.h"
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
@@ -10,17 +10,17 @@
 namespace zb {
 
 void ShowScenery() {
-  SizeWindowToShape(6, frmBG);
-  SetShapePicture(6, frmBG);
-  Cycle.BGRegion = CutWindowToShape(6, frmBG);
-  frmBG.Move(0, ScreenHeightTwips() - frmBG.Height());
-  frmBG.SetVisible(true);
+  SizeWindowToShape(6, sceneryWindow);
+  SetShapePicture(6, sceneryWindow);
+  Cycle.BGRegion = CutWindowToShape(6, sceneryWindow);
+  sceneryWindow.Move(0, ScreenHeightTwips() - sceneryWindow.Height());
+  sceneryWindow.SetVisible(true);
 }
 
 void CloseSceneryBehind() {
-  SetShapePicture(7, frmBG);
+  SetShapePicture(7, sceneryWindow);
   Cycle.BGRegion.reset();
-  Cycle.BGRegion = CutWindowToShape(7, frmBG);
+  Cycle.BGRegion = CutWindowToShape(7, sceneryWindow);
 }
 
 bool SceneryBurstDue() {
@@ -30,7 +30,7 @@ bool SceneryBurstDue() {
 
 void StartSceneryBurst() {
   const double x = Cycle.BurstX[Cycle.BurstNo] * static_cast<double>(TPPX);
-  StartBurst(x, frmBG.Top() + 83 * TPPY, 0);
+  StartBurst(x, sceneryWindow.Top() + 83 * TPPY, 0);
 }
 
 }  // namespace zb

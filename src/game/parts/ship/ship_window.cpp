@@ -2,7 +2,7 @@
 // right click, and its set-up.
 #include "game/parts/ship/ship_window.h"
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/skip_on_error.h"
@@ -15,8 +15,8 @@ namespace {
 
 // About a second after a lost life: the ship is vulnerable again.
 void frmPlayer_Timer1_Timer() {
-  frmPlayer.Timer1.SetEnabled(false);
-  SetShapePicture(10, frmPlayer);
+  shipWindow.invincibilityTimer.SetEnabled(false);
+  SetShapePicture(10, shipWindow);
   Cycle.PlayerInvincible = kFalse;
 }
 
@@ -26,32 +26,32 @@ void frmPlayer_Form_MouseDown(int button, int x, int y) {
 
 }  // namespace
 
-void PlayerForm::OnLoad() {
-  Timer1.id = plat::CreateTimer(id_, [] { frmPlayer_Timer1_Timer(); });
-  plat::SetTimerInterval(Timer1.id, 1000);
-  plat::SetTimerEnabled(Timer1.id, false);
+void ShipWindow::OnLoad() {
+  invincibilityTimer.id = plat::CreateTimer(id_, [] { frmPlayer_Timer1_Timer(); });
+  plat::SetTimerInterval(invincibilityTimer.id, 1000);
+  plat::SetTimerEnabled(invincibilityTimer.id, false);
   plat::SetMouseDownHandler(id_, [](int button, int x, int y) {
     frmPlayer_Form_MouseDown(button, x, y);
   });
 }
 
-void PlayerForm::OnUnload() { Timer1.id = plat::kNoTimer; }
+void ShipWindow::OnUnload() { invincibilityTimer.id = plat::kNoTimer; }
 
 void ShowShip() {
-  SizeWindowToShape(10, frmPlayer);
-  SetShapePicture(10, frmPlayer);
-  Player.PlayerRegion = CutWindowToShape(10, frmPlayer);
+  SizeWindowToShape(10, shipWindow);
+  SetShapePicture(10, shipWindow);
+  Player.PlayerRegion = CutWindowToShape(10, shipWindow);
   Player.PlayerLives = 3;
-  frmPlayer.SetVisible(true);
+  shipWindow.SetVisible(true);
 }
 
 void FillShipRecord() {
   SkipOnError([] { Player.PlayerX = Cycle.StartX != 0 ? Cycle.StartX * TPPX : 36 * TPPX; });
-  SkipOnError([] { Player.PlayerY = ScreenHeightTwips() - 5 * frmPlayer.Height(); });
+  SkipOnError([] { Player.PlayerY = ScreenHeightTwips() - 5 * shipWindow.Height(); });
   SkipOnError([] { Player.PlayerMaxX = plat::RoundToInt32(ScreenWidthTwips()); });
   SkipOnError([] { Player.PlayerMaxY = plat::RoundToInt32(ScreenFullHeightTwips()); });
   SkipOnError([] {
-    Player.PlayerMinY = plat::RoundToInt32(frmPlayer.Height() + (ScreenHeightTwips() - 1485.0));
+    Player.PlayerMinY = plat::RoundToInt32(shipWindow.Height() + (ScreenHeightTwips() - 1485.0));
   });
   Player.PlayerStep = 0.5f * TPPX;
   Player.PlayerHit = kFalse;

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/skip_on_error.h"
@@ -22,11 +22,11 @@ constexpr int kClosingLineRest = 45;    // pixels below its outline where it sto
 
 // The frame: shape 1's size, centred on the bottom of the work area.
 void PlaceFrame() {
-  SkipOnError([] { frmSTAFF.Unload(); });
-  SkipOnError([] { SizeWindowToShape(1, frmSTAFF); });
+  SkipOnError([] { bannerWindow.Unload(); });
+  SkipOnError([] { SizeWindowToShape(1, bannerWindow); });
   SkipOnError([] {
-    frmSTAFF.Move(plat::IntDiv(ScreenWidthTwips() - frmSTAFF.Width(), 2),
-                  ScreenHeightTwips() - frmSTAFF.Height());
+    bannerWindow.Move(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2),
+                  ScreenHeightTwips() - bannerWindow.Height());
   });
 }
 
@@ -40,10 +40,10 @@ void RollStep(int i, std::int32_t& rollOffset) {
   closingLine.Offset(0, dy);
   credits.Unite(closingLine);
   rollOffset = rollOffset - 1;
-  ApplyWindowRegion(credits, frmSTAFF);
-  if (!frmSTAFF.Visible()) {
-    frmSTAFF.SetBackColor(plat::RGB(255, 255, 255));
-    frmSTAFF.SetVisible(true);
+  ApplyWindowRegion(credits, bannerWindow);
+  if (!bannerWindow.Visible()) {
+    bannerWindow.SetBackColor(plat::RGB(255, 255, 255));
+    bannerWindow.SetVisible(true);
   }
 }
 
@@ -57,12 +57,12 @@ void RunStaffRoll() {
     YieldAndWait(50);
   }
   for (int c = 255; c >= 64; c -= 2) {  // the last colour is RGB(65, 65, 65)
-    SkipOnError([c] { frmSTAFF.SetBackColor(plat::RGB(c, c, c)); });
+    SkipOnError([c] { bannerWindow.SetBackColor(plat::RGB(c, c, c)); });
     YieldAndWait(50);
   }
-  SkipOnError([] { frmSTAFF.SetVisible(false); });
+  SkipOnError([] { bannerWindow.SetVisible(false); });
   WaitMs(1000);
-  SkipOnError([] { frmSTAFF.Unload(); });
+  SkipOnError([] { bannerWindow.Unload(); });
 }
 
 }  // namespace zb
