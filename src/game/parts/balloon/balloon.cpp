@@ -79,7 +79,7 @@ void PlaceCloseLabelAndLines(const std::string& caption) {
   plat::SetLine(balloonCentre.bottomLine.Id(), 0, bottom, w, bottom, kDefaultLineColor);
 }
 
-void frmC_cmdClose_Click() {
+void OnCloseLabelClick() {
   balloonLeft.Unload();
   balloonRight.Unload();
   balloonCentre.Unload();
@@ -100,7 +100,7 @@ void BalloonCentreWindow::OnLoad() {
   plat::SetCaption(closeLabel.id, "  [閉じる]", {"ＭＳ Ｐゴシック", 8.25, true}, plat::RGB(0, 0, 0));
   plat::SetVisible(closeLabel.id, true);
   plat::SetMouseDownHandler(closeLabel.id, [](int button, int, int) {
-    if (button == plat::kLeftButton) frmC_cmdClose_Click();
+    if (button == plat::kLeftButton) OnCloseLabelClick();
   });
   topLine.id = plat::CreateLine(id_, "Line1");
   plat::SetVisible(topLine.id, true);

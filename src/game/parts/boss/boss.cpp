@@ -43,7 +43,8 @@ void Arrive() {
   Cycle.BossDefeated = kFalse;
 }
 
-void frmBoss_Form_Load() {
+// The core: the core shape at the boss's top-left corner, green.
+void ShapeCore() {
   bossWindow.core.Move(0, 0);
   SizeWindowToShape(kCoreShape, bossWindow.core);
   CutWindowToShape(kCoreShape, bossWindow.core);
@@ -51,7 +52,7 @@ void frmBoss_Form_Load() {
 }
 
 // Entry slide: one pixel left per tick until the Left falls below BossStopX.
-void frmBoss_Timer1_Timer() {
+void OnSlideTick() {
   bossWindow.SetLeft(bossWindow.Left() - TPPX);
   if (static_cast<double>(bossWindow.Left()) < Cycle.BossStopX) Arrive();
   plat::DoEvents();
@@ -59,7 +60,7 @@ void frmBoss_Timer1_Timer() {
 
 // 100 ms after the latest hit: shake (unless the strength is gone) and show
 // the strength in the core's colour.
-void frmBoss_Timer2_Timer() {
+void OnFlashEnd() {
   bossWindow.flashTimer.SetInterval(0);
   if (bossWindow.nPower != 0) {
     bossWindow.nBururu = 0;
@@ -69,7 +70,8 @@ void frmBoss_Timer2_Timer() {
   plat::DoEvents();
 }
 
-void frmBoss_Timer3_Timer() {
+// One step of the shake, 50 ms apart; the last one stops the shake.
+void OnShakeTick() {
   const std::int32_t step = bossWindow.nBururu;
   if (step >= 0 && step < static_cast<std::int32_t>(kShakeSteps.size())) {
     bossWindow.SetLeft(bossWindow.Left() + kShakeSteps[step] * TPPX);
@@ -86,16 +88,16 @@ void BossWindow::OnLoad() {
   SpriteWindow::OnLoad();
   core.id = plat::CreatePictureBox(id_, "CT");
   plat::SetVisible(core.id, true);
-  slideTimer.id = plat::CreateTimer(id_, [] { frmBoss_Timer1_Timer(); });
+  slideTimer.id = plat::CreateTimer(id_, [] { OnSlideTick(); });
   plat::SetTimerEnabled(slideTimer.id, false);
   plat::SetTimerInterval(slideTimer.id, 50);
-  flashTimer.id = plat::CreateTimer(id_, [] { frmBoss_Timer2_Timer(); });
+  flashTimer.id = plat::CreateTimer(id_, [] { OnFlashEnd(); });
   plat::SetTimerInterval(flashTimer.id, 0);
   plat::SetTimerEnabled(flashTimer.id, true);
-  shakeTimer.id = plat::CreateTimer(id_, [] { frmBoss_Timer3_Timer(); });
+  shakeTimer.id = plat::CreateTimer(id_, [] { OnShakeTick(); });
   plat::SetTimerEnabled(shakeTimer.id, false);
   plat::SetTimerInterval(shakeTimer.id, 50);
-  frmBoss_Form_Load();
+  ShapeCore();
 }
 
 void BossWindow::OnUnload() {

@@ -13,7 +13,7 @@ namespace {
 
 constexpr plat::Color kLampLit = plat::RGB(0, 255, 0);
 
-void frmShe_Label1_MouseDown(int index, int button, int x, int y) {
+void OnLampMouseDown(int index, int button, int x, int y) {
   if (button == plat::kRightButton) ShowPopupMenu();
 }
 
@@ -29,7 +29,7 @@ void LampsWindow::OnLoad() {
     plat::SetWindowRect(lamps[i].id, lefts[i], tops[i], 180, 225);
     plat::SetVisible(lamps[i].id, true);
     plat::SetMouseDownHandler(lamps[i].id, [i](int button, int x, int y) {
-      frmShe_Label1_MouseDown(i, button, x, y);
+      OnLampMouseDown(i, button, x, y);
     });
   }
 }

@@ -13,35 +13,37 @@
 namespace zb {
 namespace {
 
-enum MenuItemIndex { kMver = 0, kSep001 = 1, kMend = 2 };
+// The items' places in the menu; a separator stands between them.
+constexpr int kVersionItem = 0;
+constexpr int kEndItem = 2;
 
 }  // namespace
 
 void ShowPopupMenu() {
-  const std::array<plat::MenuItem, 3> mpop{{
+  const std::array<plat::MenuItem, 3> items{{
       {"バージョン情報", false},
       {"-", true},
       {"終了", false},
   }};
-  switch (plat::PopupMenu(mpop)) {
-    case kMver:
-      frmMenu_mver_Click();
+  switch (plat::PopupMenu(items)) {
+    case kVersionItem:
+      ShowVersionDialog();
       break;
-    case kMend:
-      frmMenu_mend_Click();
+    case kEndItem:
+      EndProgram();
       break;
     default:
       break;
   }
 }
 
-void frmMenu_mver_Click() { plat::ShowModalDialog(VersionDialogLayout()); }
+void ShowVersionDialog() { plat::ShowModalDialog(VersionDialogLayout()); }
 
 // Closes the game's windows, each attempted whatever happened to the one
 // before, and ends the program. The pictures are static data with no holder
 // window, and the version dialog cannot be open here (it is modal), so
 // neither needs closing.
-void frmMenu_mend_Click() {
+void EndProgram() {
   for (Window* f : {static_cast<Window*>(&balloonLeft), static_cast<Window*>(&balloonCentre),
                   static_cast<Window*>(&balloonRight), static_cast<Window*>(&sceneryWindow),
                   static_cast<Window*>(&bossWindow), static_cast<Window*>(&particlesWindow)}) {

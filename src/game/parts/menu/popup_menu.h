@@ -3,9 +3,12 @@
 
 namespace zb {
 
-// Opens the popup menu mpop at the pointer and carries out the choice.
+// Opens the menu (version information, a separator, the end) at the pointer
+// and carries out the choice.
 void ShowPopupMenu();
-void frmMenu_mver_Click();
-void frmMenu_mend_Click();
+// The version dialog, modal.
+void ShowVersionDialog();
+// Closes the game's windows and ends the program with status 0.
+void EndProgram();
 
 }  // namespace zb

@@ -14,24 +14,24 @@ namespace zb {
 namespace {
 
 // About a second after a lost life: the ship is vulnerable again.
-void frmPlayer_Timer1_Timer() {
+void OnInvincibilityEnd() {
   shipWindow.invincibilityTimer.SetEnabled(false);
   SetShapePicture(10, shipWindow);
   Cycle.PlayerInvincible = kFalse;
 }
 
-void frmPlayer_Form_MouseDown(int button, int x, int y) {
+void OnShipMouseDown(int button, int x, int y) {
   if (button == plat::kRightButton) ShowPopupMenu();
 }
 
 }  // namespace
 
 void ShipWindow::OnLoad() {
-  invincibilityTimer.id = plat::CreateTimer(id_, [] { frmPlayer_Timer1_Timer(); });
+  invincibilityTimer.id = plat::CreateTimer(id_, [] { OnInvincibilityEnd(); });
   plat::SetTimerInterval(invincibilityTimer.id, 1000);
   plat::SetTimerEnabled(invincibilityTimer.id, false);
   plat::SetMouseDownHandler(id_, [](int button, int x, int y) {
-    frmPlayer_Form_MouseDown(button, x, y);
+    OnShipMouseDown(button, x, y);
   });
 }
 
