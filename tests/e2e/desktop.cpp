@@ -3,8 +3,8 @@
 
 #include <set>
 
-#include "shapes/pictures.h"
-#include "shapes/shape_table.h"
+#include "game/base/pictures.h"
+#include "game/base/shape_table.h"
 
 namespace e2e {
 namespace {
