@@ -25,6 +25,7 @@
 #include "game/parts/balloon/balloon.h"
 #include "platform/sim/sim.h"
 #include "random_player.h"
+#include "support/reset_game.h"
 
 namespace zb::soak {
 namespace {
@@ -64,16 +65,6 @@ std::string Hex(std::uint64_t v) {
   char text[24];
   std::snprintf(text, sizeof text, "0x%016llx", static_cast<unsigned long long>(v));
   return text;
-}
-
-void ResetGame() {
-  UnloadAllWindows();
-  Cycle = {};
-  Player = {};
-  EnemySide = {};
-  PlayerSide = {};
-  BalloonShapesBuilt = kFalse;
-  ResetFrameKeys();
 }
 
 struct RunSetup {
@@ -128,7 +119,7 @@ PlayStats SoakRun(std::uint64_t seed, int games) {
   SCOPED_TRACE(ReplayHint(seed, games));
   const RunSetup setup = ChooseSetup(seed);
   sim::Reset(setup.config);
-  ResetGame();
+  test::ResetGame();
   RandomPlayer player(seed, games, setup.config.screenWidth, setup.config.screenHeight,
                       WorkBottom(setup.config));
   sim::SetTimeLimit(games * kMaxRunMsPerGame);
@@ -152,7 +143,7 @@ PlayStats SoakRun(std::uint64_t seed, int games) {
                                      << ", the first title " << titles.front();
   PlayStats stats = player.Stats();
   stats.virtualMs = sim::Elapsed();
-  ResetGame();
+  test::ResetGame();
   return stats;
 }
 

@@ -11,6 +11,7 @@
 #include "game/flow/game_cycle.h"
 #include "platform/keys.h"
 #include "support/combat_fixture.h"
+#include "support/reset_game.h"
 
 namespace zb::testing {
 namespace {
@@ -63,7 +64,7 @@ class CombatGame : public CombatTest {
  protected:
   void SetUp() override {
     CombatTest::SetUp();
-    ResetGame();  // from the very start: no window yet
+    test::ResetGame();  // from the very start: no window yet
   }
 };
 

@@ -11,23 +11,14 @@
 #include "game/parts/balloon/balloon.h"
 #include "platform/events.h"
 #include "support/combat_fixture.h"
+#include "support/reset_game.h"
 
 
 namespace zb::testing {
 
-void ResetGame() {
-  UnloadAllWindows();
-  Cycle = {};
-  Player = {};
-  EnemySide = {};
-  PlayerSide = {};
-  BalloonShapesBuilt = kFalse;
-  ResetFrameKeys();
-}
-
 void CombatTest::SetUp() {
   sim::Reset();
-  ResetGame();
+  test::ResetGame();
   BuildShapeTable();
   BuildBalloonShapes();
   SeedRandom(20240607);
@@ -40,7 +31,7 @@ void CombatTest::SetUp() {
 
 void CombatTest::TearDown() {
   sim::SetYieldHook({});
-  ResetGame();
+  test::ResetGame();
 }
 
 void CombatTest::PlaceEnemy(int i, int px, int py) {

@@ -26,8 +26,6 @@ class CombatTest : public ::testing::Test {
   void Wait(int ms);
 };
 
-// Every form unloaded, the game's records zeroed.
-void ResetGame();
 sim::WindowRecord Record(plat::WindowId w);
 
 struct Offset {

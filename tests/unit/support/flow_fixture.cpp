@@ -8,32 +8,19 @@
 #include "game/parts/balloon/balloon.h"
 #include "platform/events.h"
 #include "support/flow_fixture.h"
-
+#include "support/reset_game.h"
 
 namespace zb::test {
-namespace {
-
-void ResetGameState() {
-  UnloadAllWindows();
-  Cycle = CycleState{};
-  Player = PlayerRecord{};
-  EnemySide = EnemyState{};
-  PlayerSide = PlayerSideState{};
-  BalloonShapesBuilt = kFalse;
-  ResetFrameKeys();
-}
-
-}  // namespace
 
 void FlowTest::SetUp() {
   sim::Reset(PlatformConfig());
-  ResetGameState();
+  ResetGame();
   BuildShapeTable();
   BuildBalloonShapes();
 }
 
 void FlowTest::TearDown() {
-  ResetGameState();
+  ResetGame();
   sim::Reset();
 }
 
