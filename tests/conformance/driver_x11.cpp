@@ -37,13 +37,13 @@ constexpr int kUnansweredModalMs = 10000;
 
 std::uint32_t KeysymOf(int vk) {
   switch (vk) {
-    case plat::VK_ESCAPE: return 0xff1b;
-    case plat::VK_SPACE: return 0x0020;
-    case plat::VK_HOME: return 0xff50;
-    case plat::VK_LEFT: return 0xff51;
-    case plat::VK_UP: return 0xff52;
-    case plat::VK_RIGHT: return 0xff53;
-    case plat::VK_DOWN: return 0xff54;
+    case plat::VK_ESCAPE: return xtest::key::kEscape;
+    case plat::VK_SPACE: return xtest::key::kSpace;
+    case plat::VK_HOME: return xtest::key::kHome;
+    case plat::VK_LEFT: return xtest::key::kLeft;
+    case plat::VK_UP: return xtest::key::kUp;
+    case plat::VK_RIGHT: return xtest::key::kRight;
+    case plat::VK_DOWN: return xtest::key::kDown;
     default: return 0;
   }
 }
@@ -236,8 +236,8 @@ class X11Driver final : public Driver {
     modalSeenAt_.reset();
     const QList<QAction*> actions = menu->actions();
     if (a.index < 0 || a.index >= actions.size()) {
-      x_->Key(0xff1b, true);  // Escape
-      x_->Key(0xff1b, false);
+      x_->Key(xtest::key::kEscape, true);
+      x_->Key(xtest::key::kEscape, false);
       return;
     }
     ClickCentre(menu, menu->actionGeometry(actions[a.index]));

@@ -129,8 +129,8 @@ TEST_F(X11Test, TheMenuOpensAtThePointerAndAnswersTheKeyboard) {
     openedAt = menu->geometry().topLeft();
     X().Key(0xff52, true);  // Up: from nothing to the last item
     X().Key(0xff52, false);
-    X().Key(0xff0d, true);  // Return
-    X().Key(0xff0d, false);
+    X().Key(xtest::key::kReturn, true);
+    X().Key(xtest::key::kReturn, false);
   });
   const std::vector<plat::MenuItem> items = {{"バージョン情報"}, {"", true}, {"終了"}};
   EXPECT_EQ(plat::PopupMenu(items), 2);
