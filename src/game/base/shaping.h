@@ -5,8 +5,8 @@
 #include <optional>
 #include <span>
 
-#include "game/base/window_model.h"
 #include "game/base/shape_table.h"
+#include "game/base/window_model.h"
 #include "platform/region.h"
 
 namespace zb {
