@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "game/main.h"
+#include "game/version.h"
 
 namespace zb {
 namespace {
@@ -30,7 +31,7 @@ TEST(CommandLine, ErrorsHelpAndVersion) {
   EXPECT_EQ(Parse({"--fullscreen"}).action, Action::kError);
   EXPECT_EQ(Parse({"--", "--help"}).action, Action::kPlay);
   EXPECT_EQ(Parse({"--help"}).action, Action::kHelp);
-  EXPECT_EQ(Parse({"300", "--version"}).message, "zembrant 1.0.0\n");
+  EXPECT_EQ(Parse({"300", "--version"}).message, std::string("zembrant ") + kVersion + "\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "game/forms.h"
 #include "game/globals.h"
 #include "game/stage_setup.h"
+#include "game/version.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "shapes/pictures.h"
@@ -65,7 +66,7 @@ TEST_F(Menu, VersionDialogShowsTheSameContentEachTime) {
   ASSERT_EQ(layout.labels.size(), 3u);
   EXPECT_EQ(layout.labels[0].text, "Zembrant");
   EXPECT_EQ(layout.labels[0].font, (plat::TextFont{"ＭＳ Ｐ明朝", 9.75, true}));
-  EXPECT_EQ(layout.labels[1].text, "Version 1.0.0");
+  EXPECT_EQ(layout.labels[1].text, std::string("Version ") + kVersion);
   EXPECT_EQ(layout.labels[1].where, (plat::TwipsRect{1515, 525, 1515, 285}));
   EXPECT_EQ(layout.labels[2].text, "© 2026 Zembrant developers");
   EXPECT_EQ(layout.lines.size(), 3u);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "game/version.h"
 #include "platform/dialogs.h"
 #include "platform/qt/scale.h"
 #include "windows/version_dialog.h"
@@ -42,7 +43,7 @@ TEST_F(X11Test, TheVersionDialogSetsEachTextInAnInstalledFontInsideItsLabel) {
   ASSERT_EQ(shown.size(), 3u);
   const std::vector<std::pair<std::string, std::string>> want = {
       {"Zembrant", "IPAPMincho"},
-      {"Version 1.0.0", "Liberation Serif"},
+      {std::string("Version ") + zb::kVersion, "Liberation Serif"},
       {"© 2026 Zembrant developers", "IPAPGothic"}};
   for (std::size_t i = 0; i < want.size(); ++i) {
     EXPECT_EQ(shown[i].text, want[i].first);
