@@ -1,8 +1,8 @@
 // The command line: the start column, --help, --version and bad input.
 #include <gtest/gtest.h>
 
-#include "game/main.h"
-#include "game/version.h"
+#include "game/base/version.h"
+#include "game/flow/command_line.h"
 
 namespace zb {
 namespace {

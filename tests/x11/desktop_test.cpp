@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "game/version.h"
+#include "game/base/pictures.h"
+#include "game/base/version.h"
+#include "game/parts/menu/version_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/qt/scale.h"
-#include "shapes/pictures.h"
-#include "windows/version_dialog.h"
 #include "x11/fixture.h"
 
 namespace x11test {

@@ -1,0 +1,13 @@
+// The program's entry: start-up and the game cycle.
+#pragma once
+
+#include <cstdint>
+
+namespace zb {
+
+// Start-up and the endless game cycle. Returns the exit status when the
+// program ends: through the menu's end command (0), or a fatal error shown
+// in the message box (1).
+int Main(std::int32_t startX);
+
+}  // namespace zb

@@ -1,0 +1,80 @@
+// The game cycle: title, launch, stage, and the way back to the title.
+#include "game/flow/game_cycle.h"
+
+#include "game/base/game_windows.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/base/waits.h"
+#include "game/flow/frame_loop.h"
+#include "game/flow/stage_setup.h"
+#include "game/flow/win.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/steering.h"
+#include "platform/events.h"
+#include "platform/keys.h"
+#include "platform/numeric.h"
+
+namespace zb {
+namespace {
+
+void ResetStage() {
+  Cycle.Paused = kFalse;
+  SetUpStage();
+  Cycle.Bursting = kFalse;
+  Cycle.BurstNo = 0;
+  MovePlayerByKeys();  // puts the ship at its start position
+}
+
+// The title lettering, centred, one and a half of its heights above the
+// bottom of the work area.
+void ShowTitleWindow() {
+  SizeWindowToShape(4, bannerWindow);
+  SetShapePicture(4, bannerWindow);
+  const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2));
+  bannerWindow.Move(left, ScreenHeightTwips() - 1.5f * bannerWindow.Height());
+  CutWindowToShape(4, bannerWindow);
+  bannerWindow.SetVisible(true);
+}
+
+}  // namespace
+
+void WaitForSpace() {
+  plat::DoEvents();
+  plat::GetAsyncKeyState(plat::VK_SPACE);
+  YieldUntil([] { return plat::GetAsyncKeyState(plat::VK_SPACE) != 0; });
+  plat::GetAsyncKeyState(plat::VK_SPACE);
+}
+
+void ShowTitle(bool takeFocus) {
+  ShowLamps();
+  ResetStage();
+  ShowTitleWindow();
+  if (takeFocus) lampsWindow.SetFocus();
+  WaitForSpace();
+  bannerWindow.SetVisible(false);
+}
+
+void RunLaunch() {
+  ShipSays("いくぞ！");
+  YieldAndWait(1000);
+  CloseBalloon();
+}
+
+void RunGameCycle() {
+  Cycle.BurstX = {546, 562, 580};
+  bool takeFocus = true;
+  for (;;) {
+    ShowTitle(takeFocus);
+    takeFocus = false;
+    RunLaunch();
+    if (RunFrameLoop() == StageEnd::kGameOver) {
+      Player.PlayerDeadFrames = 0;
+      continue;
+    }
+    RunWinSequence();
+  }
+}
+
+}  // namespace zb

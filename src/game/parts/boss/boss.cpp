@@ -1,0 +1,174 @@
+// The boss, all of it: its window with the core and three timers, its place
+// off-screen at the set-up, the entrance, the entry slide with the taunt, a
+// hit on the core and the reaction to it, the shake, its sprays, and the
+// wreck that replaces it once its strength is gone.
+#include "game/parts/boss/boss.h"
+
+#include <array>
+
+#include "game/base/game_windows.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/base/waits.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/bursts/bursts.h"
+#include "game/parts/scenery/scenery.h"
+#include "platform/events.h"
+#include "platform/numeric.h"
+
+namespace zb {
+namespace {
+
+constexpr int kCoreShape = 5;
+constexpr int kWreckShape = 9;
+constexpr std::int32_t kFullPower = 10;
+constexpr int kArrivalPauseMs = 2000;
+constexpr plat::Color kCoreGreen = plat::RGB(0, 255, 0);
+constexpr plat::Color kCoreFlash = plat::RGB(255, 255, 255);
+
+// How far the boss moves, in pixels, at each step of a shake; the last step
+// ends the shake where it started.
+constexpr std::array<int, 7> kShakeSteps{-3, 2, 2, -3, 2, 2, -2};
+
+// The boss has slid in: it taunts the ship, and the battle begins.
+void Arrive() {
+  bossWindow.slideTimer.SetEnabled(false);
+  ShowBalloon("生きて帰れるかな？！", bossWindow.Left(), bossWindow.Top() + 20 * TPPY, TailRight, 1, "");
+  plat::DoEvents();
+  plat::Sleep(kArrivalPauseMs);
+  CloseBalloon();
+  bossWindow.nPower = kFullPower;
+  Cycle.BossActive = kTrue;
+  Cycle.BossDefeated = kFalse;
+}
+
+// The core: the core shape at the boss's top-left corner, green.
+void ShapeCore() {
+  bossWindow.core.Move(0, 0);
+  SizeWindowToShape(kCoreShape, bossWindow.core);
+  CutWindowToShape(kCoreShape, bossWindow.core);
+  bossWindow.core.SetBackColor(kCoreGreen);
+}
+
+// Entry slide: one pixel left per tick until the Left falls below BossStopX.
+void OnSlideTick() {
+  bossWindow.SetLeft(bossWindow.Left() - TPPX);
+  if (static_cast<double>(bossWindow.Left()) < Cycle.BossStopX) Arrive();
+  plat::DoEvents();
+}
+
+// 100 ms after the latest hit: shake (unless the strength is gone) and show
+// the strength in the core's colour.
+void OnFlashEnd() {
+  bossWindow.flashTimer.SetInterval(0);
+  if (bossWindow.nPower != 0) {
+    bossWindow.nBururu = 0;
+    bossWindow.shakeTimer.SetEnabled(true);
+  }
+  bossWindow.core.SetBackColor(CoreColor(bossWindow.nPower));
+  plat::DoEvents();
+}
+
+// One step of the shake, 50 ms apart; the last one stops the shake.
+void OnShakeTick() {
+  const std::int32_t step = bossWindow.nBururu;
+  if (step >= 0 && step < static_cast<std::int32_t>(kShakeSteps.size())) {
+    bossWindow.SetLeft(bossWindow.Left() + kShakeSteps[step] * TPPX);
+    if (step == static_cast<std::int32_t>(kShakeSteps.size()) - 1) {
+      bossWindow.shakeTimer.SetEnabled(false);
+    }
+  }
+  bossWindow.nBururu = bossWindow.nBururu + 1;
+}
+
+}  // namespace
+
+void BossWindow::OnLoad() {
+  SpriteWindow::OnLoad();
+  core.id = plat::CreatePictureBox(id_, "CT");
+  plat::SetVisible(core.id, true);
+  slideTimer.id = plat::CreateTimer(id_, [] { OnSlideTick(); });
+  plat::SetTimerEnabled(slideTimer.id, false);
+  plat::SetTimerInterval(slideTimer.id, 50);
+  flashTimer.id = plat::CreateTimer(id_, [] { OnFlashEnd(); });
+  plat::SetTimerInterval(flashTimer.id, 0);
+  plat::SetTimerEnabled(flashTimer.id, true);
+  shakeTimer.id = plat::CreateTimer(id_, [] { OnShakeTick(); });
+  plat::SetTimerEnabled(shakeTimer.id, false);
+  plat::SetTimerInterval(shakeTimer.id, 50);
+  ShapeCore();
+}
+
+void BossWindow::OnUnload() {
+  core.id = plat::kNoWindow;
+  slideTimer.id = flashTimer.id = shakeTimer.id = plat::kNoTimer;
+}
+
+plat::Color CoreColor(std::int32_t power) {
+  if (power >= 8 && power <= 10) return kCoreGreen;
+  if (power >= 5 && power <= 7) return plat::RGB(252, 236, 128);
+  if (power >= 0 && power <= 4) return plat::RGB(255, 0, 0);
+  return plat::RGB(0, 0, 0);
+}
+
+// Off-screen right, standing on the bottom, hidden.
+void PlaceBoss() {
+  SizeWindowToShape(8, bossWindow);
+  SetShapePicture(8, bossWindow);
+  CutWindowToShape(8, bossWindow);
+  bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
+  bossWindow.SetLeft(1024 * TPPX);
+  Cycle.BossStopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
+  Cycle.BossActive = kFalse;
+  Cycle.BossDefeated = kFalse;
+  bossWindow.SetVisible(false);
+}
+
+void RunBossEntrance() {
+  CloseSceneryBehind();
+  YieldAndWait(1000);
+  plat::DoEvents();
+  ShipSays("うぉ！");
+  YieldAndWait(1000);
+  CloseBalloon();
+  if (!bossWindow.Visible()) {
+    bossWindow.SetVisible(true);
+    bossWindow.slideTimer.SetEnabled(true);
+  }
+  // The boss's entry timer sets BossActive when it has arrived.
+  if (Cycle.BossActive == kFalse) YieldUntil([] { return Cycle.BossActive != kFalse; });
+}
+
+int HitBoss() {
+  bossWindow.nPower = bossWindow.nPower - 1;
+  bossWindow.core.SetBackColor(kCoreFlash);
+  bossWindow.flashTimer.SetInterval(100);
+  plat::DoEvents();
+  return 1;
+}
+
+void StartBossBurst() {
+  if (Cycle.BurstNo == 2) {
+    StartBurst(bossWindow.Left() + 13 * TPPX, bossWindow.Top() + 31 * TPPY, 1);
+  } else {
+    StartBurst(bossWindow.Left(), bossWindow.Top() + 51 * TPPY, 1);
+  }
+}
+
+// Made every frame of the battle: at no strength left, the boss gives way to
+// its wreck standing on the bottom, and the stage is won.
+void BossDefeatCheck() {
+  if (bossWindow.nPower >= 1) return;
+  bossWindow.Load();  // the core exists once the boss is loaded
+  bossWindow.core.SetVisible(false);
+  bossWindow.SetVisible(false);
+  SizeWindowToShape(kWreckShape, bossWindow);
+  bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
+  CutWindowToShape(kWreckShape, bossWindow);
+  SetShapePicture(kWreckShape, bossWindow);
+  bossWindow.SetVisible(true);
+  Cycle.BossDefeated = kTrue;
+}
+
+}  // namespace zb
