@@ -56,8 +56,7 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
 
 // Puts a sprite window where its record says, straight on the server.
 void MoveOnServer(const WindowRec& rec) {
-  const int scale = DeviceScale();
-  const QPoint at = (GameOrigin() + QPoint(rec.rect.left, rec.rect.top)) * scale;
+  const QPoint at = DevicePoint(rec.rect.left, rec.rect.top);
   x11::Move(B().conn, XidOf(rec), at.x(), at.y());
 }
 
