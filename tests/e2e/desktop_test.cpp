@@ -324,8 +324,33 @@ TEST_F(Desktop, UnderOpenboxSpritesStayUnmanagedOnTopAndLeaveTheFocusAlone) {
   EndThroughTheMenu(game);
 }
 
+// A dock along the left edge: the game's column 0 is the work area's left
+// edge, its width the work area's (the title centred in it).
+TEST_F(Desktop, UnderOpenboxALeftDockMovesTheGameToTheWorkArea) {
+  constexpr int kDock = 64;
+  ASSERT_NO_FATAL_FAILURE(StartDesktop({1280, 1024, true, std::nullopt, ""}));
+  Bystander dock(Display(), {0, 0, kDock, 1024}, 0x303030);
+  // left, right, top, bottom; then each edge's extent along it.
+  Client().SetCardinals(dock.id(), "_NET_WM_STRUT_PARTIAL", {kDock, 0, 0, 0, 0, 1023, 0, 0, 0, 0, 0, 0});
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::vector<std::uint32_t> area = Client().Cardinals(Client().Root(), "_NET_WORKAREA");
+        return area.size() >= 4 && area[0] == kDock;
+      },
+      Ms(10000)))
+      << "openbox did not leave the dock out of the work area";
+  Program& game = StartProgram();
+  const std::optional<Window> title = WaitForTitle(game);
+  ASSERT_TRUE(title) << game.Stderr();
+  EXPECT_EQ(Get("frmShe").rect, (plat::Rect{kDock, 1013, kDock + 25, 1024}));
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{kDock, 925, kDock + 1024, 1024}));
+  EXPECT_EQ(title->rect.left, kDock + (1280 - kDock - 300) / 2);
+  ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
+  EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+}
+
 TEST_F(Desktop, SigtermSigintAndSighupEndTheProgramCleanly) {
-  ASSERT_NO_FATAL_FAILURE(StartDesktop({1024, 768, false, std::nullopt, ""}));
+  ASSERT_NO_FATAL_FAILURE(StartDesktop({1280, 1024, false, std::nullopt, ""}));
   base_ = X().Mapped().size();
   // Each copy also shows that the one before gave the display up.
   Program& atTitle = StartProgram();
