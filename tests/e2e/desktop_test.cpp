@@ -154,6 +154,7 @@ TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
               std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DND"})
         << w.name;
     EXPECT_EQ(Client().StringProperty(w.id, "WM_CLASS"), kWmClass) << w.name;
+    EXPECT_EQ(Client().Cardinals(w.id, "_COMPTON_SHADOW"), std::vector<std::uint32_t>{0}) << w.name;
   }
 
   // A second copy on the same display says so and ends; the first plays on.
