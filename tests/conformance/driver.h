@@ -69,7 +69,9 @@ class Driver {
   // For a plain window without picture on which text was printed.
   virtual plat::Rect Ink(plat::WindowId w) = 0;
   // The colour the screen shows at pixel (x, y) of window or control `w`,
-  // relative to its top-left.
+  // relative to its top-left; kMixed when the device pixels that make up
+  // that pixel differ.
+  static constexpr plat::Color kMixed = 0xff000000;
   virtual plat::Color ShownColor(plat::WindowId w, int x, int y) = 0;
 
   // Modal windows. Arms the answer to the next one to open: it stays open

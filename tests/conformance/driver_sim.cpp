@@ -69,6 +69,7 @@ class SimDriver final : public Driver {
   plat::Color ShownColor(plat::WindowId w, int x, int y) override {
     const sim::WindowRecord r = Record(w);
     if (!r.painted) return 0;
+    if (r.kind == sim::WindowKind::kLine) return r.lineColor;
     const sim::WindowRecord* top = nullptr;
     std::vector<sim::WindowRecord> controls;
     for (plat::WindowId c : r.children) controls.push_back(Record(c));

@@ -188,6 +188,7 @@ class X11Driver final : public Driver {
                                     (r.top + y + 1) * s});
     if (pixels.empty()) return 0;
     const std::uint32_t p = pixels.front();
+    if (std::any_of(pixels.begin(), pixels.end(), [p](std::uint32_t q) { return q != p; })) return kMixed;
     return plat::RGB((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
   }
 

@@ -198,5 +198,25 @@ TEST_F(Conformance, ColourChangesReachTheScreen) {
   }
 }
 
+// Lines are whole pixels, at any scale: a line along a window's top or
+// bottom row covers that row and nothing of the next.
+TEST_F(Conformance, LinesCoverWholePixels) {
+  const plat::WindowId w = ShowWindow({10, 10, 50, 40});
+  plat::SetBackColor(w, plat::RGB(255, 255, 255));
+  const plat::WindowId top = plat::CreateLine(w, "Line1");
+  const plat::WindowId bottom = plat::CreateLine(w, "Line2");
+  plat::SetLine(top, 0, 0, 39 * 15, 0, plat::RGB(0, 0, 0));
+  plat::SetLine(bottom, 0, 29 * 15, 39 * 15, 29 * 15, plat::RGB(0, 0, 0));
+  plat::SetVisible(top, true);
+  plat::SetVisible(bottom, true);
+  plat::DoEvents();
+  for (const int x : {0, 20, 39}) {
+    EXPECT_EQ(D().ShownColor(w, x, 0), plat::RGB(0, 0, 0)) << x;
+    EXPECT_EQ(D().ShownColor(w, x, 1), plat::RGB(255, 255, 255)) << x;
+    EXPECT_EQ(D().ShownColor(w, x, 28), plat::RGB(255, 255, 255)) << x;
+    EXPECT_EQ(D().ShownColor(w, x, 29), plat::RGB(0, 0, 0)) << x;
+  }
+}
+
 }  // namespace
 }  // namespace conformance
