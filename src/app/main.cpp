@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "game/main.h"
+#include "game/flow/entry.h"
 #include "platform/app.h"
 
 int main(int argc, char** argv) {
