@@ -19,6 +19,8 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox procps
+  # the load run (a CPU hog), and the compositor and desktop toy the bench compares with
+  stress-ng picom oneko
   # the benchmark table, and the command-line fuzzer (clang's libFuzzer)
   python3 clang libclang-rt-14-dev
 )
