@@ -1,11 +1,12 @@
 // Reading the program's arguments: an optional start column, --help,
 // --version.
+#include "game/flow/command_line.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <regex>
 
-#include "game/flow/entry.h"
 #include "game/base/version.h"
 
 namespace zb {

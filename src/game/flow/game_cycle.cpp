@@ -1,31 +1,23 @@
 // The game cycle: title, launch, stage, and the way back to the title.
 #include "game/flow/game_cycle.h"
 
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/game_windows.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
 #include "game/base/state.h"
 #include "game/base/waits.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
+#include "game/flow/win.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
-#include "game/parts/balloon/balloon.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 namespace {
-
-constexpr plat::Color kLampLit = plat::RGB(0, 255, 0);
-
-// The lives lamps, both lit, in the bottom-left corner of the work area.
-void ShowLamps() {
-  SizeWindowToShape(0, frmShe);
-  CutWindowToShape(0, frmShe);
-  frmShe.Label1[0].SetBackColor(kLampLit);
-  frmShe.Label1[1].SetBackColor(kLampLit);
-  frmShe.Move(0, ScreenHeightTwips() - frmShe.Height());
-  frmShe.SetVisible(true);
-}
 
 void ResetStage() {
   Cycle.Paused = kFalse;
@@ -39,13 +31,13 @@ void ResetStage() {
 // bottom of the work area. A Space tapped before it shows is dropped here,
 // just before it shows: one tapped while it is being painted starts the game.
 void ShowTitleWindow() {
-  SizeWindowToShape(4, frmSTAFF);
-  SetShapePicture(4, frmSTAFF);
-  const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - frmSTAFF.Width(), 2));
-  frmSTAFF.Move(left, ScreenHeightTwips() - 1.5f * frmSTAFF.Height());
-  CutWindowToShape(4, frmSTAFF);
+  SizeWindowToShape(4, bannerWindow);
+  SetShapePicture(4, bannerWindow);
+  const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2));
+  bannerWindow.Move(left, ScreenHeightTwips() - 1.5f * bannerWindow.Height());
+  CutWindowToShape(4, bannerWindow);
   plat::GetAsyncKeyState(plat::VK_SPACE);
-  frmSTAFF.SetVisible(true);
+  bannerWindow.SetVisible(true);
 }
 
 }  // namespace
@@ -59,15 +51,14 @@ void ShowTitle(bool takeFocus) {
   ShowLamps();
   ResetStage();
   ShowTitleWindow();
-  if (takeFocus) frmShe.SetFocus();
+  if (takeFocus) lampsWindow.SetFocus();
   WaitForSpace();
-  frmSTAFF.SetVisible(false);
+  bannerWindow.SetVisible(false);
 }
 
 void RunLaunch() {
-  ShowBalloon("いくぞ！", frmPlayer.Left() + 15 * TPPX, frmPlayer.Top(), TailLeft, 1, "");
-  plat::DoEvents();
-  WaitMs(1000);
+  ShipSays("いくぞ！");
+  YieldAndWait(1000);
   CloseBalloon();
 }
 
