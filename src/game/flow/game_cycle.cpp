@@ -29,21 +29,21 @@ void ResetStage() {
 }
 
 // The title lettering, centred, one and a half of its heights above the
-// bottom of the work area.
+// bottom of the work area. A Space tapped before it shows is dropped here,
+// just before it shows: one tapped while it is being painted starts the game.
 void ShowTitleWindow() {
   SizeWindowToShape(4, bannerWindow);
   SetShapePicture(4, bannerWindow);
   const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2));
   bannerWindow.Move(left, ScreenHeightTwips() - 1.5f * bannerWindow.Height());
   CutWindowToShape(4, bannerWindow);
+  plat::GetAsyncKeyState(plat::VK_SPACE);
   bannerWindow.SetVisible(true);
 }
 
 }  // namespace
 
 void WaitForSpace() {
-  plat::DoEvents();
-  plat::GetAsyncKeyState(plat::VK_SPACE);
   YieldUntil([] { return plat::GetAsyncKeyState(plat::VK_SPACE) != 0; });
   plat::GetAsyncKeyState(plat::VK_SPACE);
 }
