@@ -9,8 +9,8 @@ namespace bench {
 
 using xtest::Ms;
 
-std::string Session::StartServer() {
-  xvfb = std::make_unique<xtest::Xvfb>(1280, 1024, dir.path());
+std::string Session::StartServer(int width, int height) {
+  xvfb = std::make_unique<xtest::Xvfb>(width, height, dir.path());
   if (xvfb->display().empty()) return xvfb->error();
   x = std::make_unique<xtest::XClient>(xvfb->display());
   return x->ok() ? "" : "cannot connect to " + xvfb->display();
@@ -44,8 +44,8 @@ bool Session::StartAtTitle(benchmark::State& state, const std::vector<std::strin
 void Session::StartInvinciblePlay() {
   x->Tap(xtest::key::kSpace, Ms(60));
   x->WaitFor("frmL", Ms(10000));
-  xtest::ShipMoves(*x, Ms(10000));
-  x->Tap(xtest::key::kHome);  // once the stage runs
+  xtest::ShipMoves(*x, Ms(10000));  // the frames run: a press now counts
+  x->Tap(xtest::key::kHome);
 }
 
 }  // namespace bench

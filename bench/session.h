@@ -21,7 +21,7 @@ struct Session {
   std::unique_ptr<xtest::Program> game;
 
   // The server and the client; why not, empty when both are up.
-  std::string StartServer();
+  std::string StartServer(int width = 1280, int height = 1024);
   // The program, with `env` ("NAME=value") added to this one's environment.
   void StartProgram(const std::vector<std::string>& env = {});
   // The title within 30 s, the program still running.

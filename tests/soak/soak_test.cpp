@@ -18,14 +18,12 @@
 
 #include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
 #include "game/flow/frame_loop.h"
 #include "game/parts/balloon/balloon.h"
 #include "platform/sim/sim.h"
 #include "random_player.h"
-#include "support/reset_game.h"
 
 namespace zb::soak {
 namespace {
@@ -119,7 +117,7 @@ PlayStats SoakRun(std::uint64_t seed, int games) {
   SCOPED_TRACE(ReplayHint(seed, games));
   const RunSetup setup = ChooseSetup(seed);
   sim::Reset(setup.config);
-  test::ResetGame();
+  ResetGameState();
   RandomPlayer player(seed, games, setup.config.screenWidth, setup.config.screenHeight,
                       WorkBottom(setup.config));
   sim::SetTimeLimit(games * kMaxRunMsPerGame);
@@ -143,7 +141,7 @@ PlayStats SoakRun(std::uint64_t seed, int games) {
                                      << ", the first title " << titles.front();
   PlayStats stats = player.Stats();
   stats.virtualMs = sim::Elapsed();
-  test::ResetGame();
+  ResetGameState();
   return stats;
 }
 

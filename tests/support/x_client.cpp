@@ -385,6 +385,18 @@ void XClient::Click(int x, int y, int xButton, Ms held) {
   Button(xButton, false);
 }
 
+bool XClient::GrabKeyboard() {
+  Reply r(xcb_grab_keyboard_reply(
+      c_, xcb_grab_keyboard(c_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+      nullptr));
+  return r && r->status == XCB_GRAB_STATUS_SUCCESS;
+}
+
+void XClient::UngrabKeyboard() {
+  xcb_ungrab_keyboard(c_, XCB_CURRENT_TIME);
+  Sync();
+}
+
 // --- moves ---------------------------------------------------------------------------
 
 void XClient::WatchMoves(std::uint32_t window) {

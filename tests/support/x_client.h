@@ -124,6 +124,10 @@ class XClient {
   void Button(int xButton, bool down);  // 1 left, 2 middle, 3 right
   // Moves there, presses and after `held` releases.
   void Click(int x, int y, int xButton, Ms held = Ms(30));
+  // Holds the keyboard as another program may (true when the grab took),
+  // and lets it go.
+  bool GrabKeyboard();
+  void UngrabKeyboard();
 
   // Window moves as they happen: StructureNotify on the window.
   void WatchMoves(std::uint32_t window);

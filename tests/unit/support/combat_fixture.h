@@ -26,6 +26,7 @@ class CombatTest : public ::testing::Test {
   void Wait(int ms);
 };
 
+// Every form unloaded, the game's records zeroed.
 sim::WindowRecord Record(plat::WindowId w);
 
 struct Offset {

@@ -2,25 +2,24 @@
 #include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/shape_table.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
+#include "game/flow/entry.h"
 #include "game/flow/frame_loop.h"
 #include "game/parts/balloon/balloon.h"
 #include "platform/events.h"
 #include "support/flow_fixture.h"
-#include "support/reset_game.h"
 
 namespace zb::test {
 
 void FlowTest::SetUp() {
   sim::Reset(PlatformConfig());
-  ResetGame();
+  ResetGameState();
   BuildShapeTable();
   BuildBalloonShapes();
 }
 
 void FlowTest::TearDown() {
-  ResetGame();
+  ResetGameState();
   sim::Reset();
 }
 
