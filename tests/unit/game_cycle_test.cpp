@@ -10,6 +10,7 @@
 #include "game/globals.h"
 #include "game/main.h"
 #include "game/stage_setup.h"
+#include "platform/handler_guard.h"
 #include "platform/keys.h"
 #include "shapes/pictures.h"
 #include "shapes/shaping.h"
@@ -99,6 +100,7 @@ TEST_F(GameCycle, WinSequenceLinesThenTheStaffRoll) {
 TEST_F(GameCycle, RunTimeAndShapingErrorsEndTheProgramWithStatus1) {
   sim::SetScreen(1280, 200'000'000);  // the work area's bottom overflows in twips
   EXPECT_EQ(Main(0), 1);
+  plat::ResetHandlerGuard();  // the fatal exit stays remembered until the program ends
   sim::SetScreen(1280, 1024);
   sim::SetShapeSupported(false);
   EXPECT_EQ(Main(0), 1);

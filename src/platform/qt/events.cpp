@@ -128,9 +128,11 @@ void CloseModalsIfExiting() {
   }
 }
 
-void EndOnSignal() {
+void EndOnSignal() { EndProgram(0); }
+
+void EndProgram(int status) {
   Backend& b = B();
-  RunHandler([] { throw ProgramExit{0}; });
+  RunHandler([status] { throw ProgramExit{status}; });
   CloseModalsIfExiting();
   if (b.waiting) b.woken = true;
 }

@@ -186,3 +186,12 @@ void ClosePlatform() {
 }
 
 }  // namespace plat
+
+namespace plat {
+
+// The simulated desktop has no process around it and no other copy.
+void PrepareProcess() {}
+
+Outcome QuitRunningCopy() { return {1, "no copy of zembrant plays on the simulated display"}; }
+
+}  // namespace plat
