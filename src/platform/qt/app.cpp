@@ -6,6 +6,10 @@
 #include <QTimer>
 #include <xcb/xcb.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,10 +35,42 @@ bool Pretending(const char* name) {
   return v && *v && std::string(v) != "0";
 }
 
-// While Qt starts, its complaints about the display are held back: when it
-// gives up, the program says one line of its own instead.
+// While Qt starts, its complaints about the display are held back, and so
+// is what the libraries below it write to stderr themselves: when it gives
+// up, the program says one line of its own instead.
 bool g_starting = false;
 std::vector<std::string> g_heldBack;
+
+class StderrHold {
+ public:
+  void Begin() {
+    std::fflush(stderr);
+    held_ = memfd_create("zembrant-start", MFD_CLOEXEC);
+    saved_ = held_ >= 0 ? fcntl(2, F_DUPFD_CLOEXEC, 3) : -1;
+    if (saved_ < 0 || dup2(held_, 2) < 0) End();
+  }
+  // Stderr is itself again; what was written meanwhile follows when `keep`.
+  void End(bool keep = false) {
+    std::fflush(stderr);
+    if (saved_ >= 0) dup2(saved_, 2);
+    if (keep && held_ >= 0) {
+      char buf[4096];
+      lseek(held_, 0, SEEK_SET);
+      for (ssize_t n; (n = read(held_, buf, sizeof buf)) > 0;) {
+        if (write(2, buf, static_cast<std::size_t>(n)) != n) break;
+      }
+    }
+    for (int* fd : {&saved_, &held_}) {
+      if (*fd >= 0) close(*fd);
+      *fd = -1;
+    }
+  }
+
+ private:
+  int saved_ = -1;
+  int held_ = -1;
+};
+StderrHold g_stderrHold;
 
 // Qt notes an "internal error" when a window is shown again before the
 // server's notice of its hiding has arrived. For our override-redirect
@@ -48,6 +84,7 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
   }
   // Qt ends the program itself (exit status 1) right after this warning.
   if (message.startsWith(QLatin1String("The X11 connection broke"))) {
+    if (g_starting) g_stderrHold.End();
     std::fputs("zembrant: lost the connection to the X display\n", stderr);
     if (g_starting) std::_Exit(2);
     return;
@@ -55,6 +92,7 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
   if (type == QtFatalMsg) {
     // Qt would abort: the display failed it (a server gone, no client slot).
     const std::string why = g_heldBack.empty() ? message.toStdString() : g_heldBack.front();
+    if (g_starting) g_stderrHold.End();
     std::fprintf(stderr, "zembrant: cannot use the X display: %s\n",
                  Printable(why.substr(0, why.find('\n'))).c_str());
     std::_Exit(g_starting ? 2 : 1);
@@ -69,6 +107,7 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 // Qt's complaints held back while it started, now that it has.
 void ReleaseHeldBack() {
   g_starting = false;
+  g_stderrHold.End(true);
   for (const std::string& text : g_heldBack) std::fprintf(stderr, "%s\n", Printable(text).c_str());
   g_heldBack.clear();
 }
@@ -150,6 +189,7 @@ std::string OpenPlatform(int& argc, char** argv) {
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QCoreApplication::setApplicationName(QStringLiteral("zembrant"));
   g_starting = true;
+  g_stderrHold.Begin();
   b.app = std::make_unique<QApplication>(argc, argv);
   ReleaseHeldBack();
   QApplication::setQuitOnLastWindowClosed(false);
