@@ -5,12 +5,12 @@
 // time the whole cycle takes.
 #include <benchmark/benchmark.h>
 
-#include "game/forms.h"
-#include "game/globals.h"
-#include "game/main.h"
+#include "game/base/forms.h"
+#include "game/base/state.h"
+#include "game/flow/entry.h"
 #include "platform/keys.h"
 #include "platform/sim/sim.h"
-#include "shapes/pictures.h"
+#include "game/base/pictures.h"
 
 namespace zb {
 namespace {

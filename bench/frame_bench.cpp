@@ -4,21 +4,21 @@
 // percentile of single frames and the median's share of the 50 ms frame.
 #include <benchmark/benchmark.h>
 
-#include "enemies/enemy_state.h"
-#include "game/forms.h"
-#include "game/frame_loop.h"
-#include "game/frame_steps.h"
-#include "game/globals.h"
-#include "game/random.h"
-#include "game/stage_setup.h"
+#include "game/base/enemy_state.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_loop.h"
+#include "game/flow/frame_steps.h"
+#include "game/base/state.h"
+#include "game/base/random.h"
+#include "game/flow/stage_setup.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/sim/sim.h"
 #include "sample_times.h"
-#include "player/player.h"
-#include "player/shot_state.h"
-#include "shapes/balloon.h"
-#include "shapes/shape_table.h"
+#include "game/parts/ship/player.h"
+#include "game/base/shot_state.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/base/shape_table.h"
 
 namespace zb {
 namespace {

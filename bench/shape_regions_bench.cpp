@@ -2,18 +2,18 @@
 // record, and the ship-against-scenery test the frame loop runs once a frame.
 #include <benchmark/benchmark.h>
 
-#include "game/forms.h"
-#include "game/frame_steps.h"
-#include "game/globals.h"
-#include "game/random.h"
-#include "game/stage_setup.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_steps.h"
+#include "game/base/state.h"
+#include "game/base/random.h"
+#include "game/flow/stage_setup.h"
 #include "platform/events.h"
 #include "platform/sim/sim.h"
-#include "player/player.h"
+#include "game/parts/ship/player.h"
 #include "sample_times.h"
-#include "shapes/balloon.h"
-#include "shapes/shape_table.h"
-#include "shapes/shaping.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/base/shape_table.h"
+#include "game/base/shaping.h"
 
 namespace zb {
 namespace {

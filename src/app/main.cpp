@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "game/main.h"
+#include "game/flow/entry.h"
 #include "platform/app.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <set>
 #include <thread>
 
-#include "shapes/pictures.h"
-#include "shapes/shape_table.h"
+#include "game/base/pictures.h"
+#include "game/base/shape_table.h"
 
 #ifndef ZB_PROGRAM
 #error "ZB_PROGRAM names the program under test"

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <set>
 
-#include "shapes/balloon.h"
-#include "shapes/pictures.h"
-#include "shapes/shape_table.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/base/pictures.h"
+#include "game/base/shape_table.h"
 
 #ifndef ZB_PROGRAM
 #error "ZB_PROGRAM names the program under test"

@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "game/main.h"
-#include "game/version.h"
+#include "game/flow/entry.h"
+#include "game/base/version.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <array>
 #include <span>
 
-#include "game/forms.h"
-#include "game/globals.h"
+#include "game/base/forms.h"
+#include "game/base/state.h"
 #include "platform/keys.h"
 #include "platform/region.h"
 #include "platform/sim/sim.h"
-#include "shapes/pictures.h"
+#include "game/base/pictures.h"
 
 namespace zb::soak {
 namespace {

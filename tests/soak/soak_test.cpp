@@ -16,15 +16,15 @@
 #include <optional>
 #include <string>
 
-#include "enemies/enemy_state.h"
-#include "game/forms.h"
-#include "game/frame_steps.h"
-#include "game/globals.h"
-#include "game/main.h"
+#include "game/base/enemy_state.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_steps.h"
+#include "game/base/state.h"
+#include "game/flow/entry.h"
 #include "platform/sim/sim.h"
-#include "player/shot_state.h"
+#include "game/base/shot_state.h"
 #include "random_player.h"
-#include "shapes/balloon.h"
+#include "game/parts/balloon/balloon.h"
 
 namespace zb::soak {
 namespace {

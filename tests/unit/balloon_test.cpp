@@ -2,9 +2,9 @@
 // the close label and the borders.
 #include <gtest/gtest.h>
 
-#include "game/forms.h"
+#include "game/base/forms.h"
 #include "platform/events.h"
-#include "shapes/balloon.h"
+#include "game/parts/balloon/balloon.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "game/forms.h"
-#include "game/frame_steps.h"
-#include "game/globals.h"
-#include "player/player.h"
-#include "shapes/pictures.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_steps.h"
+#include "game/base/state.h"
+#include "game/parts/ship/player.h"
+#include "game/base/pictures.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {

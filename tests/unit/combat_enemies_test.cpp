@@ -5,13 +5,13 @@
 #include <cmath>
 #include <set>
 
-#include "enemies/enemies.h"
-#include "enemies/enemy_state.h"
-#include "game/forms.h"
-#include "game/frame_loop.h"
-#include "game/globals.h"
-#include "shapes/pictures.h"
-#include "shapes/shaping.h"
+#include "game/parts/enemies/enemies.h"
+#include "game/base/enemy_state.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_loop.h"
+#include "game/base/state.h"
+#include "game/base/pictures.h"
+#include "game/base/shaping.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/forms.h"
-#include "game/game_cycle.h"
-#include "game/globals.h"
+#include "game/base/forms.h"
+#include "game/flow/game_cycle.h"
+#include "game/base/state.h"
 #include "platform/keys.h"
-#include "shapes/pictures.h"
+#include "game/base/pictures.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {

@@ -4,15 +4,15 @@
 
 #include <set>
 
-#include "enemies/enemy_state.h"
-#include "game/forms.h"
-#include "game/frame_loop.h"
-#include "game/globals.h"
+#include "game/base/enemy_state.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_loop.h"
+#include "game/base/state.h"
 #include "platform/keys.h"
-#include "player/player.h"
-#include "player/shot_state.h"
-#include "shapes/pictures.h"
-#include "shapes/shaping.h"
+#include "game/parts/ship/player.h"
+#include "game/base/shot_state.h"
+#include "game/base/pictures.h"
+#include "game/base/shaping.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {

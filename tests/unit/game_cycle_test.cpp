@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "game/forms.h"
-#include "game/game_cycle.h"
-#include "game/globals.h"
-#include "game/main.h"
-#include "game/stage_setup.h"
+#include "game/base/forms.h"
+#include "game/flow/game_cycle.h"
+#include "game/base/state.h"
+#include "game/flow/entry.h"
+#include "game/flow/stage_setup.h"
 #include "platform/handler_guard.h"
 #include "platform/keys.h"
-#include "shapes/pictures.h"
-#include "shapes/shaping.h"
+#include "game/base/pictures.h"
+#include "game/base/shaping.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

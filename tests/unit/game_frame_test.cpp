@@ -4,14 +4,14 @@
 
 #include <vector>
 
-#include "game/forms.h"
-#include "game/frame_loop.h"
-#include "game/frame_steps.h"
-#include "game/globals.h"
-#include "game/stage_setup.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_loop.h"
+#include "game/flow/frame_steps.h"
+#include "game/base/state.h"
+#include "game/flow/stage_setup.h"
 #include "platform/events.h"
 #include "platform/keys.h"
-#include "shapes/pictures.h"
+#include "game/base/pictures.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

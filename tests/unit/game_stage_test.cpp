@@ -2,14 +2,14 @@
 // second set-up after a game.
 #include <gtest/gtest.h>
 
-#include "enemies/enemy_state.h"
-#include "game/forms.h"
-#include "game/frame_loop.h"
-#include "game/globals.h"
-#include "game/stage_setup.h"
-#include "player/shot_state.h"
-#include "shapes/pictures.h"
-#include "shapes/shaping.h"
+#include "game/base/enemy_state.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_loop.h"
+#include "game/base/state.h"
+#include "game/flow/stage_setup.h"
+#include "game/base/shot_state.h"
+#include "game/base/pictures.h"
+#include "game/base/shaping.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

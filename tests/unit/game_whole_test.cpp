@@ -7,11 +7,11 @@
 #include <tuple>
 #include <vector>
 
-#include "game/forms.h"
-#include "game/globals.h"
-#include "game/main.h"
+#include "game/base/forms.h"
+#include "game/base/state.h"
+#include "game/flow/entry.h"
 #include "platform/keys.h"
-#include "shapes/pictures.h"
+#include "game/base/pictures.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

@@ -2,13 +2,13 @@
 // version dialog and the end command, the ship's timer, the focus.
 #include <gtest/gtest.h>
 
-#include "game/forms.h"
-#include "game/globals.h"
-#include "game/stage_setup.h"
+#include "game/base/forms.h"
+#include "game/base/state.h"
+#include "game/flow/stage_setup.h"
 #include "platform/errors.h"
 #include "platform/events.h"
-#include "shapes/pictures.h"
-#include "shapes/shaping.h"
+#include "game/base/pictures.h"
+#include "game/base/shaping.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

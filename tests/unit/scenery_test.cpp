@@ -7,7 +7,7 @@
 #include <bitset>
 #include <deque>
 
-#include "shapes/shape_table.h"
+#include "game/base/shape_table.h"
 #include "support/outline_records.h"
 
 namespace zb {

@@ -5,9 +5,9 @@
 #include <set>
 #include <utility>
 
-#include "shapes/balloon.h"
-#include "shapes/pictures.h"
-#include "shapes/shape_table.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/base/pictures.h"
+#include "game/base/shape_table.h"
 #include "support/outline_records.h"
 
 namespace zb {

@@ -5,8 +5,8 @@
 
 #include "platform/errors.h"
 #include "platform/sim/sim.h"
-#include "shapes/shape_table.h"
-#include "shapes/shaping.h"
+#include "game/base/shape_table.h"
+#include "game/base/shaping.h"
 
 namespace zb {
 namespace {

@@ -1,10 +1,10 @@
 // Shaping windows: sizes, outlines, the spare region, and the fatal paths.
 #include <gtest/gtest.h>
 
-#include "game/forms.h"
+#include "game/base/forms.h"
 #include "platform/errors.h"
-#include "shapes/balloon.h"
-#include "shapes/shaping.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/base/shaping.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

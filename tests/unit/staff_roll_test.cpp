@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "game/forms.h"
-#include "shapes/shaping.h"
+#include "game/base/forms.h"
+#include "game/base/shaping.h"
 #include "support/flow_fixture.h"
-#include "windows/side_windows.h"
+#include "game/parts/menu/side_windows.h"
 
 namespace zb {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/qt/scale.h"
-#include "windows/version_dialog.h"
+#include "game/parts/menu/version_dialog.h"
 #include "x11/fixture.h"
 
 namespace x11test {

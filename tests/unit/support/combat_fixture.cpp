@@ -1,17 +1,17 @@
 // The combat tests' stage.
 #include "support/combat_fixture.h"
 
-#include "enemies/enemy_state.h"
-#include "game/forms.h"
-#include "game/frame_steps.h"
-#include "game/globals.h"
-#include "game/random.h"
-#include "game/stage_setup.h"
+#include "game/base/enemy_state.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_steps.h"
+#include "game/base/state.h"
+#include "game/base/random.h"
+#include "game/flow/stage_setup.h"
 #include "platform/events.h"
-#include "player/shot_state.h"
-#include "shapes/balloon.h"
-#include "shapes/shape_table.h"
-#include "shapes/shaping.h"
+#include "game/base/shot_state.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/base/shape_table.h"
+#include "game/base/shaping.h"
 
 namespace zb::testing {
 

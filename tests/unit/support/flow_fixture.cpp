@@ -1,14 +1,14 @@
 // The game-flow tests' fixture.
 #include "support/flow_fixture.h"
 
-#include "enemies/enemy_state.h"
-#include "game/forms.h"
-#include "game/frame_steps.h"
-#include "game/globals.h"
+#include "game/base/enemy_state.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_steps.h"
+#include "game/base/state.h"
 #include "platform/events.h"
-#include "player/shot_state.h"
-#include "shapes/balloon.h"
-#include "shapes/shape_table.h"
+#include "game/base/shot_state.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/base/shape_table.h"
 
 namespace zb::test {
 namespace {

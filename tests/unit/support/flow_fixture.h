@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "game/form.h"
+#include "game/base/form.h"
 #include "platform/sim/sim.h"
 
 namespace zb::test {

@@ -1,0 +1,36 @@
+// Giving a window a shape's size, picture and outline.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "game/base/form.h"
+#include "platform/region.h"
+#include "game/base/shape_table.h"
+
+namespace zb {
+
+// Height, then Width, in twips from the shape's size; a number outside 0..14
+// changes nothing.
+void SizeWindowToShape(int shape, WindowOps& window);
+// The window's picture becomes pPicture(shape).
+void SetShapePicture(int shape, WindowOps& window);
+// Cuts the window to the shape's outline and returns a second, independent
+// region of the same outline. A shape outside 0..15 is the run-time error
+// "Subscript out of range"; a record that makes no region shows "It failed in
+// reading of region data.", a window that cannot be cut "It failed in plastic
+// surgery of a window.", and the program ends.
+plat::Region CutWindowToShape(int shape, WindowOps& window);
+// The shape's outline as a region of the caller's; touches no window.
+plat::Region CreateShapeRegion(int shape);
+// Cuts the window to `region`; failure is fatal as above.
+void ApplyWindowRegion(const plat::Region& region, WindowOps& window);
+
+// The region of a record in the RGNDATA word layout (header, then rectangles),
+// or nothing when the record makes none: a header that is not {32, 1, n,
+// 16 x n}, no rectangle, more rectangles than the record holds, or a
+// rectangle with its right or bottom before its left or top.
+std::optional<plat::Region> RegionFromRecordWords(std::span<const std::uint32_t> words);
+
+}  // namespace zb

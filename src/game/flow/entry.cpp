@@ -1,0 +1,52 @@
+// Start-up: the shape tables, a clean keyboard, the random generator, then
+// the game cycle until the program ends.
+#include "game/flow/entry.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "game/flow/game_cycle.h"
+#include "game/base/state.h"
+#include "game/base/random.h"
+#include "platform/errors.h"
+#include "platform/events.h"
+#include "platform/keys.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/base/shape_table.h"
+
+namespace zb {
+namespace {
+
+// A run-time error ends the program with the fatal box and status 1.
+int EndWithError(const char* what) {
+  try {
+    plat::FailFatally(what);
+  } catch (const plat::ProgramExit& exit) {
+    return exit.status;
+  }
+}
+
+void StartUp(std::int32_t startX) {
+  Cycle.StartX = startX;
+  BuildShapeTable();
+  BuildBalloonShapes();
+  plat::GetAsyncKeyState(plat::VK_SPACE);  // a Space pressed before start does not count
+  plat::DoEvents();
+  SeedRandom(plat::ClockSeed());
+}
+
+}  // namespace
+
+int Main(std::int32_t startX) {
+  try {
+    StartUp(startX);
+    RunGameCycle();
+    return 0;
+  } catch (const plat::ProgramExit& exit) {
+    return exit.status;
+  } catch (const std::exception& error) {
+    return EndWithError(error.what());
+  }
+}
+
+}  // namespace zb

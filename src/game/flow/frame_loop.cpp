@@ -1,0 +1,132 @@
+// The 50 ms frame loop of a stage.
+#include "game/flow/frame_loop.h"
+
+#include "game/parts/enemies/enemies.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_steps.h"
+#include "game/flow/game_cycle.h"
+#include "game/base/state.h"
+#include "game/base/key_latch.h"
+#include "platform/events.h"
+#include "platform/keys.h"
+#include "game/parts/ship/player.h"
+#include "game/base/shaping.h"
+
+namespace zb {
+namespace {
+
+constexpr std::uint32_t kFrameMs = 50;
+constexpr std::int32_t kBossTriggerColumn = 912;
+
+KeyPressLatch homeKey{plat::VK_HOME};
+KeyPressLatch escapeKey{plat::VK_ESCAPE};
+
+VbBool Not(VbBool b) { return b == kTrue ? kFalse : kTrue; }
+
+// HOME: invincibility on or off, with the ship's picture to match.
+void ToggleInvincibilityOnHome() {
+  if (!PollKeyPress(homeKey)) return;
+  Cycle.PlayerInvincible = Not(Cycle.PlayerInvincible);
+  SetShapePicture(Cycle.PlayerInvincible == kTrue ? 11 : 10, frmPlayer);
+}
+
+void TogglePauseOnEscape() {
+  if (PollKeyPress(escapeKey)) Cycle.Paused = Not(Cycle.Paused);
+}
+
+void AdvanceBurstNo() {
+  Cycle.BurstNo = Cycle.BurstNo + 1;
+  if (Cycle.BurstNo > 2) Cycle.BurstNo = 0;
+}
+
+// The vents throw sprays while the ship passes columns 441..619.
+bool SceneryBurstDue() {
+  return PlayerColumn() > 440 && Cycle.BossActive == kFalse &&
+         static_cast<float>(620 * TPPX) > Player.PlayerX;
+}
+
+void StartSceneryBurst() {
+  const double x = Cycle.BurstX[Cycle.BurstNo] * static_cast<double>(TPPX);
+  StartBurst(x, frmBG.Top() + 83 * TPPY, 0);
+}
+
+void StartBossBurst() {
+  if (Cycle.BurstNo == 2) {
+    StartBurst(frmBoss.Left() + 13 * TPPX, frmBoss.Top() + 31 * TPPY, 1);
+  } else {
+    StartBurst(frmBoss.Left(), frmBoss.Top() + 51 * TPPY, 1);
+  }
+}
+
+void MoveEnemySide() {
+  MoveEnemies();
+  MoveEnemyShots();
+  UpdateDyingEnemies();
+}
+
+void CheckShipHits() {
+  CheckShipHitsEnemy();
+  CheckShipHitsScenery();
+  HandleShipHit();
+}
+
+}  // namespace
+
+void ResetFrameKeys() {
+  homeKey.heldAtLastPoll = false;
+  escapeKey.heldAtLastPoll = false;
+}
+
+bool InSpawnZone(std::int32_t px) { return (px > 32 && px < 320) || (px > 630 && px < 800); }
+
+void RunBurstStep() {
+  if (Cycle.Bursting == kTrue) {
+    Cycle.Bursting = AdvanceBurst() ? kTrue : kFalse;
+    return;
+  }
+  if (SceneryBurstDue()) {
+    StartSceneryBurst();
+  } else if (Cycle.BossActive == kTrue && frmBoss.nPower >= 1) {
+    StartBossBurst();
+  } else {
+    return;
+  }
+  Cycle.Bursting = kTrue;
+  AdvanceBurstNo();
+}
+
+std::optional<StageEnd> RunOneFrame() {
+  ToggleInvincibilityOnHome();
+  TogglePauseOnEscape();
+  if (Cycle.Paused == kTrue) {
+    plat::DoEvents();
+    return std::nullopt;
+  }
+  if (Cycle.BossDefeated == kTrue) return StageEnd::kWin;
+  MovePlayerByKeys();
+  UpdateShots();
+  RunBurstStep();
+  if (InSpawnZone(PlayerColumn())) SpawnEnemies();
+  if (PlayerColumn() > kBossTriggerColumn && Cycle.BossActive == kFalse) RunBossEntrance();
+  MoveEnemySide();
+  CheckShipHits();
+  if (Player.PlayerDeadFrames == 999) return StageEnd::kGameOver;
+  plat::DoEvents();
+  return std::nullopt;
+}
+
+void PaceFrame(std::uint32_t t0) {
+  const std::uint32_t elapsed = plat::TimeGetTime() - t0;  // wraps with the clock
+  if (elapsed < kFrameMs) WaitMs(static_cast<std::int32_t>(kFrameMs - elapsed));
+}
+
+StageEnd RunFrameLoop() {
+  ResetFrameKeys();
+  for (;;) {
+    const std::uint32_t t0 = plat::TimeGetTime();
+    if (const auto end = RunOneFrame()) return *end;
+    PaceFrame(t0);
+  }
+}
+
+}  // namespace zb

@@ -1,0 +1,30 @@
+// The parts of one frame of the stage, for the frame loop and its tests.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "game/flow/frame_loop.h"
+
+namespace zb {
+
+// Forgets which of ESC and HOME were held: the next poll that sees one down
+// counts as a press. Done when a stage's frame loop starts.
+void ResetFrameKeys();
+
+// One frame without its pacing: HOME, ESC, then (unless paused) the stage's
+// steps up to and including the frame's yield. Returns how the stage ended,
+// or nothing when it goes on.
+std::optional<StageEnd> RunOneFrame();
+
+// Waits out what is left of the 50 ms frame that began at clock reading t0;
+// a frame that took longer is not made up.
+void PaceFrame(std::uint32_t t0);
+
+// Frame step 8: runs the current burst, or starts a scenery or boss burst.
+void RunBurstStep();
+
+// The enemy spawn zones: columns 33..319 and 631..799.
+bool InSpawnZone(std::int32_t px);
+
+}  // namespace zb

@@ -1,0 +1,100 @@
+// The ship's beam: firing with Space, flight, range, and what it hits.
+#include <cstdint>
+
+#include "game/base/enemy_state.h"
+#include "game/base/forms.h"
+#include "game/flow/frame_loop.h"
+#include "game/base/state.h"
+#include "platform/events.h"
+#include "platform/keys.h"
+#include "platform/numeric.h"
+#include "game/parts/ship/player.h"
+#include "game/base/shot_state.h"
+
+namespace zb {
+namespace {
+
+constexpr float kStepPixels = 8;      // flight per step
+constexpr float kRangePixels = 128;   // beyond the ship's width
+constexpr float kReachPixels = 32;    // the stretch ahead of the beam that hits
+
+// The beam starts at the ship's left edge, halfway down the ship.
+void FireBeam(ShotRecord& shot) {
+  shot.Active = 1;
+  shot.X = Player.PlayerX;
+  const std::int32_t halfHeight = plat::IntDiv(frmPlayer.Height(), 2);
+  shot.Y = plat::Single(static_cast<double>(Player.PlayerY) + halfHeight);
+  shot.VX = kStepPixels * TPPX;
+  shot.LimitX = frmPlayer.Width() + shot.X + kRangePixels * TPPX;
+}
+
+void RetireBeam(ShotRecord& shot) {
+  shot.Active = 0;
+  ShotForms[0].SetVisible(false);
+}
+
+// The window is drawn where the beam was; the hit test looks where it goes.
+void StepBeam(ShotRecord& shot) {
+  ShotForms[0].Move(shot.X, shot.Y);
+  shot.X = shot.X + shot.VX;
+  if (!ShotForms[0].Visible()) ShotForms[0].SetVisible(true);
+  if (shot.X >= shot.LimitX || shot.X >= ScreenWidthTwips()) RetireBeam(shot);
+  if (CheckShotHit(shot.X, shot.Y) == 1) RetireBeam(shot);
+}
+
+// The boss's core: a band 7..21 pixels ahead of the beam and 38..43 pixels
+// below the boss's top, both bounds exclusive.
+bool BeamHitsCore(float x, float y) {
+  const float left = frmBoss.Left();
+  const float top = frmBoss.Top();
+  return left + 7 * TPPX > x && left + 11 * TPPX < x + kReachPixels * TPPX &&
+         static_cast<float>(top + 38 * TPPY) < y && static_cast<float>(top + 43 * TPPY) > y;
+}
+
+int HitBoss() {
+  frmBoss.nPower = frmBoss.nPower - 1;
+  frmBoss.CT.SetBackColor(plat::RGB(255, 255, 255));
+  frmBoss.Timer2.SetInterval(100);
+  plat::DoEvents();
+  return 1;
+}
+
+// An enemy is hit when its left edge lies in the 32 pixels ahead of the beam
+// and the beam's row lies strictly inside the enemy's height.
+bool BeamHitsEnemy(int i, float x, float y) {
+  const EnemyRecord& enemy = EnemySide.Enemies[i];
+  return enemy.State == 1 && enemy.X > x && enemy.X < x + kReachPixels * TPPX &&
+         enemy.Y < y && static_cast<float>(enemy.Y + EnemyForms[i].Height()) > y;
+}
+
+}  // namespace
+
+void UpdateShots() {
+  ShotRecord& shot = PlayerSide.Shots[0];
+  if (plat::GetAsyncKeyState(plat::VK_SPACE) != 0) {
+    plat::GetAsyncKeyState(plat::VK_SPACE);
+    plat::DoEvents();
+    if (shot.Active == 0) {
+      FireBeam(shot);
+      StepBeam(shot);
+    }
+  }
+  if (shot.Active == 1) StepBeam(shot);
+}
+
+int CheckShotHit(float x, float y) {
+  if (Cycle.BossActive == kTrue) {
+    return BeamHitsCore(x, y) ? HitBoss() : 0;
+  }
+  int result = 0;
+  const int last = EnemySide.EnemyMaxIndex;
+  for (int i = 0; i <= last; ++i) {
+    if (BeamHitsEnemy(i, x, y)) {
+      EnemySide.Enemies[i].State = 2;
+      result = 1;
+    }
+  }
+  return result;
+}
+
+}  // namespace zb

@@ -1,0 +1,73 @@
+// Steering the ship with the arrow keys, once per frame.
+#include "game/base/forms.h"
+#include "game/flow/frame_loop.h"
+#include "game/base/state.h"
+#include "platform/keys.h"
+
+namespace zb {
+namespace {
+
+bool Pressed(int vk) { return plat::GetAsyncKeyState(vk) != 0; }
+
+// Both keys polled afresh, in this order; their raw states share a bit.
+bool BothPressed(int first, int second) {
+  const auto a = plat::GetAsyncKeyState(first);
+  const auto b = plat::GetAsyncKeyState(second);
+  return (a & b) != 0;
+}
+
+void LimitRight() {
+  if (Player.PlayerX >= static_cast<double>(Player.PlayerMaxX)) Player.PlayerX = Player.PlayerMaxX;
+}
+void LimitLeft() {
+  if (Player.PlayerX <= 0) Player.PlayerX = 0;
+}
+void LimitTop() {
+  if (Player.PlayerY <= static_cast<double>(Player.PlayerMinY)) Player.PlayerY = Player.PlayerMinY;
+}
+void LimitBottom() {
+  if (Player.PlayerY >= static_cast<double>(Player.PlayerMaxY)) Player.PlayerY = Player.PlayerMaxY;
+}
+
+void StepRight(float s) { Player.PlayerX = Player.PlayerX + s; LimitRight(); }
+void StepLeft(float s) { Player.PlayerX = Player.PlayerX - 1.5f * s; LimitLeft(); }
+void StepUp(float s) { Player.PlayerY = Player.PlayerY - 2 * s; LimitTop(); }
+void StepDown(float s) { Player.PlayerY = Player.PlayerY + 2 * s; LimitBottom(); }
+
+// The keypad direction d: 8 up, 2 down, 4 left, 6 right, 9 7 3 1 diagonals.
+void Steer(int d, float s) {
+  if (d == 9 || d == 6 || d == 3) StepRight(s);
+  if (d == 7 || d == 4 || d == 1) StepLeft(s);
+  if (d == 8 || d == 9 || d == 7) StepUp(s);
+  if (d == 2 || d == 3 || d == 1) StepDown(s);
+}
+
+}  // namespace
+
+int ReadDirectionKeys() {
+  int d = 0;
+  if (Pressed(plat::VK_UP)) d = 8;
+  if (Pressed(plat::VK_RIGHT)) d = 6;
+  if (Pressed(plat::VK_DOWN)) d = 2;
+  if (Pressed(plat::VK_LEFT)) d = 4;
+  if (BothPressed(plat::VK_UP, plat::VK_RIGHT)) d = 9;
+  if (BothPressed(plat::VK_UP, plat::VK_LEFT)) d = 7;
+  if (BothPressed(plat::VK_DOWN, plat::VK_RIGHT)) d = 3;
+  if (BothPressed(plat::VK_DOWN, plat::VK_LEFT)) d = 1;
+  // Clear the pressed-since-last-poll bits of all four.
+  for (int vk : {plat::VK_UP, plat::VK_RIGHT, plat::VK_DOWN, plat::VK_LEFT}) {
+    plat::GetAsyncKeyState(vk);
+  }
+  return d;
+}
+
+void MovePlayerByKeys() {
+  if (Player.PlayerHit != 0) return;
+  const float s = Player.PlayerStep;
+  Steer(ReadDirectionKeys(), s);
+  if (Cycle.BossActive != kTrue) Player.PlayerX = Player.PlayerX + s;
+  LimitRight();
+  frmPlayer.Move(Player.PlayerX, Player.PlayerY);
+}
+
+}  // namespace zb
