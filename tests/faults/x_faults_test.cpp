@@ -97,6 +97,20 @@ TEST_F(XFaults, AVersionDialogTakenAwayEndsAsDismissed) {
   EndThroughMenu();  // the modal loop has returned: the menu opens again
 }
 
+// The work area changes under a game: the title comes back, laid out for
+// the new work area.
+TEST_F(XFaults, AWorkAreaChangeInAGameBringsBackTheTitleLaidOutForIt) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  PressSpaceAtTitle();
+  ASSERT_TRUE(WaitForBalloon(Ms(10000))) << "no launch";
+  ASSERT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000)));
+  X().SetWorkArea(plat::Rect{0, 0, 1280, 900});
+  ASSERT_TRUE(WaitForTitle(Ms(10000))) << "the game goes on on the old screen";
+  EXPECT_EQ(Get("frmShe").rect.bottom, 900);
+  ExpectRunning();
+  EndThroughMenu();
+}
+
 TEST_F(XFaults, TheSelectionOwnedAsAManagerAndQuitThroughIt) {
   TempDir dir;
   ASSERT_NO_FATAL_FAILURE(StartAtTitle());

@@ -3,12 +3,14 @@
 
 #include "game/base/forms.h"
 #include "game/flow/frame_loop.h"
+#include "game/base/skip_on_error.h"
 #include "game/base/state.h"
 #include "game/base/waits.h"
 #include "game/flow/stage_setup.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
+#include "platform/screen.h"
 #include "game/parts/balloon/balloon.h"
 #include "game/base/shaping.h"
 
@@ -71,18 +73,35 @@ void RunLaunch() {
   CloseBalloon();
 }
 
+// The screen changed under the title or a game: the game is given up (the
+// next title's set-up clears the stage), and the title comes back laid out
+// for the new screen.
+void AbandonGame() {
+  CloseBalloon();
+  SkipOnError([] { frmSTAFF.Unload(); });
+  Player.PlayerDeadFrames = 0;
+}
+
 void RunGameCycle() {
   Cycle.BurstX = {546, 562, 580};
+  struct Unwatch {
+    ~Unwatch() { plat::WatchScreen(false); }  // the program ends
+  } unwatch;
   bool takeFocus = true;
   for (;;) {
-    ShowTitle(takeFocus);
-    takeFocus = false;
-    RunLaunch();
-    if (RunFrameLoop() == StageEnd::kGameOver) {
-      Player.PlayerDeadFrames = 0;
-      continue;
+    plat::WatchScreen(true);
+    try {
+      ShowTitle(takeFocus);
+      takeFocus = false;
+      RunLaunch();
+      if (RunFrameLoop() == StageEnd::kGameOver) {
+        Player.PlayerDeadFrames = 0;
+      } else {
+        RunWinSequence();
+      }
+    } catch (const plat::ScreenChanged&) {
+      AbandonGame();
     }
-    RunWinSequence();
   }
 }
 

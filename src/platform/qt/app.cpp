@@ -22,6 +22,7 @@
 #include "platform/qt/exposures.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/scale.h"
+#include "platform/qt/screen_watch.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/work_area.h"
 #include "platform/qt/x11.h"
@@ -208,6 +209,7 @@ std::string OpenPlatform(int& argc, char** argv) {
   StartExposureMarker();
   StartConfigureFilter();
   StartWorkAreaWatch();
+  StartScreenWatch();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";
@@ -235,6 +237,7 @@ void ClosePlatform() {
   StopExposureMarker();
   StopConfigureFilter();
   StopWorkAreaWatch();
+  StopScreenWatch();
   StopClaimWatch();
   b.keyboard.Close();
   // Last of all: `zembrant --quit` waits for this window to go.

@@ -59,6 +59,7 @@ Counters Stats() { return S().stats; }
 
 void SetScreen(int width, int height, std::optional<plat::Rect> workArea) {
   S().screen = MakeScreen(width, height, workArea);
+  if (S().screenWatched) S().screenChanged = true;
 }
 void SetShapeSupported(bool supported) { S().config.shapeSupported = supported; }
 
@@ -174,6 +175,11 @@ namespace plat {
 using namespace sim::detail;
 
 ScreenInfo GetScreen() { return S().screen; }
+
+void WatchScreen(bool on) {
+  S().screenWatched = on;
+  S().screenChanged = false;
+}
 
 std::string OpenPlatform(int& argc, char** argv) { return ""; }
 
