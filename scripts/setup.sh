@@ -13,7 +13,7 @@ PACKAGES=(
   libpixman-1-dev
   # keyboard polling and the SHAPE extension straight on xcb
   libxcb1-dev libxcb-xinput-dev libxcb-shape0-dev libxcb-xtest0-dev
-  libxcb-keysyms1-dev libxcb-res0-dev
+  libxcb-keysyms1-dev libxcb-res0-dev libxcb-screensaver0-dev
   # fonts that stand in for the named Japanese and Latin fonts
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fontconfig
   # tests and benchmarks

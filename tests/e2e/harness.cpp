@@ -463,6 +463,11 @@ void XConn::UngrabKeyboard() {
   Sync();
 }
 
+void XConn::ForceScreenSaver(bool on) {
+  xcb_force_screen_saver(c_, on ? XCB_SCREEN_SAVER_ACTIVE : XCB_SCREEN_SAVER_RESET);
+  Sync();
+}
+
 bool XConn::SaveScreen(const std::string& path) {
   const std::vector<std::uint32_t> px = Pixels({0, 0, width_, height_});
   if (px.empty()) return false;

@@ -163,6 +163,8 @@ class XConn {
   // An active keyboard grab of this client's, as a screen locker holds.
   bool GrabKeyboard();
   void UngrabKeyboard();
+  // The server's screen saver switched on or off at once.
+  void ForceScreenSaver(bool on);
 
   // Window moves as they happen: StructureNotify on the window.
   void WatchMoves(std::uint32_t window);

@@ -97,6 +97,23 @@ TEST_F(XFaults, AVersionDialogTakenAwayEndsAsDismissed) {
   EndThroughMenu();  // the modal loop has returned: the menu opens again
 }
 
+// Keys typed into another client's grab (a lock screen, a password prompt)
+// or while the screen saver is on are not the game's.
+TEST_F(XFaults, KeysAreIgnoredUnderAnotherClientsGrabAndTheScreenSaver) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const auto spaceStartsTheGame = [&] {
+    X().Tap(key::kSpace, Ms(100));
+    return WaitUntil([&] { return !WaitingTitle(X().Mapped()); }, Ms(1500));
+  };
+  ASSERT_TRUE(X().GrabKeyboard());
+  EXPECT_FALSE(spaceStartsTheGame()) << "Space typed into a grab started the game";
+  X().UngrabKeyboard();
+  X().ForceScreenSaver(true);
+  EXPECT_FALSE(spaceStartsTheGame()) << "Space typed while the screen saver is on started the game";
+  X().ForceScreenSaver(false);
+  EXPECT_TRUE(spaceStartsTheGame()) << "the keys did not come back";
+}
+
 // The work area changes under a game: the title comes back, laid out for
 // the new work area.
 TEST_F(XFaults, AWorkAreaChangeInAGameBringsBackTheTitleLaidOutForIt) {

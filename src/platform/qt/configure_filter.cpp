@@ -89,6 +89,14 @@ bool IsProtocolRequestToSprite(const xcb_client_message_event_t* ev) {
   return ev->type == protocols && SpriteOf(ev->window) != nullptr;
 }
 
+// A grab taken while one of the program's windows has the focus: the keys
+// are another client's until it ends (keyboard.h).
+void NoteFocusGrab(const xcb_focus_in_event_t* ev) {
+  if (ev->mode == XCB_NOTIFY_MODE_GRAB || ev->mode == XCB_NOTIFY_MODE_UNGRAB) {
+    B().keyboard.NoteGrab(ev->mode == XCB_NOTIFY_MODE_GRAB);
+  }
+}
+
 class ConfigureFilter : public QAbstractNativeEventFilter {
  public:
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -104,6 +112,10 @@ class ConfigureFilter : public QAbstractNativeEventFilter {
         return false;
       case XCB_CLIENT_MESSAGE:
         return IsProtocolRequestToSprite(static_cast<xcb_client_message_event_t*>(message));
+      case XCB_FOCUS_IN:
+      case XCB_FOCUS_OUT:
+        NoteFocusGrab(static_cast<xcb_focus_in_event_t*>(message));
+        return false;
       default:
         return false;
     }
