@@ -5,12 +5,12 @@
 // time the whole cycle takes.
 #include <benchmark/benchmark.h>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
+#include "game/base/pictures.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
 #include "platform/keys.h"
 #include "platform/sim/sim.h"
-#include "game/base/pictures.h"
 
 namespace zb {
 namespace {
@@ -28,7 +28,7 @@ void FightTheBoss() {
     sim::ScheduleKey(plat::VK_HOME, sim::Now(), sim::Now() + 10);
   }
   if (Cycle.BossActive != kTrue) return;
-  const float targetY = frmBoss.Top() + 35.5f * kTwips;
+  const float targetY = bossWindow.Top() + 35.5f * kTwips;
   Hold(plat::VK_DOWN, Player.PlayerY < targetY - 20);
   Hold(plat::VK_UP, Player.PlayerY > targetY + 20);
   Hold(plat::VK_SPACE, true);
@@ -39,19 +39,19 @@ int PlayOneWonGame() {
   int titles = 0;
   bool atTitle = false;
   sim::Reset();
-  UnloadAllForms();
+  UnloadAllWindows();
   sim::AnswerMenus([](std::span<const plat::MenuItem>) { return 2; });  // "終了"
   sim::SetYieldHook([&] {
-    const bool title = frmSTAFF.IsLoaded() && frmSTAFF.Visible() &&
-                       frmSTAFF.Picture() == ShapePicture(4);
+    const bool title = bannerWindow.IsLoaded() && bannerWindow.Visible() &&
+                       bannerWindow.Picture() == ShapePicture(4);
     if (title && !atTitle && ++titles == 1) {
       sim::ScheduleKey(plat::VK_SPACE, sim::Now() + 100, sim::Now() + 150);
     } else if (title && !atTitle) {
       for (int vk : {plat::VK_UP, plat::VK_DOWN, plat::VK_SPACE}) Hold(vk, false);
-      sim::Click(frmShe.hWnd(), plat::kRightButton, 5, 5);
+      sim::Click(lampsWindow.Id(), plat::kRightButton, 5, 5);
     }
     atTitle = title;
-    if (!title && frmPlayer.IsLoaded() && frmPlayer.Visible()) FightTheBoss();
+    if (!title && shipWindow.IsLoaded() && shipWindow.Visible()) FightTheBoss();
   });
   const int status = Main(913);
   sim::SetYieldHook({});

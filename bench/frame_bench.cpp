@@ -5,20 +5,19 @@
 #include <benchmark/benchmark.h>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
+#include "game/base/shape_table.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/bursts/bursts.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/sim/sim.h"
 #include "sample_times.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
-#include "game/parts/balloon/balloon.h"
-#include "game/base/shape_table.h"
 
 namespace zb {
 namespace {
@@ -64,7 +63,7 @@ void FillEnemyShots() {
 // A stage in zone A with the combat in full swing.
 Snapshot BusyStage() {
   sim::Reset();
-  UnloadAllForms();
+  UnloadAllWindows();
   BuildShapeTable();
   BuildBalloonShapes();
   SeedRandom(7);
@@ -74,7 +73,7 @@ Snapshot BusyStage() {
   Cycle.PlayerInvincible = kTrue;
   FillEnemies();
   FillEnemyShots();
-  StartBurst(Cycle.BurstX[0] * kTwips, frmBG.Top() + 83 * kTwips, 0);
+  StartBurst(Cycle.BurstX[0] * kTwips, sceneryWindow.Top() + 83 * kTwips, 0);
   Cycle.Bursting = kTrue;
   sim::PressKey(plat::VK_SPACE);
   return Snapshot::Take();
@@ -102,7 +101,7 @@ void BM_BusyFrame(benchmark::State& state) {
     frames.Time([] { benchmark::DoNotOptimize(RunOneFrame()); });
   }
   frames.Report(state);
-  UnloadAllForms();
+  UnloadAllWindows();
 }
 BENCHMARK(BM_BusyFrame)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 

@@ -2,18 +2,18 @@
 // record, and the ship-against-scenery test the frame loop runs once a frame.
 #include <benchmark/benchmark.h>
 
-#include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
-#include "game/flow/stage_setup.h"
-#include "platform/events.h"
-#include "platform/sim/sim.h"
-#include "game/parts/ship/player.h"
-#include "sample_times.h"
-#include "game/parts/balloon/balloon.h"
 #include "game/base/shape_table.h"
 #include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
+#include "game/flow/stage_setup.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/ship/ship.h"
+#include "platform/events.h"
+#include "platform/sim/sim.h"
+#include "sample_times.h"
 
 namespace zb {
 namespace {
@@ -35,7 +35,7 @@ BENCHMARK(BM_SceneryOutline)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 // as in most frames of a game.
 void BM_ShipAgainstScenery(benchmark::State& state) {
   sim::Reset();
-  UnloadAllForms();
+  UnloadAllWindows();
   BuildShapeTable();
   BuildBalloonShapes();
   SeedRandom(7);
@@ -49,7 +49,7 @@ void BM_ShipAgainstScenery(benchmark::State& state) {
   }
   if (Player.PlayerHit != kFalse) state.SkipWithError("the ship hit the scenery: not the common case");
   frames.Report(state);
-  UnloadAllForms();
+  UnloadAllWindows();
 }
 BENCHMARK(BM_ShipAgainstScenery)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 

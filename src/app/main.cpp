@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "game/flow/command_line.h"
 #include "game/flow/entry.h"
 #include "platform/app.h"
 

@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "game/flow/entry.h"
 #include "game/base/version.h"
+#include "game/flow/command_line.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <span>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/state.h"
 #include "platform/keys.h"
 #include "platform/region.h"
@@ -22,13 +22,13 @@ constexpr std::uint64_t kToggleGapMs = 300;
 constexpr std::array<int, 5> kPlayKeys{plat::VK_LEFT, plat::VK_UP, plat::VK_RIGHT, plat::VK_DOWN,
                                        plat::VK_SPACE};
 
-bool Shown(Form& f) {
+bool Shown(Window& f) {
   if (!f.IsLoaded()) return false;
-  const auto rec = sim::Window(f.hWnd());
+  const auto rec = sim::Window(f.Id());
   return rec && rec->shown;
 }
 
-bool TitleShown() { return Shown(frmSTAFF) && frmSTAFF.Picture() == ShapePicture(4); }
+bool TitleShown() { return Shown(bannerWindow) && bannerWindow.Picture() == ShapePicture(4); }
 
 std::uint64_t Now() { return sim::Elapsed(); }
 
@@ -58,7 +58,7 @@ void RandomPlayer::OnYield() {
   if (!title && atTitle_) AtStageStart();
   atTitle_ = title;
   if (quitting_) return;
-  if (Shown(frmSTAFF) && !title) sawStaffRoll_ = true;
+  if (Shown(bannerWindow) && !title) sawStaffRoll_ = true;
   if (title) {
     PlayAtRandom(true);
   } else if (inStage_) {
@@ -73,7 +73,7 @@ void RandomPlayer::AtNewTitle() {
   for (int vk : kPlayKeys) Hold(vk, false);
   if (static_cast<int>(titles_.size()) > games_) {
     quitting_ = true;
-    sim::Click(frmShe.hWnd(), plat::kRightButton, 5, 5);
+    sim::Click(lampsWindow.Id(), plat::kRightButton, 5, 5);
     return;
   }
   plan_ = Chance(kWinShare) ? Plan::kWin : Plan::kRandomThenGround;
@@ -144,21 +144,21 @@ void RandomPlayer::FlyIntoTheGround() {
 // boss's top, the beam 5 pixels below the ship's top) and the ship 40 to 100
 // pixels left of the boss, firing all the time.
 void RandomPlayer::FightTheBoss() {
-  const float targetY = frmBoss.Top() + 35.5f * kTwips;
+  const float targetY = bossWindow.Top() + 35.5f * kTwips;
   Hold(plat::VK_DOWN, Player.PlayerY < targetY - 20);
   Hold(plat::VK_UP, Player.PlayerY > targetY + 20);
-  const float left = frmBoss.Left();
+  const float left = bossWindow.Left();
   Hold(plat::VK_RIGHT, Player.PlayerX < left - 100 * kTwips);
   Hold(plat::VK_LEFT, Player.PlayerX > left - 40 * kTwips);
   Hold(plat::VK_SPACE, true);
 }
 
-// A life lost makes the ship invincible for a while on its own (frmPlayer's
+// A life lost makes the ship invincible for a while on its own (shipWindow's
 // Timer1): that is left to run out.
 void RandomPlayer::KeepInvincible(bool wanted) {
   const bool invincible = Cycle.PlayerInvincible == kTrue;
   if (invincible == wanted || Now() < nextToggleMs_) return;
-  if (!wanted && frmPlayer.IsLoaded() && frmPlayer.Timer1.Enabled()) return;
+  if (!wanted && shipWindow.IsLoaded() && shipWindow.invincibilityTimer.Enabled()) return;
   Tap(plat::VK_HOME);
   nextToggleMs_ = Now() + kToggleGapMs;
 }
@@ -211,11 +211,11 @@ void RandomPlayer::RandomLeftClick() {
 
 // On the ship or on the lamps, the two places that open the menu.
 void RandomPlayer::RightClickForTheMenu() {
-  if (Shown(frmPlayer) && Chance(0.5)) {
-    sim::Click(frmPlayer.hWnd(), plat::kRightButton, static_cast<int>(Uniform(0, 18)),
+  if (Shown(shipWindow) && Chance(0.5)) {
+    sim::Click(shipWindow.Id(), plat::kRightButton, static_cast<int>(Uniform(0, 18)),
                static_cast<int>(Uniform(0, 9)));
-  } else if (Shown(frmShe)) {
-    sim::Click(frmShe.hWnd(), plat::kRightButton, 5, 5);
+  } else if (Shown(lampsWindow)) {
+    sim::Click(lampsWindow.Id(), plat::kRightButton, 5, 5);
   }
 }
 

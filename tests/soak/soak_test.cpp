@@ -17,14 +17,14 @@
 #include <string>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
+#include "game/base/game_windows.h"
+#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
-#include "platform/sim/sim.h"
-#include "game/base/shot_state.h"
-#include "random_player.h"
+#include "game/flow/frame_loop.h"
 #include "game/parts/balloon/balloon.h"
+#include "platform/sim/sim.h"
+#include "random_player.h"
 
 namespace zb::soak {
 namespace {
@@ -67,7 +67,7 @@ std::string Hex(std::uint64_t v) {
 }
 
 void ResetGame() {
-  UnloadAllForms();
+  UnloadAllWindows();
   Cycle = {};
   Player = {};
   EnemySide = {};

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
-#include "game/parts/ship/player.h"
+#include "game/base/game_windows.h"
 #include "game/base/pictures.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
+#include "game/parts/beam/beam.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {
@@ -22,16 +22,16 @@ class BossTest : public CombatTest {
  protected:
   void SetUp() override {
     CombatTest::SetUp();
-    frmBoss.SetVisible(true);
+    bossWindow.SetVisible(true);
     Cycle.BossActive = kTrue;
-    frmBoss.nPower = 10;
+    bossWindow.nPower = 10;
   }
   // A beam just under 7 pixels right of the boss's left, 39 below its top.
   int HitCore(float dx = 104, float dy = 39 * kTwips) {
-    return CheckShotHit(frmBoss.Left() + dx, frmBoss.Top() + dy);
+    return CheckShotHit(bossWindow.Left() + dx, bossWindow.Top() + dy);
   }
-  plat::Color Core() { return Record(frmBoss.CT.hWnd()).backColor; }
-  int Offset() { return static_cast<int>(frmBoss.Left()) / kTwips - 1024; }
+  plat::Color Core() { return Record(bossWindow.core.Id()).backColor; }
+  int Offset() { return static_cast<int>(bossWindow.Left()) / kTwips - 1024; }
   std::vector<int> Shake(int steps) {
     std::vector<int> offsets;
     while (steps-- > 0) {
@@ -50,27 +50,27 @@ TEST_F(BossTest, SlidesInAPixelPerTickStopsFirstBelowBossStopXAndTaunts) {
       for (const auto& t : c.texts) said.push_back(t.text);
     }
   });
-  frmBoss.nPower = 0;
-  frmBoss.Timer1.SetEnabled(true);
+  bossWindow.nPower = 0;
+  bossWindow.slideTimer.SetEnabled(true);
   while (Cycle.BossActive == kFalse && sim::Elapsed() < 10000) Wait(50);
   EXPECT_EQ(Cycle.BossStopX, 1024 * kTwips - 555);
   EXPECT_EQ(Offset(), -38) << "the first Left below BossStopX";
   EXPECT_EQ(sim::Elapsed(), 38 * 50 + 2000u) << "the taunt holds the game for 2 s";
-  EXPECT_EQ(frmBoss.nPower, 10);
-  EXPECT_FALSE(frmBoss.Timer1.Enabled() || frmC.IsLoaded());
+  EXPECT_EQ(bossWindow.nPower, 10);
+  EXPECT_FALSE(bossWindow.slideTimer.Enabled() || balloonCentre.IsLoaded());
   ASSERT_FALSE(said.empty());
   EXPECT_EQ(said.back(), "生きて帰れるかな？！");
 }
 
 TEST_F(BossTest, TheCoreFlashesWhiteOnAHitThenShowsTheStrength) {
   EXPECT_EQ(HitCore(105) + HitCore(-315) + HitCore(104, 38 * kTwips) + HitCore(104, 43 * kTwips), 0);
-  EXPECT_EQ(frmBoss.nPower, 10);
+  EXPECT_EQ(bossWindow.nPower, 10);
   EXPECT_EQ(HitCore(), 1);
-  EXPECT_EQ(frmBoss.nPower, 9);
+  EXPECT_EQ(bossWindow.nPower, 9);
   EXPECT_EQ(Core(), kWhite);
   Wait(100);
   EXPECT_EQ(Core(), kGreen);
-  frmBoss.nPower = 6;
+  bossWindow.nPower = 6;
   HitCore();
   Wait(100);
   EXPECT_EQ(Core(), plat::RGB(252, 236, 128));
@@ -83,7 +83,7 @@ TEST_F(BossTest, AShakeFollowsTheTableAndARestartKeepsTheOffsetGathered) {
   HitCore();
   Wait(100);
   EXPECT_EQ(Shake(9), (std::vector<int>{-3, -1, 1, -2, 0, 2, 0, 0, 0}));
-  EXPECT_FALSE(frmBoss.Timer3.Enabled());
+  EXPECT_FALSE(bossWindow.shakeTimer.Enabled());
   HitCore();
   Wait(100);  // shake steps fall 50, 100, 150 ... ms from here
   Shake(2);
@@ -92,27 +92,27 @@ TEST_F(BossTest, AShakeFollowsTheTableAndARestartKeepsTheOffsetGathered) {
   Wait(25);
   EXPECT_EQ(Shake(1), std::vector<int>{-2});
   Wait(25);
-  EXPECT_EQ(frmBoss.nBururu, 0) << "restarted";
+  EXPECT_EQ(bossWindow.nBururu, 0) << "restarted";
   EXPECT_EQ(Shake(8).back(), -2);
-  EXPECT_FALSE(frmBoss.Timer3.Enabled());
+  EXPECT_FALSE(bossWindow.shakeTimer.Enabled());
 }
 
 TEST_F(BossTest, TheLastHitStartsNoShakeAndTheWreckIsSetUpOnce) {
-  frmBoss.nPower = 1;
+  bossWindow.nPower = 1;
   HitCore();
   Wait(100);
-  EXPECT_FALSE(frmBoss.Timer3.Enabled());
+  EXPECT_FALSE(bossWindow.shakeTimer.Enabled());
   EXPECT_EQ(Core(), kRed);
-  const int cuts = Record(frmBoss.hWnd()).shapeCount;
+  const int cuts = Record(bossWindow.Id()).shapeCount;
   EXPECT_FALSE(RunOneFrame().has_value());
   EXPECT_EQ(Cycle.BossDefeated, kTrue);
   EXPECT_EQ(RunOneFrame(), StageEnd::kWin);
-  const auto wreck = Record(frmBoss.hWnd());
+  const auto wreck = Record(bossWindow.Id());
   EXPECT_EQ(wreck.shapeCount, cuts + 1);
   EXPECT_EQ(wreck.rect, (plat::Rect{1024, 1024 - 45, 1024 + 61, 1024}));
   EXPECT_EQ(wreck.picture, ShapePicture(9));
   EXPECT_TRUE(wreck.visible);
-  EXPECT_FALSE(Record(frmBoss.CT.hWnd()).visible);
+  EXPECT_FALSE(Record(bossWindow.core.Id()).visible);
 }
 
 }  // namespace

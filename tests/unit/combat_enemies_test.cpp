@@ -5,13 +5,14 @@
 #include <cmath>
 #include <set>
 
-#include "game/parts/enemies/enemies.h"
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
+#include "game/base/game_windows.h"
 #include "game/base/pictures.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/parts/enemies/enemies.h"
+#include "game/parts/enemy_shots/enemy_shots.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {
@@ -69,9 +70,9 @@ TEST_F(CombatEnemies, OnlyLivingEnemiesWithinTheReachAndMoreThan64PixelsAheadFir
 
 TEST_F(CombatEnemies, StraightFliersAreBlackWaverersDarkRedAndRedrawsFollowTheZone) {
   Foe(0) = {.X = 6000, .Y = 14400, .PhaseStep = 0.01f, .PhaseLimit = 40, .Phase = 10, .State = 1};
-  EnemyForms[0].SetBackColor(kDarkRed);
+  enemyWindows[0].SetBackColor(kDarkRed);
   MoveEnemies();
-  auto rec = Record(EnemyForms[0].hWnd());
+  auto rec = Record(enemyWindows[0].Id());
   EXPECT_EQ(rec.rect, (plat::Rect{399, 960, 420, 970}));
   EXPECT_TRUE(rec.visible);
   EXPECT_EQ(rec.backColor, kBlack);
@@ -80,7 +81,7 @@ TEST_F(CombatEnemies, StraightFliersAreBlackWaverersDarkRedAndRedrawsFollowTheZo
   Foe(0).Phase = 40;
   MoveEnemies();
   EXPECT_EQ(Foe(0).Pattern, 1);
-  EXPECT_EQ(Record(EnemyForms[0].hWnd()).backColor, kDarkRed);
+  EXPECT_EQ(Record(enemyWindows[0].Id()).backColor, kDarkRed);
   EXPECT_TRUE(Foe(0).Phase > Foe(0).PhaseLimit - 18 && Foe(0).Phase <= Foe(0).PhaseLimit);
   EXPECT_LE(std::abs(Foe(0).Y - 14400), 19) << "wavers by up to 19 twips";
   Player.PlayerX = 500 * kTwips;  // between the zones
@@ -95,7 +96,7 @@ TEST_F(CombatEnemies, CulledOnceMoreThan36PixelsBehindTheShip) {
   EXPECT_EQ(Foe(0).State, 1);
   MoveEnemies();
   EXPECT_EQ(Foe(0).State, 0);
-  EXPECT_FALSE(Record(EnemyForms[0].hWnd()).visible);
+  EXPECT_FALSE(Record(enemyWindows[0].Id()).visible);
 }
 
 // One sub-tick for all dying enemies, one step per enemy visited: shapes
@@ -106,9 +107,9 @@ TEST_F(CombatEnemies, DyingEnemiesShareOneSubTick) {
   MoveEnemies();
   Foe(0).State = Foe(1).State = 2;
   UpdateDyingEnemies();
-  EXPECT_EQ(Record(EnemyForms[0].hWnd()).picture, ShapePicture(13));
-  EXPECT_EQ(Record(EnemyForms[1].hWnd()).picture, ShapePicture(14));
-  EXPECT_EQ(Record(EnemyForms[0].hWnd()).rect, (plat::Rect{399, 960, 411, 972}));
+  EXPECT_EQ(Record(enemyWindows[0].Id()).picture, ShapePicture(13));
+  EXPECT_EQ(Record(enemyWindows[1].Id()).picture, ShapePicture(14));
+  EXPECT_EQ(Record(enemyWindows[0].Id()).rect, (plat::Rect{399, 960, 411, 972}));
   EXPECT_EQ(Foe(0).X, 397 * kTwips) << "only the record drifts";
   for (int call = 2; call <= 20; ++call) UpdateDyingEnemies();
   EXPECT_EQ(Foe(0).State, 0) << "seven death frames after 20 calls";
@@ -116,20 +117,20 @@ TEST_F(CombatEnemies, DyingEnemiesShareOneSubTick) {
   EXPECT_EQ(Foe(1).State, 2);
   UpdateDyingEnemies();
   EXPECT_EQ(Foe(1).State, 0);
-  const auto freed = Record(EnemyForms[1].hWnd());
+  const auto freed = Record(enemyWindows[1].Id());
   EXPECT_TRUE(!freed.visible && freed.picture == nullptr && freed.rect.Width() == 21);
 }
 
 // Positions are 32-bit: beyond 2184 pixels (32767 twips) the game goes on.
 TEST_F(CombatEnemies, EnemiesAndTheirShotsWorkOnWideScreens) {
   sim::SetScreen(3000, 1024);
-  frmEShot.Move(0, 0, ScreenWidthTwips(), ScreenFullHeightTwips());
+  enemyShotsWindow.Move(0, 0, ScreenWidthTwips(), ScreenFullHeightTwips());
   PlaceEnemy(0, 2500, 960);
   MoveEnemies();
-  EXPECT_EQ(Record(EnemyForms[0].hWnd()).rect.left, 2499);
+  EXPECT_EQ(Record(enemyWindows[0].Id()).rect.left, 2499);
   EnemySide.EnemyShots[0] = {2400 * kTwips, 960 * kTwips, -30, 0, 1};
   MoveEnemyShots();
-  EXPECT_EQ(Record(frmEShot.hWnd()).outline->Rects(),
+  EXPECT_EQ(Record(enemyShotsWindow.Id()).outline->Rects(),
             (std::vector<plat::Rect>{{2398, 960, 2400, 962}}));
 }
 
@@ -162,12 +163,12 @@ TEST_F(CombatEnemies, EnemyShotsAreTwoByTwoSquaresFreedBehindOrOffTheScreen) {
   MoveEnemyShots();
   EXPECT_EQ(shots[0].Active, 1);
   for (int s = 1; s <= 4; ++s) EXPECT_EQ(shots[s].Active, 0) << s;
-  auto rec = Record(frmEShot.hWnd());
+  auto rec = Record(enemyShotsWindow.Id());
   EXPECT_TRUE(rec.visible);
   EXPECT_EQ(rec.outline->Rects(), (std::vector<plat::Rect>{{198, 101, 200, 103}}));
   shots[0].X = -100;
   MoveEnemyShots();
-  EXPECT_FALSE(Record(frmEShot.hWnd()).visible);
+  EXPECT_FALSE(Record(enemyShotsWindow.Id()).visible);
 }
 
 TEST_F(CombatEnemies, OnlyTheTopLeftPixelOfAShotHitsTheShip) {

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/base/forms.h"
-#include "game/flow/game_cycle.h"
-#include "game/base/state.h"
-#include "platform/keys.h"
+#include "game/base/game_windows.h"
 #include "game/base/pictures.h"
+#include "game/base/state.h"
+#include "game/flow/game_cycle.h"
+#include "platform/keys.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {
@@ -38,7 +38,7 @@ class GroundedPlayer {
   bool lampsDarkAtDestruction = false, lampsGreenAtTitles = true;
 
  private:
-  static plat::Color Lamp(int i) { return Record(frmShe.Label1[i].hWnd()).backColor; }
+  static plat::Color Lamp(int i) { return Record(lampsWindow.lamps[i].Id()).backColor; }
   void Watch() {
     const bool above = Player.PlayerY < kGroundRow * kTwips;
     if (above != sim::IsKeyHeld(plat::VK_DOWN)) {
@@ -47,7 +47,7 @@ class GroundedPlayer {
     if (Player.PlayerLives <= 0 && Player.PlayerDeadFrames > 0) {
       lampsDarkAtDestruction = Lamp(0) == kBlack && Lamp(1) == kBlack;
     }
-    const bool title = frmSTAFF.IsLoaded() && Record(frmSTAFF.hWnd()).shown;
+    const bool title = bannerWindow.IsLoaded() && Record(bannerWindow.Id()).shown;
     if (title && !atTitle_) {
       lampsGreenAtTitles &= Lamp(0) == kGreen && Lamp(1) == kGreen;
       census.push_back({sim::LiveWindowCount(), sim::LiveTimerCount(), plat::Region::LiveCount()});
@@ -74,7 +74,7 @@ TEST_F(CombatGame, ThreeLivesLostInTheGroundBringBackTheTitle) {
   EXPECT_TRUE(player.lampsDarkAtDestruction);
   EXPECT_TRUE(player.lampsGreenAtTitles);
   EXPECT_EQ(Player.PlayerLives, 3);
-  EXPECT_EQ(Record(frmPlayer.hWnd()).picture, ShapePicture(10));
+  EXPECT_EQ(Record(shipWindow.Id()).picture, ShapePicture(10));
   EXPECT_LT(sim::Elapsed(), 20'000u) << "the ground is deadly within seconds";
 }
 

@@ -5,14 +5,16 @@
 #include <set>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
-#include "platform/keys.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
+#include "game/base/game_windows.h"
 #include "game/base/pictures.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
+#include "game/parts/beam/beam.h"
+#include "game/parts/bursts/bursts.h"
+#include "game/parts/ship/ship.h"
+#include "platform/keys.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {
@@ -21,8 +23,8 @@ namespace {
 using CombatPlayer = CombatTest;
 const ShotRecord& Beam() { return PlayerSide.Shots[0]; }
 
-plat::Color Lamp(int i) { return Record(frmShe.Label1[i].hWnd()).backColor; }
-const plat::Picture* ShipPicture() { return Record(frmPlayer.hWnd()).picture; }
+plat::Color Lamp(int i) { return Record(lampsWindow.lamps[i].Id()).backColor; }
+const plat::Picture* ShipPicture() { return Record(shipWindow.Id()).picture; }
 void Hit() {
   Player.PlayerHit = kTrue;
   HandleShipHit();
@@ -45,7 +47,7 @@ TEST_F(CombatPlayer, OnlyAnOverlapOfSeveralRectanglesCollides) {
       const auto ship = FindOverlap(shape, 10, kind);
       ASSERT_TRUE(ship);
       Player.PlayerX = static_cast<float>(ship->dx * kTwips);
-      Player.PlayerY = frmBG.Top() + ship->dy * kTwips;
+      Player.PlayerY = sceneryWindow.Top() + ship->dy * kTwips;
       Player.PlayerHit = kFalse;
       EXPECT_EQ(CheckShipHitsScenery(), kind == kComplex) << shape;
     }
@@ -63,7 +65,7 @@ TEST_F(CombatPlayer, LostLivesDarkenTheLampsAndInvincibilityForgives) {
   Hit();
   EXPECT_EQ(Player.PlayerLives, 2) << "forgiven while invincible";
   EXPECT_EQ(Player.PlayerHit, kFalse);
-  Wait(1000);  // frmPlayer's Timer1
+  Wait(1000);  // the ship window's invincibility timer
   EXPECT_EQ(Cycle.PlayerInvincible, kFalse);
   EXPECT_EQ(ShipPicture(), ShapePicture(10));
   Hit();
@@ -73,7 +75,7 @@ TEST_F(CombatPlayer, LostLivesDarkenTheLampsAndInvincibilityForgives) {
 
 TEST_F(CombatPlayer, TheLastLifeEndsInTwentyOneDestructionFramesWithTheWindowInPlace) {
   Player.PlayerLives = 1;
-  const plat::Rect before = Record(frmPlayer.hWnd()).rect;
+  const plat::Rect before = Record(shipWindow.Id()).rect;
   const float x0 = Player.PlayerX;
   for (int frame = 1; frame <= 21; ++frame) {
     ASSERT_NE(Player.PlayerDeadFrames, 999) << frame;
@@ -84,7 +86,7 @@ TEST_F(CombatPlayer, TheLastLifeEndsInTwentyOneDestructionFramesWithTheWindowInP
   EXPECT_EQ(Player.PlayerDeadFrames, 999);
   EXPECT_EQ(Player.PlayerHit, kFalse);
   EXPECT_FALSE(Player.PlayerRegion.has_value());
-  const plat::Rect after = Record(frmPlayer.hWnd()).rect;
+  const plat::Rect after = Record(shipWindow.Id()).rect;
   EXPECT_EQ(after, (plat::Rect{before.left, before.top, before.left + 12, before.top + 12}));
 }
 
@@ -110,14 +112,14 @@ TEST_F(CombatPlayer, TheBeamStepsTwiceWhenFiredAndIsUsedUpAtItsNineteenthStep) {
   UpdateShots();
   EXPECT_EQ(Beam().X, Player.PlayerX + 16 * kTwips);
   EXPECT_EQ(Beam().Y, Player.PlayerY + 75);
-  auto rec = Record(ShotForms[0].hWnd());
+  auto rec = Record(beamWindows[0].Id());
   EXPECT_TRUE(rec.visible);
   EXPECT_EQ(rec.rect, (plat::Rect{108, 979, 171, 980})) << "drawn 8 pixels ahead";
   for (int frame = 2; frame <= 17; ++frame) UpdateShots();
   EXPECT_EQ(Beam().Active, 1);
   UpdateShots();
   EXPECT_EQ(Beam().Active, 0);
-  EXPECT_FALSE(Record(ShotForms[0].hWnd()).visible);
+  EXPECT_FALSE(Record(beamWindows[0].Id()).visible);
   EXPECT_EQ(sim::Stats().yields - yields, 18u) << "one yield per frame with Space down";
   UpdateShots();
   EXPECT_EQ(Beam().Active, 1) << "refired the next frame";
@@ -178,7 +180,7 @@ TEST_F(CombatPlayer, AParticleLivesFloorOf255OverItsDecayFrames) {
     int frames = 0;
     while (AdvanceBurst()) ++frames;
     EXPECT_EQ(frames, 255 / decay);
-    EXPECT_FALSE(Record(frmDot.hWnd()).visible);
+    EXPECT_FALSE(Record(particlesWindow.Id()).visible);
   }
 }
 
@@ -201,7 +203,7 @@ TEST_F(CombatPlayer, ParticlesAreTwoByTwoSquaresThatHitEvenAnInvincibleShip) {
   Hover(19, Player.PlayerX + top.left * kTwips, Player.PlayerY + top.top * kTwips);
   EXPECT_TRUE(AdvanceBurst());
   EXPECT_EQ(Player.PlayerHit, kTrue);
-  const auto rec = Record(frmDot.hWnd());
+  const auto rec = Record(particlesWindow.Id());
   EXPECT_TRUE(rec.visible);
   const int sx = 100 + top.left, sy = 974 + top.top;
   EXPECT_EQ(*rec.outline,

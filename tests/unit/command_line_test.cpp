@@ -1,7 +1,7 @@
 // The command line: the start column, --help, --version and bad input.
 #include <gtest/gtest.h>
 
-#include "game/flow/entry.h"
+#include "game/flow/command_line.h"
 
 namespace zb {
 namespace {

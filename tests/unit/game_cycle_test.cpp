@@ -5,15 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "game/base/forms.h"
-#include "game/flow/game_cycle.h"
-#include "game/base/state.h"
-#include "game/flow/entry.h"
-#include "game/flow/stage_setup.h"
+#include "game/base/game_windows.h"
 #include "platform/handler_guard.h"
-#include "platform/keys.h"
 #include "game/base/pictures.h"
 #include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/flow/entry.h"
+#include "game/flow/game_cycle.h"
+#include "game/flow/stage_setup.h"
+#include "game/flow/win.h"
+#include "game/parts/boss/boss.h"
+#include "platform/keys.h"
 #include "support/flow_fixture.h"
 
 namespace zb {
@@ -28,8 +30,8 @@ class GameCycle : public test::FlowTest {
   // Notes each new line the balloon shows at a yield.
   void WatchBalloon() {
     sim::SetYieldHook([this] {
-      if (!Shown(frmC) || Rec(frmC).texts.empty()) return;
-      const std::string text = Rec(frmC).texts[0].text;
+      if (!Shown(balloonCentre) || Rec(balloonCentre).texts.empty()) return;
+      const std::string text = Rec(balloonCentre).texts[0].text;
       if (lines.empty() || lines.back() != text) lines.push_back(text);
     });
   }
@@ -39,12 +41,12 @@ class GameCycle : public test::FlowTest {
 TEST_F(GameCycle, TitleLampsAndTitleWindow) {
   sim::PressKey(plat::VK_SPACE);  // held: the wait ends at once
   ShowTitle(true);
-  EXPECT_EQ(PxRect(frmShe), (plat::Rect{0, 1024 - 11, 25, 1024}));
-  EXPECT_EQ(*Rec(frmShe).outline, CreateShapeRegion(0));
-  EXPECT_EQ(frmShe.Label1[1].BackColor(), plat::RGB(0, 255, 0));
-  EXPECT_EQ(sim::FocusedWindow(), frmShe.hWnd());
-  EXPECT_EQ(PxRect(frmSTAFF), (plat::Rect{490, 1024 - 72, 790, 1024 - 24}));
-  EXPECT_FALSE(Shown(frmSTAFF));  // hidden once Space is seen
+  EXPECT_EQ(PxRect(lampsWindow), (plat::Rect{0, 1024 - 11, 25, 1024}));
+  EXPECT_EQ(*Rec(lampsWindow).outline, CreateShapeRegion(0));
+  EXPECT_EQ(lampsWindow.lamps[1].BackColor(), plat::RGB(0, 255, 0));
+  EXPECT_EQ(sim::FocusedWindow(), lampsWindow.Id());
+  EXPECT_EQ(PxRect(bannerWindow), (plat::Rect{490, 1024 - 72, 790, 1024 - 24}));
+  EXPECT_FALSE(Shown(bannerWindow));  // hidden once Space is seen
   EXPECT_EQ(Player.PlayerX, 36 * 15 + 7.5f);  // placed, one step made
 }
 
@@ -70,30 +72,30 @@ TEST_F(GameCycle, LaunchAndBossEntrance) {
   EXPECT_EQ(lines, (std::vector<std::string>{"いくぞ！", "うぉ！", "生きて帰れるかな？！"}));
   EXPECT_EQ(Cycle.BossActive, kTrue);
   EXPECT_EQ(*Cycle.BGRegion, CreateShapeRegion(7));
-  EXPECT_EQ(frmBG.Picture(), ShapePicture(7));
+  EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(7));
   EXPECT_LE(sim::Stats().yields, sim::Elapsed() / 5);  // the wait did not spin
-  EXPECT_FALSE(frmL.IsLoaded());
+  EXPECT_FALSE(balloonLeft.IsLoaded());
 }
 
 TEST_F(GameCycle, FlyOutStopsAt1024AndLeavesAShipBeyondAlone) {
-  frmPlayer.Move(1020 * 15, 900 * 15);
+  shipWindow.Move(1020 * 15, 900 * 15);
   FlyOut();
-  EXPECT_EQ(PxRect(frmPlayer).left, 1024);
+  EXPECT_EQ(PxRect(shipWindow).left, 1024);
   EXPECT_EQ(sim::Elapsed(), 5 * 50u);
-  frmPlayer.Move(1030 * 15, 900 * 15);
+  shipWindow.Move(1030 * 15, 900 * 15);
   FlyOut();
-  EXPECT_EQ(PxRect(frmPlayer).left, 1030);
+  EXPECT_EQ(PxRect(shipWindow).left, 1030);
   EXPECT_EQ(sim::Elapsed(), 5 * 50u);
 }
 
 TEST_F(GameCycle, WinSequenceLinesThenTheStaffRoll) {
   SetUpStage();
-  frmDot.SetVisible(true);
-  frmPlayer.Move(1030 * 15, 900 * 15);
+  particlesWindow.SetVisible(true);
+  shipWindow.Move(1030 * 15, 900 * 15);
   WatchBalloon();
   RunWinSequence();
   EXPECT_EQ(lines, (std::vector<std::string>{"やられた・・・", "やったぜ！！"}));
-  EXPECT_FALSE(Shown(frmDot));
+  EXPECT_FALSE(Shown(particlesWindow));
   EXPECT_EQ(sim::Elapsed(), 4000u + 707 * 50 + 1000);  // lines, roll and fade, last pause
 }
 

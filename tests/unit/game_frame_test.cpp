@@ -4,14 +4,14 @@
 
 #include <vector>
 
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/flow/frame_steps.h"
+#include "game/base/game_windows.h"
+#include "game/base/pictures.h"
 #include "game/base/state.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
+#include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
-#include "game/base/pictures.h"
 #include "support/flow_fixture.h"
 
 namespace zb {
@@ -54,7 +54,7 @@ TEST_F(Frame, PerFrameStepsOfTheShip) {
   Cycle.BossActive = kTrue;  // no advance in the boss battle
   EXPECT_EQ(MoveWith({}), Step(0, 0));
   EXPECT_EQ(MoveWith({VK_LEFT}), Step(-11.25f, 0));
-  EXPECT_EQ(frmPlayer.Top(), Player.PlayerY);  // the window follows the record
+  EXPECT_EQ(shipWindow.Top(), Player.PlayerY);  // the window follows the record
 }
 
 TEST_F(Frame, LimitsOfTheShip) {
@@ -102,13 +102,13 @@ TEST_F(Frame, HomeTogglesOncePerPressAlsoWhilePaused) {
   NextFrame();
   NextFrame();
   EXPECT_EQ(Cycle.PlayerInvincible, kTrue);
-  EXPECT_EQ(frmPlayer.Picture(), ShapePicture(11));
+  EXPECT_EQ(shipWindow.Picture(), ShapePicture(11));
   sim::ReleaseKey(VK_HOME);
   NextFrame();
   sim::PressKey(VK_HOME);
   NextFrame();
   EXPECT_EQ(Cycle.PlayerInvincible, kFalse);
-  EXPECT_EQ(frmPlayer.Picture(), ShapePicture(10));
+  EXPECT_EQ(shipWindow.Picture(), ShapePicture(10));
 }
 
 TEST_F(Frame, TheWinIsSeenOnlyWhenNotPaused) {

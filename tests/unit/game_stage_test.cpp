@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/game_windows.h"
+#include "game/base/pictures.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
+#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/flow/stage_setup.h"
-#include "game/base/shot_state.h"
-#include "game/base/pictures.h"
-#include "game/base/shaping.h"
 #include "support/flow_fixture.h"
 
 namespace zb {
@@ -36,15 +36,15 @@ TEST_F(StageSetUp, ShipRecordForStartColumns0_300_913) {
 
 TEST_F(StageSetUp, WindowsOfAFreshStage) {
   SetUpStage();
-  EXPECT_TRUE(Shown(frmBG) && Shown(frmPlayer));
-  EXPECT_EQ(PxRect(frmBG), (plat::Rect{0, 1024 - 99, 1024, 1024}));
+  EXPECT_TRUE(Shown(sceneryWindow) && Shown(shipWindow));
+  EXPECT_EQ(PxRect(sceneryWindow), (plat::Rect{0, 1024 - 99, 1024, 1024}));
   EXPECT_EQ(*Cycle.BGRegion, CreateShapeRegion(6));
   EXPECT_EQ(*Player.PlayerRegion, CreateShapeRegion(10));
-  EXPECT_EQ(PxRect(frmBoss), (plat::Rect{1024, 1024 - 66, 1024 + 37, 1024}));
+  EXPECT_EQ(PxRect(bossWindow), (plat::Rect{1024, 1024 - 66, 1024 + 37, 1024}));
   EXPECT_EQ(Cycle.BossStopX, (1024 - 37) * 15);
-  EXPECT_EQ(PxRect(frmDot), (plat::Rect{0, 0, 1280, 1024}));
-  EXPECT_EQ(PxRect(ShotForms[2]), (plat::Rect{0, 0, 63, 1}));
-  for (Form* f : std::initializer_list<Form*>{&frmBoss, &frmDot, &frmEShot, &EnemyForms[5], &ShotForms[0]}) {
+  EXPECT_EQ(PxRect(particlesWindow), (plat::Rect{0, 0, 1280, 1024}));
+  EXPECT_EQ(PxRect(beamWindows[2]), (plat::Rect{0, 0, 63, 1}));
+  for (Window* f : std::initializer_list<Window*>{&bossWindow, &particlesWindow, &enemyShotsWindow, &enemyWindows[5], &beamWindows[0]}) {
     EXPECT_FALSE(Shown(*f)) << f->Name();
   }
 }
@@ -52,18 +52,18 @@ TEST_F(StageSetUp, WindowsOfAFreshStage) {
 TEST_F(StageSetUp, ASecondSetUpLeavesNothingOfThePreviousGame) {
   SetUpStage();
   Cycle.BossActive = Cycle.BossDefeated = Cycle.PlayerInvincible = kTrue;
-  frmBoss.SetVisible(true);
-  SetShapePicture(7, frmBG);
-  EnemyForms[2].SetVisible(true);
+  bossWindow.SetVisible(true);
+  SetShapePicture(7, sceneryWindow);
+  enemyWindows[2].SetVisible(true);
   EnemySide.Enemies[2].State = 1;
-  ShotForms[0].SetVisible(true);
+  beamWindows[0].SetVisible(true);
   PlayerSide.Shots[0].Active = 1;
   PlayerSide.Particles[7].Active = kTrue;
   Player.PlayerDeadFrames = 999;
   SetUpStage();
   EXPECT_EQ(Cycle.BossActive | Cycle.BossDefeated | Cycle.PlayerInvincible, kFalse);
-  EXPECT_FALSE(Shown(frmBoss) || Shown(EnemyForms[2]) || Shown(ShotForms[0]));
-  EXPECT_EQ(frmBG.Picture(), ShapePicture(6));
+  EXPECT_FALSE(Shown(bossWindow) || Shown(enemyWindows[2]) || Shown(beamWindows[0]));
+  EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(6));
   EXPECT_EQ(EnemySide.Enemies[2].State, 0);
   // A beam or particles of the last game do not fly on into this one.
   EXPECT_EQ(PlayerSide.Shots[0].Active, 0);
@@ -74,7 +74,7 @@ TEST_F(StageSetUp, ASecondSetUpLeavesNothingOfThePreviousGame) {
 TEST_F(StageSetUp, WorkAreaAndWideScreens) {
   sim::SetScreen(3840, 2400, plat::Rect{0, 0, 3840, 2360});  // a 40-pixel panel below
   SetUpStage();
-  EXPECT_EQ(PxRect(frmBG).bottom, 2360);
+  EXPECT_EQ(PxRect(sceneryWindow).bottom, 2360);
   EXPECT_EQ(Player.PlayerMaxX, 3840 * 15);  // beyond 16 bits
   EXPECT_EQ(Player.PlayerMaxY, 2400 * 15);
 }
@@ -85,7 +85,7 @@ TEST_F(StageSetUp, AFailingStepIsSkippedAndTheRestRuns) {
   SetUpStage();
   EXPECT_EQ(Player.PlayerMaxX, 1234);
   EXPECT_EQ(Player.PlayerMaxY, 1024 * 15);
-  EXPECT_EQ(frmSTAFF.BackColor(), plat::RGB(224, 224, 224));
+  EXPECT_EQ(bannerWindow.BackColor(), plat::RGB(224, 224, 224));
 }
 
 }  // namespace

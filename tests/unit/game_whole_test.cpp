@@ -8,11 +8,11 @@
 #include <tuple>
 #include <vector>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
+#include "game/base/pictures.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
 #include "platform/keys.h"
-#include "game/base/pictures.h"
 #include "support/flow_fixture.h"
 
 namespace zb {
@@ -31,17 +31,17 @@ std::pair<int, std::vector<Census>> Play(std::int32_t startX, int games,
   sim::AnswerMenus([](std::span<const plat::MenuItem>) { return 2; });
   sim::SetTimeLimit(games * 120'000ull);
   sim::SetYieldHook([&] {
-    const bool title = Shown(frmSTAFF) && frmSTAFF.Picture() == ShapePicture(4);
+    const bool title = Shown(bannerWindow) && bannerWindow.Picture() == ShapePicture(4);
     if (title && !atTitle) {
       titles.emplace_back(sim::LiveWindowCount(), sim::LiveTimerCount(), plat::Region::LiveCount());
       if (static_cast<int>(titles.size()) > games) {
-        sim::Click(frmShe.hWnd(), plat::kRightButton, 5, 5);
+        sim::Click(lampsWindow.Id(), plat::kRightButton, 5, 5);
       } else {
         sim::ScheduleKey(plat::VK_SPACE, sim::Now() + 500, sim::Now() + 600);
       }
     }
     atTitle = title;
-    if (!title && Shown(frmPlayer)) play();
+    if (!title && Shown(shipWindow)) play();
   });
   const int status = Main(startX);
   return {status, titles};
@@ -54,7 +54,7 @@ TEST_F(WholeGames, WonGamesEndWithTheStaffRollAndTheTitleAgain) {
   // soon as the battle is on.
   const auto [status, titles] = Play(913, 3, [] {
     Cycle.PlayerInvincible = kTrue;
-    if (Cycle.BossActive == kTrue) frmBoss.nPower = 0;
+    if (Cycle.BossActive == kTrue) bossWindow.nPower = 0;
   });
   EXPECT_EQ(status, 0);
   ASSERT_EQ(titles.size(), 4u);
@@ -83,17 +83,17 @@ TEST_F(WholeGames, AScreenChangeInAStageBringsBackTheTitleLaidOutForIt) {
   sim::AnswerMenus([](std::span<const plat::MenuItem>) { return 2; });
   sim::SetTimeLimit(120'000);
   sim::SetYieldHook([&] {
-    const bool title = Shown(frmSTAFF) && frmSTAFF.Picture() == ShapePicture(4);
+    const bool title = Shown(bannerWindow) && bannerWindow.Picture() == ShapePicture(4);
     if (title && !atTitle) {
-      titles.push_back({test::PxRect(frmSTAFF), test::PxRect(frmShe), Shown(frmC)});
+      titles.push_back({test::PxRect(bannerWindow), test::PxRect(lampsWindow), Shown(balloonCentre)});
       if (titles.size() == 2) {
-        sim::Click(frmShe.hWnd(), plat::kRightButton, 5, 5);
+        sim::Click(lampsWindow.Id(), plat::kRightButton, 5, 5);
       } else {
         sim::ScheduleKey(plat::VK_SPACE, sim::Now() + 500, sim::Now() + 600);
       }
     }
     atTitle = title;
-    if (!title && Shown(frmPlayer) && ++playYields == 200) {
+    if (!title && Shown(shipWindow) && ++playYields == 200) {
       sim::SetScreen(1600, 900, plat::Rect{0, 0, 1600, 860});
     }
   });

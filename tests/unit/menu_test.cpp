@@ -2,7 +2,7 @@
 // version dialog and the end command, the ship's timer, the focus.
 #include <gtest/gtest.h>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/state.h"
 #include "game/flow/stage_setup.h"
 #include "platform/errors.h"
@@ -19,29 +19,29 @@ class Menu : public test::FlowTest {
   void SetUp() override {
     FlowTest::SetUp();
     SetUpStage();
-    frmPlayer.Move(100 * 15, 900 * 15);
-    SizeWindowToShape(0, frmShe);
-    CutWindowToShape(0, frmShe);
-    frmShe.SetVisible(true);
+    shipWindow.Move(100 * 15, 900 * 15);
+    SizeWindowToShape(0, lampsWindow);
+    CutWindowToShape(0, lampsWindow);
+    lampsWindow.SetVisible(true);
   }
   void Choose(int item) {
     sim::AnswerMenus([item](std::span<const plat::MenuItem>) { return item; });
   }
   // A right-click on the ship (inside its outline).
   void RightClickShip() {
-    sim::Click(frmPlayer.hWnd(), plat::kRightButton, 5, 4);
+    sim::Click(shipWindow.Id(), plat::kRightButton, 5, 4);
     plat::DoEvents();
   }
 };
 
 TEST_F(Menu, OnlyTheRightButtonOpensIt) {
-  sim::Click(frmPlayer.hWnd(), plat::kLeftButton, 5, 4);
-  sim::Click(frmShe.hWnd(), plat::kMiddleButton, 5, 5);
+  sim::Click(shipWindow.Id(), plat::kLeftButton, 5, 4);
+  sim::Click(lampsWindow.Id(), plat::kMiddleButton, 5, 5);
   plat::DoEvents();
   EXPECT_TRUE(sim::Menus().empty());
   Choose(-1);
   RightClickShip();
-  sim::Click(frmShe.hWnd(), plat::kRightButton, 15, 5);  // the second lamp
+  sim::Click(lampsWindow.Id(), plat::kRightButton, 15, 5);  // the second lamp
   plat::DoEvents();
   ASSERT_EQ(sim::Menus().size(), 2u);
   const auto items = sim::Menus()[1].items;
@@ -74,30 +74,30 @@ TEST_F(Menu, VersionDialogShowsTheSameContentEachTime) {
 
 TEST_F(Menu, EndClosesTheGamesWindowsAndEndsWithStatus0) {
   Choose(2);
-  sim::Click(frmShe.hWnd(), plat::kRightButton, 5, 5);
+  sim::Click(lampsWindow.Id(), plat::kRightButton, 5, 5);
   try {
     plat::DoEvents();
     ADD_FAILURE() << "the program did not end";
   } catch (const plat::ProgramExit& exit) {
     EXPECT_EQ(exit.status, 0);
   }
-  for (Form* f : std::initializer_list<Form*>{&frmBG, &frmBoss, &frmDot, &frmEShot, &frmPlayer,
-                                              &EnemyForms[0], &ShotForms[2]}) {
+  for (Window* f : std::initializer_list<Window*>{&sceneryWindow, &bossWindow, &particlesWindow, &enemyShotsWindow, &shipWindow,
+                                              &enemyWindows[0], &beamWindows[2]}) {
     EXPECT_FALSE(f->IsLoaded()) << f->Name();
   }
 }
 
 TEST_F(Menu, ShipTimerEndsInvincibilityAndSpritesPassTheFocusOn) {
   Cycle.PlayerInvincible = kTrue;
-  SetShapePicture(11, frmPlayer);
-  frmPlayer.Timer1.SetEnabled(true);
-  sim::UserFocus(frmBG.hWnd());
+  SetShapePicture(11, shipWindow);
+  shipWindow.invincibilityTimer.SetEnabled(true);
+  sim::UserFocus(sceneryWindow.Id());
   test::Advance(1000);
   plat::DoEvents();
   EXPECT_EQ(Cycle.PlayerInvincible, kFalse);
-  EXPECT_EQ(frmPlayer.Picture(), ShapePicture(10));
-  EXPECT_FALSE(frmPlayer.Timer1.Enabled());
-  EXPECT_EQ(sim::FocusedWindow(), frmShe.hWnd());
+  EXPECT_EQ(shipWindow.Picture(), ShapePicture(10));
+  EXPECT_FALSE(shipWindow.invincibilityTimer.Enabled());
+  EXPECT_EQ(sim::FocusedWindow(), lampsWindow.Id());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Shaping windows: sizes, outlines, the spare region, and the fatal paths.
 #include <gtest/gtest.h>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "platform/errors.h"
 #include "game/parts/balloon/balloon.h"
 #include "game/base/shaping.h"
@@ -22,41 +22,41 @@ void ExpectFatal(F&& f, const std::string& text) {
 using Shaping = test::FlowTest;
 
 TEST_F(Shaping, SizeOutlineAndAnIndependentSpare) {
-  SizeWindowToShape(10, frmPlayer);
-  SizeWindowToShape(15, frmPlayer);  // not a shape: no change
-  EXPECT_EQ(test::PxRect(frmPlayer), (plat::Rect{0, 0, 19, 10}));
-  plat::Region spare = CutWindowToShape(10, frmPlayer);
-  const plat::Region outline = *test::Rec(frmPlayer).outline;
+  SizeWindowToShape(10, shipWindow);
+  SizeWindowToShape(15, shipWindow);  // not a shape: no change
+  EXPECT_EQ(test::PxRect(shipWindow), (plat::Rect{0, 0, 19, 10}));
+  plat::Region spare = CutWindowToShape(10, shipWindow);
+  const plat::Region outline = *test::Rec(shipWindow).outline;
   EXPECT_EQ(outline.RectCount(), 10);
   EXPECT_EQ(spare, outline);
   spare.Offset(5, 5);  // the caller's own copy
-  EXPECT_EQ(*test::Rec(frmPlayer).outline, outline);
+  EXPECT_EQ(*test::Rec(shipWindow).outline, outline);
 }
 
 TEST_F(Shaping, ShapeNumbersOutsideTheTableAreASubscriptError) {
   for (int bad : {-1, 16}) {
-    EXPECT_THROW(CutWindowToShape(bad, frmPlayer), plat::RuntimeError);
+    EXPECT_THROW(CutWindowToShape(bad, shipWindow), plat::RuntimeError);
     EXPECT_THROW(CreateShapeRegion(bad), plat::RuntimeError);
   }
-  EXPECT_EQ(test::Rec(frmPlayer).shapeCount, 0);
+  EXPECT_EQ(test::Rec(shipWindow).shapeCount, 0);
   EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 
 TEST_F(Shaping, AnEmptyRecordCannotBeRead) {
-  ExpectFatal([] { CutWindowToShape(15, frmPlayer); }, "It failed in reading of region data.");
-  EXPECT_EQ(test::Rec(frmPlayer).shapeCount, 0);
+  ExpectFatal([] { CutWindowToShape(15, shipWindow); }, "It failed in reading of region data.");
+  EXPECT_EQ(test::Rec(shipWindow).shapeCount, 0);
 }
 
 TEST_F(Shaping, AWindowSystemThatCannotCutIsFatal) {
   sim::SetShapeSupported(false);
-  ExpectFatal([] { CutWindowToShape(10, frmPlayer); }, "It failed in plastic surgery of a window.");
+  ExpectFatal([] { CutWindowToShape(10, shipWindow); }, "It failed in plastic surgery of a window.");
 }
 
 TEST_F(Shaping, BalloonCapsHaveTheirOwnMessages) {
-  EXPECT_THROW(CutWindowToBalloonShape(5, frmL), plat::RuntimeError);
+  EXPECT_THROW(CutWindowToBalloonShape(5, balloonLeft), plat::RuntimeError);
   sim::SetShapeSupported(false);
-  ExpectFatal([] { CutWindowToBalloonShape(4, frmL); }, "リージョンデータの読み込みに失敗しました。");
-  ExpectFatal([] { CutWindowToBalloonShape(0, frmL); }, "ウィンドウの整形に失敗しました。");
+  ExpectFatal([] { CutWindowToBalloonShape(4, balloonLeft); }, "リージョンデータの読み込みに失敗しました。");
+  ExpectFatal([] { CutWindowToBalloonShape(0, balloonLeft); }, "ウィンドウの整形に失敗しました。");
 }
 
 TEST(RegionRecordWords, MalformedRecordsMakeNoRegion) {

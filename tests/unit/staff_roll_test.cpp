@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
 #include "game/base/shaping.h"
+#include "game/parts/staff_roll/staff_roll.h"
 #include "support/flow_fixture.h"
-#include "game/parts/menu/side_windows.h"
 
 namespace zb {
 namespace {
@@ -27,7 +27,7 @@ using StaffRoll = test::FlowTest;
 
 TEST_F(StaffRoll, ScrollsStopsTheClosingLineAndFades) {
   std::vector<sim::WindowRecord> steps;  // the window at each yield
-  sim::SetYieldHook([&] { steps.push_back(test::Rec(frmSTAFF)); });
+  sim::SetYieldHook([&] { steps.push_back(test::Rec(bannerWindow)); });
   RunStaffRoll();
   ASSERT_EQ(steps.size(), 611u + 96u);
   EXPECT_EQ(steps[0].rect, (plat::Rect{558, 1024 - 95, 558 + 163, 1024}));
@@ -40,7 +40,7 @@ TEST_F(StaffRoll, ScrollsStopsTheClosingLineAndFades) {
   EXPECT_EQ(steps[0].backColor, plat::RGB(255, 255, 255));
   EXPECT_EQ(steps[612].backColor, plat::RGB(253, 253, 253));
   EXPECT_EQ(steps.back().backColor, plat::RGB(65, 65, 65));
-  EXPECT_FALSE(frmSTAFF.IsLoaded());
+  EXPECT_FALSE(bannerWindow.IsLoaded());
   EXPECT_EQ(sim::Elapsed(), 707u * 50 + 1000);
   EXPECT_EQ(sim::Stats().keyPolls, 0u);  // nothing of the roll reacts to keys
 }

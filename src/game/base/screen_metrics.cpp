@@ -1,7 +1,7 @@
-// The screen in twips, the ship's pixel column and the plain wait.
-#include "game/flow/frame_loop.h"
+// The screen in twips and the ship's pixel column.
+#include "game/base/screen_metrics.h"
+
 #include "game/base/state.h"
-#include "platform/events.h"
 #include "platform/numeric.h"
 #include "platform/screen.h"
 
@@ -16,7 +16,5 @@ float ScreenWidthTwips() { return static_cast<float>(plat::GetScreen().width) * 
 float ScreenFullHeightTwips() { return static_cast<float>(plat::GetScreen().height) * TPPY; }
 
 std::int32_t PlayerColumn() { return plat::IntDiv(Player.PlayerX, TPPX); }
-
-void WaitMs(std::int32_t ms) { plat::Sleep(ms); }
 
 }  // namespace zb

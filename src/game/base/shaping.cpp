@@ -6,8 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "platform/errors.h"
 #include "game/base/pictures.h"
+#include "platform/errors.h"
 
 namespace zb {
 namespace {

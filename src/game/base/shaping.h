@@ -5,9 +5,9 @@
 #include <optional>
 #include <span>
 
-#include "game/base/form.h"
-#include "platform/region.h"
+#include "game/base/window_model.h"
 #include "game/base/shape_table.h"
+#include "platform/region.h"
 
 namespace zb {
 

@@ -1,7 +1,7 @@
 // Storage of the game's shared state.
 #include "game/base/enemy_state.h"
-#include "game/base/state.h"
 #include "game/base/shot_state.h"
+#include "game/base/state.h"
 
 namespace zb {
 

@@ -1,6 +1,8 @@
 // Reading the program's arguments: an optional start column, --help,
 // --version, --quit. One pass over the text and no recursion, whatever its
 // length.
+#include "game/flow/command_line.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>

@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <exception>
 
-#include "game/flow/game_cycle.h"
-#include "game/base/state.h"
 #include "game/base/random.h"
+#include "game/base/shape_table.h"
+#include "game/base/state.h"
+#include "game/flow/game_cycle.h"
+#include "game/parts/balloon/balloon.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/keys.h"
-#include "game/parts/balloon/balloon.h"
-#include "game/base/shape_table.h"
 
 namespace zb {
 namespace {

@@ -1,16 +1,22 @@
 // The 50 ms frame loop of a stage.
 #include "game/flow/frame_loop.h"
 
-#include "game/parts/enemies/enemies.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/flow/game_cycle.h"
-#include "game/base/state.h"
+#include "game/base/game_windows.h"
 #include "game/base/key_latch.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/base/waits.h"
+#include "game/parts/beam/beam.h"
+#include "game/parts/boss/boss.h"
+#include "game/parts/bursts/bursts.h"
+#include "game/parts/enemies/enemies.h"
+#include "game/parts/enemy_shots/enemy_shots.h"
+#include "game/parts/scenery/scenery.h"
+#include "game/parts/ship/ship.h"
+#include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 namespace {
@@ -27,7 +33,7 @@ VbBool Not(VbBool b) { return b == kTrue ? kFalse : kTrue; }
 void ToggleInvincibilityOnHome() {
   if (!PollKeyPress(homeKey)) return;
   Cycle.PlayerInvincible = Not(Cycle.PlayerInvincible);
-  SetShapePicture(Cycle.PlayerInvincible == kTrue ? 11 : 10, frmPlayer);
+  SetShapePicture(Cycle.PlayerInvincible == kTrue ? 11 : 10, shipWindow);
 }
 
 void TogglePauseOnEscape() {
@@ -37,25 +43,6 @@ void TogglePauseOnEscape() {
 void AdvanceBurstNo() {
   Cycle.BurstNo = Cycle.BurstNo + 1;
   if (Cycle.BurstNo > 2) Cycle.BurstNo = 0;
-}
-
-// The vents throw sprays while the ship passes columns 441..619.
-bool SceneryBurstDue() {
-  return PlayerColumn() > 440 && Cycle.BossActive == kFalse &&
-         static_cast<float>(620 * TPPX) > Player.PlayerX;
-}
-
-void StartSceneryBurst() {
-  const double x = Cycle.BurstX[Cycle.BurstNo] * static_cast<double>(TPPX);
-  StartBurst(x, frmBG.Top() + 83 * TPPY, 0);
-}
-
-void StartBossBurst() {
-  if (Cycle.BurstNo == 2) {
-    StartBurst(frmBoss.Left() + 13 * TPPX, frmBoss.Top() + 31 * TPPY, 1);
-  } else {
-    StartBurst(frmBoss.Left(), frmBoss.Top() + 51 * TPPY, 1);
-  }
 }
 
 void MoveEnemySide() {
@@ -86,7 +73,7 @@ void RunBurstStep() {
   }
   if (SceneryBurstDue()) {
     StartSceneryBurst();
-  } else if (Cycle.BossActive == kTrue && frmBoss.nPower >= 1) {
+  } else if (Cycle.BossActive == kTrue && bossWindow.nPower >= 1) {
     StartBossBurst();
   } else {
     return;

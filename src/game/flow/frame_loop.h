@@ -1,7 +1,8 @@
-// The 50 ms frame loop of a stage, the ship's keys, and screen helpers.
+// The 50 ms frame loop of a stage, and the parts of one frame for its tests.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace zb {
 
@@ -11,20 +12,23 @@ enum class StageEnd { kWin, kGameOver };
 // Runs frames until the boss is defeated or the game is over.
 StageEnd RunFrameLoop();
 
-// Height of the screen's work area in twips: the bottom edge of the primary
-// monitor's work area (panels excluded) x 15.
-std::int32_t ScreenHeightTwips();
-// Screen.Width, Screen.Height in twips; twips per pixel.
-float ScreenWidthTwips();
-float ScreenFullHeightTwips();
-inline constexpr float TPPX = 15.0f;
-inline constexpr float TPPY = 15.0f;
+// Forgets which of ESC and HOME were held: the next poll that sees one down
+// counts as a press. Done when a stage's frame loop starts.
+void ResetFrameKeys();
 
-// The ship's pixel column px: round(PlayerX) \ round(TPPX).
-std::int32_t PlayerColumn();
+// One frame without its pacing: HOME, ESC, then (unless paused) the stage's
+// steps up to and including the frame's yield. Returns how the stage ended,
+// or nothing when it goes on.
+std::optional<StageEnd> RunOneFrame();
 
-void WaitMs(std::int32_t ms);
-int ReadDirectionKeys();
-void MovePlayerByKeys();
+// Waits out what is left of the 50 ms frame that began at clock reading t0;
+// a frame that took longer is not made up.
+void PaceFrame(std::uint32_t t0);
+
+// Frame step 8: runs the current burst, or starts a scenery or boss burst.
+void RunBurstStep();
+
+// The enemy spawn zones: columns 33..319 and 631..799.
+bool InSpawnZone(std::int32_t px);
 
 }  // namespace zb

@@ -1,33 +1,25 @@
 // The game cycle: title, launch, stage, and the way back to the title.
 #include "game/flow/game_cycle.h"
 
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/game_windows.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
 #include "game/base/skip_on_error.h"
 #include "game/base/state.h"
 #include "game/base/waits.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
+#include "game/flow/win.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
 #include "platform/screen.h"
-#include "game/parts/balloon/balloon.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 namespace {
-
-constexpr plat::Color kLampLit = plat::RGB(0, 255, 0);
-
-// The lives lamps, both lit, in the bottom-left corner of the work area.
-void ShowLamps() {
-  SizeWindowToShape(0, frmShe);
-  CutWindowToShape(0, frmShe);
-  frmShe.Label1[0].SetBackColor(kLampLit);
-  frmShe.Label1[1].SetBackColor(kLampLit);
-  frmShe.Move(0, ScreenHeightTwips() - frmShe.Height());
-  frmShe.SetVisible(true);
-}
 
 void ResetStage() {
   Cycle.Paused = kFalse;
@@ -40,12 +32,12 @@ void ResetStage() {
 // The title lettering, centred, one and a half of its heights above the
 // bottom of the work area.
 void ShowTitleWindow() {
-  SizeWindowToShape(4, frmSTAFF);
-  SetShapePicture(4, frmSTAFF);
-  const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - frmSTAFF.Width(), 2));
-  frmSTAFF.Move(left, ScreenHeightTwips() - 1.5f * frmSTAFF.Height());
-  CutWindowToShape(4, frmSTAFF);
-  frmSTAFF.SetVisible(true);
+  SizeWindowToShape(4, bannerWindow);
+  SetShapePicture(4, bannerWindow);
+  const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2));
+  bannerWindow.Move(left, ScreenHeightTwips() - 1.5f * bannerWindow.Height());
+  CutWindowToShape(4, bannerWindow);
+  bannerWindow.SetVisible(true);
 }
 
 }  // namespace
@@ -61,15 +53,14 @@ void ShowTitle(bool takeFocus) {
   ShowLamps();
   ResetStage();
   ShowTitleWindow();
-  if (takeFocus) frmShe.SetFocus();
+  if (takeFocus) lampsWindow.SetFocus();
   WaitForSpace();
-  frmSTAFF.SetVisible(false);
+  bannerWindow.SetVisible(false);
 }
 
 void RunLaunch() {
-  ShowBalloon("いくぞ！", frmPlayer.Left() + 15 * TPPX, frmPlayer.Top(), TailLeft, 1, "");
-  plat::DoEvents();
-  WaitMs(1000);
+  ShipSays("いくぞ！");
+  YieldAndWait(1000);
   CloseBalloon();
 }
 
@@ -78,7 +69,7 @@ void RunLaunch() {
 // for the new screen.
 void AbandonGame() {
   CloseBalloon();
-  SkipOnError([] { frmSTAFF.Unload(); });
+  SkipOnError([] { bannerWindow.Unload(); });
   Player.PlayerDeadFrames = 0;
 }
 

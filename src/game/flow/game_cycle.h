@@ -16,12 +16,5 @@ void ShowTitle(bool takeFocus);
 void WaitForSpace();
 // "いくぞ！" beside the ship for a second.
 void RunLaunch();
-// Past column 912: the scenery's second picture, "うぉ！", the boss sent in,
-// and a wait until it has arrived.
-void RunBossEntrance();
-// The boss's and the ship's last lines, the fly-out and the staff roll.
-void RunWinSequence();
-// The ship moves right one pixel per 50 ms until its left edge is at 1024.
-void FlyOut();
 
 }  // namespace zb

@@ -1,22 +1,22 @@
 // The combat tests' stage.
-#include "support/combat_fixture.h"
-
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
-#include "game/flow/stage_setup.h"
-#include "platform/events.h"
-#include "game/base/shot_state.h"
-#include "game/parts/balloon/balloon.h"
 #include "game/base/shape_table.h"
 #include "game/base/shaping.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
+#include "game/flow/stage_setup.h"
+#include "game/parts/balloon/balloon.h"
+#include "platform/events.h"
+#include "support/combat_fixture.h"
+
 
 namespace zb::testing {
 
 void ResetGame() {
-  UnloadAllForms();
+  UnloadAllWindows();
   Cycle = {};
   Player = {};
   EnemySide = {};
@@ -32,10 +32,10 @@ void CombatTest::SetUp() {
   BuildBalloonShapes();
   SeedRandom(20240607);
   SetUpStage();
-  frmShe.hWnd();
-  for (auto& lamp : frmShe.Label1) lamp.SetBackColor(kGreen);
+  lampsWindow.Id();
+  for (auto& lamp : lampsWindow.lamps) lamp.SetBackColor(kGreen);
   Player.PlayerX = 100 * kTwips;
-  frmPlayer.Move(Player.PlayerX, Player.PlayerY);
+  shipWindow.Move(Player.PlayerX, Player.PlayerY);
 }
 
 void CombatTest::TearDown() {

@@ -1,20 +1,20 @@
 // The game-flow tests' fixture.
+#include "game/base/enemy_state.h"
+#include "game/base/game_windows.h"
+#include "game/base/shape_table.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
+#include "game/flow/frame_loop.h"
+#include "game/parts/balloon/balloon.h"
+#include "platform/events.h"
 #include "support/flow_fixture.h"
 
-#include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_steps.h"
-#include "game/base/state.h"
-#include "platform/events.h"
-#include "game/base/shot_state.h"
-#include "game/parts/balloon/balloon.h"
-#include "game/base/shape_table.h"
 
 namespace zb::test {
 namespace {
 
 void ResetGameState() {
-  UnloadAllForms();
+  UnloadAllWindows();
   Cycle = CycleState{};
   Player = PlayerRecord{};
   EnemySide = EnemyState{};
@@ -37,11 +37,11 @@ void FlowTest::TearDown() {
   sim::Reset();
 }
 
-sim::WindowRecord Rec(WindowOps& w) { return sim::Window(w.hWnd()).value_or(sim::WindowRecord{}); }
+sim::WindowRecord Rec(WindowOps& w) { return sim::Window(w.Id()).value_or(sim::WindowRecord{}); }
 
 plat::Rect PxRect(WindowOps& w) { return Rec(w).rect; }
 
-bool Shown(Form& f) { return f.IsLoaded() && Rec(f).shown; }
+bool Shown(Window& f) { return f.IsLoaded() && Rec(f).shown; }
 
 void Advance(std::uint32_t ms) { plat::Sleep(static_cast<int>(ms)); }
 

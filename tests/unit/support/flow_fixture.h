@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "game/base/form.h"
+#include "game/base/window_model.h"
 #include "platform/sim/sim.h"
 
 namespace zb::test {
@@ -22,7 +22,7 @@ class FlowTest : public ::testing::Test {
 // The simulated window behind a form or control (loading the form).
 sim::WindowRecord Rec(WindowOps& w);
 plat::Rect PxRect(WindowOps& w);  // pixels, relative to the screen or parent
-bool Shown(Form& f);              // loaded and on screen
+bool Shown(Window& f);              // loaded and on screen
 void Advance(std::uint32_t ms);   // lets virtual time pass, delivering nothing
 
 }  // namespace zb::test

@@ -4,12 +4,13 @@
 
 #include <cmath>
 
-#include "game/base/forms.h"
+#include "game/base/game_windows.h"
+#include "game/base/pictures.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
 #include "platform/window.h"
-#include "game/base/pictures.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 
@@ -36,7 +37,7 @@ struct CapLook {
   int record;   // of the BalloonTable
 };
 
-void ShapeCap(BalloonCapForm& cap, const CapLook& look) {
+void ShapeCap(BalloonCapWindow& cap, const CapLook& look) {
   cap.SetPicture(BalloonCapPicture(look.picture));
   cap.SetHeight(kCapHeight);
   cap.SetWidth(look.width);
@@ -47,11 +48,11 @@ void ShapeCap(BalloonCapForm& cap, const CapLook& look) {
 // leave the caps as they are.
 void ShapeCaps(int kind) {
   if (kind == TailLeft) {
-    ShapeCap(frmL, {0, kTailCapWidth, 0});
-    ShapeCap(frmR, {1, kPlainCapWidth, 1});
+    ShapeCap(balloonLeft, {0, kTailCapWidth, 0});
+    ShapeCap(balloonRight, {1, kPlainCapWidth, 1});
   } else if (kind == TailRight) {
-    ShapeCap(frmL, {2, kPlainCapWidth, 2});
-    ShapeCap(frmR, {3, kTailCapWidth, 3});
+    ShapeCap(balloonLeft, {2, kPlainCapWidth, 2});
+    ShapeCap(balloonRight, {3, kTailCapWidth, 3});
   }
 }
 
@@ -60,25 +61,56 @@ void ShapeCaps(int kind) {
 void LayOutCentre(const std::string& text, int closeLabelFlag, const std::string& caption) {
   const double textWidth = plat::TextWidthPx(kBalloonFont, text) * plat::kTwipsPerPixel;
   if (closeLabelFlag != 0 && !caption.empty()) {
-    frmC.SetWidth(frmC.cmdClose.Width() + textWidth);
-    frmC.cmdClose.SetLeft(frmC.Width() - frmC.cmdClose.Width());
+    balloonCentre.SetWidth(balloonCentre.closeLabel.Width() + textWidth);
+    balloonCentre.closeLabel.SetLeft(balloonCentre.Width() - balloonCentre.closeLabel.Width());
   } else {
-    frmC.SetWidth(textWidth);
+    balloonCentre.SetWidth(textWidth);
   }
-  frmC.SetHeight(kCentreHeight);
-  plat::PrintText(frmC.hWnd(), 0, TwipsToPixels(kTextTop), text, kBalloonFont, kBlack);
+  balloonCentre.SetHeight(kCentreHeight);
+  plat::PrintText(balloonCentre.Id(), 0, TwipsToPixels(kTextTop), text, kBalloonFont, kBlack);
 }
 
 void PlaceCloseLabelAndLines(const std::string& caption) {
-  plat::SetCaption(frmC.cmdClose.hWnd(), caption, kCloseLabelFont, kBlack);
-  frmC.cmdClose.SetTop(plat::IntDiv(frmC.Height() - frmC.cmdClose.Height(), 2));
-  const double w = frmC.Width();
-  const double bottom = frmC.Height() - 8;
-  plat::SetLine(frmC.Line1.hWnd(), 0, 0, w, 0, kDefaultLineColor);
-  plat::SetLine(frmC.Line2.hWnd(), 0, bottom, w, bottom, kDefaultLineColor);
+  plat::SetCaption(balloonCentre.closeLabel.Id(), caption, kCloseLabelFont, kBlack);
+  balloonCentre.closeLabel.SetTop(plat::IntDiv(balloonCentre.Height() - balloonCentre.closeLabel.Height(), 2));
+  const double w = balloonCentre.Width();
+  const double bottom = balloonCentre.Height() - 8;
+  plat::SetLine(balloonCentre.topLine.Id(), 0, 0, w, 0, kDefaultLineColor);
+  plat::SetLine(balloonCentre.bottomLine.Id(), 0, bottom, w, bottom, kDefaultLineColor);
+}
+
+void OnCloseLabelClick() {
+  balloonLeft.Unload();
+  balloonRight.Unload();
+  balloonCentre.Unload();
 }
 
 }  // namespace
+
+void BalloonCapWindow::OnLoad() {
+  // balloonLeft starts 5055 x 150 twips; the balloon sizes both caps before showing.
+  if (capPicture_ == 0) plat::SetWindowRect(id_, 0, 0, 5055, 150);
+  plat::SetPicture(id_, BalloonCapPicture(capPicture_));
+}
+
+void BalloonCentreWindow::OnLoad() {
+  plat::SetBackColor(id_, plat::RGB(255, 255, 255));
+  closeLabel.id = plat::CreateLabel(id_, "cmdClose");
+  plat::SetWindowRect(closeLabel.id, 2640, 135, 750, 165);
+  plat::SetCaption(closeLabel.id, "  [閉じる]", {"ＭＳ Ｐゴシック", 8.25, true}, plat::RGB(0, 0, 0));
+  plat::SetVisible(closeLabel.id, true);
+  plat::SetMouseDownHandler(closeLabel.id, [](int button, int, int) {
+    if (button == plat::kLeftButton) OnCloseLabelClick();
+  });
+  topLine.id = plat::CreateLine(id_, "Line1");
+  plat::SetVisible(topLine.id, true);
+  bottomLine.id = plat::CreateLine(id_, "Line2");
+  plat::SetVisible(bottomLine.id, true);
+}
+
+void BalloonCentreWindow::OnUnload() {
+  closeLabel.id = topLine.id = bottomLine.id = plat::kNoWindow;
+}
 
 void CutWindowToBalloonShape(int record, WindowOps& window) {
   if (record < 0 || record >= static_cast<int>(BalloonTable.size())) {
@@ -91,37 +123,35 @@ void CutWindowToBalloonShape(int record, WindowOps& window) {
 
 void ShowBalloon(const std::string& text, float anchorX, float anchorY, int kind,
                  int closeLabelFlag, const std::string& closeLabelCaption) {
-  frmC.hWnd();  // the centre's controls exist once it is loaded
-  frmC.cmdClose.SetVisible(closeLabelFlag != 0);
-  plat::ClearText(frmC.hWnd());
+  balloonCentre.Load();  // the centre's controls exist once it is loaded
+  balloonCentre.closeLabel.SetVisible(closeLabelFlag != 0);
+  plat::ClearText(balloonCentre.Id());
   if (BalloonShapesBuilt == kFalse) {
     BuildBalloonShapes();
     BalloonShapesBuilt = kTrue;
   }
-  const float top = anchorY - frmL.Height();
+  const float top = anchorY - balloonLeft.Height();
   LayOutCentre(text, closeLabelFlag, closeLabelCaption);
   ShapeCaps(kind);
   float left = anchorX;
-  if (kind == TailRight) left = anchorX - (frmC.Width() + frmL.Width());
+  if (kind == TailRight) left = anchorX - (balloonCentre.Width() + balloonLeft.Width());
   PlaceCloseLabelAndLines(closeLabelCaption);
-  frmL.Move(left, top);
-  frmC.Move(left + frmL.Width(), top + 10);
-  frmR.Move(left + frmL.Width() + frmC.Width(), top);
-  frmL.SetVisible(true);
-  frmC.SetVisible(true);
-  frmR.SetVisible(true);
+  balloonLeft.Move(left, top);
+  balloonCentre.Move(left + balloonLeft.Width(), top + 10);
+  balloonRight.Move(left + balloonLeft.Width() + balloonCentre.Width(), top);
+  balloonLeft.SetVisible(true);
+  balloonCentre.SetVisible(true);
+  balloonRight.SetVisible(true);
+}
+
+void ShipSays(const char* text) {
+  ShowBalloon(text, shipWindow.Left() + 15 * TPPX, shipWindow.Top(), TailLeft, 1, "");
 }
 
 void CloseBalloon() {
-  frmL.Unload();
-  frmC.Unload();
-  frmR.Unload();
-}
-
-void frmC_cmdClose_Click() {
-  frmL.Unload();
-  frmR.Unload();
-  frmC.Unload();
+  balloonLeft.Unload();
+  balloonCentre.Unload();
+  balloonRight.Unload();
 }
 
 }  // namespace zb

@@ -1,11 +1,11 @@
-// The speech balloon: three windows frmL, frmC, frmR joined into one outline.
+// The speech balloon: three windows balloonLeft, balloonCentre, balloonRight joined into one outline.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-#include "game/base/form.h"
+#include "game/base/window_model.h"
 #include "game/base/state.h"
 
 namespace zb {
@@ -28,7 +28,9 @@ void CutWindowToBalloonShape(int record, WindowOps& window);
 // twips.
 void ShowBalloon(const std::string& text, float anchorX, float anchorY, int kind,
                  int closeLabelFlag, const std::string& closeLabelCaption);
-// Unloads frmL, frmC and frmR, in that order.
+// Unloads balloonLeft, balloonCentre and balloonRight, in that order.
 void CloseBalloon();
+// A line of the ship's, its tail at the ship's nose.
+void ShipSays(const char* text);
 
 }  // namespace zb

@@ -1,15 +1,17 @@
 // The ship's beam: firing with Space, flight, range, and what it hits.
+#include "game/parts/beam/beam.h"
+
 #include <cstdint>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/game_windows.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shot_state.h"
 #include "game/base/state.h"
+#include "game/parts/boss/boss.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
 
 namespace zb {
 namespace {
@@ -22,22 +24,22 @@ constexpr float kReachPixels = 32;    // the stretch ahead of the beam that hits
 void FireBeam(ShotRecord& shot) {
   shot.Active = 1;
   shot.X = Player.PlayerX;
-  const std::int32_t halfHeight = plat::IntDiv(frmPlayer.Height(), 2);
+  const std::int32_t halfHeight = plat::IntDiv(shipWindow.Height(), 2);
   shot.Y = plat::Single(static_cast<double>(Player.PlayerY) + halfHeight);
   shot.VX = kStepPixels * TPPX;
-  shot.LimitX = frmPlayer.Width() + shot.X + kRangePixels * TPPX;
+  shot.LimitX = shipWindow.Width() + shot.X + kRangePixels * TPPX;
 }
 
 void RetireBeam(ShotRecord& shot) {
   shot.Active = 0;
-  ShotForms[0].SetVisible(false);
+  beamWindows[0].SetVisible(false);
 }
 
 // The window is drawn where the beam was; the hit test looks where it goes.
 void StepBeam(ShotRecord& shot) {
-  ShotForms[0].Move(shot.X, shot.Y);
+  beamWindows[0].Move(shot.X, shot.Y);
   shot.X = shot.X + shot.VX;
-  if (!ShotForms[0].Visible()) ShotForms[0].SetVisible(true);
+  if (!beamWindows[0].Visible()) beamWindows[0].SetVisible(true);
   if (shot.X >= shot.LimitX || shot.X >= ScreenWidthTwips()) RetireBeam(shot);
   if (CheckShotHit(shot.X, shot.Y) == 1) RetireBeam(shot);
 }
@@ -45,18 +47,10 @@ void StepBeam(ShotRecord& shot) {
 // The boss's core: a band 7..21 pixels ahead of the beam and 38..43 pixels
 // below the boss's top, both bounds exclusive.
 bool BeamHitsCore(float x, float y) {
-  const float left = frmBoss.Left();
-  const float top = frmBoss.Top();
+  const float left = bossWindow.Left();
+  const float top = bossWindow.Top();
   return left + 7 * TPPX > x && left + 11 * TPPX < x + kReachPixels * TPPX &&
          static_cast<float>(top + 38 * TPPY) < y && static_cast<float>(top + 43 * TPPY) > y;
-}
-
-int HitBoss() {
-  frmBoss.nPower = frmBoss.nPower - 1;
-  frmBoss.CT.SetBackColor(plat::RGB(255, 255, 255));
-  frmBoss.Timer2.SetInterval(100);
-  plat::DoEvents();
-  return 1;
 }
 
 // An enemy is hit when its left edge lies in the 32 pixels ahead of the beam
@@ -64,7 +58,7 @@ int HitBoss() {
 bool BeamHitsEnemy(int i, float x, float y) {
   const EnemyRecord& enemy = EnemySide.Enemies[i];
   return enemy.State == 1 && enemy.X > x && enemy.X < x + kReachPixels * TPPX &&
-         enemy.Y < y && static_cast<float>(enemy.Y + EnemyForms[i].Height()) > y;
+         enemy.Y < y && static_cast<float>(enemy.Y + enemyWindows[i].Height()) > y;
 }
 
 }  // namespace
@@ -95,6 +89,19 @@ int CheckShotHit(float x, float y) {
     }
   }
   return result;
+}
+
+// A beam is a green line 63 x 1 pixels.
+void PrepareShotWindow(int i) {
+  beamWindows[i].SetWidth(63 * TPPX);
+  beamWindows[i].SetHeight(1 * TPPY);
+  beamWindows[i].SetBackColor(plat::RGB(0, 255, 0));
+}
+
+// A beam still flying at the end of the last game does not fly on into this
+// one.
+void FreeBeams() {
+  for (auto& shot : PlayerSide.Shots) shot.Active = 0;
 }
 
 }  // namespace zb

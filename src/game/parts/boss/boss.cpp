@@ -1,17 +1,21 @@
-// The boss: its core, the entry slide with the taunt, the reaction to a hit,
-// the shake, and the wreck that replaces it once its strength is gone.
+// The boss, all of it: its window with the core and three timers, its place
+// off-screen at the set-up, the entrance, the entry slide with the taunt, a
+// hit on the core and the reaction to it, the shake, its sprays, and the
+// wreck that replaces it once its strength is gone.
 #include "game/parts/boss/boss.h"
 
 #include <array>
 
-#include "game/parts/enemies/enemies.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
-#include "game/base/handlers.h"
-#include "platform/events.h"
-#include "game/parts/balloon/balloon.h"
+#include "game/base/game_windows.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/state.h"
+#include "game/base/waits.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/bursts/bursts.h"
+#include "game/parts/scenery/scenery.h"
+#include "platform/events.h"
+#include "platform/numeric.h"
 
 namespace zb {
 namespace {
@@ -29,17 +33,77 @@ constexpr std::array<int, 7> kShakeSteps{-3, 2, 2, -3, 2, 2, -2};
 
 // The boss has slid in: it taunts the ship, and the battle begins.
 void Arrive() {
-  frmBoss.Timer1.SetEnabled(false);
-  ShowBalloon("生きて帰れるかな？！", frmBoss.Left(), frmBoss.Top() + 20 * TPPY, TailRight, 1, "");
+  bossWindow.slideTimer.SetEnabled(false);
+  ShowBalloon("生きて帰れるかな？！", bossWindow.Left(), bossWindow.Top() + 20 * TPPY, TailRight, 1, "");
   plat::DoEvents();
   plat::Sleep(kArrivalPauseMs);
   CloseBalloon();
-  frmBoss.nPower = kFullPower;
+  bossWindow.nPower = kFullPower;
   Cycle.BossActive = kTrue;
   Cycle.BossDefeated = kFalse;
 }
 
+// The core: the core shape at the boss's top-left corner, green.
+void ShapeCore() {
+  bossWindow.core.Move(0, 0);
+  SizeWindowToShape(kCoreShape, bossWindow.core);
+  CutWindowToShape(kCoreShape, bossWindow.core);
+  bossWindow.core.SetBackColor(kCoreGreen);
+}
+
+// Entry slide: one pixel left per tick until the Left falls below BossStopX.
+void OnSlideTick() {
+  bossWindow.SetLeft(bossWindow.Left() - TPPX);
+  if (static_cast<double>(bossWindow.Left()) < Cycle.BossStopX) Arrive();
+  plat::DoEvents();
+}
+
+// 100 ms after the latest hit: shake (unless the strength is gone) and show
+// the strength in the core's colour.
+void OnFlashEnd() {
+  bossWindow.flashTimer.SetInterval(0);
+  if (bossWindow.nPower != 0) {
+    bossWindow.nBururu = 0;
+    bossWindow.shakeTimer.SetEnabled(true);
+  }
+  bossWindow.core.SetBackColor(CoreColor(bossWindow.nPower));
+  plat::DoEvents();
+}
+
+// One step of the shake, 50 ms apart; the last one stops the shake.
+void OnShakeTick() {
+  const std::int32_t step = bossWindow.nBururu;
+  if (step >= 0 && step < static_cast<std::int32_t>(kShakeSteps.size())) {
+    bossWindow.SetLeft(bossWindow.Left() + kShakeSteps[step] * TPPX);
+    if (step == static_cast<std::int32_t>(kShakeSteps.size()) - 1) {
+      bossWindow.shakeTimer.SetEnabled(false);
+    }
+  }
+  bossWindow.nBururu = bossWindow.nBururu + 1;
+}
+
 }  // namespace
+
+void BossWindow::OnLoad() {
+  SpriteWindow::OnLoad();
+  core.id = plat::CreatePictureBox(id_, "CT");
+  plat::SetVisible(core.id, true);
+  slideTimer.id = plat::CreateTimer(id_, [] { OnSlideTick(); });
+  plat::SetTimerEnabled(slideTimer.id, false);
+  plat::SetTimerInterval(slideTimer.id, 50);
+  flashTimer.id = plat::CreateTimer(id_, [] { OnFlashEnd(); });
+  plat::SetTimerInterval(flashTimer.id, 0);
+  plat::SetTimerEnabled(flashTimer.id, true);
+  shakeTimer.id = plat::CreateTimer(id_, [] { OnShakeTick(); });
+  plat::SetTimerEnabled(shakeTimer.id, false);
+  plat::SetTimerInterval(shakeTimer.id, 50);
+  ShapeCore();
+}
+
+void BossWindow::OnUnload() {
+  core.id = plat::kNoWindow;
+  slideTimer.id = flashTimer.id = shakeTimer.id = plat::kNoTimer;
+}
 
 plat::Color CoreColor(std::int32_t power) {
   if (power >= 8 && power <= 10) return kCoreGreen;
@@ -48,55 +112,62 @@ plat::Color CoreColor(std::int32_t power) {
   return plat::RGB(0, 0, 0);
 }
 
-void frmBoss_Form_Load() {
-  frmBoss.CT.Move(0, 0);
-  SizeWindowToShape(kCoreShape, frmBoss.CT);
-  CutWindowToShape(kCoreShape, frmBoss.CT);
-  frmBoss.CT.SetBackColor(kCoreGreen);
+// Off-screen right, standing on the bottom, hidden.
+void PlaceBoss() {
+  SizeWindowToShape(8, bossWindow);
+  SetShapePicture(8, bossWindow);
+  CutWindowToShape(8, bossWindow);
+  bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
+  bossWindow.SetLeft(1024 * TPPX);
+  Cycle.BossStopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
+  Cycle.BossActive = kFalse;
+  Cycle.BossDefeated = kFalse;
+  bossWindow.SetVisible(false);
 }
 
-// Entry slide: one pixel left per tick until the Left falls below BossStopX.
-void frmBoss_Timer1_Timer() {
-  frmBoss.SetLeft(frmBoss.Left() - TPPX);
-  if (static_cast<double>(frmBoss.Left()) < Cycle.BossStopX) Arrive();
+void RunBossEntrance() {
+  CloseSceneryBehind();
+  YieldAndWait(1000);
   plat::DoEvents();
+  ShipSays("うぉ！");
+  YieldAndWait(1000);
+  CloseBalloon();
+  if (!bossWindow.Visible()) {
+    bossWindow.SetVisible(true);
+    bossWindow.slideTimer.SetEnabled(true);
+  }
+  // The boss's entry timer sets BossActive when it has arrived.
+  if (Cycle.BossActive == kFalse) YieldUntil([] { return Cycle.BossActive != kFalse; });
 }
 
-// 100 ms after the latest hit: shake (unless the strength is gone) and show
-// the strength in the core's colour.
-void frmBoss_Timer2_Timer() {
-  frmBoss.Timer2.SetInterval(0);
-  if (frmBoss.nPower != 0) {
-    frmBoss.nBururu = 0;
-    frmBoss.Timer3.SetEnabled(true);
-  }
-  frmBoss.CT.SetBackColor(CoreColor(frmBoss.nPower));
+int HitBoss() {
+  bossWindow.nPower = bossWindow.nPower - 1;
+  bossWindow.core.SetBackColor(kCoreFlash);
+  bossWindow.flashTimer.SetInterval(100);
   plat::DoEvents();
+  return 1;
 }
 
-void frmBoss_Timer3_Timer() {
-  const std::int32_t step = frmBoss.nBururu;
-  if (step >= 0 && step < static_cast<std::int32_t>(kShakeSteps.size())) {
-    frmBoss.SetLeft(frmBoss.Left() + kShakeSteps[step] * TPPX);
-    if (step == static_cast<std::int32_t>(kShakeSteps.size()) - 1) {
-      frmBoss.Timer3.SetEnabled(false);
-    }
+void StartBossBurst() {
+  if (Cycle.BurstNo == 2) {
+    StartBurst(bossWindow.Left() + 13 * TPPX, bossWindow.Top() + 31 * TPPY, 1);
+  } else {
+    StartBurst(bossWindow.Left(), bossWindow.Top() + 51 * TPPY, 1);
   }
-  frmBoss.nBururu = frmBoss.nBururu + 1;
 }
 
 // Made every frame of the battle: at no strength left, the boss gives way to
 // its wreck standing on the bottom, and the stage is won.
 void BossDefeatCheck() {
-  if (frmBoss.nPower >= 1) return;
-  frmBoss.hWnd();  // the core exists once the boss is loaded
-  frmBoss.CT.SetVisible(false);
-  frmBoss.SetVisible(false);
-  SizeWindowToShape(kWreckShape, frmBoss);
-  frmBoss.SetTop(ScreenHeightTwips() - frmBoss.Height());
-  CutWindowToShape(kWreckShape, frmBoss);
-  SetShapePicture(kWreckShape, frmBoss);
-  frmBoss.SetVisible(true);
+  if (bossWindow.nPower >= 1) return;
+  bossWindow.Load();  // the core exists once the boss is loaded
+  bossWindow.core.SetVisible(false);
+  bossWindow.SetVisible(false);
+  SizeWindowToShape(kWreckShape, bossWindow);
+  bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
+  CutWindowToShape(kWreckShape, bossWindow);
+  SetShapePicture(kWreckShape, bossWindow);
+  bossWindow.SetVisible(true);
   Cycle.BossDefeated = kTrue;
 }
 

@@ -1,4 +1,5 @@
-// The boss's core colour, shared by its after-hit reaction and the tests.
+// The boss, all of it: placed at the set-up, sent in past the trigger
+// column, hit on its core by the beam, spraying particles, and defeated.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +7,20 @@
 #include "platform/types.h"
 
 namespace zb {
+
+// At the set-up: off-screen right, standing on the bottom, hidden; the
+// boss's flags cleared.
+void PlaceBoss();
+// The scenery closes behind the ship, "うぉ！", the boss sent in, and a wait
+// until it has arrived.
+void RunBossEntrance();
+// The beam hit the core: one strength less, the core flashes, and the
+// reaction follows 100 ms after the latest hit. Returns 1.
+int HitBoss();
+// A spray from the boss, from its mouth or (every third burst) its top.
+void StartBossBurst();
+// At no strength left, the boss gives way to its wreck and the stage is won.
+void BossDefeatCheck();
 
 // Green for 8..10 hits left, pale yellow for 5..7, red for 0..4, black for
 // anything else.

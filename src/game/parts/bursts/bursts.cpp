@@ -1,16 +1,17 @@
 // Particle sprays: arming the particles of a burst and flying them, all drawn
-// by the one full-screen frmDot cut to a 2 x 2 square per living particle.
+// by the one full-screen particlesWindow cut to a 2 x 2 square per living particle.
+#include "game/parts/bursts/bursts.h"
+
 #include <cmath>
 #include <cstdint>
 
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shot_state.h"
+#include "game/base/state.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
 
 namespace zb {
 namespace {
@@ -80,10 +81,10 @@ plat::Rect ShipSquare(const ParticleRecord& p) {
           plat::IntDiv(2 * TPPY + p.Y - Player.PlayerY, TPPY)};
 }
 
-// Shows the squares on frmDot; a window that cannot be cut keeps its outline.
+// Shows the squares on particlesWindow; a window that cannot be cut keeps its outline.
 void ShowParticles(const plat::Region& squares) {
-  frmDot.SetShape(squares);
-  if (!frmDot.Visible()) frmDot.SetVisible(true);
+  particlesWindow.SetShape(squares);
+  if (!particlesWindow.Visible()) particlesWindow.SetVisible(true);
 }
 
 }  // namespace
@@ -122,11 +123,19 @@ bool AdvanceBurst() {
     any = true;
   }
   if (!any) {
-    frmDot.SetVisible(false);
+    particlesWindow.SetVisible(false);
     return false;
   }
   ShowParticles(squares);
   return true;
+}
+
+void PrepareParticleWindow() { CoverScreenHidden(particlesWindow); }
+
+// Particles still flying at the end of the last game do not fly on into this
+// one.
+void FreeParticles() {
+  for (auto& particle : PlayerSide.Particles) particle.Active = kFalse;
 }
 
 }  // namespace zb

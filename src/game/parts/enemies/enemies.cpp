@@ -1,16 +1,20 @@
 // Ordinary enemies: spawning ahead of the ship in the two spawn zones, their
 // flight and firing cycle, culling behind the ship, and the death animation.
+#include "game/parts/enemies/enemies.h"
+
 #include <cmath>
 #include <cstdint>
 
-#include "game/parts/enemies/enemies.h"
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
-#include "platform/numeric.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/skip_on_error.h"
+#include "game/base/state.h"
+#include "game/parts/boss/boss.h"
+#include "game/parts/enemy_shots/enemy_shots.h"
+#include "platform/numeric.h"
 
 namespace zb {
 namespace {
@@ -50,7 +54,7 @@ void SpawnInto(std::int16_t i) {
   EnemyRecord& e = EnemySide.Enemies[i];
   e.State = 1;
   e.FireTick = 0;
-  const double height = EnemyForms[0].Height();
+  const double height = enemyWindows[0].Height();
   e.Y = plat::Single(ScreenHeightTwips() - (std::floor(Rnd() * 6) + 3) * height);
   e.X = Player.PlayerX + 240 * TPPX;
   e.PhaseStep = plat::Single(std::floor(Rnd() * 100) / 1000);
@@ -112,7 +116,7 @@ void AdvanceWave(EnemyRecord& e) {
 // above the bottom; one pushed back draws new wave parameters next frame.
 std::int32_t ClampHeight(EnemyRecord& e) {
   std::int32_t yi = plat::FloorToInt32(e.Y);
-  const float upper = frmBG.Top() + 16 * TPPY;
+  const float upper = sceneryWindow.Top() + 16 * TPPY;
   if (upper > yi) {
     e.Y = upper;
     yi = plat::FloorToInt32(e.Y);
@@ -127,41 +131,41 @@ std::int32_t ClampHeight(EnemyRecord& e) {
   return yi;
 }
 
-void PaintByPattern(SpriteForm& form, std::int32_t pattern) {
-  if (form.BackColor() != kStraightColor && pattern == 0) form.SetBackColor(kStraightColor);
-  if (form.BackColor() != kWaverColor && pattern == 1) form.SetBackColor(kWaverColor);
+void PaintByPattern(SpriteWindow& window, std::int32_t pattern) {
+  if (window.BackColor() != kStraightColor && pattern == 0) window.SetBackColor(kStraightColor);
+  if (window.BackColor() != kWaverColor && pattern == 1) window.SetBackColor(kWaverColor);
 }
 
 void MoveEnemy(int i) {
   EnemyRecord& e = EnemySide.Enemies[i];
-  SpriteForm& form = EnemyForms[i];
+  SpriteWindow& window = enemyWindows[i];
   AdvanceWave(e);
   const std::int32_t xi = plat::FloorToInt32(e.X);
   const std::int32_t yi = ClampHeight(e);
-  form.Move(xi, yi);
-  PaintByPattern(form, e.Pattern);
-  if (!form.Visible()) form.SetVisible(true);
-  if (frmPlayer.Left() - 36 * TPPX > xi) {
-    form.SetVisible(false);
+  window.Move(xi, yi);
+  PaintByPattern(window, e.Pattern);
+  if (!window.Visible()) window.SetVisible(true);
+  if (shipWindow.Left() - 36 * TPPX > xi) {
+    window.SetVisible(false);
     e.State = 0;
   }
 }
 
 // Gives the slot's window a blast shape, keeping the spare outline.
 void ShowBlast(int i, int shape) {
-  SizeWindowToShape(shape, EnemyForms[i]);
-  SetShapePicture(shape, EnemyForms[i]);
-  EnemySide.Enemies[i].RegionCopy = CutWindowToShape(shape, EnemyForms[i]);
+  SizeWindowToShape(shape, enemyWindows[i]);
+  SetShapePicture(shape, enemyWindows[i]);
+  EnemySide.Enemies[i].RegionCopy = CutWindowToShape(shape, enemyWindows[i]);
 }
 
 void FreeDeadEnemy(int i) {
   EnemyRecord& e = EnemySide.Enemies[i];
   e.State = 0;
   e.DeathFrame = 0;
-  SizeWindowToShape(kEnemyShape, EnemyForms[i]);
-  EnemyForms[i].SetPicture(nullptr);
-  e.RegionCopy = CutWindowToShape(kEnemyShape, EnemyForms[i]);
-  EnemyForms[i].SetVisible(false);
+  SizeWindowToShape(kEnemyShape, enemyWindows[i]);
+  enemyWindows[i].SetPicture(nullptr);
+  e.RegionCopy = CutWindowToShape(kEnemyShape, enemyWindows[i]);
+  enemyWindows[i].SetVisible(false);
 }
 
 // One step of a dying enemy. The sub-tick is shared by every dying enemy and
@@ -204,6 +208,22 @@ void UpdateDyingEnemies() {
   const int last = EnemySide.EnemyMaxIndex;
   for (int i = 0; i <= last; ++i) {
     if (EnemySide.Enemies[i].State == 2) AnimateDeath(i);
+  }
+}
+
+void PrepareEnemyWindow(int i) {
+  SizeWindowToShape(12, enemyWindows[i]);
+  EnemySide.Enemies[i].RegionCopy = CutWindowToShape(12, enemyWindows[i]);
+  enemyWindows[i].SetBackColor(plat::RGB(0, 0, 0));
+  enemyWindows[i].SetVisible(false);
+}
+
+void FreeEnemySlots() {
+  for (int i = 0; i <= EnemySide.EnemyMaxIndex; ++i) {
+    SkipOnError([i] {
+      EnemySide.Enemies[i].State = 0;
+      EnemySide.Enemies[i].Pattern = std::floor(2 * Rnd()) == 0 ? -1 : 0;
+    });
   }
 }
 

@@ -1,7 +1,5 @@
-// The enemy side: enemies, their shots, the boss's defeat check.
+// Ordinary enemies: spawning, flight, death.
 #pragma once
-
-#include <cstdint>
 
 namespace zb {
 
@@ -9,12 +7,9 @@ void SpawnEnemies();
 void MoveEnemies();
 void UpdateDyingEnemies();
 
-void FireEnemyShot(std::int16_t& i);
-void MoveEnemyShots();
-bool ShotHitsPlayer(float x, float y);
-
-// The boss: the defeat check made each frame while the boss is active; the
-// colour of its core for a strength.
-void BossDefeatCheck();
+// At the set-up: slot i's window with the enemy's outline, black, hidden.
+void PrepareEnemyWindow(int i);
+// At the set-up: every slot free, with a fresh pattern.
+void FreeEnemySlots();
 
 }  // namespace zb

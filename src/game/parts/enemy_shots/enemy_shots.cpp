@@ -1,15 +1,16 @@
 // Enemy shots: aimed at the ship when fired, drawn together by the one
-// full-screen frmEShot cut to a 2 x 2 square per shot in flight.
+// full-screen enemyShotsWindow cut to a 2 x 2 square per shot in flight.
+#include "game/parts/enemy_shots/enemy_shots.h"
+
 #include <cmath>
 #include <cstdint>
 #include <optional>
 
-#include "game/parts/enemies/enemies.h"
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
-#include "game/base/state.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/state.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
 
@@ -44,7 +45,7 @@ void Aim(EnemyShotRecord& shot) {
 // the ship. Every test is made, the ship test included.
 bool ShotIsSpent(const EnemyShotRecord& shot) {
   const bool behind =
-      frmPlayer.Left() - 32 * TPPX > shot.X || shot.X > ScreenWidthTwips();
+      shipWindow.Left() - 32 * TPPX > shot.X || shot.X > ScreenWidthTwips();
   const bool outOfHeight = shot.Y < 0 || shot.Y > ScreenHeightTwips();
   const bool hit = ShotHitsPlayer(shot.X, shot.Y);
   return behind || outOfHeight || hit;
@@ -61,11 +62,11 @@ plat::Rect ShotSquare(const EnemyShotRecord& shot) {
 // Cut first, then shown; with no shot left the window hides, outline kept.
 void ShowShots(const std::optional<plat::Region>& squares) {
   if (!squares) {
-    frmEShot.SetVisible(false);
+    enemyShotsWindow.SetVisible(false);
     return;
   }
-  frmEShot.SetShape(*squares);
-  if (!frmEShot.Visible()) frmEShot.SetVisible(true);
+  enemyShotsWindow.SetShape(*squares);
+  if (!enemyShotsWindow.Visible()) enemyShotsWindow.SetVisible(true);
 }
 
 }  // namespace
@@ -79,7 +80,7 @@ void FireEnemyShot(std::int16_t& i) {
   const EnemyRecord& enemy = EnemySide.Enemies[i];
   shot->Active = 1;
   shot->X = enemy.X - TPPX;
-  shot->Y = plat::Single(enemy.Y + static_cast<double>(plat::IntDiv(EnemyForms[0].Height(), 2)));
+  shot->Y = plat::Single(enemy.Y + static_cast<double>(plat::IntDiv(enemyWindows[0].Height(), 2)));
   Aim(*shot);
 }
 
@@ -110,6 +111,12 @@ bool ShotHitsPlayer(float x, float y) {
     return true;
   }
   return false;
+}
+
+void PrepareEnemyShotWindow() { CoverScreenHidden(enemyShotsWindow); }
+
+void FreeEnemyShots() {
+  for (int i = 0; i <= EnemySide.EnemyShotMaxIndex; ++i) EnemySide.EnemyShots[i].Active = 0;
 }
 
 }  // namespace zb

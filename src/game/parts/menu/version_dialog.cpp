@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "game/base/version.h"
 #include "game/base/pictures.h"
+#include "game/base/version.h"
 
 namespace zb {
 namespace {

@@ -5,7 +5,7 @@
 
 namespace zb {
 
-// frm_Version: title, icon, the program's name and version, a separator, the
+// The dialog's title, icon, the program's name and version, a separator, the
 // makers' notice and an OK button, positions in twips.
 plat::DialogLayout VersionDialogLayout();
 

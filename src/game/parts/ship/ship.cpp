@@ -1,16 +1,18 @@
 // The ship's collisions with enemies and the scenery, lost lives and the
 // destruction that ends a game.
+#include "game/parts/ship/ship.h"
+
 #include <cstdint>
 
 #include "game/base/enemy_state.h"
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/game_windows.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
+#include "game/base/shot_state.h"
 #include "game/base/state.h"
+#include "game/parts/lamps/lamps.h"
 #include "platform/events.h"
 #include "platform/numeric.h"
-#include "game/parts/ship/player.h"
-#include "game/base/shot_state.h"
-#include "game/base/shaping.h"
 
 namespace zb {
 namespace {
@@ -39,21 +41,15 @@ bool ShipOverlapsEnemy(const EnemyRecord& enemy) {
   return IsCollision(ship, body);
 }
 
-void DarkenLamp() {
-  frmShe.hWnd();  // the lamps' labels exist once their window is loaded
-  if (Player.PlayerLives == 2) frmShe.Label1[1].SetBackColor(plat::RGB(0, 0, 0));
-  if (Player.PlayerLives == 1) frmShe.Label1[0].SetBackColor(plat::RGB(0, 0, 0));
-}
-
-// A life is lost: the ship flies on, invincible until frmPlayer's Timer1.
+// A life is lost: the ship flies on, invincible until the ship window's invincibility timer.
 void LoseLife() {
   Player.PlayerHit = kFalse;
   Player.PlayerDeadFrames = 0;
   Cycle.PlayerInvincible = kTrue;
-  SetShapePicture(kInvincibleShipShape, frmPlayer);
+  SetShapePicture(kInvincibleShipShape, shipWindow);
   plat::DoEvents();
   DarkenLamp();
-  frmPlayer.Timer1.SetEnabled(true);
+  shipWindow.invincibilityTimer.SetEnabled(true);
 }
 
 // Steps the blast sub-phase; the seventh full cycle ends the game.
@@ -76,9 +72,9 @@ void AdvanceBlastPhase() {
 // record's PlayerX drifts left; the window stays where the ship was hit.
 void RunDestructionFrame() {
   const int shape = kFirstBlastShape + PlayerSide.BlastPhase % 2;
-  SizeWindowToShape(shape, frmPlayer);
-  SetShapePicture(shape, frmPlayer);
-  Player.PlayerRegion = CutWindowToShape(shape, frmPlayer);
+  SizeWindowToShape(shape, shipWindow);
+  SetShapePicture(shape, shipWindow);
+  Player.PlayerRegion = CutWindowToShape(shape, shipWindow);
   Player.PlayerX = Player.PlayerX - 2 * TPPX;
   AdvanceBlastPhase();
 }
@@ -105,7 +101,7 @@ int CheckShipHitsScenery() {
   plat::Region scenery =
       CreateShapeRegion(Cycle.BossActive == kTrue ? kBossSceneryShape : kSceneryShape);
   ship.Offset(plat::IntDiv(Player.PlayerX, TPPX),
-              plat::IntDiv(Player.PlayerY - frmBG.Top(), TPPY));
+              plat::IntDiv(Player.PlayerY - sceneryWindow.Top(), TPPY));
   int result = 0;
   if (IsCollision(scenery, ship)) {
     Player.PlayerHit = kTrue;

@@ -1,29 +1,61 @@
-// The ship's and the lamps' window events, and the focus kept on the lamps.
-#include "game/base/forms.h"
-#include "game/base/state.h"
-#include "game/base/handlers.h"
+// The ship's window: its load, the end of its invincibility, the menu on a
+// right click, and its set-up.
+#include "game/parts/ship/ship_window.h"
+
+#include "game/base/game_windows.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
-#include "game/parts/menu/side_windows.h"
+#include "game/base/skip_on_error.h"
+#include "game/base/state.h"
+#include "game/parts/menu/popup_menu.h"
+#include "platform/numeric.h"
 
 namespace zb {
+namespace {
 
 // About a second after a lost life: the ship is vulnerable again.
-void frmPlayer_Timer1_Timer() {
-  frmPlayer.Timer1.SetEnabled(false);
-  SetShapePicture(10, frmPlayer);
+void OnInvincibilityEnd() {
+  shipWindow.invincibilityTimer.SetEnabled(false);
+  SetShapePicture(10, shipWindow);
   Cycle.PlayerInvincible = kFalse;
 }
 
-void frmPlayer_Form_MouseDown(int button, int x, int y) {
+void OnShipMouseDown(int button, int x, int y) {
   if (button == plat::kRightButton) ShowPopupMenu();
 }
 
-void frmShe_Form_Load() {}
+}  // namespace
 
-void frmShe_Label1_MouseDown(int index, int button, int x, int y) {
-  if (button == plat::kRightButton) ShowPopupMenu();
+void ShipWindow::OnLoad() {
+  invincibilityTimer.id = plat::CreateTimer(id_, [] { OnInvincibilityEnd(); });
+  plat::SetTimerInterval(invincibilityTimer.id, 1000);
+  plat::SetTimerEnabled(invincibilityTimer.id, false);
+  plat::SetMouseDownHandler(id_, [](int button, int x, int y) {
+    OnShipMouseDown(button, x, y);
+  });
 }
 
-void GiveFocusToShe() { frmShe.SetFocus(); }
+void ShipWindow::OnUnload() { invincibilityTimer.id = plat::kNoTimer; }
+
+void ShowShip() {
+  SizeWindowToShape(10, shipWindow);
+  SetShapePicture(10, shipWindow);
+  Player.PlayerRegion = CutWindowToShape(10, shipWindow);
+  Player.PlayerLives = 3;
+  shipWindow.SetVisible(true);
+}
+
+void FillShipRecord() {
+  SkipOnError([] { Player.PlayerX = Cycle.StartX != 0 ? Cycle.StartX * TPPX : 36 * TPPX; });
+  SkipOnError([] { Player.PlayerY = ScreenHeightTwips() - 5 * shipWindow.Height(); });
+  SkipOnError([] { Player.PlayerMaxX = plat::RoundToInt32(ScreenWidthTwips()); });
+  SkipOnError([] { Player.PlayerMaxY = plat::RoundToInt32(ScreenFullHeightTwips()); });
+  SkipOnError([] {
+    Player.PlayerMinY = plat::RoundToInt32(shipWindow.Height() + (ScreenHeightTwips() - 1485.0));
+  });
+  Player.PlayerStep = 0.5f * TPPX;
+  Player.PlayerHit = kFalse;
+  Player.PlayerDeadFrames = 0;
+}
 
 }  // namespace zb

@@ -1,6 +1,7 @@
 // Steering the ship with the arrow keys, once per frame.
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/parts/ship/steering.h"
+
+#include "game/base/game_windows.h"
 #include "game/base/state.h"
 #include "platform/keys.h"
 
@@ -67,7 +68,7 @@ void MovePlayerByKeys() {
   Steer(ReadDirectionKeys(), s);
   if (Cycle.BossActive != kTrue) Player.PlayerX = Player.PlayerX + s;
   LimitRight();
-  frmPlayer.Move(Player.PlayerX, Player.PlayerY);
+  shipWindow.Move(Player.PlayerX, Player.PlayerY);
 }
 
 }  // namespace zb

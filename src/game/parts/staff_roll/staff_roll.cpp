@@ -1,14 +1,16 @@
 // The staff roll: the credits outline scrolled up through a fixed frame,
 // the closing line stopping in its lower half, then a fade to dark grey.
+#include "game/parts/staff_roll/staff_roll.h"
+
 #include <optional>
 
-#include "game/base/forms.h"
-#include "game/flow/frame_loop.h"
+#include "game/base/game_windows.h"
+#include "game/base/screen_metrics.h"
+#include "game/base/shaping.h"
 #include "game/base/skip_on_error.h"
+#include "game/base/waits.h"
 #include "platform/events.h"
 #include "platform/numeric.h"
-#include "game/base/shaping.h"
-#include "game/parts/menu/side_windows.h"
 
 namespace zb {
 namespace {
@@ -20,11 +22,11 @@ constexpr int kClosingLineRest = 45;    // pixels below its outline where it sto
 
 // The frame: shape 1's size, centred on the bottom of the work area.
 void PlaceFrame() {
-  SkipOnError([] { frmSTAFF.Unload(); });
-  SkipOnError([] { SizeWindowToShape(1, frmSTAFF); });
+  SkipOnError([] { bannerWindow.Unload(); });
+  SkipOnError([] { SizeWindowToShape(1, bannerWindow); });
   SkipOnError([] {
-    frmSTAFF.Move(plat::IntDiv(ScreenWidthTwips() - frmSTAFF.Width(), 2),
-                  ScreenHeightTwips() - frmSTAFF.Height());
+    bannerWindow.Move(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2),
+                  ScreenHeightTwips() - bannerWindow.Height());
   });
 }
 
@@ -38,16 +40,11 @@ void RollStep(int i, std::int32_t& rollOffset) {
   closingLine.Offset(0, dy);
   credits.Unite(closingLine);
   rollOffset = rollOffset - 1;
-  ApplyWindowRegion(credits, frmSTAFF);
-  if (!frmSTAFF.Visible()) {
-    frmSTAFF.SetBackColor(plat::RGB(255, 255, 255));
-    frmSTAFF.SetVisible(true);
+  ApplyWindowRegion(credits, bannerWindow);
+  if (!bannerWindow.Visible()) {
+    bannerWindow.SetBackColor(plat::RGB(255, 255, 255));
+    bannerWindow.SetVisible(true);
   }
-}
-
-void YieldAndWait() {
-  plat::DoEvents();
-  WaitMs(50);
 }
 
 }  // namespace
@@ -57,15 +54,15 @@ void RunStaffRoll() {
   std::int32_t rollOffset = 0;
   for (int i = 0; i < kRollSteps; ++i) {
     SkipOnError([&] { RollStep(i, rollOffset); });
-    YieldAndWait();
+    YieldAndWait(50);
   }
   for (int c = 255; c >= 64; c -= 2) {  // the last colour is RGB(65, 65, 65)
-    SkipOnError([c] { frmSTAFF.SetBackColor(plat::RGB(c, c, c)); });
-    YieldAndWait();
+    SkipOnError([c] { bannerWindow.SetBackColor(plat::RGB(c, c, c)); });
+    YieldAndWait(50);
   }
-  SkipOnError([] { frmSTAFF.SetVisible(false); });
+  SkipOnError([] { bannerWindow.SetVisible(false); });
   WaitMs(1000);
-  SkipOnError([] { frmSTAFF.Unload(); });
+  SkipOnError([] { bannerWindow.Unload(); });
 }
 
 }  // namespace zb

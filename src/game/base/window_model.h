@@ -1,7 +1,7 @@
-// Windows as the game sees them: a form is a window class's default instance,
-// created hidden on first use from its design-time properties (its OnLoad),
+// Windows as the game sees them: each game window is one object, created
+// hidden on first use (or by Load) with its start-up properties (its OnLoad),
 // destroyed by Unload; the next use creates it afresh. Controls and timers
-// belong to a loaded form.
+// belong to a loaded window.
 #pragma once
 
 #include <string>
@@ -12,12 +12,12 @@
 
 namespace zb {
 
-// Operations shared by forms and their controls. Positions and sizes are
+// Operations shared by windows and their controls. Positions and sizes are
 // twips; reads return whole pixels x 15.
 class WindowOps {
  public:
   virtual ~WindowOps() = default;
-  virtual plat::WindowId hWnd() = 0;
+  virtual plat::WindowId Id() = 0;
 
   float Left();
   float Top();
@@ -39,15 +39,15 @@ class WindowOps {
   bool SetShape(const plat::Region& outline);  // false: cannot be cut
 };
 
-// A child control (label, picture box, line) of a loaded form. Its id is 0
-// while the form is not loaded; every operation then does nothing.
+// A child control (label, picture box, line) of a loaded window. Its id is 0
+// while the window is not loaded; every operation then does nothing.
 class Control : public WindowOps {
  public:
   plat::WindowId id = plat::kNoWindow;
-  plat::WindowId hWnd() override { return id; }
+  plat::WindowId Id() override { return id; }
 };
 
-// A timer of a loaded form.
+// A timer of a loaded window.
 class Timer {
  public:
   plat::TimerId id = plat::kNoTimer;
@@ -57,23 +57,26 @@ class Timer {
   void SetEnabled(bool enabled);
 };
 
-class Form : public WindowOps {
+// A top-level window of the game, known by its X window name.
+class Window : public WindowOps {
  public:
-  explicit Form(std::string name) : name_(std::move(name)) {}
-  Form(const Form&) = delete;
-  Form& operator=(const Form&) = delete;
+  explicit Window(std::string name) : name_(std::move(name)) {}
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
 
   // The window, created (and loaded) on first use.
-  plat::WindowId hWnd() override;
+  plat::WindowId Id() override;
+  // Creates the window with its controls and timers unless it exists.
+  void Load() { Id(); }
   bool IsLoaded() const { return id_ != plat::kNoWindow; }
   // Destroys the window with its controls and timers; does nothing when the
-  // form is not loaded.
+  // window is not loaded.
   void Unload();
   const std::string& Name() const { return name_; }
   void SetFocus();
 
  protected:
-  // Design-time properties: runs right after the window is created (hidden),
+  // Start-up properties: runs right after the window is created (hidden),
   // creates the controls and timers and binds the event handlers.
   virtual void OnLoad() {}
   // Forget the controls and timers of the destroyed window.

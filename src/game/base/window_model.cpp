@@ -1,50 +1,50 @@
-// Forms and controls on top of the platform's windows.
-#include "game/base/form.h"
+// Game windows and their controls on top of the platform's windows.
+#include "game/base/window_model.h"
 
 namespace zb {
 
-float WindowOps::Left() { return static_cast<float>(plat::GetWindowRect(hWnd()).left); }
-float WindowOps::Top() { return static_cast<float>(plat::GetWindowRect(hWnd()).top); }
-float WindowOps::Width() { return static_cast<float>(plat::GetWindowRect(hWnd()).width); }
-float WindowOps::Height() { return static_cast<float>(plat::GetWindowRect(hWnd()).height); }
+float WindowOps::Left() { return static_cast<float>(plat::GetWindowRect(Id()).left); }
+float WindowOps::Top() { return static_cast<float>(plat::GetWindowRect(Id()).top); }
+float WindowOps::Width() { return static_cast<float>(plat::GetWindowRect(Id()).width); }
+float WindowOps::Height() { return static_cast<float>(plat::GetWindowRect(Id()).height); }
 
 void WindowOps::SetLeft(double twips) {
-  const auto w = hWnd();
+  const auto w = Id();
   const auto r = plat::GetWindowRect(w);
   plat::SetWindowRect(w, twips, r.top, r.width, r.height);
 }
 void WindowOps::SetTop(double twips) {
-  const auto w = hWnd();
+  const auto w = Id();
   const auto r = plat::GetWindowRect(w);
   plat::SetWindowRect(w, r.left, twips, r.width, r.height);
 }
 void WindowOps::SetWidth(double twips) {
-  const auto w = hWnd();
+  const auto w = Id();
   const auto r = plat::GetWindowRect(w);
   plat::SetWindowRect(w, r.left, r.top, twips, r.height);
 }
 void WindowOps::SetHeight(double twips) {
-  const auto w = hWnd();
+  const auto w = Id();
   const auto r = plat::GetWindowRect(w);
   plat::SetWindowRect(w, r.left, r.top, r.width, twips);
 }
 void WindowOps::Move(double left, double top) {
-  const auto w = hWnd();
+  const auto w = Id();
   const auto r = plat::GetWindowRect(w);
   plat::SetWindowRect(w, left, top, r.width, r.height);
 }
 void WindowOps::Move(double left, double top, double width, double height) {
-  plat::SetWindowRect(hWnd(), left, top, width, height);
+  plat::SetWindowRect(Id(), left, top, width, height);
 }
 
-bool WindowOps::Visible() { return plat::IsVisible(hWnd()); }
-void WindowOps::SetVisible(bool visible) { plat::SetVisible(hWnd(), visible); }
-plat::Color WindowOps::BackColor() { return plat::GetBackColor(hWnd()); }
-void WindowOps::SetBackColor(plat::Color c) { plat::SetBackColor(hWnd(), c); }
-void WindowOps::SetPicture(const plat::Picture* picture) { plat::SetPicture(hWnd(), picture); }
-const plat::Picture* WindowOps::Picture() { return plat::GetPicture(hWnd()); }
+bool WindowOps::Visible() { return plat::IsVisible(Id()); }
+void WindowOps::SetVisible(bool visible) { plat::SetVisible(Id(), visible); }
+plat::Color WindowOps::BackColor() { return plat::GetBackColor(Id()); }
+void WindowOps::SetBackColor(plat::Color c) { plat::SetBackColor(Id(), c); }
+void WindowOps::SetPicture(const plat::Picture* picture) { plat::SetPicture(Id(), picture); }
+const plat::Picture* WindowOps::Picture() { return plat::GetPicture(Id()); }
 bool WindowOps::SetShape(const plat::Region& outline) {
-  return plat::SetWindowShape(hWnd(), outline);
+  return plat::SetWindowShape(Id(), outline);
 }
 
 int Timer::Interval() const { return plat::TimerInterval(id); }
@@ -52,7 +52,7 @@ void Timer::SetInterval(int ms) { plat::SetTimerInterval(id, ms); }
 bool Timer::Enabled() const { return plat::TimerEnabled(id); }
 void Timer::SetEnabled(bool enabled) { plat::SetTimerEnabled(id, enabled); }
 
-plat::WindowId Form::hWnd() {
+plat::WindowId Window::Id() {
   if (id_ == plat::kNoWindow && !loading_) {
     id_ = plat::CreateSpriteWindow(name_);
     loading_ = true;
@@ -67,13 +67,13 @@ plat::WindowId Form::hWnd() {
   return id_;
 }
 
-void Form::Unload() {
+void Window::Unload() {
   if (id_ == plat::kNoWindow) return;
   plat::DestroyWindow(id_);
   id_ = plat::kNoWindow;
   OnUnload();
 }
 
-void Form::SetFocus() { plat::SetFocus(hWnd()); }
+void Window::SetFocus() { plat::SetFocus(Id()); }
 
 }  // namespace zb

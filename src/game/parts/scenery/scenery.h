@@ -1,0 +1,17 @@
+// The scenery strip along the bottom: shown at the set-up, closed behind the
+// ship when the boss comes, and its vents' sprays.
+#pragma once
+
+namespace zb {
+
+// The open strip on the bottom of the work area, its outline kept for the
+// ship's collisions.
+void ShowScenery();
+// The strip's second picture, the way back closed.
+void CloseSceneryBehind();
+// The vents throw sprays while the ship passes columns 441..619.
+bool SceneryBurstDue();
+// A spray from the vent of the current burst number.
+void StartSceneryBurst();
+
+}  // namespace zb

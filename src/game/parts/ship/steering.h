@@ -1,0 +1,9 @@
+// Steering the ship with the arrow keys, once per frame.
+#pragma once
+
+namespace zb {
+
+int ReadDirectionKeys();
+void MovePlayerByKeys();
+
+}  // namespace zb

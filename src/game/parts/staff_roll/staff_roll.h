@@ -1,0 +1,8 @@
+// The staff roll after a won stage.
+#pragma once
+
+namespace zb {
+
+void RunStaffRoll();
+
+}  // namespace zb
