@@ -103,6 +103,8 @@ class GameTest : public ::testing::Test {
   XClient& X() { return *x_; }
   Program& Game() { return *programs_.front(); }
   const std::string& Display() const { return xvfb_->display(); }
+  const std::string& Dir() const { return dir_->path(); }
+  pid_t ServerPid() const { return xvfb_->pid(); }
   int ScreenWidth() const { return options_.width; }
   int ScreenHeight() const { return options_.height; }
   int WorkBottom() const;

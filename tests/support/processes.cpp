@@ -65,7 +65,8 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
   std::vector<char*> args = CStrings(argv);
   std::vector<char*> envp = CStrings(env);
   const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  const bool closeErr = errFile.empty();
+  const int err = closeErr ? -1 : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   const pid_t parent = getpid();
   pid_ = fork();
   if (pid_ == 0) {
@@ -76,7 +77,11 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
     const int devnull = open("/dev/null", O_RDONLY);
     dup2(devnull, 0);
     dup2(out, 1);
-    dup2(err, 2);
+    if (closeErr) {
+      close(2);
+    } else {
+      dup2(err, 2);
+    }
     int keep = 2;
     if (extraFd >= 0) {
       if (extraFd == 3) {

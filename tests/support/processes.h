@@ -30,7 +30,8 @@ class TempDir {
 // killed when this object goes. Its stdout and stderr go to files.
 class Child {
  public:
-  // argv[0] is looked up on PATH. `env` replaces the environment.
+  // argv[0] is looked up on PATH. `env` replaces the environment. An empty
+  // `errFile` starts it with stderr closed.
   Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
         const std::string& outFile, const std::string& errFile, int extraFd = -1);
   ~Child();

@@ -345,6 +345,73 @@ void XClient::SetWorkArea(const plat::Rect& r) {
                 static_cast<std::uint32_t>(r.Width()), static_cast<std::uint32_t>(r.Height())});
 }
 
+// --- another client's doings ----------------------------------------------------
+
+void XClient::SendFakeConfigure(std::uint32_t window, int width, int height) {
+  xcb_configure_notify_event_t ev{};
+  ev.response_type = XCB_CONFIGURE_NOTIFY;
+  ev.event = ev.window = window;
+  ev.width = static_cast<std::uint16_t>(width);
+  ev.height = static_cast<std::uint16_t>(height);
+  xcb_send_event(c_, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
+void XClient::Resize(std::uint32_t window, int width, int height) {
+  const std::uint32_t v[] = {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
+  xcb_configure_window(c_, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, v);
+  Sync();
+}
+
+void XClient::SendDeleteWindow(std::uint32_t window) {
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = window;
+  ev.type = Atom("WM_PROTOCOLS");
+  ev.data.data32[0] = Atom("WM_DELETE_WINDOW");
+  xcb_send_event(c_, 0, window, 0, reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
+void XClient::Unmap(std::uint32_t window) {
+  xcb_unmap_window(c_, window);
+  Sync();
+}
+
+void XClient::Destroy(std::uint32_t window) {
+  xcb_destroy_window(c_, window);
+  Sync();
+}
+
+void XClient::Iconify(std::uint32_t window) {
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = window;
+  ev.type = Atom("WM_CHANGE_STATE");
+  ev.data.data32[0] = 3;  // IconicState
+  xcb_send_event(c_, 0, root_,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
+std::uint32_t XClient::TakeSelection(const std::string& name) {
+  const std::uint32_t before = SelectionOwner(name);
+  const xcb_window_t w = xcb_generate_id(c_);
+  xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                    XCB_COPY_FROM_PARENT, 0, nullptr);
+  xcb_set_selection_owner(c_, w, Atom(name), XCB_CURRENT_TIME);
+  Sync();
+  return before;
+}
+
+void XClient::ForceScreenSaver(bool on) {
+  xcb_force_screen_saver(c_, on ? XCB_SCREEN_SAVER_ACTIVE : XCB_SCREEN_SAVER_RESET);
+  Sync();
+}
+
 // --- the user ------------------------------------------------------------------------
 
 std::uint8_t XClient::Keycode(std::uint32_t keysym) {

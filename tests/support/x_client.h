@@ -112,6 +112,20 @@ class XClient {
   std::uint32_t Atom(const std::string& name);
   std::string AtomName(std::uint32_t atom);
 
+  // Another client's doings to the program's windows. Each returns once the
+  // server has done it.
+  void SendFakeConfigure(std::uint32_t window, int width, int height);  // synthetic
+  void Resize(std::uint32_t window, int width, int height);
+  void SendDeleteWindow(std::uint32_t window);  // WM_PROTOCOLS / WM_DELETE_WINDOW
+  void Unmap(std::uint32_t window);
+  void Destroy(std::uint32_t window);
+  // Iconifies it the ICCCM way (WM_CHANGE_STATE to the root).
+  void Iconify(std::uint32_t window);
+  // Takes the selection with a window of this client's own; its owner before.
+  std::uint32_t TakeSelection(const std::string& name);
+  // The server's screen saver switched on or off at once.
+  void ForceScreenSaver(bool on);
+
   // The desktop: a plain colour under every window, and a panel that the
   // work area leaves out (set before the program starts).
   void SetDesktopColour(std::uint32_t rgb);
@@ -124,8 +138,8 @@ class XClient {
   void Button(int xButton, bool down);  // 1 left, 2 middle, 3 right
   // Moves there, presses and after `held` releases.
   void Click(int x, int y, int xButton, Ms held = Ms(30));
-  // Holds the keyboard as another program may (true when the grab took),
-  // and lets it go.
+  // Holds the keyboard as another program (a screen locker) may: true when
+  // the grab took; and lets it go.
   bool GrabKeyboard();
   void UngrabKeyboard();
 
