@@ -78,7 +78,7 @@ void BM_FramePeriodInPlay(benchmark::State& state) {
   for (auto _ : state) {
     Session s;
     if (!s.StartAtTitle(state)) return;
-    std::optional<e2e::Child> hog;
+    std::optional<xtest::Child> hog;
     if (loaded) {
       hog.emplace(std::vector<std::string>{"stress-ng", "--cpu", "0", "--timeout", "120s", "--quiet"},
                   std::vector<std::string>{"PATH=/usr/local/bin:/usr/bin:/bin"},
