@@ -47,7 +47,7 @@ void BM_ShipAgainstScenery(benchmark::State& state) {
     plat::Sleep(50);  // the frame's wait: the test's yield finds the clock moved on
     frames.Time([] { benchmark::DoNotOptimize(CheckShipHitsScenery()); });
   }
-  if (Ship.hit != kFalse) state.SkipWithError("the ship hit the scenery: not the common case");
+  if (Ship.hit) state.SkipWithError("the ship hit the scenery: not the common case");
   frames.Report(state);
   UnloadAllWindows();
 }

@@ -176,9 +176,9 @@ TEST_F(CombatEnemies, OnlyTheTopLeftPixelOfAShotHitsTheShip) {
   const float sx = Ship.x + (top.left - 1) * kTwips;
   const float sy = Ship.y + (top.top - 1) * kTwips;
   EXPECT_FALSE(ShotHitsPlayer(sx, sy)) << "only its other three pixels touch";
-  EXPECT_EQ(Ship.hit, kFalse);
+  EXPECT_EQ(Ship.hit, false);
   EXPECT_TRUE(ShotHitsPlayer(sx + kTwips, sy + kTwips));
-  EXPECT_EQ(Ship.hit, kTrue);
+  EXPECT_EQ(Ship.hit, true);
   EXPECT_FALSE(ShotHitsPlayer(sx + kTwips, sy + kTwips)) << "the ship is already hit";
 }
 

@@ -70,7 +70,7 @@ TEST_F(GameCycle, LaunchAndBossEntrance) {
   EXPECT_EQ(sim::Elapsed(), 1000u);
   RunBossEntrance();
   EXPECT_EQ(lines, (std::vector<std::string>{"いくぞ！", "うぉ！", "生きて帰れるかな？！"}));
-  EXPECT_EQ(Boss.active, kTrue);
+  EXPECT_EQ(Boss.active, true);
   EXPECT_EQ(*Scenery.outline, CreateShapeRegion(7));
   EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(7));
   EXPECT_LE(sim::Stats().yields, sim::Elapsed() / 5);  // the wait did not spin

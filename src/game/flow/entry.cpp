@@ -54,7 +54,7 @@ void ResetGameState() {
   Beams = {};
   Bursts = {};
   Scenery = {};
-  BalloonShapesBuilt = kFalse;
+  BalloonShapesBuilt = false;
   ResetFrameKeys();
 }
 

@@ -21,9 +21,9 @@ namespace zb {
 namespace {
 
 void ResetStage() {
-  Game.paused = kFalse;
+  Game.paused = false;
   SetUpStage();
-  Bursts.running = kFalse;
+  Bursts.running = false;
   Bursts.number = 0;
   MovePlayerByKeys();  // puts the ship at its start position
 }

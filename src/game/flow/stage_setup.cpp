@@ -40,7 +40,7 @@ void SetUpStage() {
   EnemyShots.lastSlot = 5;
   plat::GetAsyncKeyState(plat::VK_SPACE);
   plat::DoEvents();
-  Ship.invincible = kFalse;
+  Ship.invincible = false;
   UnloadSprites();
   SkipOnError(PlaceBoss);
   SkipOnError(PrepareParticleWindow);

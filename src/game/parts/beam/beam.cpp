@@ -79,7 +79,7 @@ void UpdateShots() {
 }
 
 int CheckShotHit(float x, float y) {
-  if (Boss.active == kTrue) {
+  if (Boss.active) {
     return BeamHitsCore(x, y) ? HitBoss() : 0;
   }
   int result = 0;

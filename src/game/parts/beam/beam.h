@@ -7,9 +7,9 @@
 namespace zb {
 
 struct BeamRecord {
-  float x = 0;       // left of the beam, twips
-  float y = 0;       // top, twips
-  float vx = 0;      // twips per step
+  float x = 0;   // left of the beam, twips
+  float y = 0;   // top, twips
+  float vx = 0;  // twips per step
   std::uint8_t active = 0;
   float limitX = 0;  // the beam is used up when x reaches it
 };

@@ -39,8 +39,8 @@ void Arrive() {
   plat::Sleep(kArrivalPauseMs);
   CloseBalloon();
   Boss.strength = kFullPower;
-  Boss.active = kTrue;
-  Boss.defeated = kFalse;
+  Boss.active = true;
+  Boss.defeated = false;
 }
 
 // The core: the core shape at the boss's top-left corner, green.
@@ -120,8 +120,8 @@ void PlaceBoss() {
   bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
   bossWindow.SetLeft(1024 * TPPX);
   Boss.stopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
-  Boss.active = kFalse;
-  Boss.defeated = kFalse;
+  Boss.active = false;
+  Boss.defeated = false;
   bossWindow.SetVisible(false);
 }
 
@@ -137,7 +137,7 @@ void RunBossEntrance() {
     bossWindow.slideTimer.SetEnabled(true);
   }
   // The slide timer sets Boss.active when the boss has arrived.
-  if (Boss.active == kFalse) YieldUntil([] { return Boss.active != kFalse; });
+  if (!Boss.active) YieldUntil([] { return Boss.active; });
 }
 
 int HitBoss() {
@@ -168,7 +168,7 @@ void BossDefeatCheck() {
   CutWindowToShape(kWreckShape, bossWindow);
   SetShapePicture(kWreckShape, bossWindow);
   bossWindow.SetVisible(true);
-  Boss.defeated = kTrue;
+  Boss.defeated = true;
 }
 
 }  // namespace zb

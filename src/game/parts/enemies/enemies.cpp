@@ -201,7 +201,7 @@ void MoveEnemies() {
 }
 
 void UpdateDyingEnemies() {
-  if (Boss.active == kTrue) {
+  if (Boss.active) {
     BossDefeatCheck();
     return;
   }

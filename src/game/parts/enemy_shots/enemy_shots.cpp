@@ -106,11 +106,11 @@ void MoveEnemyShots() {
 }
 
 bool ShotHitsPlayer(float x, float y) {
-  if (Ship.hit == kTrue) return false;
+  if (Ship.hit) return false;
   const std::int32_t rx = plat::IntDiv(x - Ship.x, TPPX);
   const std::int32_t ry = plat::IntDiv(y - Ship.y, TPPY);
   if (Ship.outline && Ship.outline->OverlapsRect({rx, ry, rx + 1, ry + 1})) {
-    Ship.hit = kTrue;
+    Ship.hit = true;
     return true;
   }
   return false;

@@ -41,9 +41,9 @@ bool ShipOverlapsEnemy(const EnemyRecord& enemy) {
 
 // A life is lost: the ship flies on, invincible until the ship window's invincibility timer.
 void LoseLife() {
-  Ship.hit = kFalse;
+  Ship.hit = false;
   Ship.blastCycles = 0;
-  Ship.invincible = kTrue;
+  Ship.invincible = true;
   SetShapePicture(kInvincibleShipShape, shipWindow);
   plat::DoEvents();
   DarkenLamp();
@@ -60,7 +60,7 @@ void AdvanceBlastPhase() {
   phase = 0;
   ++Ship.blastCycles;
   if (Ship.blastCycles == kDestructionCycles) {
-    Ship.hit = kFalse;
+    Ship.hit = false;
     Ship.blastCycles = kGameOver;
     Ship.outline.reset();
   }
@@ -84,9 +84,9 @@ int CheckShipHitsEnemy() {
   const int last = Enemies.lastSlot;
   for (int i = 0; i <= last; ++i) {
     EnemyRecord& enemy = Enemies.slots[i];
-    if (enemy.state == 1 && Ship.hit == kFalse && ShipOverlapsEnemy(enemy)) {
+    if (enemy.state == 1 && !Ship.hit && ShipOverlapsEnemy(enemy)) {
       enemy.state = 2;
-      Ship.hit = kTrue;
+      Ship.hit = true;
       result = 1;
     }
     plat::DoEvents();
@@ -97,12 +97,12 @@ int CheckShipHitsEnemy() {
 int CheckShipHitsScenery() {
   plat::Region ship = CreateShapeRegion(kShipShape);
   plat::Region scenery =
-      CreateShapeRegion(Boss.active == kTrue ? kBossSceneryShape : kSceneryShape);
+      CreateShapeRegion(Boss.active ? kBossSceneryShape : kSceneryShape);
   ship.Offset(plat::IntDiv(Ship.x, TPPX),
               plat::IntDiv(Ship.y - sceneryWindow.Top(), TPPY));
   int result = 0;
   if (IsCollision(scenery, ship)) {
-    Ship.hit = kTrue;
+    Ship.hit = true;
     result = 1;
   }
   plat::DoEvents();
@@ -110,9 +110,9 @@ int CheckShipHitsScenery() {
 }
 
 void HandleShipHit() {
-  if (Ship.hit == kFalse) return;
-  if (Ship.invincible == kTrue) {
-    Ship.hit = kFalse;
+  if (!Ship.hit) return;
+  if (Ship.invincible) {
+    Ship.hit = false;
     return;
   }
   Ship.lives = Ship.lives - 1;

@@ -17,7 +17,7 @@ namespace {
 void OnInvincibilityEnd() {
   shipWindow.invincibilityTimer.SetEnabled(false);
   SetShapePicture(10, shipWindow);
-  Ship.invincible = kFalse;
+  Ship.invincible = false;
 }
 
 void OnShipMouseDown(int button, int x, int y) {
@@ -54,7 +54,7 @@ void FillShipRecord() {
     Ship.minY = plat::RoundToInt32(shipWindow.Height() + (ScreenHeightTwips() - 1485.0));
   });
   Ship.step = 0.5f * TPPX;
-  Ship.hit = kFalse;
+  Ship.hit = false;
   Ship.blastCycles = 0;
 }
 

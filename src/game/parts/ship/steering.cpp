@@ -66,7 +66,7 @@ void MovePlayerByKeys() {
   if (Ship.hit != 0) return;
   const float s = Ship.step;
   Steer(ReadDirectionKeys(), s);
-  if (Boss.active != kTrue) Ship.x = Ship.x + s;
+  if (!Boss.active) Ship.x = Ship.x + s;
   LimitRight();
   shipWindow.Move(Ship.x, Ship.y);
 }
