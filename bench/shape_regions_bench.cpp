@@ -18,16 +18,15 @@
 namespace zb {
 namespace {
 
-constexpr int kSceneryShape = 6;
 
 void BM_SceneryOutline(benchmark::State& state) {
   BuildShapeTable();
   bench::SampleTimes calls;
   for (auto _ : state) {
-    calls.Time([] { benchmark::DoNotOptimize(CreateShapeRegion(kSceneryShape)); });
+    calls.Time([] { benchmark::DoNotOptimize(CreateShapeRegion(Shape::kCave)); });
   }
   calls.Report(state);
-  state.counters["rects"] = CreateShapeRegion(kSceneryShape).RectCount();
+  state.counters["rects"] = CreateShapeRegion(Shape::kCave).RectCount();
 }
 BENCHMARK(BM_SceneryOutline)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 

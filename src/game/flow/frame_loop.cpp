@@ -31,7 +31,7 @@ KeyPressLatch escapeKey{plat::VK_ESCAPE};
 void ToggleInvincibilityOnHome() {
   if (!PollKeyPress(homeKey)) return;
   Ship.invincible = !Ship.invincible;
-  SetShapePicture(Ship.invincible ? 11 : 10, shipWindow);
+  SetShapePicture(Ship.invincible ? Shape::kShipInvincible : Shape::kShip, shipWindow);
 }
 
 void TogglePauseOnEscape() {

@@ -31,11 +31,11 @@ void ResetStage() {
 // The title lettering, centred, one and a half of its heights above the
 // bottom of the work area.
 void ShowTitleWindow() {
-  SizeWindowToShape(4, bannerWindow);
-  SetShapePicture(4, bannerWindow);
+  SizeWindowToShape(Shape::kTitle, bannerWindow);
+  SetShapePicture(Shape::kTitle, bannerWindow);
   const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2));
   bannerWindow.Move(left, ScreenHeightTwips() - 1.5f * bannerWindow.Height());
-  CutWindowToShape(4, bannerWindow);
+  CutWindowToShape(Shape::kTitle, bannerWindow);
   bannerWindow.SetVisible(true);
 }
 

@@ -32,7 +32,7 @@ int TwipsToPixels(double twips) {
 }
 
 struct CapLook {
-  int picture;  // element of Picture1
+  int picture;  // the cap picture (BalloonCapPicture)
   int width;    // twips
   int record;   // of the BalloonTable
 };

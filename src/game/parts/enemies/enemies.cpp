@@ -19,8 +19,6 @@
 namespace zb {
 namespace {
 
-constexpr int kEnemyShape = 12;
-constexpr int kFirstBlastShape = 13;
 constexpr std::uint8_t kSpawnEvery = 40;  // spawn-zone frames between attempts
 constexpr std::uint8_t kFireCycle = 30;   // fireTick runs 0..30
 constexpr std::uint8_t kDeathFrames = 7;
@@ -152,7 +150,7 @@ void MoveEnemy(int i) {
 }
 
 // Gives the slot's window a blast shape, keeping the spare outline.
-void ShowBlast(int i, int shape) {
+void ShowBlast(int i, Shape shape) {
   SizeWindowToShape(shape, enemyWindows[i]);
   SetShapePicture(shape, enemyWindows[i]);
   Enemies.slots[i].spareOutline = CutWindowToShape(shape, enemyWindows[i]);
@@ -162,9 +160,9 @@ void FreeDeadEnemy(int i) {
   EnemyRecord& e = Enemies.slots[i];
   e.state = 0;
   e.deathFrame = 0;
-  SizeWindowToShape(kEnemyShape, enemyWindows[i]);
+  SizeWindowToShape(Shape::kEnemy, enemyWindows[i]);
   enemyWindows[i].SetPicture(nullptr);
-  e.spareOutline = CutWindowToShape(kEnemyShape, enemyWindows[i]);
+  e.spareOutline = CutWindowToShape(Shape::kEnemy, enemyWindows[i]);
   enemyWindows[i].SetVisible(false);
 }
 
@@ -173,7 +171,7 @@ void FreeDeadEnemy(int i) {
 void AnimateDeath(int i) {
   EnemyRecord& e = Enemies.slots[i];
   auto& subTick = Enemies.ticks[2];
-  ShowBlast(i, kFirstBlastShape + subTick % 2);
+  ShowBlast(i, BlastFrame(subTick));
   e.x = e.x - 2 * TPPX;
   if (subTick == 2) {
     subTick = 0;
@@ -212,8 +210,8 @@ void UpdateDyingEnemies() {
 }
 
 void PrepareEnemyWindow(int i) {
-  SizeWindowToShape(12, enemyWindows[i]);
-  Enemies.slots[i].spareOutline = CutWindowToShape(12, enemyWindows[i]);
+  SizeWindowToShape(Shape::kEnemy, enemyWindows[i]);
+  Enemies.slots[i].spareOutline = CutWindowToShape(Shape::kEnemy, enemyWindows[i]);
   enemyWindows[i].SetBackColor(plat::RGB(0, 0, 0));
   enemyWindows[i].SetVisible(false);
 }

@@ -12,17 +12,17 @@ namespace zb {
 SceneryState Scenery;
 
 void ShowScenery() {
-  SizeWindowToShape(6, sceneryWindow);
-  SetShapePicture(6, sceneryWindow);
-  Scenery.outline = CutWindowToShape(6, sceneryWindow);
+  SizeWindowToShape(Shape::kCave, sceneryWindow);
+  SetShapePicture(Shape::kCave, sceneryWindow);
+  Scenery.outline = CutWindowToShape(Shape::kCave, sceneryWindow);
   sceneryWindow.Move(0, ScreenHeightTwips() - sceneryWindow.Height());
   sceneryWindow.SetVisible(true);
 }
 
 void CloseSceneryBehind() {
-  SetShapePicture(7, sceneryWindow);
+  SetShapePicture(Shape::kCaveClosed, sceneryWindow);
   Scenery.outline.reset();
-  Scenery.outline = CutWindowToShape(7, sceneryWindow);
+  Scenery.outline = CutWindowToShape(Shape::kCaveClosed, sceneryWindow);
 }
 
 bool SceneryBurstDue() {

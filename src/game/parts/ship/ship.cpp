@@ -16,12 +16,6 @@
 namespace zb {
 namespace {
 
-constexpr int kShipShape = 10;
-constexpr int kInvincibleShipShape = 11;
-constexpr int kEnemyShape = 12;
-constexpr int kFirstBlastShape = 13;
-constexpr int kSceneryShape = 6;
-constexpr int kBossSceneryShape = 7;
 constexpr std::int32_t kDestructionCycles = 7;
 
 // Two outlines touch only when their overlap needs two or more rectangles:
@@ -32,8 +26,8 @@ bool IsCollision(plat::Region& a, const plat::Region& b) {
 }
 
 bool ShipOverlapsEnemy(const EnemyRecord& enemy) {
-  plat::Region ship = CreateShapeRegion(kShipShape);
-  plat::Region body = CreateShapeRegion(kEnemyShape);
+  plat::Region ship = CreateShapeRegion(Shape::kShip);
+  plat::Region body = CreateShapeRegion(Shape::kEnemy);
   body.Offset(plat::IntDiv(enemy.x - Ship.x, TPPX),
               plat::IntDiv(enemy.y - Ship.y, TPPY));
   return IsCollision(ship, body);
@@ -44,7 +38,7 @@ void LoseLife() {
   Ship.hit = false;
   Ship.blastCycles = 0;
   Ship.invincible = true;
-  SetShapePicture(kInvincibleShipShape, shipWindow);
+  SetShapePicture(Shape::kShipInvincible, shipWindow);
   plat::DoEvents();
   DarkenLamp();
   shipWindow.invincibilityTimer.SetEnabled(true);
@@ -69,7 +63,7 @@ void AdvanceBlastPhase() {
 // One frame of the destruction: blast shapes 13, 14, 13 per cycle. Only the
 // record's x drifts left; the window stays where the ship was hit.
 void RunDestructionFrame() {
-  const int shape = kFirstBlastShape + Ship.blastPhase % 2;
+  const Shape shape = BlastFrame(Ship.blastPhase);
   SizeWindowToShape(shape, shipWindow);
   SetShapePicture(shape, shipWindow);
   Ship.outline = CutWindowToShape(shape, shipWindow);
@@ -95,9 +89,9 @@ int CheckShipHitsEnemy() {
 }
 
 int CheckShipHitsScenery() {
-  plat::Region ship = CreateShapeRegion(kShipShape);
+  plat::Region ship = CreateShapeRegion(Shape::kShip);
   plat::Region scenery =
-      CreateShapeRegion(Boss.active ? kBossSceneryShape : kSceneryShape);
+      CreateShapeRegion(Boss.active ? Shape::kCaveClosed : Shape::kCave);
   ship.Offset(plat::IntDiv(Ship.x, TPPX),
               plat::IntDiv(Ship.y - sceneryWindow.Top(), TPPY));
   int result = 0;

@@ -16,7 +16,7 @@ namespace {
 // About a second after a lost life: the ship is vulnerable again.
 void OnInvincibilityEnd() {
   shipWindow.invincibilityTimer.SetEnabled(false);
-  SetShapePicture(10, shipWindow);
+  SetShapePicture(Shape::kShip, shipWindow);
   Ship.invincible = false;
 }
 
@@ -38,9 +38,9 @@ void ShipWindow::OnLoad() {
 void ShipWindow::OnUnload() { invincibilityTimer.id = plat::kNoTimer; }
 
 void ShowShip() {
-  SizeWindowToShape(10, shipWindow);
-  SetShapePicture(10, shipWindow);
-  Ship.outline = CutWindowToShape(10, shipWindow);
+  SizeWindowToShape(Shape::kShip, shipWindow);
+  SetShapePicture(Shape::kShip, shipWindow);
+  Ship.outline = CutWindowToShape(Shape::kShip, shipWindow);
   Ship.lives = 3;
   shipWindow.SetVisible(true);
 }
