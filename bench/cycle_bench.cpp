@@ -53,7 +53,7 @@ int PlayOneWonGame() {
     atTitle = title;
     if (!title && shipWindow.IsLoaded() && shipWindow.Visible()) FightTheBoss();
   });
-  const int status = Main(913);
+  const int status = RunGame(913);
   sim::SetYieldHook({});
   return titles == 2 ? status : -1;
 }

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     plat::ClosePlatform();
     return 1;
   }
-  const int status = zb::Main(cl.startX);
+  const int status = zb::RunGame(cl.startX);
   plat::ClosePlatform();
   return status;
 }

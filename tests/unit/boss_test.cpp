@@ -28,7 +28,7 @@ class BossTest : public CombatTest {
   }
   // A beam just under 7 pixels right of the boss's left, 39 below its top.
   int HitCore(float dx = 104, float dy = 39 * kTwips) {
-    return CheckShotHit(bossWindow.Left() + dx, bossWindow.Top() + dy);
+    return CheckBeamHit(bossWindow.Left() + dx, bossWindow.Top() + dy);
   }
   plat::Color Core() { return Record(bossWindow.core.Id()).backColor; }
   int Offset() { return static_cast<int>(bossWindow.Left()) / kTwips - 1024; }

@@ -108,23 +108,23 @@ TEST_F(CombatPlayer, InvincibilityDuringTheDestructionFreezesIt) {
 TEST_F(CombatPlayer, TheBeamStepsTwiceWhenFiredAndIsUsedUpAtItsNineteenthStep) {
   sim::PressKey(plat::VK_SPACE);  // held throughout
   const auto yields = sim::Stats().yields;
-  UpdateShots();
+  UpdateBeam();
   EXPECT_EQ(Beam().x, Ship.x + 16 * kTwips);
   EXPECT_EQ(Beam().y, Ship.y + 75);
   auto rec = Record(beamWindows[0].Id());
   EXPECT_TRUE(rec.visible);
   EXPECT_EQ(rec.rect, (plat::Rect{108, 979, 171, 980})) << "drawn 8 pixels ahead";
-  for (int frame = 2; frame <= 17; ++frame) UpdateShots();
+  for (int frame = 2; frame <= 17; ++frame) UpdateBeam();
   EXPECT_EQ(Beam().active, 1);
-  UpdateShots();
+  UpdateBeam();
   EXPECT_EQ(Beam().active, 0);
   EXPECT_FALSE(Record(beamWindows[0].Id()).visible);
   EXPECT_EQ(sim::Stats().yields - yields, 18u) << "one yield per frame with Space down";
-  UpdateShots();
+  UpdateBeam();
   EXPECT_EQ(Beam().active, 1) << "refired the next frame";
   Ship.x = ScreenWidthTwips();
   Beams.shots[0].active = 0;
-  UpdateShots();
+  UpdateBeam();
   EXPECT_EQ(Beam().active, 0) << "fired at the right edge: used up at once";
 }
 
@@ -140,7 +140,7 @@ TEST_F(CombatPlayer, TheBeamHitsWithinThe32PixelsAheadAndStrictlyInsideTheHeight
                {ex - 1, ey + 149, 1}};
   for (const auto& c : cases) {
     PlaceEnemy(2, 600, 960);
-    EXPECT_EQ(CheckShotHit(c.x, c.y), c.hit) << c.x - ex << ", " << c.y - ey;
+    EXPECT_EQ(CheckBeamHit(c.x, c.y), c.hit) << c.x - ex << ", " << c.y - ey;
     EXPECT_EQ(Enemies.slots[2].state, c.hit ? 2 : 1);
   }
 }

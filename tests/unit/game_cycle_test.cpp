@@ -101,10 +101,10 @@ TEST_F(GameCycle, WinSequenceLinesThenTheStaffRoll) {
 
 TEST_F(GameCycle, RunTimeAndShapingErrorsEndTheProgramWithStatus1) {
   sim::SetScreen(1280, 200'000'000);  // the work area's bottom overflows in twips
-  EXPECT_EQ(Main(0), 1);
+  EXPECT_EQ(RunGame(0), 1);
   sim::SetScreen(1280, 1024);
   sim::SetShapeSupported(false);
-  EXPECT_EQ(Main(0), 1);
+  EXPECT_EQ(RunGame(0), 1);
   ASSERT_EQ(sim::MessageBoxes().size(), 2u);
   EXPECT_EQ(sim::MessageBoxes()[0].text, "Overflow");
   EXPECT_EQ(sim::MessageBoxes()[1].text, "It failed in plastic surgery of a window.");

@@ -10,6 +10,7 @@
 #include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
 #include "game/parts/bursts/bursts.h"
+#include "game/parts/enemies/enemies.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
@@ -32,7 +33,7 @@ class Frame : public test::FlowTest {
   std::pair<float, float> MoveWith(std::vector<int> keys) {
     const float x = Ship.x, y = Ship.y;
     for (int vk : keys) sim::PressKey(vk);
-    MovePlayerByKeys();
+    SteerShip();
     for (int vk : keys) sim::ReleaseKey(vk);
     return {Ship.x - x, Ship.y - y};
   }

@@ -26,7 +26,7 @@ TEST_F(StageSetUp, ShipRecordForStartColumns0_300_913) {
   for (int column : {0, 300, 913}) {
     Game.startColumn = column;
     SetUpStage();
-    EXPECT_EQ(PlayerColumn(), column == 0 ? 36 : column);
+    EXPECT_EQ(ShipColumn(), column == 0 ? 36 : column);
   }
   EXPECT_EQ(Ship.y, 1024 * 15 - 5 * 150);
   EXPECT_EQ(Ship.maxX, 1280 * 15);

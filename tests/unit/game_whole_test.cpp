@@ -42,7 +42,7 @@ std::pair<int, std::vector<Census>> Play(std::int32_t startX, int games,
     atTitle = title;
     if (!title && Shown(shipWindow)) play();
   });
-  const int status = Main(startX);
+  const int status = RunGame(startX);
   return {status, titles};
 }
 

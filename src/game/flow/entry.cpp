@@ -58,7 +58,7 @@ void ResetGameState() {
   ResetFrameKeys();
 }
 
-int Main(std::int32_t startX) {
+int RunGame(std::int32_t startX) {
   try {
     StartUp(startX);
     RunGameCycle();

@@ -62,8 +62,6 @@ void ResetFrameKeys() {
   escapeKey.heldAtLastPoll = false;
 }
 
-bool InSpawnZone(std::int32_t px) { return (px > 32 && px < 320) || (px > 630 && px < 800); }
-
 void RunBurstStep() {
   if (Bursts.running) {
     Bursts.running = AdvanceBurst();
@@ -88,11 +86,11 @@ std::optional<StageEnd> RunOneFrame() {
     return std::nullopt;
   }
   if (Boss.defeated) return StageEnd::kWin;
-  MovePlayerByKeys();
-  UpdateShots();
+  SteerShip();
+  UpdateBeam();
   RunBurstStep();
-  if (InSpawnZone(PlayerColumn())) SpawnEnemies();
-  if (PlayerColumn() > kBossTriggerColumn && !Boss.active) RunBossEntrance();
+  if (InSpawnZone(ShipColumn())) SpawnEnemies();
+  if (ShipColumn() > kBossTriggerColumn && !Boss.active) RunBossEntrance();
   MoveEnemySide();
   CheckShipHits();
   if (Ship.blastCycles == kGameOver) return StageEnd::kGameOver;

@@ -25,7 +25,7 @@ void ResetStage() {
   SetUpStage();
   Bursts.running = false;
   Bursts.number = 0;
-  MovePlayerByKeys();  // puts the ship at its start position
+  SteerShip();  // puts the ship at its start position
 }
 
 // The title lettering, centred, one and a half of its heights above the

@@ -48,7 +48,7 @@ void SetUpStage() {
   SkipOnError(PrepareEnemyShotWindow);
   SkipOnError(ShowShip);
   for (int i = 0; i <= Enemies.lastSlot; ++i) SkipOnError([i] { PrepareEnemyWindow(i); });
-  for (int i = 0; i < 3; ++i) SkipOnError([i] { PrepareShotWindow(i); });
+  for (int i = 0; i < 3; ++i) SkipOnError([i] { PrepareBeamWindow(i); });
   FreeEnemySlots();
   FreeEnemyShots();
   FreeBeams();

@@ -21,11 +21,11 @@ struct BeamsState {
 
 extern BeamsState Beams;
 
-void UpdateShots();
-int CheckShotHit(float x, float y);
+void UpdateBeam();
+int CheckBeamHit(float x, float y);
 
 // At the set-up: beam window i, a green line.
-void PrepareShotWindow(int i);
+void PrepareBeamWindow(int i);
 // At the set-up: no beam in flight.
 void FreeBeams();
 

@@ -116,7 +116,7 @@ void PlaceBoss() {
   SetShapePicture(Shape::kBoss, bossWindow);
   CutWindowToShape(Shape::kBoss, bossWindow);
   bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
-  bossWindow.SetLeft(1024 * TPPX);
+  bossWindow.SetLeft(kFieldRightColumn * TPPX);
   Boss.stopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
   Boss.active = false;
   Boss.defeated = false;

@@ -25,19 +25,12 @@ constexpr std::uint8_t kDeathFrames = 7;
 constexpr plat::Color kStraightColor = 0;
 constexpr plat::Color kWaverColor = plat::RGB(196, 0, 0);
 
-enum class Zone { kNone, kA, kB };
-
-Zone ShipZone() {
-  const std::int32_t px = PlayerColumn();
-  if (px > 32 && px < 320) return Zone::kA;
-  if (px > 630 && px < 800) return Zone::kB;
-  return Zone::kNone;
-}
+SpawnZone ShipZone() { return SpawnZoneAt(ShipColumn()); }
 
 void SetPatternFromZone(EnemyRecord& e) {
-  const Zone zone = ShipZone();
-  if (zone == Zone::kA) e.pattern = 0;
-  if (zone == Zone::kB) e.pattern = 1;
+  const SpawnZone zone = ShipZone();
+  if (zone == SpawnZone::kA) e.pattern = 0;
+  if (zone == SpawnZone::kB) e.pattern = 1;
 }
 
 // PhaseStep is written by the caller: spawns and later redraws differ.
@@ -57,11 +50,11 @@ void SpawnInto(std::int16_t i) {
   e.x = Ship.x + 240 * TPPX;
   e.phaseStep = plat::Single(std::floor(Rnd() * 100) / 1000);
   DrawWaveLimits(e);
-  const Zone zone = ShipZone();
-  if (zone == Zone::kA) {
+  const SpawnZone zone = ShipZone();
+  if (zone == SpawnZone::kA) {
     e.pattern = 0;
     Enemies.lastSlot = 5;
-  } else if (zone == Zone::kB) {
+  } else if (zone == SpawnZone::kB) {
     e.pattern = 1;
     Enemies.lastSlot = 3;
   }
@@ -183,6 +176,12 @@ void AnimateDeath(int i) {
 }
 
 }  // namespace
+
+SpawnZone SpawnZoneAt(std::int32_t column) {
+  if (column > 32 && column < 320) return SpawnZone::kA;
+  if (column > 630 && column < 800) return SpawnZone::kB;
+  return SpawnZone::kNone;
+}
 
 void SpawnEnemies() {
   auto& ticks = Enemies.ticks;

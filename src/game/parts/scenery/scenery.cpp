@@ -26,7 +26,7 @@ void CloseSceneryBehind() {
 }
 
 bool SceneryBurstDue() {
-  return PlayerColumn() > 440 && !Boss.active &&
+  return ShipColumn() > 440 && !Boss.active &&
          static_cast<float>(620 * TPPX) > Ship.x;
 }
 

@@ -62,7 +62,7 @@ int ReadDirectionKeys() {
   return d;
 }
 
-void MovePlayerByKeys() {
+void SteerShip() {
   if (Ship.hit != 0) return;
   const float s = Ship.step;
   Steer(ReadDirectionKeys(), s);
