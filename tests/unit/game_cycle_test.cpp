@@ -80,17 +80,17 @@ TEST_F(GameCycle, EscAndHomePressedBeforeTheStageDoNotCountInIt) {
   sim::ScheduleKey(plat::VK_HOME, sim::Now() + 500, sim::Now() + 1200);  // held into the stage
   RunLaunch();
   struct Paused {};
-  std::vector<std::pair<VbBool, VbBool>> seen;  // paused, invincible at each yield
+  std::vector<std::pair<bool, bool>> seen;  // paused, invincible at each yield
   sim::SetYieldHook([&] {
     seen.emplace_back(Game.paused, Ship.invincible);
     if (seen.size() == 1) sim::ScheduleKey(plat::VK_ESCAPE, sim::Now() + 10, sim::Now() + 20);
-    if (Game.paused == kTrue) throw Paused{};
+    if (Game.paused) throw Paused{};
   });
   EXPECT_THROW(RunFrameLoop(), Paused);  // a press made in the stage counts
   ASSERT_FALSE(seen.empty());
-  EXPECT_EQ(seen.front(), std::pair(kFalse, kFalse));
+  EXPECT_EQ(seen.front(), std::pair(false, false));
   EXPECT_GE(seen.size(), 2u);
-  EXPECT_EQ(seen.back().second, kFalse);
+  EXPECT_FALSE(seen.back().second);
 }
 
 TEST_F(GameCycle, SpaceTappedWhileTheTitleIsBeingPaintedStartsTheGame) {
@@ -121,7 +121,7 @@ TEST_F(GameCycle, LaunchAndBossEntrance) {
   EXPECT_EQ(sim::Elapsed(), 1000u);
   RunBossEntrance();
   EXPECT_EQ(lines, (std::vector<std::string>{"いくぞ！", "うぉ！", "生きて帰れるかな？！"}));
-  EXPECT_EQ(Boss.active, kTrue);
+  EXPECT_EQ(Boss.active, true);
   EXPECT_EQ(*Scenery.outline, CreateShapeRegion(7));
   EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(7));
   EXPECT_LE(sim::Stats().yields, sim::Elapsed() / 5);  // the wait did not spin
@@ -152,11 +152,11 @@ TEST_F(GameCycle, WinSequenceLinesThenTheStaffRoll) {
 
 TEST_F(GameCycle, RunTimeAndShapingErrorsEndTheProgramWithStatus1) {
   sim::SetScreen(1280, 200'000'000);  // the work area's bottom overflows in twips
-  EXPECT_EQ(Main(0), 1);
+  EXPECT_EQ(RunGame(0), 1);
   plat::ResetHandlerGuard();  // the fatal exit stays remembered until the program ends
   sim::SetScreen(1280, 1024);
   sim::SetShapeSupported(false);
-  EXPECT_EQ(Main(0), 1);
+  EXPECT_EQ(RunGame(0), 1);
   ASSERT_EQ(sim::MessageBoxes().size(), 2u);
   EXPECT_EQ(sim::MessageBoxes()[0].text, "Overflow");
   EXPECT_EQ(sim::MessageBoxes()[1].text, "It failed in plastic surgery of a window.");
