@@ -104,6 +104,8 @@ std::optional<Window> DesktopTest::OpenMenuOn(const std::string& name) {
         return menu.has_value();
       },
       Ms(15000), Ms(10));
+  // Keys typed before the menu holds the keyboard reach the game instead.
+  if (menu) X().WaitForKeyboardGrab(Ms(5000));
   return menu;
 }
 

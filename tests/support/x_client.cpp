@@ -464,6 +464,16 @@ void XClient::UngrabKeyboard() {
   Sync();
 }
 
+bool XClient::WaitForKeyboardGrab(Ms limit) {
+  return WaitUntil(
+      [&] {
+        if (!GrabKeyboard()) return true;
+        UngrabKeyboard();
+        return false;
+      },
+      limit, Ms(10));
+}
+
 // --- moves ---------------------------------------------------------------------------
 
 void XClient::WatchMoves(std::uint32_t window) {

@@ -142,6 +142,9 @@ class XClient {
   // the grab took; and lets it go.
   bool GrabKeyboard();
   void UngrabKeyboard();
+  // Waits until another client holds the keyboard (an open popup menu takes
+  // it a moment after it is mapped); true when one does.
+  bool WaitForKeyboardGrab(Ms limit);
 
   // Window moves as they happen: StructureNotify on the window.
   void WatchMoves(std::uint32_t window);
