@@ -91,7 +91,7 @@ TEST_F(X11Test, AClickDoesNotTakeTheFocus) {
   plat::DoEvents();
   ASSERT_EQ(X().FocusWindow(), Xid(she));
 
-  X().Click(110, 20, 1);
+  X().Click(110, 20, 1, xtest::Ms(0));
   for (int i = 0; i < 100 && clicks == 0; ++i) {
     plat::WaitForEvents(20);
     plat::DoEvents();
@@ -114,7 +114,7 @@ TEST_F(X11Test, TheFatalBoxHasTheProgramsTitleNoIconAndOnlyOk) {
     QAbstractButton* ok = box->button(QMessageBox::Ok);
     ASSERT_NE(ok, nullptr);
     const QPoint at = ok->mapToGlobal(ok->rect().center());
-    X().Click(at.x(), at.y(), 1);
+    X().Click(at.x(), at.y(), 1, xtest::Ms(0));
   });
   plat::ShowMessageBox("ウィンドウの整形に失敗しました。");
   EXPECT_EQ(title, "Zembrant");
@@ -130,8 +130,8 @@ TEST_F(X11Test, TheMenuOpensAtThePointerAndAnswersTheKeyboard) {
     openedAt = menu->geometry().topLeft();
     X().Key(0xff52, true);  // Up: from nothing to the last item
     X().Key(0xff52, false);
-    X().Key(0xff0d, true);  // Return
-    X().Key(0xff0d, false);
+    X().Key(xtest::key::kReturn, true);
+    X().Key(xtest::key::kReturn, false);
   });
   const std::vector<plat::MenuItem> items = {{"バージョン情報"}, {"", true}, {"終了"}};
   EXPECT_EQ(plat::PopupMenu(items), 2);
@@ -187,7 +187,7 @@ TEST_F(X11Test, TheDialogIsFixedModalAndClosedByItsButtonWhileTimersTick) {
     button = ok->geometry();
     QTimer::singleShot(300, [&, ok] {
       const QPoint at = ok->mapToGlobal(ok->rect().center());
-      X().Click(at.x(), at.y(), 1);
+      X().Click(at.x(), at.y(), 1, xtest::Ms(0));
     });
   });
   plat::ShowModalDialog(layout);
