@@ -19,7 +19,7 @@ void PrintTo(const ScreenCase& c, std::ostream* os) { *os << c.label; }
 class ScreenSize : public GameTest, public ::testing::WithParamInterface<ScreenCase> {
  protected:
   // Every mapped sprite of the game ends at the bottom of the work area or
-  // above it. The windows of the enemy shots and the burst dots are as
+  // above it. The windows of the enemy shots and the burst dots may be as
   // large as the screen, their outlines being the shots.
   void ExpectNothingBelowTheWorkArea(const char* when) {
     const plat::Rect screen{0, 0, ScreenWidth(), ScreenHeight()};
