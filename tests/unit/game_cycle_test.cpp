@@ -16,6 +16,7 @@
 #include "game/flow/win.h"
 #include "platform/events.h"
 #include "game/parts/boss/boss.h"
+#include "game/parts/scenery/scenery.h"
 #include "platform/keys.h"
 #include "support/flow_fixture.h"
 
@@ -48,7 +49,7 @@ TEST_F(GameCycle, TitleLampsAndTitleWindow) {
   EXPECT_EQ(sim::FocusedWindow(), lampsWindow.Id());
   EXPECT_EQ(PxRect(bannerWindow), (plat::Rect{490, 1024 - 72, 790, 1024 - 24}));
   EXPECT_FALSE(Shown(bannerWindow));  // hidden once Space is seen
-  EXPECT_EQ(Player.PlayerX, 36 * 15 + 7.5f);  // placed, one step made
+  EXPECT_EQ(Ship.x, 36 * 15 + 7.5f);  // placed, one step made
 }
 
 TEST_F(GameCycle, TitleWaitEndsWithinAPollOfSpaceAndDiscardsThePresses) {
@@ -96,8 +97,8 @@ TEST_F(GameCycle, LaunchAndBossEntrance) {
   EXPECT_EQ(sim::Elapsed(), 1000u);
   RunBossEntrance();
   EXPECT_EQ(lines, (std::vector<std::string>{"いくぞ！", "うぉ！", "生きて帰れるかな？！"}));
-  EXPECT_EQ(Cycle.BossActive, kTrue);
-  EXPECT_EQ(*Cycle.BGRegion, CreateShapeRegion(7));
+  EXPECT_EQ(Boss.active, kTrue);
+  EXPECT_EQ(*Scenery.outline, CreateShapeRegion(7));
   EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(7));
   EXPECT_LE(sim::Stats().yields, sim::Elapsed() / 5);  // the wait did not spin
   EXPECT_FALSE(balloonLeft.IsLoaded());

@@ -10,6 +10,7 @@
 #include "game/flow/stage_setup.h"
 #include "game/flow/win.h"
 #include "game/parts/balloon/balloon.h"
+#include "game/parts/bursts/bursts.h"
 #include "game/parts/lamps/lamps.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
@@ -20,10 +21,10 @@ namespace zb {
 namespace {
 
 void ResetStage() {
-  Cycle.Paused = kFalse;
+  Game.paused = kFalse;
   SetUpStage();
-  Cycle.Bursting = kFalse;
-  Cycle.BurstNo = 0;
+  Bursts.running = kFalse;
+  Bursts.number = 0;
   MovePlayerByKeys();  // puts the ship at its start position
 }
 
@@ -63,14 +64,14 @@ void RunLaunch() {
 }
 
 void RunGameCycle() {
-  Cycle.BurstX = {546, 562, 580};
+  Bursts.ventColumns = {546, 562, 580};
   bool takeFocus = true;
   for (;;) {
     ShowTitle(takeFocus);
     takeFocus = false;
     RunLaunch();
     if (RunFrameLoop() == StageEnd::kGameOver) {
-      Player.PlayerDeadFrames = 0;
+      Ship.blastCycles = 0;
       continue;
     }
     RunWinSequence();

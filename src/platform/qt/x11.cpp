@@ -38,6 +38,11 @@ void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window) {
   const xcb_atom_t type = Atom(c, "_NET_WM_WINDOW_TYPE_DND");
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Atom(c, "_NET_WM_WINDOW_TYPE"),
                       XCB_ATOM_ATOM, 32, 1, &type);
+  // picom and the compositors before it draw a shadow under any window
+  // without this, whatever its type, when shadows are on.
+  const std::uint32_t noShadow = 0;
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Atom(c, "_COMPTON_SHADOW"), XCB_ATOM_CARDINAL,
+                      32, 1, &noShadow);
   SetWmClass(c, window);
 }
 

@@ -14,7 +14,7 @@ struct xcb_connection_t;
 namespace plat::qt::x11 {
 
 // The properties every sprite window carries: the window type compositors
-// leave without shadows and the program's WM_CLASS.
+// leave without shadows, _COMPTON_SHADOW = 0 and the program's WM_CLASS.
 void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window);
 void SetWmClass(xcb_connection_t* c, std::uint32_t window);
 // Asks the server not to send the window's key events: the keyboard is read
