@@ -105,6 +105,7 @@ struct Backend {
   bool exposing = false;
   // Focus wanted for a window that is not on screen yet.
   WindowId pendingFocus = kNoWindow;
+  WindowId focusGiven = kNoWindow;  // the sprite the game last gave the focus to
 
   // Inside WaitForEvents: handlers are queued for the next yield instead of
   // running, and anything worth waking for sets `woken`.

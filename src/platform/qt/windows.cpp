@@ -105,6 +105,7 @@ bool OnScreen(const WindowRec& rec) {
 
 void GiveFocus(WindowRec& rec) {
   B().pendingFocus = kNoWindow;
+  B().focusGiven = rec.id;
   x11::Focus(B().conn, XidOf(rec));
 }
 
