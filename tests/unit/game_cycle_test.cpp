@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/base/game_windows.h"
+#include "platform/handler_guard.h"
 #include "game/base/pictures.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
@@ -129,6 +130,7 @@ TEST_F(GameCycle, WinSequenceLinesThenTheStaffRoll) {
 TEST_F(GameCycle, RunTimeAndShapingErrorsEndTheProgramWithStatus1) {
   sim::SetScreen(1280, 200'000'000);  // the work area's bottom overflows in twips
   EXPECT_EQ(Main(0), 1);
+  plat::ResetHandlerGuard();  // the fatal exit stays remembered until the program ends
   sim::SetScreen(1280, 1024);
   sim::SetShapeSupported(false);
   EXPECT_EQ(Main(0), 1);

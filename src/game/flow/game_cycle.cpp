@@ -4,6 +4,7 @@
 #include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/skip_on_error.h"
 #include "game/base/state.h"
 #include "game/base/waits.h"
 #include "game/flow/frame_loop.h"
@@ -16,6 +17,7 @@
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
+#include "platform/screen.h"
 
 namespace zb {
 namespace {
@@ -63,18 +65,35 @@ void RunLaunch() {
   CloseBalloon();
 }
 
+// The screen changed under the title or a game: the game is given up (the
+// next title's set-up clears the stage), and the title comes back laid out
+// for the new screen.
+void AbandonGame() {
+  CloseBalloon();
+  SkipOnError([] { bannerWindow.Unload(); });
+  Ship.blastCycles = 0;
+}
+
 void RunGameCycle() {
   Bursts.ventColumns = {546, 562, 580};
+  struct Unwatch {
+    ~Unwatch() { plat::WatchScreen(false); }  // the program ends
+  } unwatch;
   bool takeFocus = true;
   for (;;) {
-    ShowTitle(takeFocus);
-    takeFocus = false;
-    RunLaunch();
-    if (RunFrameLoop() == StageEnd::kGameOver) {
-      Ship.blastCycles = 0;
-      continue;
+    plat::WatchScreen(true);
+    try {
+      ShowTitle(takeFocus);
+      takeFocus = false;
+      RunLaunch();
+      if (RunFrameLoop() == StageEnd::kGameOver) {
+        Ship.blastCycles = 0;
+      } else {
+        RunWinSequence();
+      }
+    } catch (const plat::ScreenChanged&) {
+      AbandonGame();
     }
-    RunWinSequence();
   }
 }
 
