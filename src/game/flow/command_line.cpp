@@ -26,7 +26,11 @@ constexpr char kHelp[] =
     "\n"
     "Keys: arrows steer, Space starts the game and fires, ESC pauses,\n"
     "HOME toggles invincibility. Right-click the ship or the lamps for the\n"
-    "menu (version information, quit).\n";
+    "menu: バージョン情報 (About) shows the version, 終了 (Quit) ends the game.\n"
+    "\n"
+    "The balloons say: いくぞ！ (Here we go!), うぉ！ (Whoa!),\n"
+    "生きて帰れるかな？！ (Think you will make it home alive?!),\n"
+    "やられた・・・ (I am done for...), やったぜ！！ (We did it!!).\n";
 
 // Twips per pixel: the game keeps the ship's column in twips, in 32 bits.
 constexpr double kTwipsPerPixel = 15;

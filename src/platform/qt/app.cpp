@@ -185,7 +185,7 @@ std::string OpenPlatform(int& argc, char** argv) {
 
   // Wayland sessions run the program through XWayland.
   qputenv("QT_QPA_PLATFORM", "xcb");
-  SettleScaleFactors();
+  SettleScaleFactors(keys, RootOf(keys, ScreenNumber()));
   CatchEndSignals();
   if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
@@ -211,6 +211,7 @@ std::string OpenPlatform(int& argc, char** argv) {
   StartConfigureFilter();
   StartWorkAreaWatch();
   StartScreenWatch();
+  WarnIfNarrow();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";

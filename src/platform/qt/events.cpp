@@ -42,7 +42,8 @@ bool IsExposed(const WindowRec& rec) {
 void RepaintChanged() {
   for (const auto& [id, paintsBefore] : B().changed) {
     const WindowRec* rec = FindWindow(id);
-    if (!rec || !rec->widget || !rec->widget->isVisible() || !IsExposed(*rec)) continue;
+    const WindowRec* top = TopLevelOf(id);
+    if (!rec || !rec->widget || !rec->widget->isVisible() || !IsExposed(*top)) continue;
     if (rec->widget->paints() == paintsBefore) rec->widget->repaint();
   }
 }

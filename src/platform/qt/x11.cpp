@@ -38,6 +38,11 @@ void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window) {
   const xcb_atom_t type = Atom(c, "_NET_WM_WINDOW_TYPE_DND");
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Atom(c, "_NET_WM_WINDOW_TYPE"),
                       XCB_ATOM_ATOM, 32, 1, &type);
+  // picom and the compositors before it draw a shadow under any window
+  // without this, whatever its type, when shadows are on.
+  const std::uint32_t noShadow = 0;
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Atom(c, "_COMPTON_SHADOW"), XCB_ATOM_CARDINAL,
+                      32, 1, &noShadow);
   SetWmClass(c, window);
 }
 
@@ -57,6 +62,23 @@ std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window) {
   std::free(r);
   xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
   return visual;
+}
+
+void SelectKeyEvents(xcb_connection_t* c, std::uint32_t window, bool on) {
+  xcb_get_window_attributes_reply_t* r =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+  if (!r) return;
+  constexpr std::uint32_t kKeys = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
+  const std::uint32_t mask = on ? r->your_event_mask | kKeys : r->your_event_mask & ~kKeys;
+  std::free(r);
+  xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+}
+
+std::uint32_t InputFocus(xcb_connection_t* c) {
+  xcb_get_input_focus_reply_t* r = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+  const std::uint32_t focus = r ? r->focus : 0;
+  std::free(r);
+  return focus;
 }
 
 std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window) {
