@@ -185,7 +185,7 @@ std::string OpenPlatform(int& argc, char** argv) {
 
   // Wayland sessions run the program through XWayland.
   qputenv("QT_QPA_PLATFORM", "xcb");
-  SettleScaleFactors(keys, RootOf(keys, ScreenNumber()));
+  SettleScaleFactors(keys, RootOf(keys, b.screen));
   CatchEndSignals();
   if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
