@@ -210,8 +210,8 @@ std::string OpenPlatform(int& argc, char** argv) {
   StartExposureMarker();
   StartConfigureFilter();
   StartWorkAreaWatch();
-  StartScreenWatch();
   WarnIfNarrow();
+  StartScreenWatch();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";
