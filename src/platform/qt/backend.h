@@ -143,6 +143,14 @@ void DeliverDueTimers();
 void ReschedulePump();
 void DropTimersOf(WindowRec& rec);
 
+// A sprite's X window: labelled and registered (windows.cpp); made anew
+// for the same record, with its outline, place and visibility, after
+// another client destroyed it.
+void SetUpSpriteXWindow(WindowRec& rec);
+void RemakeSprite(WindowId id);
+// Sends the outline again, to a new X window (shape.cpp).
+void ResendShape(WindowRec& rec);
+
 // Cuts a sprite window at the primary monitor's edges while it reaches past
 // them onto another monitor, and makes it whole again after (shape.cpp).
 void KeepOnMonitor(WindowRec& rec);
