@@ -46,6 +46,15 @@ class XFaults : public GameTest {
       open = WaitUntil(menuOpen, Ms(1000), Ms(10));
     }
     ASSERT_TRUE(open) << "no menu";
+    // The keys go to the menu once it holds the keyboard.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          if (!X().GrabKeyboard()) return true;
+          X().UngrabKeyboard();
+          return false;
+        },
+        Ms(5000)))
+        << "the menu does not take the keyboard";
     X().Tap(last ? key::kUp : key::kDown);
     X().Tap(key::kReturn);
   }
