@@ -167,13 +167,13 @@ TEST_F(XFaults, TheSelectionOwnedAsAManagerAndQuitThroughIt) {
 
   // A squatter's selection is taken over; taking it back ends the program.
   X().TakeSelection("_ZEMBRANT_S0");
-  std::unique_ptr<Program> second = StartAnother({});
-  ASSERT_TRUE(X().WaitFor("frmShe", Ms(60000))) << "a squatter stopped the program: " << second->Stderr();
+  Program& second = StartProgram();
+  ASSERT_TRUE(X().WaitFor("frmShe", Ms(60000))) << "a squatter stopped the program: " << second.Stderr();
   X().TakeSelection("_ZEMBRANT_S0");
-  const std::optional<int> taken = second->child().WaitExit(Ms(10000));
+  const std::optional<int> taken = second.child().WaitExit(Ms(10000));
   ASSERT_TRUE(taken) << "the program plays on without its selection";
   EXPECT_EQ(*taken, 1);
-  EXPECT_EQ(ProgramLines(second->Stderr()), 1) << second->Stderr();
+  EXPECT_EQ(ProgramLines(second.Stderr()), 1) << second.Stderr();
 }
 
 }  // namespace

@@ -24,8 +24,6 @@ class Widget : public QWidget {
     destroy(true, true);
     create();
   }
-  // Paints of all widgets so far.
-  static std::uint64_t TotalPaints() { return totalPaints_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -40,7 +38,6 @@ class Widget : public QWidget {
   WindowId id_;
   Kind kind_;
   std::uint64_t paints_ = 0;
-  static inline std::uint64_t totalPaints_ = 0;
 };
 
 // The picture as an image Qt can draw, made once per picture.
