@@ -177,7 +177,7 @@ TEST_F(X11Test, AOneColourWindowFarLargerThanItsOutlineIsKeptToItsExtents) {
     EXPECT_EQ(X().Shape(Xid(w)), plat::Region::FromRects(std::vector<plat::Rect>{{0, 0, 2, 2}, {4, 0, 6, 2}}));
     for (const int dx : {0, 4}) {
       const plat::Rect on{100 + square.left + dx, 200 + square.top, 100 + square.right + dx, 200 + square.bottom};
-      EXPECT_EQ(X().ScreenPixels(on), std::vector<std::uint32_t>(4, 0xff0000)) << "square at +" << dx;
+      EXPECT_EQ(X().Pixels(on), std::vector<std::uint32_t>(4, 0xff0000)) << "square at +" << dx;
     }
   }
   EXPECT_EQ(plat::GetWindowRect(w).width, 200 * 15);
