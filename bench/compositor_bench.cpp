@@ -122,10 +122,12 @@ class Watcher {
     Drain();
     painted = 0;
     least = 0;
+    changes = 0;
   }
 
   std::int64_t painted = 0;  // pixels picom drew, overlaps counted twice
   std::int64_t least = 0;    // pixels the changes of the game's windows cover
+  std::int64_t changes = 0;  // moves, re-cuts, maps and unmaps the compositor hears of
 
  private:
   struct Win {
@@ -182,6 +184,7 @@ class Watcher {
     auto it = wins_.find(w);
     if (it == wins_.end()) return;
     plat::Region covered = it->second.OnScreen();
+    ++changes;
     change(it->second);
     covered.Unite(it->second.OnScreen());
     least += Area(covered);
@@ -298,6 +301,7 @@ void BM_CompositorBill(benchmark::State& state) {
     const double frames = gameWall * 1000 / kFrameMs;
     const double painted = static_cast<double>(watch.painted) / frames;
     const double least = static_cast<double>(watch.least) / frames;
+    const double changes = static_cast<double>(watch.changes) / frames;
     if (!game->Running()) return state.SkipWithError("the program ended during play");
     game->child().Stop();
     game.reset();
@@ -331,6 +335,7 @@ void BM_CompositorBill(benchmark::State& state) {
     state.counters["system_vs_oneko"] = (g[0] + g[1] + g[2]) / (t[0] + t[1] + t[2]);
     state.counters["painted_px_per_frame"] = painted;
     state.counters["least_px_per_frame"] = least;
+    state.counters["window_changes_per_frame"] = changes;
   }
 }
 BENCHMARK(BM_CompositorBill)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

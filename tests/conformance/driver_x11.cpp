@@ -133,7 +133,14 @@ class X11Driver final : public Driver {
     if (widget->isWindow()) {
       std::vector<plat::Rect> rects = x_->Shape(qtt::XWindowOf(w)).Rects();
       for (plat::Rect& r : rects) r = Shrunk(r, Scale());
-      return plat::Region::FromRects(rects);
+      // The X window of a one-colour window far larger than its outline
+      // covers the outline's extents only: the outline is read relative to
+      // the window the game placed.
+      plat::Region outline = plat::Region::FromRects(rects);
+      const plat::Rect x = Shrunk(x_->ScreenRect(qtt::XWindowOf(w)), Scale());
+      const plat::TwipsRect placed = plat::GetWindowRect(w);
+      outline.Offset(x.left - static_cast<int>(placed.left / 15), x.top - static_cast<int>(placed.top / 15));
+      return outline;
     }
     plat::Region all(plat::Rect{0, 0, widget->width(), widget->height()});
     if (!widget->mask().isEmpty()) all.Intersect(ToRegion(widget->mask()));
