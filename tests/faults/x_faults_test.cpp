@@ -47,14 +47,7 @@ class XFaults : public GameTest {
     }
     ASSERT_TRUE(open) << "no menu";
     // The keys go to the menu once it holds the keyboard.
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          if (!X().GrabKeyboard()) return true;
-          X().UngrabKeyboard();
-          return false;
-        },
-        Ms(5000)))
-        << "the menu does not take the keyboard";
+    ASSERT_TRUE(X().WaitForKeyboardGrab(Ms(5000))) << "the menu does not take the keyboard";
     X().Tap(last ? key::kUp : key::kDown);
     X().Tap(key::kReturn);
   }
