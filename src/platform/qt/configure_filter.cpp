@@ -31,13 +31,15 @@ bool IsPureMove(WindowId id, const xcb_configure_notify_event_t* ev) {
   return size.width() == ev->width && size.height() == ev->height;
 }
 
-// The size the program gave the window, in device pixels.
-QSize ProgramSize(const WindowRec& rec) { return QSize(rec.rect.Width(), rec.rect.Height()) * DeviceScale(); }
+// The size the program gave the X window (ServerRect), in device pixels.
+QSize ProgramSize(const WindowRec& rec) {
+  return QSize(rec.onServer.Width(), rec.onServer.Height()) * DeviceScale();
+}
 
 // Puts a window another client resized back to the program's size and place.
 void RestoreGeometry(const WindowRec& rec, std::uint32_t xid) {
   const QSize size = ProgramSize(rec);
-  const QPoint at = (GameOrigin() + QPoint(rec.rect.left, rec.rect.top)) * DeviceScale();
+  const QPoint at = (GameOrigin() + QPoint(rec.onServer.left, rec.onServer.top)) * DeviceScale();
   const std::uint32_t values[] = {static_cast<std::uint32_t>(at.x()), static_cast<std::uint32_t>(at.y()),
                                   static_cast<std::uint32_t>(std::max(1, size.width())),
                                   static_cast<std::uint32_t>(std::max(1, size.height()))};
@@ -60,8 +62,8 @@ bool OnConfigure(xcb_configure_notify_event_t* ev) {
   if (ev->response_type & kSentEvent) return true;
   if (ev->event != ev->window) return false;
   if (IsPureMove(rec->id, ev)) return true;
-  if (QSize(ev->width, ev->height) != ProgramSize(*rec) && rec->rect.Width() > 0 &&
-      rec->rect.Height() > 0) {
+  if (QSize(ev->width, ev->height) != ProgramSize(*rec) && rec->onServer.Width() > 0 &&
+      rec->onServer.Height() > 0) {
     RestoreGeometry(*rec, ev->window);  // another client resized it
     return true;
   }
