@@ -33,7 +33,7 @@ int Play(char* programName, std::int32_t startX) {
     plat::ClosePlatform();
     return 1;
   }
-  const int status = zb::Main(startX);
+  const int status = zb::RunGame(startX);
   plat::ClosePlatform();
   return status;
 }

@@ -43,7 +43,9 @@ TEST_F(Combat, EnemiesAppearAheadAndFlyLeftShotsAreSquaresAndTheBeamFires) {
   ASSERT_TRUE(WaitForTitle(Ms(60000))) << Game().Stderr();
   EXPECT_EQ(Get("frmPlayer").rect.left, 101);
   ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());
-  // Invincible, so that a lucky shot cannot send the game back to the title.
+  // Invincible once the stage runs, so that a lucky shot cannot send the
+  // game back to the title.
+  ASSERT_TRUE(ShipMoves(X(), Ms(10000))) << "the stage does not begin";
   X().Tap(key::kHome);
 
   // Each enemy the moment it is first seen, against the ship at that moment.

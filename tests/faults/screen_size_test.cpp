@@ -52,8 +52,9 @@ TEST_P(ScreenSize, TitleAndPlayStandOnTheWorkArea) {
 
   ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());
   ASSERT_TRUE(WaitForBalloon(Ms(10000))) << "no launch balloon";
-  X().Tap(key::kHome);
   ASSERT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000))) << "the balloon stays";
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000))) << "the ship does not fly";
+  X().Tap(key::kHome);
   EXPECT_EQ(Get("frmBG").rect, (plat::Rect{0, Bottom() - 99, 1024, Bottom()}));
 
   // A few seconds of play: forward, up and down, firing.

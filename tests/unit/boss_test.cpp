@@ -1,6 +1,7 @@
 // The boss: entry slide and taunt, hits on the core, colours, shakes, wreck.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,12 +24,12 @@ class BossTest : public CombatTest {
   void SetUp() override {
     CombatTest::SetUp();
     bossWindow.SetVisible(true);
-    Boss.active = kTrue;
+    Boss.active = true;
     Boss.strength = 10;
   }
   // A beam just under 7 pixels right of the boss's left, 39 below its top.
   int HitCore(float dx = 104, float dy = 39 * kTwips) {
-    return CheckShotHit(bossWindow.Left() + dx, bossWindow.Top() + dy);
+    return CheckBeamHit(bossWindow.Left() + dx, bossWindow.Top() + dy);
   }
   plat::Color Core() { return Record(bossWindow.core.Id()).backColor; }
   int Offset() { return static_cast<int>(bossWindow.Left()) / kTwips - 1024; }
@@ -43,7 +44,7 @@ class BossTest : public CombatTest {
 };
 
 TEST_F(BossTest, SlidesInAPixelPerTickStopsFirstBelowItsStopXAndTaunts) {
-  Boss.active = kFalse;
+  Boss.active = false;
   std::vector<std::string> said;
   sim::SetYieldHook([&said] {
     for (const auto& c : sim::FindWindows("frmC")) {
@@ -52,7 +53,7 @@ TEST_F(BossTest, SlidesInAPixelPerTickStopsFirstBelowItsStopXAndTaunts) {
   });
   Boss.strength = 0;
   bossWindow.slideTimer.SetEnabled(true);
-  while (Boss.active == kFalse && sim::Elapsed() < 10000) Wait(50);
+  while (!Boss.active && sim::Elapsed() < 10000) Wait(50);
   EXPECT_EQ(Boss.stopX, 1024 * kTwips - 555);
   EXPECT_EQ(Offset(), -38) << "the first left edge below Boss.stopX";
   EXPECT_EQ(sim::Elapsed(), 38 * 50 + 2000u) << "the taunt holds the game for 2 s";
@@ -105,7 +106,7 @@ TEST_F(BossTest, TheLastHitStartsNoShakeAndTheWreckIsSetUpOnce) {
   EXPECT_EQ(Core(), kRed);
   const int cuts = Record(bossWindow.Id()).shapeCount;
   EXPECT_FALSE(RunOneFrame().has_value());
-  EXPECT_EQ(Boss.defeated, kTrue);
+  EXPECT_EQ(Boss.defeated, true);
   EXPECT_EQ(RunOneFrame(), StageEnd::kWin);
   const auto wreck = Record(bossWindow.Id());
   EXPECT_EQ(wreck.shapeCount, cuts + 1);
@@ -113,6 +114,20 @@ TEST_F(BossTest, TheLastHitStartsNoShakeAndTheWreckIsSetUpOnce) {
   EXPECT_EQ(wreck.picture, ShapePicture(9));
   EXPECT_TRUE(wreck.visible);
   EXPECT_FALSE(Record(bossWindow.core.Id()).visible);
+}
+
+TEST_F(BossTest, TheBossFallingInTheFrameOfTheShipsLastHitIsALostGame) {
+  Boss.strength = 1;
+  HitCore();
+  Ship.lives = 1;
+  Ship.hit = true;  // hit in the frame that sees the boss fall
+  std::optional<StageEnd> end;
+  int frames = 0;
+  while (!(end = RunOneFrame()) && ++frames < 100) {
+  }
+  EXPECT_TRUE(Boss.defeated);
+  EXPECT_EQ(end, StageEnd::kGameOver);
+  EXPECT_EQ(frames, 20) << "the whole destruction is shown";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/base/game_windows.h"
@@ -12,6 +13,7 @@
 #include "game/base/shaping.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/game_cycle.h"
 #include "game/flow/stage_setup.h"
 #include "game/flow/win.h"
@@ -70,6 +72,27 @@ TEST_F(GameCycle, TitleWaitEndsWithinAPollOfSpaceAndDiscardsThePresses) {
   EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_SPACE), static_cast<std::int16_t>(0x8000));
 }
 
+TEST_F(GameCycle, EscAndHomePressedBeforeTheStageDoNotCountInIt) {
+  sim::ScheduleKey(plat::VK_ESCAPE, sim::Now() + 100, sim::Now() + 150);  // at the title
+  sim::ScheduleKey(plat::VK_SPACE, sim::Now() + 500, sim::Now() + 600);
+  sim::SetTimeLimit(60'000);
+  ShowTitle(false);
+  sim::ScheduleKey(plat::VK_HOME, sim::Now() + 500, sim::Now() + 1200);  // held into the stage
+  RunLaunch();
+  struct Paused {};
+  std::vector<std::pair<bool, bool>> seen;  // paused, invincible at each yield
+  sim::SetYieldHook([&] {
+    seen.emplace_back(Game.paused, Ship.invincible);
+    if (seen.size() == 1) sim::ScheduleKey(plat::VK_ESCAPE, sim::Now() + 10, sim::Now() + 20);
+    if (Game.paused) throw Paused{};
+  });
+  EXPECT_THROW(RunFrameLoop(), Paused);  // a press made in the stage counts
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), std::pair(false, false));
+  EXPECT_GE(seen.size(), 2u);
+  EXPECT_FALSE(seen.back().second);
+}
+
 TEST_F(GameCycle, SpaceTappedWhileTheTitleIsBeingPaintedStartsTheGame) {
   // The yield that paints the title takes 500 ms, and Space is tapped in it.
   std::optional<std::uint32_t> shownAt;
@@ -98,7 +121,7 @@ TEST_F(GameCycle, LaunchAndBossEntrance) {
   EXPECT_EQ(sim::Elapsed(), 1000u);
   RunBossEntrance();
   EXPECT_EQ(lines, (std::vector<std::string>{"いくぞ！", "うぉ！", "生きて帰れるかな？！"}));
-  EXPECT_EQ(Boss.active, kTrue);
+  EXPECT_EQ(Boss.active, true);
   EXPECT_EQ(*Scenery.outline, CreateShapeRegion(7));
   EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(7));
   EXPECT_LE(sim::Stats().yields, sim::Elapsed() / 5);  // the wait did not spin
@@ -129,11 +152,11 @@ TEST_F(GameCycle, WinSequenceLinesThenTheStaffRoll) {
 
 TEST_F(GameCycle, RunTimeAndShapingErrorsEndTheProgramWithStatus1) {
   sim::SetScreen(1280, 200'000'000);  // the work area's bottom overflows in twips
-  EXPECT_EQ(Main(0), 1);
+  EXPECT_EQ(RunGame(0), 1);
   plat::ResetHandlerGuard();  // the fatal exit stays remembered until the program ends
   sim::SetScreen(1280, 1024);
   sim::SetShapeSupported(false);
-  EXPECT_EQ(Main(0), 1);
+  EXPECT_EQ(RunGame(0), 1);
   ASSERT_EQ(sim::MessageBoxes().size(), 2u);
   EXPECT_EQ(sim::MessageBoxes()[0].text, "Overflow");
   EXPECT_EQ(sim::MessageBoxes()[1].text, "It failed in plastic surgery of a window.");

@@ -43,7 +43,7 @@ std::pair<int, std::vector<Census>> Play(std::int32_t startX, int games,
     atTitle = title;
     if (!title && Shown(shipWindow)) play();
   });
-  const int status = Main(startX);
+  const int status = RunGame(startX);
   return {status, titles};
 }
 
@@ -53,8 +53,8 @@ TEST_F(WholeGames, WonGamesEndWithTheStaffRollAndTheTitleAgain) {
   // The boss comes at once, the ship cannot be hurt, and the boss falls as
   // soon as the battle is on.
   const auto [status, titles] = Play(913, 3, [] {
-    Ship.invincible = kTrue;
-    if (Boss.active == kTrue) Boss.strength = 0;
+    Ship.invincible = true;
+    if (Boss.active) Boss.strength = 0;
   });
   EXPECT_EQ(status, 0);
   ASSERT_EQ(titles.size(), 4u);
@@ -63,7 +63,7 @@ TEST_F(WholeGames, WonGamesEndWithTheStaffRollAndTheTitleAgain) {
 }
 
 TEST_F(WholeGames, LostGamesGoStraightBackToTheTitle) {
-  const auto [status, titles] = Play(0, 3, [] { Ship.hit = kTrue; });
+  const auto [status, titles] = Play(0, 3, [] { Ship.hit = true; });
   EXPECT_EQ(status, 0);
   ASSERT_EQ(titles.size(), 4u);
   EXPECT_EQ(titles[3], titles[1]);
@@ -97,7 +97,7 @@ TEST_F(WholeGames, AScreenChangeInAStageBringsBackTheTitleLaidOutForIt) {
       sim::SetScreen(1600, 900, plat::Rect{0, 0, 1600, 860});
     }
   });
-  EXPECT_EQ(Main(0), 0);
+  EXPECT_EQ(RunGame(0), 0);
   ASSERT_EQ(titles.size(), 2u);
   EXPECT_EQ(titles[0].window, (plat::Rect{490, 1024 - 72, 790, 1024 - 24}));
   EXPECT_EQ(titles[1].window, (plat::Rect{650, 860 - 72, 950, 860 - 24}));

@@ -23,22 +23,22 @@ namespace zb {
 namespace {
 
 void ResetStage() {
-  Game.paused = kFalse;
+  Game.paused = false;
   SetUpStage();
-  Bursts.running = kFalse;
+  Bursts.running = false;
   Bursts.number = 0;
-  MovePlayerByKeys();  // puts the ship at its start position
+  SteerShip();  // puts the ship at its start position
 }
 
 // The title lettering, centred, one and a half of its heights above the
 // bottom of the work area. A Space tapped before it shows is dropped here,
 // just before it shows: one tapped while it is being painted starts the game.
 void ShowTitleWindow() {
-  SizeWindowToShape(4, bannerWindow);
-  SetShapePicture(4, bannerWindow);
+  SizeWindowToShape(Shape::kTitle, bannerWindow);
+  SetShapePicture(Shape::kTitle, bannerWindow);
   const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2));
   bannerWindow.Move(left, ScreenHeightTwips() - 1.5f * bannerWindow.Height());
-  CutWindowToShape(4, bannerWindow);
+  CutWindowToShape(Shape::kTitle, bannerWindow);
   plat::GetAsyncKeyState(plat::VK_SPACE);
   bannerWindow.SetVisible(true);
 }

@@ -154,6 +154,13 @@ Rect ServerRect(const WindowRec& rec);
 // Puts the X window on ServerRect: resized through Qt, moved straight on the
 // server (windows.cpp).
 void PlaceOnServer(WindowRec& rec);
+// A sprite's X window: labelled and registered (windows.cpp); made anew
+// for the same record, with its outline, place and visibility, after
+// another client destroyed it.
+void SetUpSpriteXWindow(WindowRec& rec);
+void RemakeSprite(WindowId id);
+// Sends the outline again, to a new X window (shape.cpp).
+void ResendShape(WindowRec& rec);
 
 // Cuts a sprite window at the primary monitor's edges while it reaches past
 // them onto another monitor, and makes it whole again after (shape.cpp).

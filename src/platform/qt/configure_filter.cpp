@@ -6,6 +6,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
+#include <QTimer>
 #include <QWindow>
 #include <xcb/xcb.h>
 
@@ -31,7 +32,7 @@ bool IsPureMove(WindowId id, const xcb_configure_notify_event_t* ev) {
   return size.width() == ev->width && size.height() == ev->height;
 }
 
-// The size the program gave the X window (ServerRect), in device pixels.
+// The size the program gave the X window, in device pixels.
 QSize ProgramSize(const WindowRec& rec) {
   return QSize(rec.onServer.Width(), rec.onServer.Height()) * DeviceScale();
 }
@@ -79,6 +80,16 @@ void OnUnmap(const xcb_unmap_notify_event_t* ev) {
   }
 }
 
+// A sprite another client destroyed is made again, once Qt is done with
+// the events of this round.
+void OnDestroyed(const xcb_destroy_notify_event_t* ev) {
+  const auto it = B().spriteXids.find(ev->window);
+  if (it == B().spriteXids.end() || ev->event != ev->window) return;
+  const WindowId id = it->second;
+  B().spriteXids.erase(it);
+  QTimer::singleShot(0, [id] { RemakeSprite(id); });
+}
+
 // WM_DELETE_WINDOW and the like: sprites are closed by the program alone.
 bool IsProtocolRequestToSprite(const xcb_client_message_event_t* ev) {
   static const xcb_atom_t protocols = [] {
@@ -111,6 +122,9 @@ class ConfigureFilter : public QAbstractNativeEventFilter {
         return OnConfigure(static_cast<xcb_configure_notify_event_t*>(message));
       case XCB_UNMAP_NOTIFY:
         OnUnmap(static_cast<xcb_unmap_notify_event_t*>(message));
+        return false;
+      case XCB_DESTROY_NOTIFY:
+        OnDestroyed(static_cast<xcb_destroy_notify_event_t*>(message));
         return false;
       case XCB_CLIENT_MESSAGE:
         return IsProtocolRequestToSprite(static_cast<xcb_client_message_event_t*>(message));

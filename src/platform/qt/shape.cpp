@@ -72,6 +72,10 @@ std::optional<Rect> CutFor(const WindowRec& rec) {
 
 }  // namespace
 
+void ResendShape(WindowRec& rec) {
+  if (rec.kind == Kind::kSprite && rec.widget && B().shapeAvailable) SendShape(rec, CutFor(rec));
+}
+
 void KeepOnMonitor(WindowRec& rec) {
   if (rec.kind != Kind::kSprite || !rec.widget || !B().shapeAvailable) return;
   const std::optional<Rect> cut = CutFor(rec);

@@ -162,6 +162,33 @@ void MarkChanged(WindowId w, Change what) {
   if (top != rec && what == Change::kFootprint) MarkOne(top);
 }
 
+// What the backend sets on a sprite's X window beyond Qt's doing.
+void SetUpSpriteXWindow(WindowRec& rec) {
+  const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
+  x11::LabelSpriteWindow(B().conn, xid);
+  rec.onRootVisual = x11::DropKeyEvents(B().conn, xid) == x11::RootVisual(B().conn, B().root);
+  B().spriteXids.emplace(xid, rec.id);
+  rec.serverBackground = -1;
+  UpdateServerBackground(rec);
+}
+
+void RemakeSprite(WindowId id) {
+  WindowRec* rec = FindWindow(id);
+  if (!rec || rec->kind != Kind::kSprite || !rec->widget) return;
+  Widget* w = rec->widget;
+  w->RemakeNativeWindow();
+  SetUpSpriteXWindow(*rec);
+  ResendShape(*rec);
+  w->setGeometry(DesktopRect(*rec));
+  if (rec->visible) {
+    MoveOnServer(*rec);
+    x11::Raise(B().conn, XidOf(*rec));
+    w->show();
+    NoteShown(*rec);
+  }
+  MarkChanged(id);
+}
+
 }  // namespace plat::qt
 
 namespace plat {
@@ -176,12 +203,7 @@ WindowId CreateSpriteWindow(std::string_view name) {
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   w->setWindowTitle(QString::fromStdString(std::string(name)));
   w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
-  const auto xid = static_cast<std::uint32_t>(w->winId());
-  x11::LabelSpriteWindow(B().conn, xid);
-  WindowRec& rec = *FindWindow(id);
-  rec.onRootVisual = x11::DropKeyEvents(B().conn, xid) == x11::RootVisual(B().conn, B().root);
-  B().spriteXids.emplace(xid, id);
-  UpdateServerBackground(rec);
+  SetUpSpriteXWindow(*FindWindow(id));
   return id;
 }
 
