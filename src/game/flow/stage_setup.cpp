@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shaping.h"
