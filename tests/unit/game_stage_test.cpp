@@ -2,7 +2,6 @@
 // second set-up after a game.
 #include <gtest/gtest.h>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/pictures.h"
 #include "game/base/screen_metrics.h"
