@@ -189,6 +189,7 @@ bool XClient::OverrideRedirect(std::uint32_t window) {
 }
 
 plat::Rect XClient::ScreenRect(std::uint32_t window) {
+  if (beforeReading_) beforeReading_();
   Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
   Reply t(xcb_translate_coordinates_reply(c_, xcb_translate_coordinates(c_, window, root_, 0, 0),
                                           nullptr));
@@ -197,6 +198,7 @@ plat::Rect XClient::ScreenRect(std::uint32_t window) {
 }
 
 plat::Region XClient::Shape(std::uint32_t window) {
+  if (beforeReading_) beforeReading_();
   Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
   Reply r(xcb_shape_get_rectangles_reply(
       c_, xcb_shape_get_rectangles(c_, window, XCB_SHAPE_SK_BOUNDING), nullptr));

@@ -89,9 +89,9 @@ class XClient {
   // The window owning a selection, 0 for none.
   std::uint32_t SelectionOwner(const std::string& selection);
 
-  // Screen pixels of a rectangle, 0xRRGGBB row by row (empty on failure),
-  // read after `BeforeReading` (a program in this process lets the server
-  // catch up).
+  // Screen pixels of a rectangle, 0xRRGGBB row by row (empty on failure).
+  // Pixels, ScreenRect and Shape are read after `BeforeReading` (a program in
+  // this process lets the server catch up with what it sent).
   std::vector<std::uint32_t> Pixels(const plat::Rect& r);
   void BeforeReading(std::function<void()> f) { beforeReading_ = std::move(f); }
   // The whole screen as a binary PPM file, for looking at after a failure.
