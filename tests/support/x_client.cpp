@@ -56,7 +56,7 @@ bool ShipMoves(XClient& x, Ms limit) {
 
 // --- the connection ----------------------------------------------------------
 
-XClient::XClient(const std::string& display) {
+XClient::XClient(const std::string& display) : display_(display) {
   c_ = xcb_connect(display.empty() ? nullptr : display.c_str(), nullptr);
   if (xcb_connection_has_error(c_)) return;
   const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
@@ -69,6 +69,7 @@ XClient::XClient(const std::string& display) {
 XClient::~XClient() {
   if (symbols_) xcb_key_symbols_free(symbols_);
   if (c_) xcb_disconnect(c_);
+  if (probe_) xcb_disconnect(probe_);
 }
 
 bool XClient::ok() const { return c_ && !xcb_connection_has_error(c_) && root_ != 0; }
@@ -466,14 +467,44 @@ void XClient::UngrabKeyboard() {
   Sync();
 }
 
+// The server's clock, from the PropertyNotify of a change to the probe's own
+// window; 0 when the probe connection fails.
+std::uint32_t XClient::ServerTime() {
+  if (!probe_) {
+    probe_ = xcb_connect(display_.empty() ? nullptr : display_.c_str(), nullptr);
+    if (xcb_connection_has_error(probe_)) return 0;
+    probeWindow_ = xcb_generate_id(probe_);
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(probe_, XCB_COPY_FROM_PARENT, probeWindow_, root_, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+  }
+  xcb_change_property(probe_, XCB_PROP_MODE_REPLACE, probeWindow_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                      0, nullptr);
+  xcb_flush(probe_);
+  while (xcb_generic_event_t* e = xcb_wait_for_event(probe_)) {
+    const bool property = (e->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
+    const std::uint32_t time = property ? reinterpret_cast<xcb_property_notify_event_t*>(e)->time : 0;
+    std::free(e);
+    if (property) return time;
+  }
+  return 0;
+}
+
+// A grab dated ten minutes ahead of the server's clock is never granted: the
+// server answers InvalidTime while the keyboard is free and AlreadyGrabbed
+// while another client holds it.
+bool XClient::KeyboardHeldByAnother() {
+  const std::uint32_t now = ServerTime();
+  if (now == 0) return false;
+  Reply r(xcb_grab_keyboard_reply(probe_,
+                                  xcb_grab_keyboard(probe_, 0, root_, now + 600'000, XCB_GRAB_MODE_ASYNC,
+                                                    XCB_GRAB_MODE_ASYNC),
+                                  nullptr));
+  return r && r->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+}
+
 bool XClient::WaitForKeyboardGrab(Ms limit) {
-  return WaitUntil(
-      [&] {
-        if (!GrabKeyboard()) return true;
-        UngrabKeyboard();
-        return false;
-      },
-      limit, Ms(10));
+  return WaitUntil([&] { return KeyboardHeldByAnother(); }, limit, Ms(10));
 }
 
 // --- moves ---------------------------------------------------------------------------

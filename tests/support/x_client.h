@@ -142,6 +142,10 @@ class XClient {
   // the grab took; and lets it go.
   bool GrabKeyboard();
   void UngrabKeyboard();
+  // Whether another client holds the keyboard, asked without ever taking it
+  // (a probe that took it, even for a moment, could make a menu's own grab
+  // fail).
+  bool KeyboardHeldByAnother();
   // Waits until another client holds the keyboard (an open popup menu takes
   // it a moment after it is mapped); true when one does.
   bool WaitForKeyboardGrab(Ms limit);
@@ -161,8 +165,14 @@ class XClient {
  private:
   std::uint8_t Keycode(std::uint32_t keysym);
   void ReadNames(std::vector<Window>& windows);
+  std::uint32_t ServerTime();
 
+  std::string display_;
   xcb_connection_t* c_ = nullptr;
+  // A connection of its own for KeyboardHeldByAnother, whose events are all
+  // its own, and the window it changes to read the server's clock.
+  xcb_connection_t* probe_ = nullptr;
+  std::uint32_t probeWindow_ = 0;
   _XCBKeySymbols* symbols_ = nullptr;
   std::uint32_t root_ = 0;
   int width_ = 0;
