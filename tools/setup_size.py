@@ -64,12 +64,13 @@ def simulate(status, names):
                           "install", "--no-install-recommends"] + names,
                          capture_output=True, text=True, check=True).stdout
     new = re.findall(r"^Inst (\S+)", out, re.M)
+    show = subprocess.run(["apt-cache", "show", "--no-all-versions"] + new,
+                          capture_output=True, text=True).stdout
     sizes = {}
-    for name in new:
-        show = subprocess.run(["apt-cache", "show", "--no-all-versions", name],
-                              capture_output=True, text=True).stdout
-        f = fields(show)
-        sizes[name] = (int(f.get("Installed-Size", 0)), int(f.get("Size", 0)) // 1024)
+    for record in show.split("\n\n"):
+        f = fields(record)
+        if f.get("Package") in new:
+            sizes[f["Package"]] = (int(f.get("Installed-Size", 0)), int(f.get("Size", 0)) // 1024)
     return sizes
 
 
@@ -91,8 +92,10 @@ def main():
     added = {n: s for n, s in both.items() if n not in play}
     report("test.txt adds", added)
     if "-v" in sys.argv:
-        for n, s in sorted(added.items(), key=lambda i: -i[1][0])[:25]:
-            print("  %-40s %7.1f MiB" % (n, s[0] / 1024))
+        for title, sizes in (("play.txt", play), ("test.txt adds", added)):
+            print("largest of " + title + ":")
+            for n, s in sorted(sizes.items(), key=lambda i: -i[1][0])[:15]:
+                print("  %-40s %7.1f MiB" % (n, s[0] / 1024))
 
 
 if __name__ == "__main__":
