@@ -18,16 +18,15 @@
 namespace zb {
 namespace {
 
-constexpr int kSceneryShape = 6;
 
 void BM_SceneryOutline(benchmark::State& state) {
   BuildShapeTable();
   bench::SampleTimes calls;
   for (auto _ : state) {
-    calls.Time([] { benchmark::DoNotOptimize(CreateShapeRegion(kSceneryShape)); });
+    calls.Time([] { benchmark::DoNotOptimize(CreateShapeRegion(Shape::kCave)); });
   }
   calls.Report(state);
-  state.counters["rects"] = CreateShapeRegion(kSceneryShape).RectCount();
+  state.counters["rects"] = CreateShapeRegion(Shape::kCave).RectCount();
 }
 BENCHMARK(BM_SceneryOutline)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
@@ -41,13 +40,13 @@ void BM_ShipAgainstScenery(benchmark::State& state) {
   SeedRandom(7);
   SetUpStage();
   ResetFrameKeys();
-  Player.PlayerX = 100 * 15;
+  Ship.x = 100 * 15;
   bench::SampleTimes frames;
   for (auto _ : state) {
     plat::Sleep(50);  // the frame's wait: the test's yield finds the clock moved on
     frames.Time([] { benchmark::DoNotOptimize(CheckShipHitsScenery()); });
   }
-  if (Player.PlayerHit != kFalse) state.SkipWithError("the ship hit the scenery: not the common case");
+  if (Ship.hit) state.SkipWithError("the ship hit the scenery: not the common case");
   frames.Report(state);
   UnloadAllWindows();
 }

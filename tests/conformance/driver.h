@@ -68,6 +68,11 @@ class Driver {
   // top-left) that differ from its back colour; an empty Rect when none.
   // For a plain window without picture on which text was printed.
   virtual plat::Rect Ink(plat::WindowId w) = 0;
+  // The colour the screen shows at pixel (x, y) of window or control `w`,
+  // relative to its top-left; kMixed when the device pixels that make up
+  // that pixel differ.
+  static constexpr plat::Color kMixed = 0xff000000;
+  virtual plat::Color ShownColor(plat::WindowId w, int x, int y) = 0;
 
   // Modal windows. Arms the answer to the next one to open: it stays open
   // `afterMs` milliseconds (timers keep ticking meanwhile), then the user

@@ -63,6 +63,32 @@ class SimDriver final : public Driver {
     return ink.Extents();
   }
 
+  // The sim shows what a record says once a yield has painted it: the
+  // topmost shown control under the pixel, else the picture, else the back
+  // colour.
+  plat::Color ShownColor(plat::WindowId w, int x, int y) override {
+    const sim::WindowRecord r = Record(w);
+    if (!r.painted) return 0;
+    if (r.kind == sim::WindowKind::kLine) return r.lineColor;
+    const sim::WindowRecord* top = nullptr;
+    std::vector<sim::WindowRecord> controls;
+    for (plat::WindowId c : r.children) controls.push_back(Record(c));
+    for (const sim::WindowRecord& c : controls) {
+      const plat::Region outline = Outline(c.id);
+      if (c.shown && outline.ContainsPoint(x - c.rect.left, y - c.rect.top) &&
+          (!top || c.stackIndex > top->stackIndex)) {
+        top = &c;
+      }
+    }
+    if (top) return ShownColor(top->id, x - top->rect.left, y - top->rect.top);
+    const plat::Picture* p = r.picture;
+    if (p && p->pixels && x < p->width && y < p->height) {
+      const std::uint32_t px = p->pixels[static_cast<std::size_t>(y) * p->width + x];
+      return plat::RGB((px >> 16) & 0xff, (px >> 8) & 0xff, px & 0xff);
+    }
+    return r.backColor;
+  }
+
   void AnswerNextMenu(int index, int afterMs) override { menus_.push_back({index, afterMs}); }
   void AnswerNextMessageBox(int afterMs) override { boxes_.push_back(afterMs); }
   std::vector<std::string> AnsweredMessageBoxes() override { return answered_; }

@@ -180,6 +180,18 @@ class X11Driver final : public Driver {
     return Shrunk(ink.Extents(), s);
   }
 
+  plat::Color ShownColor(plat::WindowId w, int x, int y) override {
+    const int s = Scale();
+    const plat::Rect r = ScreenRect(w);
+    const std::vector<std::uint32_t> pixels =
+        x_->ScreenPixels(plat::Rect{(r.left + x) * s, (r.top + y) * s, (r.left + x + 1) * s,
+                                    (r.top + y + 1) * s});
+    if (pixels.empty()) return 0;
+    const std::uint32_t p = pixels.front();
+    if (std::any_of(pixels.begin(), pixels.end(), [p](std::uint32_t q) { return q != p; })) return kMixed;
+    return plat::RGB((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
+  }
+
   void AnswerNextMenu(int index, int afterMs) override { menus_.push_back({index, afterMs}); }
   void AnswerNextMessageBox(int afterMs) override { boxes_.push_back(afterMs); }
   std::vector<std::string> AnsweredMessageBoxes() override { return answered_; }

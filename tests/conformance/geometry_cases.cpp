@@ -2,6 +2,8 @@
 #include "conformance/cases.h"
 #include "platform/region.h"
 
+#include <vector>
+
 namespace conformance {
 namespace {
 
@@ -153,6 +155,67 @@ TEST_F(Conformance, ShowingAWindowRaisesItToTheTop) {
   plat::SetVisible(a, true);
   plat::DoEvents();
   EXPECT_EQ(D().Stacking(both), (std::vector<plat::WindowId>{b, a}));
+}
+
+// A colour change is on the screen after the next yield: of a plain window,
+// of a picture box in it, of a window showing a picture (where the picture
+// leaves its back colour) and of a picture box over that picture, cut to an
+// outline, changed alone as the boss's core is.
+TEST_F(Conformance, ColourChangesReachTheScreen) {
+  static const std::vector<std::uint32_t> blue(20 * 20, 0x0000ff);
+  static const plat::Picture picture{20, 20, blue.data(), "blue"};
+  const plat::WindowId plain = ShowWindow({10, 10, 50, 50}, "frmPlain");
+  const plat::WindowId pictured = plat::CreateSpriteWindow("frmPictured");
+  PlaceWindow(pictured, {60, 10, 100, 50});
+  plat::SetPicture(pictured, &picture);
+  plat::SetVisible(pictured, true);
+  const plat::WindowId box = plat::CreatePictureBox(plain, "Box");
+  const plat::WindowId core = plat::CreatePictureBox(pictured, "CT");
+  PlaceWindow(box, {5, 5, 15, 15});
+  PlaceWindow(core, {5, 5, 15, 15});
+  ASSERT_TRUE(plat::SetWindowShape(core, Region(Rect{0, 0, 10, 5})));
+  plat::SetVisible(box, true);
+  plat::SetVisible(core, true);
+  plat::DoEvents();
+
+  struct Spot {
+    plat::WindowId w;
+    int x, y;
+    const char* what;
+  };
+  const Spot spots[] = {{plain, 30, 30, "window"},
+                        {box, 2, 2, "picture box"},
+                        {pictured, 30, 30, "window with a picture"},
+                        {core, 2, 2, "cut picture box over a picture"}};
+  EXPECT_EQ(D().ShownColor(pictured, 1, 1), plat::RGB(0, 0, 255));
+  for (const plat::Color c : {plat::RGB(0, 255, 0), plat::RGB(255, 255, 255),
+                              plat::RGB(252, 236, 128), plat::RGB(255, 0, 0)}) {
+    for (const Spot& s : spots) {
+      plat::SetBackColor(s.w, c);
+      plat::DoEvents();
+      EXPECT_EQ(D().ShownColor(s.w, s.x, s.y), c) << s.what << " to " << std::hex << c;
+    }
+  }
+}
+
+// Lines are whole pixels, at any scale: a line along a window's top or
+// bottom row covers that row and nothing of the next.
+TEST_F(Conformance, LinesCoverWholePixels) {
+  const plat::WindowId w = ShowWindow({10, 10, 50, 40});
+  plat::SetBackColor(w, plat::RGB(255, 255, 255));
+  const plat::WindowId top = plat::CreateLine(w, "Line1");
+  const plat::WindowId bottom = plat::CreateLine(w, "Line2");
+  plat::SetLine(top, 0, 0, 39 * 15, 0, plat::RGB(0, 0, 0));
+  plat::SetLine(bottom, 0, 29 * 15, 39 * 15, 29 * 15, plat::RGB(0, 0, 0));
+  plat::SetVisible(top, true);
+  plat::SetVisible(bottom, true);
+  plat::DoEvents();
+  for (const int x : {0, 20, 39}) {
+    EXPECT_EQ(D().ShownColor(w, x, 0), plat::RGB(0, 0, 0)) << x;
+    EXPECT_EQ(D().ShownColor(w, x, 1), plat::RGB(255, 255, 255)) << x;
+    EXPECT_EQ(D().ShownColor(w, x, 28), plat::RGB(255, 255, 255)) << x;
+    EXPECT_EQ(D().ShownColor(w, x, 29), plat::RGB(0, 0, 0)) << x;
+  }
 }
 
 }  // namespace

@@ -140,12 +140,54 @@ TEST_F(Boss, TheBossEntersFallsToTheBeamAndTheWinEndsWithTheStaffRoll) {
   ASSERT_LE(row, 70);
   EXPECT_EQ(aimed.rect.left, ship.rect.left) << "the ship drifts during the boss battle";
 
-  // Fire until the wreck stands on the bottom.
-  X().Key(key::kSpace, true);
-  const std::optional<Window> wreck = X().WaitFor(
-      "frmBoss", Ms(40000), [](const Window& w) { return w.rect.Width() == 61 && w.rect.Height() == 45; });
-  X().Key(key::kSpace, false);
+  // Fire until the wreck stands on the bottom, a volley at a time: the core
+  // flashes white at a hit, and once the volley stops it shows the boss's
+  // strength, pale yellow and then red as it falls.
+  const plat::Region core = TableOutline(5, 37, 66);
+  const auto isWreck = [](const Window& w) { return w.rect.Width() == 61 && w.rect.Height() == 45; };
+  std::optional<Window> wreck;
+  const auto coreColour = [&]() -> std::optional<std::uint32_t> {
+    const std::optional<Window> w = X().One("frmBoss");
+    if (!w || isWreck(*w)) {
+      wreck = w;
+      return std::nullopt;
+    }
+    const std::vector<Pixel> px = VisiblePixels(*w, core);
+    const bool whole = !px.empty() && std::all_of(px.begin(), px.end(), [&](const Pixel& p) {
+      return p.rgb == px.front().rgb;
+    });
+    return whole ? std::optional(px.front().rgb) : std::nullopt;
+  };
+  std::vector<std::uint32_t> strengths;  // the core's colour after each volley
+  int flashes = 0;
+  const Clock::time_point fightStart = Clock::now();
+  while (!wreck && MsSince(fightStart) < 60000) {
+    X().Key(key::kSpace, true);
+    const bool flashed = WaitUntil([&] { return wreck || coreColour() == 0xffffff; }, Ms(3000), Ms(5));
+    X().Key(key::kSpace, false);
+    flashes += flashed && !wreck;
+    std::optional<std::uint32_t> settled;
+    WaitUntil([&] {
+      settled = coreColour();
+      return wreck || (settled && *settled != 0xffffff);
+    }, Ms(3000), Ms(10));
+    if (settled && *settled != 0xffffff) strengths.push_back(*settled);
+    // The next volley after the shake, so that the boss falls at its place.
+    std::this_thread::sleep_for(Ms(400));
+    WaitUntil([&] {
+      const std::optional<Window> w = X().One("frmBoss");
+      return wreck || !w || w->rect.left == boss->rect.left;
+    }, Ms(3000), Ms(10));
+  }
   ASSERT_TRUE(wreck) << "the boss does not fall";
+  EXPECT_GE(flashes, 3) << "the core does not flash white at the hits";
+  const auto at = [&](std::uint32_t rgb) {
+    return std::find(strengths.begin(), strengths.end(), rgb) - strengths.begin();
+  };
+  const auto count = static_cast<std::ptrdiff_t>(strengths.size());
+  EXPECT_LT(at(0xfcec80), count) << "the core never turns pale yellow";
+  EXPECT_LT(at(0xff0000), count) << "the core never turns red";
+  EXPECT_LT(at(0xfcec80), at(0xff0000)) << "red before pale yellow";
   EXPECT_EQ(wreck->rect.bottom, bottom);
   EXPECT_EQ(X().Shape(wreck->id), TableOutline(9, 61, 45));
   ExpectShowsPicture(*wreck, 9);

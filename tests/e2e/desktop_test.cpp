@@ -154,6 +154,7 @@ TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
               std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DND"})
         << w.name;
     EXPECT_EQ(Client().StringProperty(w.id, "WM_CLASS"), kWmClass) << w.name;
+    EXPECT_EQ(Client().Cardinals(w.id, "_COMPTON_SHADOW"), std::vector<std::uint32_t>{0}) << w.name;
   }
 
   // A second copy on the same display says so and ends; the first plays on.
@@ -324,8 +325,33 @@ TEST_F(Desktop, UnderOpenboxSpritesStayUnmanagedOnTopAndLeaveTheFocusAlone) {
   EndThroughTheMenu(game);
 }
 
+// A dock along the left edge: the game's column 0 is the work area's left
+// edge, its width the work area's (the title centred in it).
+TEST_F(Desktop, UnderOpenboxALeftDockMovesTheGameToTheWorkArea) {
+  constexpr int kDock = 64;
+  ASSERT_NO_FATAL_FAILURE(StartDesktop({1280, 1024, true, std::nullopt, ""}));
+  Bystander dock(Display(), {0, 0, kDock, 1024}, 0x303030);
+  // left, right, top, bottom; then each edge's extent along it.
+  Client().SetCardinals(dock.id(), "_NET_WM_STRUT_PARTIAL", {kDock, 0, 0, 0, 0, 1023, 0, 0, 0, 0, 0, 0});
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::vector<std::uint32_t> area = Client().Cardinals(Client().Root(), "_NET_WORKAREA");
+        return area.size() >= 4 && area[0] == kDock;
+      },
+      Ms(10000)))
+      << "openbox did not leave the dock out of the work area";
+  Program& game = StartProgram();
+  const std::optional<Window> title = WaitForTitle(game);
+  ASSERT_TRUE(title) << game.Stderr();
+  EXPECT_EQ(Get("frmShe").rect, (plat::Rect{kDock, 1013, kDock + 25, 1024}));
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{kDock, 925, kDock + 1024, 1024}));
+  EXPECT_EQ(title->rect.left, kDock + (1280 - kDock - 300) / 2);
+  ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
+  EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+}
+
 TEST_F(Desktop, SigtermSigintAndSighupEndTheProgramCleanly) {
-  ASSERT_NO_FATAL_FAILURE(StartDesktop({1024, 768, false, std::nullopt, ""}));
+  ASSERT_NO_FATAL_FAILURE(StartDesktop({1280, 1024, false, std::nullopt, ""}));
   base_ = X().Mapped().size();
   // Each copy also shows that the one before gave the display up.
   Program& atTitle = StartProgram();
@@ -396,33 +422,50 @@ struct ScaleCase {
   const char* label;
   std::vector<std::string> env;
   std::string resources;
+  int width, height;
+  int factor;  // the whole factor the program must choose
 };
 
 void PrintTo(const ScaleCase& c, std::ostream* os) { *os << c.label; }
 
 class Scaled : public DesktopTest, public ::testing::WithParamInterface<ScaleCase> {};
 
-TEST_P(Scaled, EverythingIsTwiceItsSizeWithOutlinesScaledExactly) {
-  constexpr int kWidth = 2560, kHeight = 1440;
-  ASSERT_NO_FATAL_FAILURE(StartDesktop({kWidth, kHeight, false, std::nullopt, GetParam().resources}));
-  Program& game = StartProgram(GetParam().env);
-  ASSERT_TRUE(WaitForTitle(game, 2)) << "no title twice its size; " << game.Stderr();
+TEST_P(Scaled, EverythingIsScaledByAWholeFactorWithOutlinesExact) {
+  const ScaleCase& c = GetParam();
+  const int f = c.factor;
+  ASSERT_NO_FATAL_FAILURE(StartDesktop({c.width, c.height, false, std::nullopt, c.resources}));
+  // From column 950 the boss comes at once: it must stop on the screen.
+  Program& game = StartProgram(c.env, {"950"});
+  ASSERT_TRUE(WaitForTitle(game, f)) << "no title at factor " << f << "; " << game.Stderr();
   const Window ship = Get("frmPlayer");
-  EXPECT_EQ(ship.rect.Width(), 38);
-  EXPECT_EQ(ship.rect.Height(), 20);
-  EXPECT_EQ(X().Shape(ship.id), ShipOutline(2));
-  EXPECT_EQ(Get("frmShe").rect, (plat::Rect{0, kHeight - 22, 50, kHeight}));
-  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{0, kHeight - 198, 2048, kHeight}));
+  EXPECT_EQ(ship.rect.Width(), 19 * f);
+  EXPECT_EQ(ship.rect.Height(), 10 * f);
+  EXPECT_EQ(X().Shape(ship.id), ShipOutline(f));
+  EXPECT_EQ(Get("frmShe").rect, (plat::Rect{0, c.height - 11 * f, 25 * f, c.height}));
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{0, c.height - 99 * f, 1024 * f, c.height}));
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  const std::optional<Window> boss = X().WaitFor("frmBoss", Ms(30000), [&](const Window& w) {
+    return w.rect.left == 986 * f;
+  });
+  ASSERT_TRUE(boss) << "the boss does not stop at its place";
+  EXPECT_LE(boss->rect.right, c.width) << "the boss stands off the screen";
   ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
   EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
 }
 
+// The factor is the desktop's, rounded, but never so large that the stage
+// (1061 logical pixels) leaves the screen, whatever the DPI says.
 INSTANTIATE_TEST_SUITE_P(
     HighDpi, Scaled,
-    ::testing::Values(ScaleCase{"QtScaleFactor2", {"QT_SCALE_FACTOR=2"}, ""},
-                      ScaleCase{"QtScaleFactor1point6RoundsTo2", {"QT_SCALE_FACTOR=1.6"}, ""},
-                      // The desktop's DPI setting: 1.5 steps of 96, rounded.
-                      ScaleCase{"XftDpi144RoundsTo2", {"QT_SCALE_FACTOR="}, "Xft.dpi:\t144\n"}),
+    ::testing::Values(
+        ScaleCase{"QtScaleFactor2", {"QT_SCALE_FACTOR=2"}, "", 2560, 1440, 2},
+        ScaleCase{"QtScaleFactor1point6RoundsTo2", {"QT_SCALE_FACTOR=1.6"}, "", 2560, 1440, 2},
+        ScaleCase{"XftDpi144RoundsTo2", {"QT_SCALE_FACTOR="}, "Xft.dpi:\t144\n", 2560, 1440, 2},
+        ScaleCase{"XftDpi144On1920Is1", {"QT_SCALE_FACTOR="}, "Xft.dpi:\t144\n", 1920, 1080, 1},
+        ScaleCase{"XftDpi288On3840Is3", {"QT_SCALE_FACTOR="}, "Xft.dpi:\t288\n", 3840, 2160, 3},
+        ScaleCase{"XftDpi9600CappedByTheWidth", {"QT_SCALE_FACTOR="}, "Xft.dpi:\t9600\n", 2560, 1440, 2},
+        ScaleCase{"QtFontDpi100000CappedByTheWidth", {"QT_SCALE_FACTOR=", "QT_FONT_DPI=100000"}, "",
+                  2560, 1440, 2}),
     [](const ::testing::TestParamInfo<ScaleCase>& info) { return std::string(info.param.label); });
 
 }  // namespace

@@ -104,6 +104,25 @@ TEST(ScaleFactors, AreRoundedToWholeNumbersOfAtLeastOne) {
   using plat::qt::WholeScreenScaleFactors;
   EXPECT_EQ(WholeScreenScaleFactors("DP-1=1.5;HDMI-1=1;VGA-1=x"), "DP-1=2;HDMI-1=1");
   EXPECT_EQ(WholeScreenScaleFactors("1.6;2.4"), "2;2");
+  EXPECT_EQ(WholeScaleFactor("1e9"), 16);
+}
+
+TEST(ScaleFactors, TheDesktopsKeepsTheStageOnTheScreenAndStopsAt16) {
+  using plat::qt::DesktopScaleFactor;
+  struct Case {
+    double dpi;
+    int width;
+    int factor;
+  };
+  for (const Case& c : {Case{96, 1920, 1}, Case{144, 1920, 1}, Case{144, 2560, 2}, Case{288, 3840, 3},
+                        Case{192, 1366, 1}, Case{96, 800, 1}, Case{9600, 2560, 2},
+                        Case{1e9, 1 << 20, 16}, Case{0, 3840, 1}, Case{-96, 3840, 1}}) {
+    EXPECT_EQ(DesktopScaleFactor(c.dpi, c.width), c.factor) << c.dpi << " DPI, " << c.width << " px";
+  }
+  using plat::qt::XftDpi;
+  EXPECT_EQ(XftDpi("Xft.antialias:\t1\nXft.dpi:\t144\n"), 144);
+  EXPECT_EQ(XftDpi("Xft.dpi: 120.5 \r\n"), 120.5);
+  EXPECT_EQ(XftDpi("Xft.dpix:\t144\nXft.dpi:\tlots\n"), std::nullopt);
 }
 
 }  // namespace

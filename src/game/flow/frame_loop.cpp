@@ -27,22 +27,20 @@ constexpr std::int32_t kBossTriggerColumn = 912;
 KeyPressLatch homeKey{plat::VK_HOME};
 KeyPressLatch escapeKey{plat::VK_ESCAPE};
 
-VbBool Not(VbBool b) { return b == kTrue ? kFalse : kTrue; }
-
 // HOME: invincibility on or off, with the ship's picture to match.
 void ToggleInvincibilityOnHome() {
   if (!PollKeyPress(homeKey)) return;
-  Cycle.PlayerInvincible = Not(Cycle.PlayerInvincible);
-  SetShapePicture(Cycle.PlayerInvincible == kTrue ? 11 : 10, shipWindow);
+  Ship.invincible = !Ship.invincible;
+  SetShapePicture(Ship.invincible ? Shape::kShipInvincible : Shape::kShip, shipWindow);
 }
 
 void TogglePauseOnEscape() {
-  if (PollKeyPress(escapeKey)) Cycle.Paused = Not(Cycle.Paused);
+  if (PollKeyPress(escapeKey)) Game.paused = !Game.paused;
 }
 
 void AdvanceBurstNo() {
-  Cycle.BurstNo = Cycle.BurstNo + 1;
-  if (Cycle.BurstNo > 2) Cycle.BurstNo = 0;
+  Bursts.number = Bursts.number + 1;
+  if (Bursts.number > 2) Bursts.number = 0;
 }
 
 void MoveEnemySide() {
@@ -64,40 +62,38 @@ void ResetFrameKeys() {
   escapeKey.heldAtLastPoll = false;
 }
 
-bool InSpawnZone(std::int32_t px) { return (px > 32 && px < 320) || (px > 630 && px < 800); }
-
 void RunBurstStep() {
-  if (Cycle.Bursting == kTrue) {
-    Cycle.Bursting = AdvanceBurst() ? kTrue : kFalse;
+  if (Bursts.running) {
+    Bursts.running = AdvanceBurst();
     return;
   }
   if (SceneryBurstDue()) {
     StartSceneryBurst();
-  } else if (Cycle.BossActive == kTrue && bossWindow.nPower >= 1) {
+  } else if (Boss.active && Boss.strength >= 1) {
     StartBossBurst();
   } else {
     return;
   }
-  Cycle.Bursting = kTrue;
+  Bursts.running = true;
   AdvanceBurstNo();
 }
 
 std::optional<StageEnd> RunOneFrame() {
   ToggleInvincibilityOnHome();
   TogglePauseOnEscape();
-  if (Cycle.Paused == kTrue) {
+  if (Game.paused) {
     plat::DoEvents();
     return std::nullopt;
   }
-  if (Cycle.BossDefeated == kTrue) return StageEnd::kWin;
-  MovePlayerByKeys();
-  UpdateShots();
+  if (Boss.defeated) return StageEnd::kWin;
+  SteerShip();
+  UpdateBeam();
   RunBurstStep();
-  if (InSpawnZone(PlayerColumn())) SpawnEnemies();
-  if (PlayerColumn() > kBossTriggerColumn && Cycle.BossActive == kFalse) RunBossEntrance();
+  if (InSpawnZone(ShipColumn())) SpawnEnemies();
+  if (ShipColumn() > kBossTriggerColumn && !Boss.active) RunBossEntrance();
   MoveEnemySide();
   CheckShipHits();
-  if (Player.PlayerDeadFrames == 999) return StageEnd::kGameOver;
+  if (Ship.blastCycles == kGameOver) return StageEnd::kGameOver;
   plat::DoEvents();
   return std::nullopt;
 }

@@ -80,6 +80,7 @@ struct Backend {
   std::unique_ptr<QApplication> app;
   xcb_connection_t* conn = nullptr;  // Qt's own connection
   std::uint32_t root = 0;
+  int screen = 0;  // the screen DISPLAY names
   bool shapeAvailable = false;
   bool serverColours = false;  // the screen's pixels are 0xRRGGBB (24-bit true colour)
   Keyboard keyboard;
@@ -95,8 +96,8 @@ struct Backend {
   WindowId nextWindow = 1;
   TimerId nextTimer = 1;
 
-  // Sprite windows changed since the last yield, with the number of paints
-  // they had when the first change came.
+  // Windows and controls changed since the last yield, with the number of
+  // paints they had when the first change came.
   std::map<WindowId, std::uint64_t> changed;
   // A sprite window was shown, moved, cut or hidden since the last yield:
   // the server exposes what it mapped or uncovered, and the yield waits to
@@ -134,6 +135,8 @@ void CloseModalsIfExiting();
 // A signal asked the program to end: from now on the yields throw
 // ProgramExit{0}, as after the menu's end command.
 void EndOnSignal();
+// The same with the given status (an exit remembered before stays).
+void EndProgram(int status);
 
 // Timers (timers.cpp).
 void DeliverDueTimers();
@@ -147,8 +150,11 @@ void KeepOnMonitor(WindowRec& rec);
 // Destroys every window (and so every timer) and forgets queued events.
 void DestroyAllWindows();
 
-// Marks a window's picture out of date: it is painted by the next yield.
-void MarkChanged(WindowId w);
+// Marks a window or control out of date: it is painted by the next yield.
+// A control's place, visibility or outline (kFootprint) concerns its window
+// as well; its colour, picture or text (kContent) only itself.
+enum class Change { kContent, kFootprint };
+void MarkChanged(WindowId w, Change what = Change::kFootprint);
 
 std::int64_t SteadyMs();
 

@@ -3,7 +3,9 @@
 // ends the program meanwhile, they close and the exit reaches the game.
 #include "platform/dialogs.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QAction>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDialog>
 #include <QLabel>
@@ -11,6 +13,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
+#include <xcb/xcb.h>
 
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
@@ -22,10 +26,44 @@
 namespace plat::qt {
 namespace {
 
+// A modal window that another client destroys or unmaps (or a window
+// manager iconifies) ends as if dismissed: its loop would otherwise wait
+// for a window nobody can see.
+class ModalWatch : public QAbstractNativeEventFilter {
+ public:
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t") return false;
+    const auto* ev = static_cast<const xcb_generic_event_t*>(message);
+    std::uint32_t window = 0;
+    if ((ev->response_type & 0x7f) == XCB_UNMAP_NOTIFY) {
+      window = static_cast<const xcb_unmap_notify_event_t*>(message)->window;
+    } else if ((ev->response_type & 0x7f) == XCB_DESTROY_NOTIFY) {
+      window = static_cast<const xcb_destroy_notify_event_t*>(message)->window;
+    } else {
+      return false;
+    }
+    for (const QPointer<QWidget>& modal : B().modals) {
+      if (!modal || !modal->isVisible() || static_cast<std::uint32_t>(modal->winId()) != window) continue;
+      QTimer::singleShot(0, modal.data(), [w = modal] {
+        if (w) w->close();
+      });
+    }
+    return false;
+  }
+};
+
+void WatchModals() {
+  static ModalWatch* watch = nullptr;  // not destroyed at exit, when Qt may be gone
+  if (watch) return;
+  watch = new ModalWatch;
+  QCoreApplication::instance()->installNativeEventFilter(watch);
+}
+
 // Registers a modal window for as long as its loop runs.
 class ModalScope {
  public:
   explicit ModalScope(QWidget* w) {
+    WatchModals();
     ++B().modalDepth;
     B().modals.emplace_back(w);
     const auto xid = static_cast<std::uint32_t>(w->winId());
@@ -35,13 +73,29 @@ class ModalScope {
     if (const std::uint32_t leader = x11::ClientLeader(B().conn, xid)) {
       x11::SetWmClass(B().conn, leader);
     }
+    TakeKeysAtTheFocus();
   }
   ~ModalScope() {
+    if (keysAt_ && B().spriteXids.count(keysAt_)) x11::SelectKeyEvents(B().conn, keysAt_, false);
     B().modals.pop_back();
     --B().modalDepth;
   }
   ModalScope(const ModalScope&) = delete;
   ModalScope& operator=(const ModalScope&) = delete;
+
+ private:
+  // Until the menu has grabbed the keyboard (a moment after it is mapped, or
+  // never when another program holds it), keys go to the window with the
+  // focus. When that is a sprite (the lamps), it takes key events while the
+  // menu is open, and Qt hands them to the menu: none is lost.
+  void TakeKeysAtTheFocus() {
+    const std::uint32_t focus = x11::InputFocus(B().conn);
+    if (!B().spriteXids.count(focus)) return;
+    keysAt_ = focus;
+    x11::SelectKeyEvents(B().conn, keysAt_, true);
+  }
+
+  std::uint32_t keysAt_ = 0;
 };
 
 QRect PxRect(const TwipsRect& r) {

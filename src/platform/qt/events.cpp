@@ -22,6 +22,7 @@
 #include "platform/qt/backend.h"
 #include "platform/qt/end_signals.h"
 #include "platform/qt/exposures.h"
+#include "platform/qt/screen_watch.h"
 #include "platform/qt/stats.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
@@ -41,7 +42,8 @@ bool IsExposed(const WindowRec& rec) {
 void RepaintChanged() {
   for (const auto& [id, paintsBefore] : B().changed) {
     const WindowRec* rec = FindWindow(id);
-    if (!rec || !rec->widget || !rec->widget->isVisible() || !IsExposed(*rec)) continue;
+    const WindowRec* top = TopLevelOf(id);
+    if (!rec || !rec->widget || !rec->widget->isVisible() || !IsExposed(*top)) continue;
     if (rec->widget->paints() == paintsBefore) rec->widget->repaint();
   }
 }
@@ -128,9 +130,11 @@ void CloseModalsIfExiting() {
   }
 }
 
-void EndOnSignal() {
+void EndOnSignal() { EndProgram(0); }
+
+void EndProgram(int status) {
   Backend& b = B();
-  RunHandler([] { throw ProgramExit{0}; });
+  RunHandler([status] { throw ProgramExit{status}; });
   CloseModalsIfExiting();
   if (b.waiting) b.woken = true;
 }
@@ -167,6 +171,7 @@ void DoEvents() {
   x11::Flush(b.conn);
   b.lastYieldUs = SteadyUs();
   ThrowPendingExit();
+  if (b.handlerDepth == 0 && b.modalDepth == 0) ThrowScreenChange();
 }
 
 void WaitForEvents(int maxMs) {

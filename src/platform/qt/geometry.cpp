@@ -20,29 +20,9 @@ int TwipsToPx(double twips) {
   return static_cast<int>(std::fmax(-kMax, std::fmin(kMax, px)));
 }
 
-QPoint GameOrigin() {
-  const QScreen* screen = Open() ? QGuiApplication::primaryScreen() : nullptr;
-  return screen ? screen->geometry().topLeft() : QPoint();
-}
-
-int DeviceScale() {
-  const QScreen* screen = Open() ? QGuiApplication::primaryScreen() : nullptr;
-  return screen ? std::max(1, static_cast<int>(std::lround(screen->devicePixelRatio()))) : 1;
-}
-
-QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
-
-std::optional<Rect> MonitorClip() {
-  // The common single monitor first: the screen list is shared, the
-  // siblings are built anew each time.
-  if (!Open() || QGuiApplication::screens().size() < 2) return std::nullopt;
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen || screen->virtualSiblings().size() < 2) return std::nullopt;
-  const QSize size = screen->geometry().size();
-  return Rect{0, 0, size.width(), size.height()};
-}
-
 namespace {
+
+const QScreen* Primary() { return Open() ? QGuiApplication::primaryScreen() : nullptr; }
 
 // The desktop's work area on the primary monitor, in game pixels: Qt keeps
 // a screen's top-left corner in device pixels and divides the rest.
@@ -60,20 +40,66 @@ QRect WorkAreaOnPrimary(const QScreen& screen) {
   return work & QRect(QPoint(), all.size());
 }
 
+// The part of the primary monitor the game plays on, relative to its
+// top-left: the work area, or the whole monitor when the work area leaves
+// less than half of it either way (none at all, or a panel gone wrong).
+QRect PlayArea(const QScreen& screen) {
+  const QRect all = screen.geometry();
+  const QRect work = screen.availableGeometry().translated(-all.topLeft()) & WorkAreaOnPrimary(screen);
+  const bool absurd = work.width() * 2 < all.width() || work.height() * 2 < all.height();
+  return absurd ? QRect(QPoint(), all.size()) : work;
+}
+
 }  // namespace
+
+QPoint GameOrigin() {
+  const QScreen* screen = Primary();
+  return screen ? screen->geometry().topLeft() + QPoint(PlayArea(*screen).left(), 0) : QPoint();
+}
+
+int DeviceScale() {
+  const QScreen* screen = Primary();
+  return screen ? std::max(1, static_cast<int>(std::lround(screen->devicePixelRatio()))) : 1;
+}
+
+QPoint DevicePoint(int x, int y) {
+  const QScreen* screen = Primary();
+  if (!screen) return QPoint(x, y);
+  const QPoint monitor = screen->geometry().topLeft();  // device pixels
+  return monitor + (GameOrigin() - monitor + QPoint(x, y)) * DeviceScale();
+}
+
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+Rect MonitorInGame() {
+  const QScreen* screen = Primary();
+  if (!screen) return {};
+  const QSize size = screen->geometry().size();
+  const int left = -PlayArea(*screen).left();
+  return Rect{left, 0, left + size.width(), size.height()};
+}
+
+std::optional<Rect> MonitorClip() {
+  // The common single monitor first: the screen list is shared, the
+  // siblings are built anew each time.
+  if (!Open() || QGuiApplication::screens().size() < 2) return std::nullopt;
+  const QScreen* screen = Primary();
+  if (!screen || screen->virtualSiblings().size() < 2) return std::nullopt;
+  return MonitorInGame();
+}
 
 }  // namespace plat::qt
 
 namespace plat {
 
+// Game pixels: column 0 is the work area's left edge, row 0 the monitor's
+// top; the work area's bottom is where the game stands.
 ScreenInfo GetScreen() {
-  const QScreen* screen = qt::Open() ? QGuiApplication::primaryScreen() : nullptr;
+  const QScreen* screen = qt::Primary();
   if (!screen) return {};
-  const QRect all = screen->geometry();
-  const QRect work = screen->availableGeometry().translated(-all.topLeft()) &
-                     qt::WorkAreaOnPrimary(*screen);
-  return ScreenInfo{all.width(), all.height(),
-                    Rect{work.left(), work.top(), work.left() + work.width(), work.top() + work.height()}};
+  const QRect play = qt::PlayArea(*screen);
+  return ScreenInfo{play.width(), screen->geometry().height(),
+                    Rect{0, play.top(), play.width(), play.top() + play.height()}};
 }
 
 }  // namespace plat

@@ -5,16 +5,23 @@
 // fractions included, and a fractional factor makes outlines drift by a
 // pixel against their pictures. Before the application starts the program
 // rounds each factor the user gave to the nearest whole number (halves up,
-// at least 1) and drops one that is not a number. Without them Qt derives
-// the factor from the desktop's DPI setting (Xft.dpi, 96 per step), rounded
-// the same way (rounding policy Round, also over the user's
-// QT_SCALE_FACTOR_ROUNDING_POLICY).
+// at least 1, at most 16) and drops one that is not a number. Without them
+// the program derives the factor from the desktop's DPI setting itself
+// (QT_FONT_DPI, else Xft.dpi; 96 per step, rounded the same way), never so
+// large that the primary monitor is narrower than the stage, and hands it to
+// Qt as a global factor with Qt's own DPI scaling off.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
+struct xcb_connection_t;
+
 namespace plat::qt {
+
+// The logical width the whole stage needs: the boss's right edge plus one.
+inline constexpr int kStageWidth = 1061;
 
 // A factor rounded as above; nullopt when `value` is not a positive number.
 std::optional<int> WholeScaleFactor(const std::string& value);
@@ -23,7 +30,21 @@ std::optional<int> WholeScaleFactor(const std::string& value);
 // rounded; entries that are not numbers are dropped.
 std::string WholeScreenScaleFactors(const std::string& value);
 
-// Rewrites the environment variables above; call before QApplication.
-void SettleScaleFactors();
+// The factor for a desktop of `dpi` whose primary monitor is `widthPx`
+// device pixels wide: dpi / 96 rounded, at least 1, at most 16, and at most
+// what keeps kStageWidth logical pixels on the monitor.
+int DesktopScaleFactor(double dpi, int widthPx);
+
+// The DPI the desktop asks for in a RESOURCE_MANAGER string ("Xft.dpi:
+// 144"), nullopt when it names none.
+std::optional<double> XftDpi(const std::string& resources);
+
+// Rewrites the environment variables above for the display `c` is
+// connected to (its screen's root `root`); call before QApplication.
+void SettleScaleFactors(xcb_connection_t* c, std::uint32_t root);
+
+// One line on stderr when the stage does not fit on the primary monitor;
+// call once the application runs.
+void WarnIfNarrow();
 
 }  // namespace plat::qt

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/qt/geometry.h"
 #include "platform/qt/widget.h"
 
 namespace plat::qt {
@@ -49,11 +50,9 @@ bool MeetsOthers(const WindowRec& rec, const Region& area, bool clientPainted) {
 }
 
 bool OnPrimaryScreen(const Region& shape) {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen) return false;
   const Rect e = shape.Extents();
-  const QSize size = screen->geometry().size();
-  return e.left >= 0 && e.top >= 0 && e.right <= size.width() && e.bottom <= size.height();
+  const Rect m = MonitorInGame();
+  return e.left >= m.left && e.top >= m.top && e.right <= m.right && e.bottom <= m.bottom;
 }
 
 // What `before` had that `after` has not: the server exposes it below.

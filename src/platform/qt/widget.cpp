@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 
 #include <map>
 
@@ -22,7 +23,9 @@ int ButtonCode(Qt::MouseButton b) {
 }
 
 void DrawText(QPainter& p, int x, int y, const std::string& text, const TextFont& wanted, Color c) {
-  const QFont font = FontOf(wanted);
+  // Crisp glyphs inside the crisp outlines, where the font has them.
+  QFont font = FontOf(wanted);
+  font.setStyleStrategy(QFont::NoAntialias);
   p.setFont(font);
   p.setPen(ColorOf(c));
   // The position is the top-left of the text, as the game prints it.
@@ -55,7 +58,6 @@ Widget::Widget(WindowId id, Kind kind, QWidget* parent) : QWidget(parent), id_(i
 
 void Widget::paintEvent(QPaintEvent*) {
   ++paints_;
-  ++totalPaints_;
   const WindowRec* rec = FindWindow(id_);
   if (!rec) return;
   if (kind_ == Kind::kLine) {
@@ -65,11 +67,14 @@ void Widget::paintEvent(QPaintEvent*) {
   }
 }
 
+// A line one pixel wide through the middles of its pixels, both ends
+// included: whole pixels at any scale (at the pixels' edges, a scaled
+// painter would draw half of it).
 void Widget::PaintLine(const WindowRec& rec) {
   QPainter p(this);
-  p.setPen(ColorOf(rec.lineColor));
-  const QPoint origin(rec.rect.left, rec.rect.top);
-  p.drawLine(QPoint(rec.x1, rec.y1) - origin, QPoint(rec.x2, rec.y2) - origin);
+  p.setPen(QPen(ColorOf(rec.lineColor), 1, Qt::SolidLine, Qt::SquareCap));
+  const QPointF origin(rec.rect.left - 0.5, rec.rect.top - 0.5);
+  p.drawLine(QPointF(rec.x1, rec.y1) - origin, QPointF(rec.x2, rec.y2) - origin);
 }
 
 void Widget::PaintWindow(const WindowRec& rec) {

@@ -56,8 +56,7 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
 
 // Puts a sprite window where its record says, straight on the server.
 void MoveOnServer(const WindowRec& rec) {
-  const int scale = DeviceScale();
-  const QPoint at = (GameOrigin() + QPoint(rec.rect.left, rec.rect.top)) * scale;
+  const QPoint at = DevicePoint(rec.rect.left, rec.rect.top);
   x11::Move(B().conn, XidOf(rec), at.x(), at.y());
 }
 
@@ -114,11 +113,24 @@ WindowRec* TopLevelOf(WindowId w) {
   return rec;
 }
 
-void MarkChanged(WindowId w) {
+namespace {
+
+void MarkOne(WindowRec* rec) {
+  if (!rec || !rec->widget) return;
+  B().changed.emplace(rec->id, rec->widget->paints());
+  rec->widget->update();
+}
+
+}  // namespace
+
+// Qt leaves the controls that paint every pixel of their own (picture boxes)
+// out of their window's repaint: a control's new content is painted only by
+// updating the control itself.
+void MarkChanged(WindowId w, Change what) {
+  WindowRec* rec = FindWindow(w);
   WindowRec* top = TopLevelOf(w);
-  if (!top || !top->widget) return;
-  B().changed.emplace(top->id, top->widget->paints());
-  top->widget->update();
+  MarkOne(rec);
+  if (top != rec && what == Change::kFootprint) MarkOne(top);
 }
 
 }  // namespace plat::qt
@@ -246,7 +258,7 @@ void SetBackColor(WindowId w, Color c) {
   rec->backColor = c;
   rec->backColorSet = true;
   UpdateServerBackground(*rec);
-  MarkChanged(w);
+  MarkChanged(w, Change::kContent);
 }
 
 Color GetBackColor(WindowId w) {
@@ -259,7 +271,7 @@ void SetPicture(WindowId w, const Picture* picture) {
   if (!rec || rec->picture == picture) return;
   rec->picture = picture;
   UpdateServerBackground(*rec);
-  MarkChanged(w);
+  MarkChanged(w, Change::kContent);
 }
 
 const Picture* GetPicture(WindowId w) {
@@ -272,7 +284,7 @@ void ClearText(WindowId w) {
   if (!rec || rec->texts.empty()) return;
   rec->texts.clear();
   UpdateServerBackground(*rec);
-  MarkChanged(w);
+  MarkChanged(w, Change::kContent);
 }
 
 void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const TextFont& font,
@@ -281,7 +293,7 @@ void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const TextFo
   if (!rec) return;
   rec->texts.push_back({xPx, yPx, std::string(utf8), font, color});
   UpdateServerBackground(*rec);
-  MarkChanged(w);
+  MarkChanged(w, Change::kContent);
 }
 
 void SetCaption(WindowId label, std::string_view utf8, const TextFont& font, Color color) {
@@ -290,7 +302,7 @@ void SetCaption(WindowId label, std::string_view utf8, const TextFont& font, Col
   rec->caption = std::string(utf8);
   rec->captionFont = font;
   rec->captionColor = color;
-  MarkChanged(label);
+  MarkChanged(label, Change::kContent);
 }
 
 void SetLine(WindowId line, double x1, double y1, double x2, double y2, Color color) {

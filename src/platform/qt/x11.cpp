@@ -38,6 +38,11 @@ void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window) {
   const xcb_atom_t type = Atom(c, "_NET_WM_WINDOW_TYPE_DND");
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Atom(c, "_NET_WM_WINDOW_TYPE"),
                       XCB_ATOM_ATOM, 32, 1, &type);
+  // picom and the compositors before it draw a shadow under any window
+  // without this, whatever its type, when shadows are on.
+  const std::uint32_t noShadow = 0;
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Atom(c, "_COMPTON_SHADOW"), XCB_ATOM_CARDINAL,
+                      32, 1, &noShadow);
   SetWmClass(c, window);
 }
 
@@ -59,6 +64,23 @@ std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window) {
   return visual;
 }
 
+void SelectKeyEvents(xcb_connection_t* c, std::uint32_t window, bool on) {
+  xcb_get_window_attributes_reply_t* r =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+  if (!r) return;
+  constexpr std::uint32_t kKeys = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
+  const std::uint32_t mask = on ? r->your_event_mask | kKeys : r->your_event_mask & ~kKeys;
+  std::free(r);
+  xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+}
+
+std::uint32_t InputFocus(xcb_connection_t* c) {
+  xcb_get_input_focus_reply_t* r = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+  const std::uint32_t focus = r ? r->focus : 0;
+  std::free(r);
+  return focus;
+}
+
 std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window) {
   xcb_get_property_reply_t* r = xcb_get_property_reply(
       c, xcb_get_property(c, 0, window, Atom(c, "WM_CLIENT_LEADER"), XCB_ATOM_WINDOW, 0, 1),
@@ -69,31 +91,6 @@ std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window) {
   }
   std::free(r);
   return leader;
-}
-
-std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, const std::string& name) {
-  const xcb_atom_t selection = Atom(c, name);
-  const xcb_window_t window = xcb_generate_id(c);
-  const std::uint32_t overrideRedirect = 1;
-  xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, -1, -1, 1, 1, 0,
-                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
-                    &overrideRedirect);
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                      static_cast<std::uint32_t>(name.size()), name.data());
-  SetWmClass(c, window);
-  xcb_grab_server(c);
-  xcb_get_selection_owner_reply_t* r =
-      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
-  const bool free = r && r->owner == XCB_NONE;
-  std::free(r);
-  if (free) xcb_set_selection_owner(c, window, selection, XCB_CURRENT_TIME);
-  xcb_ungrab_server(c);
-  r = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
-  const bool ours = r && r->owner == window;
-  std::free(r);
-  if (ours) return window;
-  DestroyWindow(c, window);
-  return 0;
 }
 
 void DestroyWindow(xcb_connection_t* c, std::uint32_t window) {

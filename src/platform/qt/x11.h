@@ -14,7 +14,7 @@ struct xcb_connection_t;
 namespace plat::qt::x11 {
 
 // The properties every sprite window carries: the window type compositors
-// leave without shadows and the program's WM_CLASS.
+// leave without shadows, _COMPTON_SHADOW = 0 and the program's WM_CLASS.
 void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window);
 void SetWmClass(xcb_connection_t* c, std::uint32_t window);
 // Asks the server not to send the window's key events: the keyboard is read
@@ -22,16 +22,14 @@ void SetWmClass(xcb_connection_t* c, std::uint32_t window);
 // auto-repeated press and release many times a second for nothing. Returns
 // the window's visual, read on the way (0 when the window is gone).
 std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window);
+// Adds or drops the window's key events, the rest of its event mask kept.
+void SelectKeyEvents(xcb_connection_t* c, std::uint32_t window, bool on);
+// The window with the keyboard focus (or PointerRoot, None).
+std::uint32_t InputFocus(xcb_connection_t* c);
 
 // The hidden window Qt names as the leader of the program's windows (their
 // WM_CLIENT_LEADER, the group its dialogs are transient for); 0 for none.
 std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window);
-
-// Owns the selection `name` with a hidden window of its own unless another
-// client owns it already, the way window managers claim a screen. The
-// server is held meanwhile, so of two copies started at once only one wins.
-// Returns the owning window, 0 when another client owns the selection.
-std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, const std::string& name);
 
 void DestroyWindow(xcb_connection_t* c, std::uint32_t window);
 

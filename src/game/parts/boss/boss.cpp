@@ -20,8 +20,6 @@
 namespace zb {
 namespace {
 
-constexpr int kCoreShape = 5;
-constexpr int kWreckShape = 9;
 constexpr std::int32_t kFullPower = 10;
 constexpr int kArrivalPauseMs = 2000;
 constexpr plat::Color kCoreGreen = plat::RGB(0, 255, 0);
@@ -38,23 +36,23 @@ void Arrive() {
   plat::DoEvents();
   plat::Sleep(kArrivalPauseMs);
   CloseBalloon();
-  bossWindow.nPower = kFullPower;
-  Cycle.BossActive = kTrue;
-  Cycle.BossDefeated = kFalse;
+  Boss.strength = kFullPower;
+  Boss.active = true;
+  Boss.defeated = false;
 }
 
 // The core: the core shape at the boss's top-left corner, green.
 void ShapeCore() {
   bossWindow.core.Move(0, 0);
-  SizeWindowToShape(kCoreShape, bossWindow.core);
-  CutWindowToShape(kCoreShape, bossWindow.core);
+  SizeWindowToShape(Shape::kCore, bossWindow.core);
+  CutWindowToShape(Shape::kCore, bossWindow.core);
   bossWindow.core.SetBackColor(kCoreGreen);
 }
 
-// Entry slide: one pixel left per tick until the Left falls below BossStopX.
+// Entry slide: one pixel left per tick until its left edge falls below Boss.stopX.
 void OnSlideTick() {
   bossWindow.SetLeft(bossWindow.Left() - TPPX);
-  if (static_cast<double>(bossWindow.Left()) < Cycle.BossStopX) Arrive();
+  if (static_cast<double>(bossWindow.Left()) < Boss.stopX) Arrive();
   plat::DoEvents();
 }
 
@@ -62,24 +60,24 @@ void OnSlideTick() {
 // the strength in the core's colour.
 void OnFlashEnd() {
   bossWindow.flashTimer.SetInterval(0);
-  if (bossWindow.nPower != 0) {
-    bossWindow.nBururu = 0;
+  if (Boss.strength != 0) {
+    Boss.shakeStep = 0;
     bossWindow.shakeTimer.SetEnabled(true);
   }
-  bossWindow.core.SetBackColor(CoreColor(bossWindow.nPower));
+  bossWindow.core.SetBackColor(CoreColor(Boss.strength));
   plat::DoEvents();
 }
 
 // One step of the shake, 50 ms apart; the last one stops the shake.
 void OnShakeTick() {
-  const std::int32_t step = bossWindow.nBururu;
+  const std::int32_t step = Boss.shakeStep;
   if (step >= 0 && step < static_cast<std::int32_t>(kShakeSteps.size())) {
     bossWindow.SetLeft(bossWindow.Left() + kShakeSteps[step] * TPPX);
     if (step == static_cast<std::int32_t>(kShakeSteps.size()) - 1) {
       bossWindow.shakeTimer.SetEnabled(false);
     }
   }
-  bossWindow.nBururu = bossWindow.nBururu + 1;
+  Boss.shakeStep = Boss.shakeStep + 1;
 }
 
 }  // namespace
@@ -114,14 +112,14 @@ plat::Color CoreColor(std::int32_t power) {
 
 // Off-screen right, standing on the bottom, hidden.
 void PlaceBoss() {
-  SizeWindowToShape(8, bossWindow);
-  SetShapePicture(8, bossWindow);
-  CutWindowToShape(8, bossWindow);
+  SizeWindowToShape(Shape::kBoss, bossWindow);
+  SetShapePicture(Shape::kBoss, bossWindow);
+  CutWindowToShape(Shape::kBoss, bossWindow);
   bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
-  bossWindow.SetLeft(1024 * TPPX);
-  Cycle.BossStopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
-  Cycle.BossActive = kFalse;
-  Cycle.BossDefeated = kFalse;
+  bossWindow.SetLeft(kFieldRightColumn * TPPX);
+  Boss.stopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
+  Boss.active = false;
+  Boss.defeated = false;
   bossWindow.SetVisible(false);
 }
 
@@ -136,12 +134,12 @@ void RunBossEntrance() {
     bossWindow.SetVisible(true);
     bossWindow.slideTimer.SetEnabled(true);
   }
-  // The boss's entry timer sets BossActive when it has arrived.
-  if (Cycle.BossActive == kFalse) YieldUntil([] { return Cycle.BossActive != kFalse; });
+  // The slide timer sets Boss.active when the boss has arrived.
+  if (!Boss.active) YieldUntil([] { return Boss.active; });
 }
 
 int HitBoss() {
-  bossWindow.nPower = bossWindow.nPower - 1;
+  Boss.strength = Boss.strength - 1;
   bossWindow.core.SetBackColor(kCoreFlash);
   bossWindow.flashTimer.SetInterval(100);
   plat::DoEvents();
@@ -149,7 +147,7 @@ int HitBoss() {
 }
 
 void StartBossBurst() {
-  if (Cycle.BurstNo == 2) {
+  if (Bursts.number == 2) {
     StartBurst(bossWindow.Left() + 13 * TPPX, bossWindow.Top() + 31 * TPPY, 1);
   } else {
     StartBurst(bossWindow.Left(), bossWindow.Top() + 51 * TPPY, 1);
@@ -159,16 +157,16 @@ void StartBossBurst() {
 // Made every frame of the battle: at no strength left, the boss gives way to
 // its wreck standing on the bottom, and the stage is won.
 void BossDefeatCheck() {
-  if (bossWindow.nPower >= 1) return;
+  if (Boss.strength >= 1) return;
   bossWindow.Load();  // the core exists once the boss is loaded
   bossWindow.core.SetVisible(false);
   bossWindow.SetVisible(false);
-  SizeWindowToShape(kWreckShape, bossWindow);
+  SizeWindowToShape(Shape::kWreck, bossWindow);
   bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
-  CutWindowToShape(kWreckShape, bossWindow);
-  SetShapePicture(kWreckShape, bossWindow);
+  CutWindowToShape(Shape::kWreck, bossWindow);
+  SetShapePicture(Shape::kWreck, bossWindow);
   bossWindow.SetVisible(true);
-  Cycle.BossDefeated = kTrue;
+  Boss.defeated = true;
 }
 
 }  // namespace zb

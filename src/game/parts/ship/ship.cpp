@@ -8,7 +8,6 @@
 #include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/parts/lamps/lamps.h"
 #include "platform/events.h"
@@ -17,14 +16,7 @@
 namespace zb {
 namespace {
 
-constexpr int kShipShape = 10;
-constexpr int kInvincibleShipShape = 11;
-constexpr int kEnemyShape = 12;
-constexpr int kFirstBlastShape = 13;
-constexpr int kSceneryShape = 6;
-constexpr int kBossSceneryShape = 7;
 constexpr std::int32_t kDestructionCycles = 7;
-constexpr std::int32_t kGameOver = 999;
 
 // Two outlines touch only when their overlap needs two or more rectangles:
 // a lone rectangle of overlap is forgiven.
@@ -34,19 +26,19 @@ bool IsCollision(plat::Region& a, const plat::Region& b) {
 }
 
 bool ShipOverlapsEnemy(const EnemyRecord& enemy) {
-  plat::Region ship = CreateShapeRegion(kShipShape);
-  plat::Region body = CreateShapeRegion(kEnemyShape);
-  body.Offset(plat::IntDiv(enemy.X - Player.PlayerX, TPPX),
-              plat::IntDiv(enemy.Y - Player.PlayerY, TPPY));
+  plat::Region ship = CreateShapeRegion(Shape::kShip);
+  plat::Region body = CreateShapeRegion(Shape::kEnemy);
+  body.Offset(plat::IntDiv(enemy.x - Ship.x, TPPX),
+              plat::IntDiv(enemy.y - Ship.y, TPPY));
   return IsCollision(ship, body);
 }
 
 // A life is lost: the ship flies on, invincible until the ship window's invincibility timer.
 void LoseLife() {
-  Player.PlayerHit = kFalse;
-  Player.PlayerDeadFrames = 0;
-  Cycle.PlayerInvincible = kTrue;
-  SetShapePicture(kInvincibleShipShape, shipWindow);
+  Ship.hit = false;
+  Ship.blastCycles = 0;
+  Ship.invincible = true;
+  SetShapePicture(Shape::kShipInvincible, shipWindow);
   plat::DoEvents();
   DarkenLamp();
   shipWindow.invincibilityTimer.SetEnabled(true);
@@ -54,28 +46,28 @@ void LoseLife() {
 
 // Steps the blast sub-phase; the seventh full cycle ends the game.
 void AdvanceBlastPhase() {
-  auto& phase = PlayerSide.BlastPhase;
+  auto& phase = Ship.blastPhase;
   if (phase < 2) {
     ++phase;
     return;
   }
   phase = 0;
-  ++Player.PlayerDeadFrames;
-  if (Player.PlayerDeadFrames == kDestructionCycles) {
-    Player.PlayerHit = kFalse;
-    Player.PlayerDeadFrames = kGameOver;
-    Player.PlayerRegion.reset();
+  ++Ship.blastCycles;
+  if (Ship.blastCycles == kDestructionCycles) {
+    Ship.hit = false;
+    Ship.blastCycles = kGameOver;
+    Ship.outline.reset();
   }
 }
 
 // One frame of the destruction: blast shapes 13, 14, 13 per cycle. Only the
-// record's PlayerX drifts left; the window stays where the ship was hit.
+// record's x drifts left; the window stays where the ship was hit.
 void RunDestructionFrame() {
-  const int shape = kFirstBlastShape + PlayerSide.BlastPhase % 2;
+  const Shape shape = BlastFrame(Ship.blastPhase);
   SizeWindowToShape(shape, shipWindow);
   SetShapePicture(shape, shipWindow);
-  Player.PlayerRegion = CutWindowToShape(shape, shipWindow);
-  Player.PlayerX = Player.PlayerX - 2 * TPPX;
+  Ship.outline = CutWindowToShape(shape, shipWindow);
+  Ship.x = Ship.x - 2 * TPPX;
   AdvanceBlastPhase();
 }
 
@@ -83,12 +75,12 @@ void RunDestructionFrame() {
 
 int CheckShipHitsEnemy() {
   int result = 0;
-  const int last = EnemySide.EnemyMaxIndex;
+  const int last = Enemies.lastSlot;
   for (int i = 0; i <= last; ++i) {
-    EnemyRecord& enemy = EnemySide.Enemies[i];
-    if (enemy.State == 1 && Player.PlayerHit == kFalse && ShipOverlapsEnemy(enemy)) {
-      enemy.State = 2;
-      Player.PlayerHit = kTrue;
+    EnemyRecord& enemy = Enemies.slots[i];
+    if (enemy.state == 1 && !Ship.hit && ShipOverlapsEnemy(enemy)) {
+      enemy.state = 2;
+      Ship.hit = true;
       result = 1;
     }
     plat::DoEvents();
@@ -97,14 +89,14 @@ int CheckShipHitsEnemy() {
 }
 
 int CheckShipHitsScenery() {
-  plat::Region ship = CreateShapeRegion(kShipShape);
+  plat::Region ship = CreateShapeRegion(Shape::kShip);
   plat::Region scenery =
-      CreateShapeRegion(Cycle.BossActive == kTrue ? kBossSceneryShape : kSceneryShape);
-  ship.Offset(plat::IntDiv(Player.PlayerX, TPPX),
-              plat::IntDiv(Player.PlayerY - sceneryWindow.Top(), TPPY));
+      CreateShapeRegion(Boss.active ? Shape::kCaveClosed : Shape::kCave);
+  ship.Offset(plat::IntDiv(Ship.x, TPPX),
+              plat::IntDiv(Ship.y - sceneryWindow.Top(), TPPY));
   int result = 0;
   if (IsCollision(scenery, ship)) {
-    Player.PlayerHit = kTrue;
+    Ship.hit = true;
     result = 1;
   }
   plat::DoEvents();
@@ -112,13 +104,13 @@ int CheckShipHitsScenery() {
 }
 
 void HandleShipHit() {
-  if (Player.PlayerHit == kFalse) return;
-  if (Cycle.PlayerInvincible == kTrue) {
-    Player.PlayerHit = kFalse;
+  if (!Ship.hit) return;
+  if (Ship.invincible) {
+    Ship.hit = false;
     return;
   }
-  Player.PlayerLives = Player.PlayerLives - 1;
-  if (Player.PlayerLives > 0) {
+  Ship.lives = Ship.lives - 1;
+  if (Ship.lives > 0) {
     LoseLife();
   } else {
     RunDestructionFrame();
