@@ -3,9 +3,10 @@
 # openbox, a desktop colour and a terminal and a clock (xterm and xclock, if
 # installed) around it.
 #
-#   docs/make_screenshot.sh <path of the zembrant program>
+#   docs/make_screenshot.sh <path of the zembrant program> [output, docs/screenshot.png]
 set -euo pipefail
 prog=$(realpath "$1")
+output=$(realpath -m "${2:-$(dirname "$0")/screenshot.png}")
 cd "$(dirname "$0")"
 tmp=$(mktemp -d)
 pids=()
@@ -44,5 +45,5 @@ xdotool keydown space
 sleep 5.5
 import -window root -crop 1024x240+0+240 +repage -strip -colors 64 "$tmp/shot.png"
 xdotool keyup space
-mv "$tmp/shot.png" screenshot.png
-echo "make_screenshot: docs/screenshot.png"
+mv "$tmp/shot.png" "$output"
+echo "make_screenshot: $output"

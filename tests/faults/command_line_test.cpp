@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "faults/fault_env.h"
+#include "game/base/version.h"
 
 namespace faults {
 namespace {
@@ -46,7 +47,7 @@ TEST(CommandLineFaults, ShortOptionsAndOutputThatCannotBeWritten) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: zembrant", 0), 0u) << help.out;
   const Ended version = RunProgram({"-V"}, {"DISPLAY"}, dir.path(), Ms(20000));
-  EXPECT_EQ(version.out, "zembrant 1.0.0\n");
+  EXPECT_EQ(version.out, std::string("zembrant ") + zb::kVersion + "\n");
   for (const char* option : {"--help", "--version"}) {
     const Ended full = RunProgram({option}, {}, dir.path(), Ms(20000), "/dev/full");
     EXPECT_EQ(full.status, 1) << option;

@@ -64,6 +64,10 @@ help=$(env -u DISPLAY "$prog" --help) || fail "--help failed"
 for gloss in "(About)" "(Quit)" "(Here we go!)"; do
   [[ $help == *"$gloss"* ]] || fail "--help does not gloss $gloss"
 done
+# The desktop entry's Quit action: known to the program, which wants a display.
+env -u DISPLAY "$prog" --quit >/dev/null 2>"$tmp/err"
+status=$?
+[[ $status == 2 ]] && grep -q DISPLAY "$tmp/err" || fail "--quit without a display: status $status: $(cat "$tmp/err")"
 
 # The icons: no more XPM, PNG at every size of the theme.
 [[ -z $(find "$share/icons" -name '*.xpm') ]] || fail "an XPM icon is still installed"
