@@ -36,6 +36,7 @@ void SetUpStage() {
   plat::DoEvents();
   Ship.invincible = false;
   UnloadSprites();
+  ResetBossFlags();
   SkipOnError(PlaceBoss);
   SkipOnError(PrepareParticleWindow);
   SkipOnError(ShowScenery);

@@ -49,9 +49,19 @@ Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
 // Sends the shown part to the server; the server exposes what it uncovers,
 // in this window and in those below (screen_changes.h).
 void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
+  Region shown = ShownPart(rec, cut);
+  shown.Offset(rec.rect.left - rec.onServer.left, rec.rect.top - rec.onServer.top);
   x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()),
-                Scaled(ShownPart(rec, cut), DeviceScale()));
+                Scaled(shown, DeviceScale()));
   rec.cutAtMonitor = cut.has_value();
+}
+
+// A new outline that takes the X window elsewhere (ServerRect): emptied
+// first, so that the old outline never shows for a moment at the new place.
+void FollowOutline(WindowRec& rec) {
+  if (ServerRect(rec) == rec.onServer) return;
+  x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()), Region());
+  PlaceOnServer(rec);
 }
 
 // The monitor to cut the window at, nullopt when it lies on it.
@@ -61,6 +71,10 @@ std::optional<Rect> CutFor(const WindowRec& rec) {
 }
 
 }  // namespace
+
+void ResendShape(WindowRec& rec) {
+  if (rec.kind == Kind::kSprite && rec.widget && B().shapeAvailable) SendShape(rec, CutFor(rec));
+}
 
 void KeepOnMonitor(WindowRec& rec) {
   if (rec.kind != Kind::kSprite || !rec.widget || !B().shapeAvailable) return;
@@ -87,8 +101,10 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     // Qt would quietly ignore a mask without SHAPE, and a SHAPE request to a
     // server without it breaks the connection.
     if (!B().shapeAvailable) return false;
+    if (rec->outline == clipped) return true;  // the server has it already
     const Region before = ScreenShape(*rec);
     rec->outline = std::move(clipped);
+    FollowOutline(*rec);
     SendShape(*rec, CutFor(*rec));
     NoteCut(*rec, before);
     return true;
