@@ -18,7 +18,7 @@ inline constexpr float TPPY = 15.0f;
 // and the ship flies out to it after a win.
 inline constexpr int kFieldRightColumn = 1024;
 
-// The ship's pixel column px: round(Ship.x) \ round(TPPX).
+// The ship's pixel column px: Ship.x \ TPPX, both rounded first.
 std::int32_t ShipColumn();
 
 }  // namespace zb

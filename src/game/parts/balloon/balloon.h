@@ -1,28 +1,18 @@
-// The speech balloon: three windows balloonLeft, balloonCentre, balloonRight joined into one outline.
+// The speech balloon: three windows (balloonLeft, balloonCentre,
+// balloonRight) joined into one outline.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
 
-#include "game/base/state.h"
 #include "game/base/window_model.h"
+#include "game/parts/balloon/balloon_table.h"
 
 namespace zb {
 
-inline constexpr int kBalloonRecordWords = 108;  // 8 header words + 25 rectangles
-
-struct BalloonRecord {
-  std::array<std::uint32_t, kBalloonRecordWords> words{};
-};
-
-// Records 0..3 are the caps; record 4 stays zero.
-extern std::array<BalloonRecord, 5> BalloonTable;
-extern bool BalloonShapesBuilt;
-
 enum BalloonKind : int { TailLeft = 0, TailRight = 1 };
 
-void BuildBalloonShapes();
+// Cuts a cap window to record `record` of the balloon table; fatal when the
+// record makes no outline or the window cannot be cut.
 void CutWindowToBalloonShape(int record, WindowOps& window);
 // Shows the balloon and returns at once, leaving the windows open. Anchor in
 // twips.

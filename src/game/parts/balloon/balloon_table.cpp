@@ -1,9 +1,9 @@
 // The balloon caps' outlines: four constant records in the RGNDATA word
 // layout. They run far beyond the 8 x 18 and 7 x 18 caps; the windows clip
 // them.
-#include <initializer_list>
+#include "game/parts/balloon/balloon_table.h"
 
-#include "game/parts/balloon/balloon.h"
+#include <initializer_list>
 
 namespace zb {
 

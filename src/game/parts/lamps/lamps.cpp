@@ -21,7 +21,7 @@ void OnLampMouseDown(int index, int button, int x, int y) {
 
 void LampsWindow::OnLoad() {
   plat::SetPicture(id_, ShapePicture(Shape::kLamps));
-  // Two lamps: lamps(0) at (0, 0) and lamps(1) at (195, -15), 180 x 225.
+  // Two lamps of 180 x 225 twips: lamps[0] at (0, 0), lamps[1] at (195, -15).
   const double lefts[2] = {0, 195};
   const double tops[2] = {0, -15};
   for (int i = 0; i < 2; ++i) {
