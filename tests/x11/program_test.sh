@@ -48,7 +48,7 @@ expect_refusal "no server" -u WAYLAND_DISPLAY DISPLAY=:31999
 
 # A server that dies under a running game.
 mkfifo "$tmp/fd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/fd" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/fd" 2>/dev/null &
 xvfb=$!
 pids+=("$xvfb")
 read -r -t 30 display <"$tmp/fd" || fail "Xvfb did not start"
