@@ -24,13 +24,13 @@ void Hold(int vk, bool held) {
 // Invincible from the first frame, then the beam's row kept inside the
 // core's band and Space held until the boss falls.
 void FightTheBoss() {
-  if (Cycle.PlayerInvincible != kTrue && !sim::IsKeyHeld(plat::VK_HOME)) {
+  if (Ship.invincible != kTrue && !sim::IsKeyHeld(plat::VK_HOME)) {
     sim::ScheduleKey(plat::VK_HOME, sim::Now(), sim::Now() + 10);
   }
-  if (Cycle.BossActive != kTrue) return;
+  if (Boss.active != kTrue) return;
   const float targetY = bossWindow.Top() + 35.5f * kTwips;
-  Hold(plat::VK_DOWN, Player.PlayerY < targetY - 20);
-  Hold(plat::VK_UP, Player.PlayerY > targetY + 20);
+  Hold(plat::VK_DOWN, Ship.y < targetY - 20);
+  Hold(plat::VK_UP, Ship.y > targetY + 20);
   Hold(plat::VK_SPACE, true);
 }
 

@@ -8,12 +8,14 @@
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shape_table.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
 #include "game/parts/balloon/balloon.h"
+#include "game/parts/beam/beam.h"
 #include "game/parts/bursts/bursts.h"
+#include "game/parts/enemy_shots/enemy_shots.h"
+#include "game/parts/scenery/scenery.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/sim/sim.h"
@@ -26,37 +28,47 @@ constexpr float kTwips = 15;
 
 // Everything a frame changes in the game's records.
 struct Snapshot {
-  CycleState cycle;
-  PlayerRecord player;
-  EnemyState enemies;
-  PlayerSideState playerSide;
+  GameState game;
+  ShipState ship;
+  BossState boss;
+  EnemiesState enemies;
+  EnemyShotsState enemyShots;
+  BeamsState beams;
+  BurstsState bursts;
+  SceneryState scenery;
 
-  static Snapshot Take() { return {Cycle, Player, EnemySide, PlayerSide}; }
+  static Snapshot Take() {
+    return {Game, Ship, Boss, Enemies, EnemyShots, Beams, Bursts, Scenery};
+  }
   void Restore() const {
-    Cycle = cycle;
-    Player = player;
-    EnemySide = enemies;
-    PlayerSide = playerSide;
+    Game = game;
+    Ship = ship;
+    Boss = boss;
+    Enemies = enemies;
+    EnemyShots = enemyShots;
+    Beams = beams;
+    Bursts = bursts;
+    Scenery = scenery;
   }
 };
 
 void FillEnemies() {
   for (int i = 0; i < 6; ++i) {
-    EnemyRecord& e = EnemySide.Enemies[i];
-    e.State = 1;
-    e.X = (180 + 40 * i) * kTwips;
-    e.Y = (945 + 8 * i) * kTwips;
-    e.Pattern = i % 2;
-    e.PhaseStep = 0.01f;
-    e.PhaseLimit = 40;
-    e.Phase = 30;
-    e.FireTick = 30;
+    EnemyRecord& e = Enemies.slots[i];
+    e.state = 1;
+    e.x = (180 + 40 * i) * kTwips;
+    e.y = (945 + 8 * i) * kTwips;
+    e.pattern = i % 2;
+    e.phaseStep = 0.01f;
+    e.phaseLimit = 40;
+    e.phase = 30;
+    e.fireTick = 30;
   }
 }
 
 void FillEnemyShots() {
   for (int s = 0; s < 6; ++s) {
-    EnemySide.EnemyShots[s] = {(700 + 60 * s) * kTwips, (940 + 10 * s) * kTwips, -37, 3, 1};
+    EnemyShots.slots[s] = {(700 + 60 * s) * kTwips, (940 + 10 * s) * kTwips, -37, 3, 1};
   }
 }
 
@@ -69,12 +81,12 @@ Snapshot BusyStage() {
   SeedRandom(7);
   SetUpStage();
   ResetFrameKeys();
-  Player.PlayerX = 100 * kTwips;
-  Cycle.PlayerInvincible = kTrue;
+  Ship.x = 100 * kTwips;
+  Ship.invincible = kTrue;
   FillEnemies();
   FillEnemyShots();
-  StartBurst(Cycle.BurstX[0] * kTwips, sceneryWindow.Top() + 83 * kTwips, 0);
-  Cycle.Bursting = kTrue;
+  StartBurst(Bursts.ventColumns[0] * kTwips, sceneryWindow.Top() + 83 * kTwips, 0);
+  Bursts.running = kTrue;
   sim::PressKey(plat::VK_SPACE);
   return Snapshot::Take();
 }
@@ -82,10 +94,10 @@ Snapshot BusyStage() {
 // After a frame of the busy stage everything should still be in flight.
 bool StillBusy() {
   int alive = 0, shots = 0, particles = 0;
-  for (const auto& e : EnemySide.Enemies) alive += e.State == 1;
-  for (const auto& s : EnemySide.EnemyShots) shots += s.Active;
-  for (const auto& p : PlayerSide.Particles) particles += p.Active == kTrue;
-  return alive == 6 && shots == 6 && particles == 18 && PlayerSide.Shots[0].Active == 1;
+  for (const auto& e : Enemies.slots) alive += e.state == 1;
+  for (const auto& s : EnemyShots.slots) shots += s.active;
+  for (const auto& p : Bursts.particles) particles += p.active == kTrue;
+  return alive == 6 && shots == 6 && particles == 18 && Beams.shots[0].active == 1;
 }
 
 void BM_BusyFrame(benchmark::State& state) {

@@ -41,13 +41,13 @@ void BM_ShipAgainstScenery(benchmark::State& state) {
   SeedRandom(7);
   SetUpStage();
   ResetFrameKeys();
-  Player.PlayerX = 100 * 15;
+  Ship.x = 100 * 15;
   bench::SampleTimes frames;
   for (auto _ : state) {
     plat::Sleep(50);  // the frame's wait: the test's yield finds the clock moved on
     frames.Time([] { benchmark::DoNotOptimize(CheckShipHitsScenery()); });
   }
-  if (Player.PlayerHit != kFalse) state.SkipWithError("the ship hit the scenery: not the common case");
+  if (Ship.hit != kFalse) state.SkipWithError("the ship hit the scenery: not the common case");
   frames.Report(state);
   UnloadAllWindows();
 }

@@ -4,7 +4,7 @@
 # Run scripts/test.sh (or scripts/setup.sh) once before on a new machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
 cmake --preset bench >/dev/null
 cmake --build --preset bench >/dev/null
 out=build/bench/results

@@ -1,43 +1,57 @@
 #!/usr/bin/env bash
-# Installs every Debian package Zembrant needs to build, run, test and
-# benchmark (the C++ compiler aside). Safe to run again: packages already
-# present are left alone and apt is only asked when something is missing.
+# Makes sure the Debian packages Zembrant needs are installed.
+#
+#   scripts/setup.sh play    building and playing (scripts/packages/play.txt)
+#   scripts/setup.sh test    the same plus the tests, benchmarks, fuzzer and
+#                            Debian package (scripts/packages/test.txt); the default
+#
+# Each package is looked for by what it brings (a program, a pkg-config
+# module, a file, a font), so when everything is there no package manager is
+# called at all, on Debian or elsewhere. What is missing is installed with
+# apt-get as root or through sudo; without either, one line says what to
+# install. Safe to run again.
 set -euo pipefail
+here=$(dirname "$0")/packages
 
-PACKAGES=(
-  # build
-  cmake ninja-build pkg-config
-  # windows, pictures, text, menus, dialogs, timers
-  qt6-base-dev libgl-dev
-  # region algebra
-  libpixman-1-dev
-  # keyboard polling and the SHAPE extension straight on xcb
-  libxcb1-dev libxcb-xinput-dev libxcb-shape0-dev libxcb-xtest0-dev
-  libxcb-keysyms1-dev libxcb-res0-dev libxcb-randr0-dev
-  # fonts that stand in for the named Japanese and Latin fonts
-  fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2 fontconfig
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox procps
-  # the benchmark table, and the command-line fuzzer (clang's libFuzzer)
-  python3 clang libclang-rt-14-dev
-)
+case ${1:-test} in
+  play) lists=("$here/play.txt") ;;
+  test) lists=("$here/play.txt" "$here/test.txt") ;;
+  *) echo "usage: scripts/setup.sh [play|test]" >&2; exit 2 ;;
+esac
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
-    missing+=("$p")
-  fi
-done
+# present PROBE: whether what the probe names is there.
+present() {
+  local kind=${1%%:*} what=${1#*:}
+  case $kind in
+    bin) command -v "$what" >/dev/null ;;
+    pc) command -v pkg-config >/dev/null && pkg-config --exists "$what" ;;
+    file) compgen -G "$what" >/dev/null ;;
+    font) command -v fc-list >/dev/null && fc-list -q "$what" ;;
+    *) return 1 ;;
+  esac
+}
 
-if ((${#missing[@]} == 0)); then
-  exit 0
+# The packages of the lists whose probe finds nothing.
+missing_packages() {
+  local package probe
+  while read -r package probe; do
+    [[ -z $package || $package == \#* ]] && continue
+    present "$probe" || echo "$package"
+  done < <(cat "${lists[@]}")
+}
+
+mapfile -t missing < <(missing_packages)
+((${#missing[@]} == 0)) && exit 0
+
+if ! command -v apt-get >/dev/null; then
+  echo "setup: install these Debian packages, or your system's own (see the README): ${missing[*]}" >&2
+  exit 1
 fi
-
 SUDO=()
 if [[ $(id -u) -ne 0 ]]; then
   if command -v sudo >/dev/null; then SUDO=(sudo); else
-    echo "setup: need root (or sudo) to install: ${missing[*]}" >&2; exit 1
+    echo "setup: as root, run: apt-get install ${missing[*]}" >&2
+    exit 1
   fi
 fi
 
@@ -45,3 +59,8 @@ echo "setup: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 "${SUDO[@]}" apt-get update -qq
 "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+mapfile -t missing < <(missing_packages)
+if ((${#missing[@]})); then
+  echo "setup: still not found after installing: ${missing[*]}" >&2
+  exit 1
+fi

@@ -3,7 +3,7 @@
 # every test. Tests that need an X server start their own Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
 cmake --preset test >/dev/null
 cmake --build --preset test
 ctest --preset test

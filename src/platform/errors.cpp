@@ -7,8 +7,12 @@
 
 namespace plat {
 
-void FailFatally(const std::string& text) {
-  std::fprintf(stderr, "zembrant: %s\n", text.c_str());
+void FailFatally(const std::string& text, const std::string& cause) {
+  if (cause.empty()) {
+    std::fprintf(stderr, "zembrant: %s\n", text.c_str());
+  } else {
+    std::fprintf(stderr, "zembrant: %s (%s)\n", text.c_str(), cause.c_str());
+  }
   ShowMessageBox(text);
   throw ProgramExit{1};
 }

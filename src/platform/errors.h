@@ -23,7 +23,8 @@ struct ProgramExit {
 };
 
 // Shows the fatal message box with `text` (OK only, no icon, title
-// "Zembrant"), writes the text to stderr and throws ProgramExit{1}.
-[[noreturn]] void FailFatally(const std::string& text);
+// "Zembrant"), writes the text to stderr, followed by `cause` (what went
+// wrong, in plain English) when there is one, and throws ProgramExit{1}.
+[[noreturn]] void FailFatally(const std::string& text, const std::string& cause = "");
 
 }  // namespace plat

@@ -62,6 +62,9 @@ const Picture* GetPicture(WindowId w);
 // are not drawn and clicks there fall through to whatever lies below. Returns
 // false when the window system cannot cut windows; the caller reports it.
 bool SetWindowShape(WindowId w, const Region& outline);
+// Why the window system cannot cut windows, in plain English, for the line
+// on stderr after SetWindowShape returned false.
+std::string ShapeFailureCause();
 
 // Text printed on a window stays until ClearText, also when printed before
 // the window is shown; it is drawn above the picture.

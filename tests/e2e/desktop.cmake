@@ -10,5 +10,6 @@ foreach(suite Desktop.MenuDialog Desktop.UnderOpenbox Desktop.Sig Desktop.OnThre
   string(REGEX REPLACE "[^A-Za-z]" "_" name ${suite})
   string(TOLOWER ${name} name)
   add_test(NAME e2e_${name} COMMAND zb_e2e_desktop_tests --gtest_filter=*${suite}*)
-  set_tests_properties(e2e_${name} PROPERTIES TIMEOUT 300 ENVIRONMENT "${ZB_E2E_ENV}")
+  set_tests_properties(e2e_${name} PROPERTIES LABELS "e2e;load" TIMEOUT 300
+                       ENVIRONMENT "${ZB_E2E_ENV}")
 endforeach()

@@ -355,10 +355,14 @@ void XConn::Tap(std::uint32_t keysym, Ms held) {
   Key(keysym, false);
 }
 
-void XConn::Click(int x, int y, int button) {
+void XConn::MovePointer(int x, int y) {
   xcb_test_fake_input(c_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_,
                       static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
   Sync();
+}
+
+void XConn::Click(int x, int y, int button) {
+  MovePointer(x, y);
   const auto b = static_cast<std::uint8_t>(button);
   xcb_test_fake_input(c_, XCB_BUTTON_PRESS, b, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
   Sync();

@@ -136,6 +136,7 @@ class XConn {
   void Key(std::uint32_t keysym, bool down);
   void Tap(std::uint32_t keysym, Ms held = Ms(30));
   void Click(int x, int y, int button);
+  void MovePointer(int x, int y);
 
   // The desktop: a plain colour under every window, and a panel that the
   // work area leaves out (set before the program starts).

@@ -30,6 +30,9 @@ TEST_F(NoShape, MessageBoxDismissedWithReturnEndsTheProgramWithFailure) {
   const std::optional<Window> box = X().WaitFor("Zembrant", Ms(60000));
   ASSERT_TRUE(box) << "no message box; " << Game().Stderr();
   EXPECT_NE(Game().Stderr().find(kMessage), std::string::npos) << Game().Stderr();
+  // For those who cannot tell what the box means: the missing extension.
+  EXPECT_NE(Game().Stderr().find("the X server has no SHAPE extension"), std::string::npos)
+      << Game().Stderr();
   // A window is painted a moment after it is mapped: its text is waited for.
   EXPECT_TRUE(WaitUntil([&] { return DarkPixels(X().Pixels(box->rect)) > 50; }, Ms(3000)))
       << "the box shows no text";

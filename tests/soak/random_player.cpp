@@ -88,7 +88,7 @@ void RandomPlayer::AtStageStart() {
 }
 
 void RandomPlayer::PlayStage() {
-  if (Cycle.BossActive == kTrue && !sawBoss_) {
+  if (Boss.active == kTrue && !sawBoss_) {
     sawBoss_ = true;
     ++stats_.bossFights;
   }
@@ -101,9 +101,9 @@ void RandomPlayer::PlayStage() {
     return;
   }
   KeepRunning();
-  if (Cycle.BossDefeated == kTrue) {
+  if (Boss.defeated == kTrue) {
     PlayAtRandom(false);
-  } else if (Cycle.BossActive == kTrue) {
+  } else if (Boss.active == kTrue) {
     KeepInvincible(true);
     FightTheBoss();
   } else {
@@ -115,12 +115,12 @@ void RandomPlayer::PlayStage() {
 std::string RandomPlayer::Describe() const {
   auto flag = [](VbBool b) { return b == kTrue ? "yes" : "no"; };
   return std::string(plan_ == Plan::kWin ? "to be won" : "random, then the ground") +
-         "; ship at pixel (" + std::to_string(Player.PlayerX / kTwips) + ", " +
-         std::to_string(Player.PlayerY / kTwips) + "), lives " + std::to_string(Player.PlayerLives) +
-         ", dead frames " + std::to_string(Player.PlayerDeadFrames) + ", hit " +
-         std::to_string(Player.PlayerHit) + "; paused " + flag(Cycle.Paused) + ", invincible " +
-         flag(Cycle.PlayerInvincible) + ", boss active " + flag(Cycle.BossActive) +
-         ", boss defeated " + flag(Cycle.BossDefeated);
+         "; ship at pixel (" + std::to_string(Ship.x / kTwips) + ", " +
+         std::to_string(Ship.y / kTwips) + "), lives " + std::to_string(Ship.lives) +
+         ", dead frames " + std::to_string(Ship.blastCycles) + ", hit " +
+         std::to_string(Ship.hit) + "; paused " + flag(Game.paused) + ", invincible " +
+         flag(Ship.invincible) + ", boss active " + flag(Boss.active) +
+         ", boss defeated " + flag(Boss.defeated);
 }
 
 void RandomPlayer::PlayAtRandom(bool withToggles) {
@@ -136,8 +136,8 @@ void RandomPlayer::FlyIntoTheGround() {
   KeepInvincible(false);
   for (int vk : {plat::VK_LEFT, plat::VK_RIGHT, plat::VK_SPACE}) Hold(vk, false);
   const float ground = static_cast<float>(groundRow_ * kTwips);
-  Hold(plat::VK_DOWN, Player.PlayerY < ground);
-  Hold(plat::VK_UP, Player.PlayerY > ground + 2 * kTwips);  // from below the screen's edge
+  Hold(plat::VK_DOWN, Ship.y < ground);
+  Hold(plat::VK_UP, Ship.y > ground + 2 * kTwips);  // from below the screen's edge
 }
 
 // Keeps the beam's row inside the core's band (38..43 pixels below the
@@ -145,18 +145,18 @@ void RandomPlayer::FlyIntoTheGround() {
 // pixels left of the boss, firing all the time.
 void RandomPlayer::FightTheBoss() {
   const float targetY = bossWindow.Top() + 35.5f * kTwips;
-  Hold(plat::VK_DOWN, Player.PlayerY < targetY - 20);
-  Hold(plat::VK_UP, Player.PlayerY > targetY + 20);
+  Hold(plat::VK_DOWN, Ship.y < targetY - 20);
+  Hold(plat::VK_UP, Ship.y > targetY + 20);
   const float left = bossWindow.Left();
-  Hold(plat::VK_RIGHT, Player.PlayerX < left - 100 * kTwips);
-  Hold(plat::VK_LEFT, Player.PlayerX > left - 40 * kTwips);
+  Hold(plat::VK_RIGHT, Ship.x < left - 100 * kTwips);
+  Hold(plat::VK_LEFT, Ship.x > left - 40 * kTwips);
   Hold(plat::VK_SPACE, true);
 }
 
 // A life lost makes the ship invincible for a while on its own (shipWindow's
 // Timer1): that is left to run out.
 void RandomPlayer::KeepInvincible(bool wanted) {
-  const bool invincible = Cycle.PlayerInvincible == kTrue;
+  const bool invincible = Ship.invincible == kTrue;
   if (invincible == wanted || Now() < nextToggleMs_) return;
   if (!wanted && shipWindow.IsLoaded() && shipWindow.invincibilityTimer.Enabled()) return;
   Tap(plat::VK_HOME);
@@ -164,7 +164,7 @@ void RandomPlayer::KeepInvincible(bool wanted) {
 }
 
 void RandomPlayer::KeepRunning() {
-  if (Cycle.Paused != kTrue || Now() < nextToggleMs_) return;
+  if (Game.paused != kTrue || Now() < nextToggleMs_) return;
   Tap(plat::VK_ESCAPE);
   nextToggleMs_ = Now() + kToggleGapMs;
 }

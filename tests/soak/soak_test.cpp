@@ -18,7 +18,6 @@
 
 #include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
 #include "game/flow/frame_loop.h"
@@ -64,16 +63,6 @@ std::string Hex(std::uint64_t v) {
   char text[24];
   std::snprintf(text, sizeof text, "0x%016llx", static_cast<unsigned long long>(v));
   return text;
-}
-
-void ResetGame() {
-  UnloadAllWindows();
-  Cycle = {};
-  Player = {};
-  EnemySide = {};
-  PlayerSide = {};
-  BalloonShapesBuilt = kFalse;
-  ResetFrameKeys();
 }
 
 struct RunSetup {
@@ -128,7 +117,7 @@ PlayStats SoakRun(std::uint64_t seed, int games) {
   SCOPED_TRACE(ReplayHint(seed, games));
   const RunSetup setup = ChooseSetup(seed);
   sim::Reset(setup.config);
-  ResetGame();
+  ResetGameState();
   RandomPlayer player(seed, games, setup.config.screenWidth, setup.config.screenHeight,
                       WorkBottom(setup.config));
   sim::SetTimeLimit(games * kMaxRunMsPerGame);
@@ -152,7 +141,7 @@ PlayStats SoakRun(std::uint64_t seed, int games) {
                                      << ", the first title " << titles.front();
   PlayStats stats = player.Stats();
   stats.virtualMs = sim::Elapsed();
-  ResetGame();
+  ResetGameState();
   return stats;
 }
 

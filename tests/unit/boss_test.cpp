@@ -23,8 +23,8 @@ class BossTest : public CombatTest {
   void SetUp() override {
     CombatTest::SetUp();
     bossWindow.SetVisible(true);
-    Cycle.BossActive = kTrue;
-    bossWindow.nPower = 10;
+    Boss.active = kTrue;
+    Boss.strength = 10;
   }
   // A beam just under 7 pixels right of the boss's left, 39 below its top.
   int HitCore(float dx = 104, float dy = 39 * kTwips) {
@@ -42,21 +42,21 @@ class BossTest : public CombatTest {
   }
 };
 
-TEST_F(BossTest, SlidesInAPixelPerTickStopsFirstBelowBossStopXAndTaunts) {
-  Cycle.BossActive = kFalse;
+TEST_F(BossTest, SlidesInAPixelPerTickStopsFirstBelowItsStopXAndTaunts) {
+  Boss.active = kFalse;
   std::vector<std::string> said;
   sim::SetYieldHook([&said] {
     for (const auto& c : sim::FindWindows("frmC")) {
       for (const auto& t : c.texts) said.push_back(t.text);
     }
   });
-  bossWindow.nPower = 0;
+  Boss.strength = 0;
   bossWindow.slideTimer.SetEnabled(true);
-  while (Cycle.BossActive == kFalse && sim::Elapsed() < 10000) Wait(50);
-  EXPECT_EQ(Cycle.BossStopX, 1024 * kTwips - 555);
-  EXPECT_EQ(Offset(), -38) << "the first Left below BossStopX";
+  while (Boss.active == kFalse && sim::Elapsed() < 10000) Wait(50);
+  EXPECT_EQ(Boss.stopX, 1024 * kTwips - 555);
+  EXPECT_EQ(Offset(), -38) << "the first left edge below Boss.stopX";
   EXPECT_EQ(sim::Elapsed(), 38 * 50 + 2000u) << "the taunt holds the game for 2 s";
-  EXPECT_EQ(bossWindow.nPower, 10);
+  EXPECT_EQ(Boss.strength, 10);
   EXPECT_FALSE(bossWindow.slideTimer.Enabled() || balloonCentre.IsLoaded());
   ASSERT_FALSE(said.empty());
   EXPECT_EQ(said.back(), "生きて帰れるかな？！");
@@ -64,13 +64,13 @@ TEST_F(BossTest, SlidesInAPixelPerTickStopsFirstBelowBossStopXAndTaunts) {
 
 TEST_F(BossTest, TheCoreFlashesWhiteOnAHitThenShowsTheStrength) {
   EXPECT_EQ(HitCore(105) + HitCore(-315) + HitCore(104, 38 * kTwips) + HitCore(104, 43 * kTwips), 0);
-  EXPECT_EQ(bossWindow.nPower, 10);
+  EXPECT_EQ(Boss.strength, 10);
   EXPECT_EQ(HitCore(), 1);
-  EXPECT_EQ(bossWindow.nPower, 9);
+  EXPECT_EQ(Boss.strength, 9);
   EXPECT_EQ(Core(), kWhite);
   Wait(100);
   EXPECT_EQ(Core(), kGreen);
-  bossWindow.nPower = 6;
+  Boss.strength = 6;
   HitCore();
   Wait(100);
   EXPECT_EQ(Core(), plat::RGB(252, 236, 128));
@@ -92,20 +92,20 @@ TEST_F(BossTest, AShakeFollowsTheTableAndARestartKeepsTheOffsetGathered) {
   Wait(25);
   EXPECT_EQ(Shake(1), std::vector<int>{-2});
   Wait(25);
-  EXPECT_EQ(bossWindow.nBururu, 0) << "restarted";
+  EXPECT_EQ(Boss.shakeStep, 0) << "restarted";
   EXPECT_EQ(Shake(8).back(), -2);
   EXPECT_FALSE(bossWindow.shakeTimer.Enabled());
 }
 
 TEST_F(BossTest, TheLastHitStartsNoShakeAndTheWreckIsSetUpOnce) {
-  bossWindow.nPower = 1;
+  Boss.strength = 1;
   HitCore();
   Wait(100);
   EXPECT_FALSE(bossWindow.shakeTimer.Enabled());
   EXPECT_EQ(Core(), kRed);
   const int cuts = Record(bossWindow.Id()).shapeCount;
   EXPECT_FALSE(RunOneFrame().has_value());
-  EXPECT_EQ(Cycle.BossDefeated, kTrue);
+  EXPECT_EQ(Boss.defeated, kTrue);
   EXPECT_EQ(RunOneFrame(), StageEnd::kWin);
   const auto wreck = Record(bossWindow.Id());
   EXPECT_EQ(wreck.shapeCount, cuts + 1);

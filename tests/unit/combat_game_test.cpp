@@ -8,6 +8,7 @@
 #include "game/base/game_windows.h"
 #include "game/base/pictures.h"
 #include "game/base/state.h"
+#include "game/flow/entry.h"
 #include "game/flow/game_cycle.h"
 #include "platform/keys.h"
 #include "support/combat_fixture.h"
@@ -40,11 +41,11 @@ class GroundedPlayer {
  private:
   static plat::Color Lamp(int i) { return Record(lampsWindow.lamps[i].Id()).backColor; }
   void Watch() {
-    const bool above = Player.PlayerY < kGroundRow * kTwips;
+    const bool above = Ship.y < kGroundRow * kTwips;
     if (above != sim::IsKeyHeld(plat::VK_DOWN)) {
       above ? sim::PressKey(plat::VK_DOWN) : sim::ReleaseKey(plat::VK_DOWN);
     }
-    if (Player.PlayerLives <= 0 && Player.PlayerDeadFrames > 0) {
+    if (Ship.lives <= 0 && Ship.blastCycles > 0) {
       lampsDarkAtDestruction = Lamp(0) == kBlack && Lamp(1) == kBlack;
     }
     const bool title = bannerWindow.IsLoaded() && Record(bannerWindow.Id()).shown;
@@ -63,7 +64,7 @@ class CombatGame : public CombatTest {
  protected:
   void SetUp() override {
     CombatTest::SetUp();
-    ResetGame();  // from the very start: no window yet
+    ResetGameState();  // from the very start: no window yet
   }
 };
 
@@ -73,7 +74,7 @@ TEST_F(CombatGame, ThreeLivesLostInTheGroundBringBackTheTitle) {
   ASSERT_EQ(player.census.size(), 2u);
   EXPECT_TRUE(player.lampsDarkAtDestruction);
   EXPECT_TRUE(player.lampsGreenAtTitles);
-  EXPECT_EQ(Player.PlayerLives, 3);
+  EXPECT_EQ(Ship.lives, 3);
   EXPECT_EQ(Record(shipWindow.Id()).picture, ShapePicture(10));
   EXPECT_LT(sim::Elapsed(), 20'000u) << "the ground is deadly within seconds";
 }

@@ -9,7 +9,6 @@
 #include "game/base/pictures.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/parts/beam/beam.h"
 #include "game/parts/bursts/bursts.h"
@@ -21,12 +20,12 @@ namespace zb::testing {
 namespace {
 
 using CombatPlayer = CombatTest;
-const ShotRecord& Beam() { return PlayerSide.Shots[0]; }
+const BeamRecord& Beam() { return Beams.shots[0]; }
 
 plat::Color Lamp(int i) { return Record(lampsWindow.lamps[i].Id()).backColor; }
 const plat::Picture* ShipPicture() { return Record(shipWindow.Id()).picture; }
 void Hit() {
-  Player.PlayerHit = kTrue;
+  Ship.hit = kTrue;
   HandleShipHit();
 }
 
@@ -36,19 +35,19 @@ TEST_F(CombatPlayer, OnlyAnOverlapOfSeveralRectanglesCollides) {
   for (const auto kind : {kSimple, kComplex}) {
     const auto enemy = FindOverlap(10, 12, kind);
     ASSERT_TRUE(enemy);
-    Player.PlayerX = 100 * kTwips;
-    Player.PlayerY = 974 * kTwips;
-    Cycle.BossActive = kFalse;
+    Ship.x = 100 * kTwips;
+    Ship.y = 974 * kTwips;
+    Boss.active = kFalse;
     PlaceEnemy(3, 100 + enemy->dx, 974 + enemy->dy);
     EXPECT_EQ(CheckShipHitsEnemy(), kind == kComplex);
-    EXPECT_EQ(EnemySide.Enemies[3].State, kind == kComplex ? 2 : 1);
+    EXPECT_EQ(Enemies.slots[3].state, kind == kComplex ? 2 : 1);
     for (const int shape : {6, 7}) {  // the scenery before and in the battle
-      Cycle.BossActive = shape == 7 ? kTrue : kFalse;
+      Boss.active = shape == 7 ? kTrue : kFalse;
       const auto ship = FindOverlap(shape, 10, kind);
       ASSERT_TRUE(ship);
-      Player.PlayerX = static_cast<float>(ship->dx * kTwips);
-      Player.PlayerY = sceneryWindow.Top() + ship->dy * kTwips;
-      Player.PlayerHit = kFalse;
+      Ship.x = static_cast<float>(ship->dx * kTwips);
+      Ship.y = sceneryWindow.Top() + ship->dy * kTwips;
+      Ship.hit = kFalse;
       EXPECT_EQ(CheckShipHitsScenery(), kind == kComplex) << shape;
     }
   }
@@ -56,77 +55,77 @@ TEST_F(CombatPlayer, OnlyAnOverlapOfSeveralRectanglesCollides) {
 
 TEST_F(CombatPlayer, LostLivesDarkenTheLampsAndInvincibilityForgives) {
   Hit();
-  EXPECT_EQ(Player.PlayerLives, 2);
-  EXPECT_EQ(Player.PlayerHit, kFalse);
-  EXPECT_EQ(Cycle.PlayerInvincible, kTrue);
+  EXPECT_EQ(Ship.lives, 2);
+  EXPECT_EQ(Ship.hit, kFalse);
+  EXPECT_EQ(Ship.invincible, kTrue);
   EXPECT_EQ(ShipPicture(), ShapePicture(11));
   EXPECT_EQ(Lamp(1), kBlack);
   EXPECT_EQ(Lamp(0), kGreen);
   Hit();
-  EXPECT_EQ(Player.PlayerLives, 2) << "forgiven while invincible";
-  EXPECT_EQ(Player.PlayerHit, kFalse);
+  EXPECT_EQ(Ship.lives, 2) << "forgiven while invincible";
+  EXPECT_EQ(Ship.hit, kFalse);
   Wait(1000);  // the ship window's invincibility timer
-  EXPECT_EQ(Cycle.PlayerInvincible, kFalse);
+  EXPECT_EQ(Ship.invincible, kFalse);
   EXPECT_EQ(ShipPicture(), ShapePicture(10));
   Hit();
-  EXPECT_EQ(Player.PlayerLives, 1);
+  EXPECT_EQ(Ship.lives, 1);
   EXPECT_EQ(Lamp(0), kBlack);
 }
 
 TEST_F(CombatPlayer, TheLastLifeEndsInTwentyOneDestructionFramesWithTheWindowInPlace) {
-  Player.PlayerLives = 1;
+  Ship.lives = 1;
   const plat::Rect before = Record(shipWindow.Id()).rect;
-  const float x0 = Player.PlayerX;
+  const float x0 = Ship.x;
   for (int frame = 1; frame <= 21; ++frame) {
-    ASSERT_NE(Player.PlayerDeadFrames, 999) << frame;
+    ASSERT_NE(Ship.blastCycles, 999) << frame;
     Hit();
     if (frame < 21) EXPECT_EQ(ShipPicture(), ShapePicture(frame % 3 == 2 ? 14 : 13)) << frame;
-    EXPECT_EQ(Player.PlayerX, x0 - 30 * frame);
+    EXPECT_EQ(Ship.x, x0 - 30 * frame);
   }
-  EXPECT_EQ(Player.PlayerDeadFrames, 999);
-  EXPECT_EQ(Player.PlayerHit, kFalse);
-  EXPECT_FALSE(Player.PlayerRegion.has_value());
+  EXPECT_EQ(Ship.blastCycles, 999);
+  EXPECT_EQ(Ship.hit, kFalse);
+  EXPECT_FALSE(Ship.outline.has_value());
   const plat::Rect after = Record(shipWindow.Id()).rect;
   EXPECT_EQ(after, (plat::Rect{before.left, before.top, before.left + 12, before.top + 12}));
 }
 
 TEST_F(CombatPlayer, InvincibilityDuringTheDestructionFreezesIt) {
-  Player.PlayerLives = 1;
+  Ship.lives = 1;
   for (int frame = 0; frame < 4; ++frame) Hit();
-  const float x = Player.PlayerX;
-  Cycle.PlayerInvincible = kTrue;
+  const float x = Ship.x;
+  Ship.invincible = kTrue;
   Hit();
-  EXPECT_EQ(Player.PlayerHit, kFalse);
-  EXPECT_EQ(Player.PlayerX, x);
-  EXPECT_EQ(PlayerSide.BlastPhase, 1);
-  Cycle.PlayerInvincible = kFalse;
+  EXPECT_EQ(Ship.hit, kFalse);
+  EXPECT_EQ(Ship.x, x);
+  EXPECT_EQ(Ship.blastPhase, 1);
+  Ship.invincible = kFalse;
   Hit();
-  EXPECT_EQ(PlayerSide.BlastPhase, 2) << "goes on where it stopped";
-  EXPECT_EQ(Player.PlayerDeadFrames, 1);
-  EXPECT_EQ(Player.PlayerHit, kTrue);
+  EXPECT_EQ(Ship.blastPhase, 2) << "goes on where it stopped";
+  EXPECT_EQ(Ship.blastCycles, 1);
+  EXPECT_EQ(Ship.hit, kTrue);
 }
 
 TEST_F(CombatPlayer, TheBeamStepsTwiceWhenFiredAndIsUsedUpAtItsNineteenthStep) {
   sim::PressKey(plat::VK_SPACE);  // held throughout
   const auto yields = sim::Stats().yields;
   UpdateShots();
-  EXPECT_EQ(Beam().X, Player.PlayerX + 16 * kTwips);
-  EXPECT_EQ(Beam().Y, Player.PlayerY + 75);
+  EXPECT_EQ(Beam().x, Ship.x + 16 * kTwips);
+  EXPECT_EQ(Beam().y, Ship.y + 75);
   auto rec = Record(beamWindows[0].Id());
   EXPECT_TRUE(rec.visible);
   EXPECT_EQ(rec.rect, (plat::Rect{108, 979, 171, 980})) << "drawn 8 pixels ahead";
   for (int frame = 2; frame <= 17; ++frame) UpdateShots();
-  EXPECT_EQ(Beam().Active, 1);
+  EXPECT_EQ(Beam().active, 1);
   UpdateShots();
-  EXPECT_EQ(Beam().Active, 0);
+  EXPECT_EQ(Beam().active, 0);
   EXPECT_FALSE(Record(beamWindows[0].Id()).visible);
   EXPECT_EQ(sim::Stats().yields - yields, 18u) << "one yield per frame with Space down";
   UpdateShots();
-  EXPECT_EQ(Beam().Active, 1) << "refired the next frame";
-  Player.PlayerX = ScreenWidthTwips();
-  PlayerSide.Shots[0].Active = 0;
+  EXPECT_EQ(Beam().active, 1) << "refired the next frame";
+  Ship.x = ScreenWidthTwips();
+  Beams.shots[0].active = 0;
   UpdateShots();
-  EXPECT_EQ(Beam().Active, 0) << "fired at the right edge: used up at once";
+  EXPECT_EQ(Beam().active, 0) << "fired at the right edge: used up at once";
 }
 
 // An enemy at pixel (600, 960): its left edge must lie strictly within the
@@ -142,36 +141,36 @@ TEST_F(CombatPlayer, TheBeamHitsWithinThe32PixelsAheadAndStrictlyInsideTheHeight
   for (const auto& c : cases) {
     PlaceEnemy(2, 600, 960);
     EXPECT_EQ(CheckShotHit(c.x, c.y), c.hit) << c.x - ex << ", " << c.y - ey;
-    EXPECT_EQ(EnemySide.Enemies[2].State, c.hit ? 2 : 1);
+    EXPECT_EQ(Enemies.slots[2].state, c.hit ? 2 : 1);
   }
 }
 
-ParticleRecord& P(int slot) { return PlayerSide.Particles[slot]; }
+ParticleRecord& P(int slot) { return Bursts.particles[slot]; }
 
 // A particle at rest at (x, y) twips that burns `decay` per frame.
 void Hover(int slot, double x, double y, int decay = 4) {
-  P(slot) = {.OriginX = x, .OriginY = y, .Active = kTrue, .Life = 255, .Decay = decay};
+  P(slot) = {.originX = x, .originY = y, .active = kTrue, .life = 255, .decay = decay};
 }
 
 TEST_F(CombatPlayer, SpraysArmTheirSlotsWithDrawsOfTheirOwn) {
   StartBurst(9000, 14000, 0);
   std::set<double> speeds;
   for (int slot = 0; slot < 21; ++slot) {
-    ASSERT_EQ(P(slot).Active, slot >= 1 && slot <= 18 ? kTrue : kFalse) << slot;
-    if (P(slot).Active == kFalse) continue;
-    EXPECT_LE(std::abs(P(slot).Angle - (100 + 9 * (slot - 1))), 30) << slot;
-    EXPECT_TRUE(P(slot).Speed >= 75 && P(slot).Speed < 285);
-    EXPECT_TRUE(P(slot).Decay >= 4 && P(slot).Decay <= 11);
-    speeds.insert(P(slot).Speed);
+    ASSERT_EQ(P(slot).active, slot >= 1 && slot <= 18 ? kTrue : kFalse) << slot;
+    if (P(slot).active == kFalse) continue;
+    EXPECT_LE(std::abs(P(slot).angle - (100 + 9 * (slot - 1))), 30) << slot;
+    EXPECT_TRUE(P(slot).speed >= 75 && P(slot).speed < 285);
+    EXPECT_TRUE(P(slot).decay >= 4 && P(slot).decay <= 11);
+    speeds.insert(P(slot).speed);
   }
   EXPECT_GE(speeds.size(), 16u) << "one burst's particles are not alike";
-  for (auto& p : PlayerSide.Particles) p.Active = kFalse;
+  for (auto& p : Bursts.particles) p.active = kFalse;
   StartBurst(9000, 14000, 1);
   for (int slot = 1; slot <= 16; ++slot) {
-    EXPECT_LE(std::abs(P(slot).Angle - (240 + 2 * (slot - 1))), 30) << slot;
-    EXPECT_TRUE(P(slot).OriginY == 14000 || P(slot).OriginY == 13990);
+    EXPECT_LE(std::abs(P(slot).angle - (240 + 2 * (slot - 1))), 30) << slot;
+    EXPECT_TRUE(P(slot).originY == 14000 || P(slot).originY == 13990);
   }
-  EXPECT_EQ(P(17).Active, kFalse);
+  EXPECT_EQ(P(17).active, kFalse);
 }
 
 TEST_F(CombatPlayer, AParticleLivesFloorOf255OverItsDecayFrames) {
@@ -191,18 +190,18 @@ TEST_F(CombatPlayer, TheTopAndLeftEdgesAreOnTheScreenAndBeyondIsOff) {
   Hover(19, ScreenWidthTwips() + 1, 100);
   Hover(20, 100, 100);
   EXPECT_TRUE(AdvanceBurst());
-  EXPECT_EQ(P(1).Active, kTrue);
-  EXPECT_EQ(P(2).Active | P(3).Active | P(19).Active, kFalse);
-  EXPECT_EQ(P(20).T, 0) << "slot 20 is never updated";
+  EXPECT_EQ(P(1).active, kTrue);
+  EXPECT_EQ(P(2).active | P(3).active | P(19).active, kFalse);
+  EXPECT_EQ(P(20).t, 0) << "slot 20 is never updated";
 }
 
 TEST_F(CombatPlayer, ParticlesAreTwoByTwoSquaresThatHitEvenAnInvincibleShip) {
-  Cycle.PlayerInvincible = kTrue;
+  Ship.invincible = kTrue;
   const plat::Rect top = CreateShapeRegion(10).Rects().front();
   Hover(0, 150, 300);
-  Hover(19, Player.PlayerX + top.left * kTwips, Player.PlayerY + top.top * kTwips);
+  Hover(19, Ship.x + top.left * kTwips, Ship.y + top.top * kTwips);
   EXPECT_TRUE(AdvanceBurst());
-  EXPECT_EQ(Player.PlayerHit, kTrue);
+  EXPECT_EQ(Ship.hit, kTrue);
   const auto rec = Record(particlesWindow.Id());
   EXPECT_TRUE(rec.visible);
   const int sx = 100 + top.left, sy = 974 + top.top;

@@ -2,6 +2,7 @@
 // boss's entrance, the win with its fly-out, and how the program ends.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,9 @@
 #include "game/flow/game_cycle.h"
 #include "game/flow/stage_setup.h"
 #include "game/flow/win.h"
+#include "platform/events.h"
 #include "game/parts/boss/boss.h"
+#include "game/parts/scenery/scenery.h"
 #include "platform/keys.h"
 #include "support/flow_fixture.h"
 
@@ -46,12 +49,17 @@ TEST_F(GameCycle, TitleLampsAndTitleWindow) {
   EXPECT_EQ(sim::FocusedWindow(), lampsWindow.Id());
   EXPECT_EQ(PxRect(bannerWindow), (plat::Rect{490, 1024 - 72, 790, 1024 - 24}));
   EXPECT_FALSE(Shown(bannerWindow));  // hidden once Space is seen
-  EXPECT_EQ(Player.PlayerX, 36 * 15 + 7.5f);  // placed, one step made
+  EXPECT_EQ(Ship.x, 36 * 15 + 7.5f);  // placed, one step made
 }
 
 TEST_F(GameCycle, TitleWaitEndsWithinAPollOfSpaceAndDiscardsThePresses) {
   sim::PressKey(plat::VK_SPACE);  // a press made before the title does not count
   sim::ReleaseKey(plat::VK_SPACE);
+  sim::SetYieldHook([] {  // nor one tapped while the stage is being set up
+    if (Shown(bannerWindow)) return;
+    sim::PressKey(plat::VK_SPACE);
+    sim::ReleaseKey(plat::VK_SPACE);
+  });
   const std::uint32_t t = sim::Now() + 3000;
   sim::ScheduleKey(plat::VK_SPACE, t, t + 100);
   sim::SetTimeLimit(60'000);
@@ -59,6 +67,26 @@ TEST_F(GameCycle, TitleWaitEndsWithinAPollOfSpaceAndDiscardsThePresses) {
   EXPECT_LE(sim::Now() - t, 10u);
   EXPECT_LE(sim::Stats().yields, 20u);  // slept between polls, woken by the key
   EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_SPACE), static_cast<std::int16_t>(0x8000));
+}
+
+TEST_F(GameCycle, SpaceTappedWhileTheTitleIsBeingPaintedStartsTheGame) {
+  // The yield that paints the title takes 500 ms, and Space is tapped in it.
+  std::optional<std::uint32_t> shownAt;
+  sim::SetYieldHook([&] {
+    if (!Shown(bannerWindow) || shownAt) return;
+    shownAt = sim::Now();
+    sim::ScheduleKey(plat::VK_SPACE, *shownAt + 100, *shownAt + 160);
+    plat::Sleep(500);
+  });
+  sim::SetTimeLimit(60'000);
+  try {
+    ShowTitle(false);
+  } catch (const sim::TimeLimitExceeded&) {
+    FAIL() << "the tap made while the title was being painted was lost";
+  }
+  ASSERT_TRUE(shownAt);
+  EXPECT_LE(sim::Now() - *shownAt, 510u);
+  EXPECT_FALSE(Shown(bannerWindow));
 }
 
 TEST_F(GameCycle, LaunchAndBossEntrance) {
@@ -69,8 +97,8 @@ TEST_F(GameCycle, LaunchAndBossEntrance) {
   EXPECT_EQ(sim::Elapsed(), 1000u);
   RunBossEntrance();
   EXPECT_EQ(lines, (std::vector<std::string>{"いくぞ！", "うぉ！", "生きて帰れるかな？！"}));
-  EXPECT_EQ(Cycle.BossActive, kTrue);
-  EXPECT_EQ(*Cycle.BGRegion, CreateShapeRegion(7));
+  EXPECT_EQ(Boss.active, kTrue);
+  EXPECT_EQ(*Scenery.outline, CreateShapeRegion(7));
   EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(7));
   EXPECT_LE(sim::Stats().yields, sim::Elapsed() / 5);  // the wait did not spin
   EXPECT_FALSE(balloonLeft.IsLoaded());

@@ -9,6 +9,7 @@
 #include "game/base/state.h"
 #include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
+#include "game/parts/bursts/bursts.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
@@ -24,16 +25,16 @@ class Frame : public test::FlowTest {
   void SetUp() override {
     FlowTest::SetUp();
     SetUpStage();
-    Player.PlayerX = 100 * 15;
-    Player.PlayerY = 1000 * 15;  // between the limits: 935 to 1024
+    Ship.x = 100 * 15;
+    Ship.y = 1000 * 15;  // between the limits: 935 to 1024
   }
   // The ship's move with `keys` held; returns how far it went, in twips.
   std::pair<float, float> MoveWith(std::vector<int> keys) {
-    const float x = Player.PlayerX, y = Player.PlayerY;
+    const float x = Ship.x, y = Ship.y;
     for (int vk : keys) sim::PressKey(vk);
     MovePlayerByKeys();
     for (int vk : keys) sim::ReleaseKey(vk);
-    return {Player.PlayerX - x, Player.PlayerY - y};
+    return {Ship.x - x, Ship.y - y};
   }
   std::optional<StageEnd> NextFrame() {
     test::Advance(50);
@@ -51,31 +52,31 @@ TEST_F(Frame, PerFrameStepsOfTheShip) {
   EXPECT_EQ(MoveWith({VK_LEFT, VK_RIGHT}), Step(-3.75f, 0));  // left wins
   EXPECT_EQ(MoveWith({VK_UP, VK_DOWN}), Step(7.5f, 15));      // down wins
   EXPECT_EQ(MoveWith({VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT}), Step(-3.75f, 15));  // down-left
-  Cycle.BossActive = kTrue;  // no advance in the boss battle
+  Boss.active = kTrue;  // no advance in the boss battle
   EXPECT_EQ(MoveWith({}), Step(0, 0));
   EXPECT_EQ(MoveWith({VK_LEFT}), Step(-11.25f, 0));
-  EXPECT_EQ(shipWindow.Top(), Player.PlayerY);  // the window follows the record
+  EXPECT_EQ(shipWindow.Top(), Ship.y);  // the window follows the record
 }
 
 TEST_F(Frame, LimitsOfTheShip) {
-  Player.PlayerX = Player.PlayerMaxX - 5.0f;
-  Player.PlayerY = Player.PlayerMaxY - 5.0f;
+  Ship.x = Ship.maxX - 5.0f;
+  Ship.y = Ship.maxY - 5.0f;
   MoveWith({VK_RIGHT, VK_DOWN});
-  EXPECT_EQ(Player.PlayerX, Player.PlayerMaxX);
-  EXPECT_EQ(Player.PlayerY, Player.PlayerMaxY);
-  Player.PlayerX = 5;
-  Player.PlayerY = Player.PlayerMinY + 5.0f;
+  EXPECT_EQ(Ship.x, Ship.maxX);
+  EXPECT_EQ(Ship.y, Ship.maxY);
+  Ship.x = 5;
+  Ship.y = Ship.minY + 5.0f;
   MoveWith({VK_UP, VK_LEFT});
-  EXPECT_EQ(Player.PlayerX, 7.5f);  // held at 0, then the advance
-  EXPECT_EQ(Player.PlayerY, Player.PlayerMinY);
+  EXPECT_EQ(Ship.x, 7.5f);  // held at 0, then the advance
+  EXPECT_EQ(Ship.y, Ship.minY);
 }
 
 TEST_F(Frame, ATapBetweenFramesMovesOnceAndWaitsWhileTheShipIsHit) {
   sim::ScheduleKey(VK_RIGHT, sim::Now() + 10, sim::Now() + 20);
   test::Advance(50);
-  Player.PlayerHit = kTrue;
+  Ship.hit = kTrue;
   EXPECT_EQ(MoveWith({}), Step(0, 0));
-  Player.PlayerHit = kFalse;
+  Ship.hit = kFalse;
   EXPECT_EQ(MoveWith({}), Step(15, 0));
   EXPECT_EQ(MoveWith({}), Step(7.5f, 0));
 }
@@ -83,37 +84,37 @@ TEST_F(Frame, ATapBetweenFramesMovesOnceAndWaitsWhileTheShipIsHit) {
 TEST_F(Frame, EscapePausesOncePerPress) {
   sim::PressKey(VK_ESCAPE);
   NextFrame();
-  const float x = Player.PlayerX;
+  const float x = Ship.x;
   for (int i = 0; i < 4; ++i) NextFrame();  // held for 200 ms more
-  EXPECT_EQ(Cycle.Paused, kTrue);
-  EXPECT_EQ(Player.PlayerX, x);
+  EXPECT_EQ(Game.paused, kTrue);
+  EXPECT_EQ(Ship.x, x);
   sim::ReleaseKey(VK_ESCAPE);
   NextFrame();
   sim::ScheduleKey(VK_ESCAPE, sim::Now() + 10, sim::Now() + 30);  // a tap between frames
   NextFrame();
   NextFrame();
-  EXPECT_EQ(Cycle.Paused, kFalse);
-  EXPECT_EQ(Player.PlayerX, x + 15);
+  EXPECT_EQ(Game.paused, kFalse);
+  EXPECT_EQ(Ship.x, x + 15);
 }
 
 TEST_F(Frame, HomeTogglesOncePerPressAlsoWhilePaused) {
-  Cycle.Paused = kTrue;
+  Game.paused = kTrue;
   sim::PressKey(VK_HOME);
   NextFrame();
   NextFrame();
-  EXPECT_EQ(Cycle.PlayerInvincible, kTrue);
+  EXPECT_EQ(Ship.invincible, kTrue);
   EXPECT_EQ(shipWindow.Picture(), ShapePicture(11));
   sim::ReleaseKey(VK_HOME);
   NextFrame();
   sim::PressKey(VK_HOME);
   NextFrame();
-  EXPECT_EQ(Cycle.PlayerInvincible, kFalse);
+  EXPECT_EQ(Ship.invincible, kFalse);
   EXPECT_EQ(shipWindow.Picture(), ShapePicture(10));
 }
 
 TEST_F(Frame, TheWinIsSeenOnlyWhenNotPaused) {
-  Cycle.BossDefeated = kTrue;
-  Cycle.Paused = kTrue;
+  Boss.defeated = kTrue;
+  Game.paused = kTrue;
   EXPECT_FALSE(NextFrame().has_value());
   sim::PressKey(VK_ESCAPE);
   EXPECT_EQ(NextFrame(), StageEnd::kWin);
@@ -122,12 +123,12 @@ TEST_F(Frame, TheWinIsSeenOnlyWhenNotPaused) {
 TEST_F(Frame, ZoneAndBurstBoundariesNeedMoreThanTheColumn) {
   for (int px : {32, 320, 630, 800}) EXPECT_FALSE(InSpawnZone(px)) << px;
   for (int px : {33, 319, 631, 799}) EXPECT_TRUE(InSpawnZone(px)) << px;
-  Player.PlayerX = 440 * 15;
+  Ship.x = 440 * 15;
   RunBurstStep();
-  EXPECT_EQ(Cycle.Bursting, kFalse);
-  Player.PlayerX = 441 * 15;
+  EXPECT_EQ(Bursts.running, kFalse);
+  Ship.x = 441 * 15;
   RunBurstStep();
-  EXPECT_EQ(Cycle.Bursting, kTrue);
+  EXPECT_EQ(Bursts.running, kTrue);
 }
 
 class Pacing : public test::FlowTest {
@@ -142,7 +143,7 @@ class Pacing : public test::FlowTest {
 TEST_F(Pacing, FiftyMsFramesAcrossTheWrapAndNoCatchingUp) {
   struct Stop {};
   std::vector<std::uint64_t> yields;
-  Cycle.Paused = kTrue;  // a paused frame: keys, one yield, pacing
+  Game.paused = kTrue;  // a paused frame: keys, one yield, pacing
   sim::SetYieldHook([&] {
     yields.push_back(sim::Elapsed());
     if (yields.size() == 3) plat::Sleep(70);  // this frame takes 70 ms

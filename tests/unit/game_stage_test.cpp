@@ -7,9 +7,11 @@
 #include "game/base/pictures.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/flow/stage_setup.h"
+#include "game/parts/beam/beam.h"
+#include "game/parts/bursts/bursts.h"
+#include "game/parts/scenery/scenery.h"
 #include "support/flow_fixture.h"
 
 namespace zb {
@@ -22,26 +24,26 @@ using StageSetUp = test::FlowTest;
 
 TEST_F(StageSetUp, ShipRecordForStartColumns0_300_913) {
   for (int column : {0, 300, 913}) {
-    Cycle.StartX = column;
+    Game.startColumn = column;
     SetUpStage();
     EXPECT_EQ(PlayerColumn(), column == 0 ? 36 : column);
   }
-  EXPECT_EQ(Player.PlayerY, 1024 * 15 - 5 * 150);
-  EXPECT_EQ(Player.PlayerMaxX, 1280 * 15);
-  EXPECT_EQ(Player.PlayerMaxY, 1024 * 15);
-  EXPECT_EQ(Player.PlayerMinY, 150 + 1024 * 15 - 1485);
-  EXPECT_EQ(Player.PlayerStep, 7.5f);
-  EXPECT_EQ(Player.PlayerLives, 3);
+  EXPECT_EQ(Ship.y, 1024 * 15 - 5 * 150);
+  EXPECT_EQ(Ship.maxX, 1280 * 15);
+  EXPECT_EQ(Ship.maxY, 1024 * 15);
+  EXPECT_EQ(Ship.minY, 150 + 1024 * 15 - 1485);
+  EXPECT_EQ(Ship.step, 7.5f);
+  EXPECT_EQ(Ship.lives, 3);
 }
 
 TEST_F(StageSetUp, WindowsOfAFreshStage) {
   SetUpStage();
   EXPECT_TRUE(Shown(sceneryWindow) && Shown(shipWindow));
   EXPECT_EQ(PxRect(sceneryWindow), (plat::Rect{0, 1024 - 99, 1024, 1024}));
-  EXPECT_EQ(*Cycle.BGRegion, CreateShapeRegion(6));
-  EXPECT_EQ(*Player.PlayerRegion, CreateShapeRegion(10));
+  EXPECT_EQ(*Scenery.outline, CreateShapeRegion(6));
+  EXPECT_EQ(*Ship.outline, CreateShapeRegion(10));
   EXPECT_EQ(PxRect(bossWindow), (plat::Rect{1024, 1024 - 66, 1024 + 37, 1024}));
-  EXPECT_EQ(Cycle.BossStopX, (1024 - 37) * 15);
+  EXPECT_EQ(Boss.stopX, (1024 - 37) * 15);
   EXPECT_EQ(PxRect(particlesWindow), (plat::Rect{0, 0, 1280, 1024}));
   EXPECT_EQ(PxRect(beamWindows[2]), (plat::Rect{0, 0, 63, 1}));
   for (Window* f : std::initializer_list<Window*>{&bossWindow, &particlesWindow, &enemyShotsWindow, &enemyWindows[5], &beamWindows[0]}) {
@@ -51,40 +53,40 @@ TEST_F(StageSetUp, WindowsOfAFreshStage) {
 
 TEST_F(StageSetUp, ASecondSetUpLeavesNothingOfThePreviousGame) {
   SetUpStage();
-  Cycle.BossActive = Cycle.BossDefeated = Cycle.PlayerInvincible = kTrue;
+  Boss.active = Boss.defeated = Ship.invincible = kTrue;
   bossWindow.SetVisible(true);
   SetShapePicture(7, sceneryWindow);
   enemyWindows[2].SetVisible(true);
-  EnemySide.Enemies[2].State = 1;
+  Enemies.slots[2].state = 1;
   beamWindows[0].SetVisible(true);
-  PlayerSide.Shots[0].Active = 1;
-  PlayerSide.Particles[7].Active = kTrue;
-  Player.PlayerDeadFrames = 999;
+  Beams.shots[0].active = 1;
+  Bursts.particles[7].active = kTrue;
+  Ship.blastCycles = 999;
   SetUpStage();
-  EXPECT_EQ(Cycle.BossActive | Cycle.BossDefeated | Cycle.PlayerInvincible, kFalse);
+  EXPECT_EQ(Boss.active | Boss.defeated | Ship.invincible, kFalse);
   EXPECT_FALSE(Shown(bossWindow) || Shown(enemyWindows[2]) || Shown(beamWindows[0]));
   EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(6));
-  EXPECT_EQ(EnemySide.Enemies[2].State, 0);
+  EXPECT_EQ(Enemies.slots[2].state, 0);
   // A beam or particles of the last game do not fly on into this one.
-  EXPECT_EQ(PlayerSide.Shots[0].Active, 0);
-  EXPECT_EQ(PlayerSide.Particles[7].Active, kFalse);
-  EXPECT_EQ(Player.PlayerDeadFrames, 0);
+  EXPECT_EQ(Beams.shots[0].active, 0);
+  EXPECT_EQ(Bursts.particles[7].active, kFalse);
+  EXPECT_EQ(Ship.blastCycles, 0);
 }
 
 TEST_F(StageSetUp, WorkAreaAndWideScreens) {
   sim::SetScreen(3840, 2400, plat::Rect{0, 0, 3840, 2360});  // a 40-pixel panel below
   SetUpStage();
   EXPECT_EQ(PxRect(sceneryWindow).bottom, 2360);
-  EXPECT_EQ(Player.PlayerMaxX, 3840 * 15);  // beyond 16 bits
-  EXPECT_EQ(Player.PlayerMaxY, 2400 * 15);
+  EXPECT_EQ(Ship.maxX, 3840 * 15);  // beyond 16 bits
+  EXPECT_EQ(Ship.maxY, 2400 * 15);
 }
 
 TEST_F(StageSetUp, AFailingStepIsSkippedAndTheRestRuns) {
   sim::SetScreen(200'000'000, 1024);  // too wide for 32-bit twips
-  Player.PlayerMaxX = 1234;
+  Ship.maxX = 1234;
   SetUpStage();
-  EXPECT_EQ(Player.PlayerMaxX, 1234);
-  EXPECT_EQ(Player.PlayerMaxY, 1024 * 15);
+  EXPECT_EQ(Ship.maxX, 1234);
+  EXPECT_EQ(Ship.maxY, 1024 * 15);
   EXPECT_EQ(bannerWindow.BackColor(), plat::RGB(224, 224, 224));
 }
 

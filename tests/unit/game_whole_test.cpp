@@ -52,8 +52,8 @@ TEST_F(WholeGames, WonGamesEndWithTheStaffRollAndTheTitleAgain) {
   // The boss comes at once, the ship cannot be hurt, and the boss falls as
   // soon as the battle is on.
   const auto [status, titles] = Play(913, 3, [] {
-    Cycle.PlayerInvincible = kTrue;
-    if (Cycle.BossActive == kTrue) bossWindow.nPower = 0;
+    Ship.invincible = kTrue;
+    if (Boss.active == kTrue) Boss.strength = 0;
   });
   EXPECT_EQ(status, 0);
   ASSERT_EQ(titles.size(), 4u);
@@ -62,7 +62,7 @@ TEST_F(WholeGames, WonGamesEndWithTheStaffRollAndTheTitleAgain) {
 }
 
 TEST_F(WholeGames, LostGamesGoStraightBackToTheTitle) {
-  const auto [status, titles] = Play(0, 3, [] { Player.PlayerHit = kTrue; });
+  const auto [status, titles] = Play(0, 3, [] { Ship.hit = kTrue; });
   EXPECT_EQ(status, 0);
   ASSERT_EQ(titles.size(), 4u);
   EXPECT_EQ(titles[3], titles[1]);

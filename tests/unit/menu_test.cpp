@@ -4,6 +4,7 @@
 
 #include "game/base/game_windows.h"
 #include "game/base/state.h"
+#include "game/base/version.h"
 #include "game/flow/stage_setup.h"
 #include "platform/errors.h"
 #include "platform/events.h"
@@ -65,7 +66,7 @@ TEST_F(Menu, VersionDialogShowsTheSameContentEachTime) {
   ASSERT_EQ(layout.labels.size(), 3u);
   EXPECT_EQ(layout.labels[0].text, "Zembrant");
   EXPECT_EQ(layout.labels[0].font, (plat::TextFont{"ＭＳ Ｐ明朝", 9.75, true}));
-  EXPECT_EQ(layout.labels[1].text, "Version 1.0.0");
+  EXPECT_EQ(layout.labels[1].text, std::string("Version ") + kVersion);
   EXPECT_EQ(layout.labels[1].where, (plat::TwipsRect{1515, 525, 1515, 285}));
   EXPECT_EQ(layout.labels[2].text, "© 2026 Zembrant developers");
   EXPECT_EQ(layout.lines.size(), 3u);
@@ -88,13 +89,13 @@ TEST_F(Menu, EndClosesTheGamesWindowsAndEndsWithStatus0) {
 }
 
 TEST_F(Menu, ShipTimerEndsInvincibilityAndSpritesPassTheFocusOn) {
-  Cycle.PlayerInvincible = kTrue;
+  Ship.invincible = kTrue;
   SetShapePicture(11, shipWindow);
   shipWindow.invincibilityTimer.SetEnabled(true);
   sim::UserFocus(sceneryWindow.Id());
   test::Advance(1000);
   plat::DoEvents();
-  EXPECT_EQ(Cycle.PlayerInvincible, kFalse);
+  EXPECT_EQ(Ship.invincible, kFalse);
   EXPECT_EQ(shipWindow.Picture(), ShapePicture(10));
   EXPECT_FALSE(shipWindow.invincibilityTimer.Enabled());
   EXPECT_EQ(sim::FocusedWindow(), lampsWindow.Id());

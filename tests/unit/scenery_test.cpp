@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "game/base/shape_table.h"
+#include "game/parts/scenery/scenery.h"
 #include "support/outline_records.h"
 
 namespace zb {

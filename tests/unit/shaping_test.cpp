@@ -10,11 +10,14 @@
 namespace zb {
 namespace {
 
-// Runs `f`, expecting the program to end with the fatal box showing `text`.
+// Runs `f`, expecting the program to end with the fatal box showing `text`,
+// and the line on stderr giving the text and then its plain cause.
 template <typename F>
-void ExpectFatal(F&& f, const std::string& text) {
+void ExpectFatal(F&& f, const std::string& text, const std::string& cause) {
   const auto boxes = sim::MessageBoxes().size();
+  ::testing::internal::CaptureStderr();
   EXPECT_THROW(f(), plat::ProgramExit);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "zembrant: " + text + " (" + cause + ")\n");
   ASSERT_EQ(sim::MessageBoxes().size(), boxes + 1);
   EXPECT_EQ(sim::MessageBoxes().back().text, text);
 }
@@ -43,20 +46,24 @@ TEST_F(Shaping, ShapeNumbersOutsideTheTableAreASubscriptError) {
 }
 
 TEST_F(Shaping, AnEmptyRecordCannotBeRead) {
-  ExpectFatal([] { CutWindowToShape(15, shipWindow); }, "It failed in reading of region data.");
+  ExpectFatal([] { CutWindowToShape(15, shipWindow); }, "It failed in reading of region data.",
+              "the program's outline of shape 15 is damaged");
   EXPECT_EQ(test::Rec(shipWindow).shapeCount, 0);
 }
 
 TEST_F(Shaping, AWindowSystemThatCannotCutIsFatal) {
   sim::SetShapeSupported(false);
-  ExpectFatal([] { CutWindowToShape(10, shipWindow); }, "It failed in plastic surgery of a window.");
+  ExpectFatal([] { CutWindowToShape(10, shipWindow); }, "It failed in plastic surgery of a window.",
+              "a window could not be cut to its outline: " + plat::ShapeFailureCause());
 }
 
 TEST_F(Shaping, BalloonCapsHaveTheirOwnMessages) {
   EXPECT_THROW(CutWindowToBalloonShape(5, balloonLeft), plat::RuntimeError);
   sim::SetShapeSupported(false);
-  ExpectFatal([] { CutWindowToBalloonShape(4, balloonLeft); }, "リージョンデータの読み込みに失敗しました。");
-  ExpectFatal([] { CutWindowToBalloonShape(0, balloonLeft); }, "ウィンドウの整形に失敗しました。");
+  ExpectFatal([] { CutWindowToBalloonShape(4, balloonLeft); }, "リージョンデータの読み込みに失敗しました。",
+              "the program's outline of balloon part 4 is damaged");
+  ExpectFatal([] { CutWindowToBalloonShape(0, balloonLeft); }, "ウィンドウの整形に失敗しました。",
+              "a window could not be cut to its outline: " + plat::ShapeFailureCause());
 }
 
 TEST(RegionRecordWords, MalformedRecordsMakeNoRegion) {

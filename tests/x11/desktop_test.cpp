@@ -2,19 +2,53 @@
 // fonts, whole scale factors.
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 
 #include <string>
 #include <vector>
 
+#include "game/base/pictures.h"
+#include "game/base/version.h"
+#include "game/parts/menu/version_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/qt/scale.h"
-#include "game/parts/menu/version_dialog.h"
 #include "x11/fixture.h"
 
 namespace x11test {
 namespace {
+
+// The theme's icon of the given size, as the build wrote it.
+QImage ThemeIcon(int size) {
+  const QString path = QStringLiteral(ZB_ICON_DIR "/%1x%1/apps/zembrant.png").arg(size);
+  return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
+// Whether `big` is `small` with each pixel made a factor x factor square.
+bool IsEnlarged(const QImage& small, const QImage& big, int factor) {
+  if (small.isNull() || big.size() != small.size() * factor) return false;
+  for (int y = 0; y < big.height(); ++y) {
+    for (int x = 0; x < big.width(); ++x) {
+      if (big.pixel(x, y) != small.pixel(x / factor, y / factor)) return false;
+    }
+  }
+  return true;
+}
+
+TEST(ThemeIcons, AreTheProgramsPictureEnlargedByWholeNumbers) {
+  const plat::Picture& icon = *zb::ProgramIcon();
+  QImage picture(icon.width, icon.height, QImage::Format_RGB32);
+  for (int y = 0; y < icon.height; ++y) {
+    for (int x = 0; x < icon.width; ++x) picture.setPixel(x, y, 0xff000000u | icon.pixels[y * icon.width + x]);
+  }
+  for (int factor : {1, 2, 4, 8}) {
+    EXPECT_TRUE(IsEnlarged(picture, ThemeIcon(32 * factor), factor)) << 32 * factor;
+  }
+  EXPECT_TRUE(IsEnlarged(ThemeIcon(16), ThemeIcon(48), 3));
+  for (int size : {16, 22, 24}) EXPECT_EQ(ThemeIcon(size).size(), QSize(size, size));
+}
 
 struct ShownLabel {
   std::string text;
@@ -26,7 +60,9 @@ struct ShownLabel {
 
 TEST_F(X11Test, TheVersionDialogSetsEachTextInAnInstalledFontInsideItsLabel) {
   std::vector<ShownLabel> shown;
+  QImage windowIcon;
   WhenModalOpens([&](QWidget* dialog) {
+    windowIcon = dialog->windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_RGB32);
     for (const QLabel* label : dialog->findChildren<QLabel*>()) {
       const QFontInfo info(label->font());
       shown.push_back({label->text().toStdString(), info.family().toStdString(), info.bold(),
@@ -39,10 +75,12 @@ TEST_F(X11Test, TheVersionDialogSetsEachTextInAnInstalledFontInsideItsLabel) {
   });
   plat::ShowModalDialog(zb::VersionDialogLayout());
 
+  // The dialog's window carries the picture that the theme's icon shows.
+  EXPECT_TRUE(IsEnlarged(ThemeIcon(32), windowIcon, 1));
   ASSERT_EQ(shown.size(), 3u);
   const std::vector<std::pair<std::string, std::string>> want = {
       {"Zembrant", "IPAPMincho"},
-      {"Version 1.0.0", "Liberation Serif"},
+      {std::string("Version ") + zb::kVersion, "Liberation Serif"},
       {"© 2026 Zembrant developers", "IPAPGothic"}};
   for (std::size_t i = 0; i < want.size(); ++i) {
     EXPECT_EQ(shown[i].text, want[i].first);

@@ -5,9 +5,10 @@
 # status 1 and one line on stderr instead of hanging or crashing. That game
 # runs in a Wayland session's environment: it still plays on the X display.
 #
-#   program_test.sh <path of the zembrant program>
+#   program_test.sh <path of the zembrant program> <the project's version>
 set -uo pipefail
 prog=$1
+version=$2
 tmp=$(mktemp -d)
 pids=()
 cleanup() {
@@ -33,7 +34,7 @@ expect_refusal() {
 # display; an unknown option is one line on stderr and status 2.
 env -u DISPLAY "$prog" --help >"$tmp/out" 2>"$tmp/err" || fail "--help: exit status $?"
 grep -q '^Usage: zembrant' "$tmp/out" || fail "--help: no usage line: $(cat "$tmp/out")"
-[[ $(env -u DISPLAY "$prog" --version) == "zembrant 1.0.0" ]] || fail "--version: wrong output"
+[[ $(env -u DISPLAY "$prog" --version) == "zembrant $version" ]] || fail "--version: wrong output"
 env -u DISPLAY "$prog" --bogus >"$tmp/out" 2>"$tmp/err"
 status=$?
 [[ $status == 2 ]] || fail "--bogus: exit status $status, expected 2"

@@ -1,6 +1,7 @@
 // What the X server knows of the sprite windows: override-redirect, their
 // type and class, their names; the focus they never take; the fatal box.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -135,6 +136,31 @@ TEST_F(X11Test, TheMenuOpensAtThePointerAndAnswersTheKeyboard) {
   const std::vector<plat::MenuItem> items = {{"バージョン情報"}, {"", true}, {"終了"}};
   EXPECT_EQ(plat::PopupMenu(items), 2);
   EXPECT_EQ(openedAt, QPoint(300, 200));
+}
+
+// Keys reach the menu before it holds the keyboard, here never: another
+// program has it while the menu opens, and the lamps have the focus.
+TEST_F(X11Test, KeysTypedBeforeTheMenuHoldsTheKeyboardStillReachIt) {
+  const plat::WindowId lamps = ShowWindow({0, 1000, 25, 1011});
+  plat::SetFocus(lamps);
+  plat::DoEvents();
+  ASSERT_EQ(X().FocusWindow(), Xid(lamps));
+  ASSERT_TRUE(X().GrabKeyboard());
+  QTimer giveUp;  // a lost key leaves the menu open: close it
+  giveUp.setSingleShot(true);
+  QObject::connect(&giveUp, &QTimer::timeout, [] {
+    if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+  });
+  WhenModalOpens([&](QWidget*) {
+    X().UngrabKeyboard();
+    for (const std::uint32_t key : {0xff52u, 0xff0du}) {  // Up, Return
+      X().Key(key, true);
+      X().Key(key, false);
+    }
+    giveUp.start(5000);
+  });
+  const std::vector<plat::MenuItem> items = {{"バージョン情報"}, {"", true}, {"終了"}};
+  EXPECT_EQ(plat::PopupMenu(items), 2);
 }
 
 TEST_F(X11Test, TheDialogIsFixedModalAndClosedByItsButtonWhileTimersTick) {

@@ -64,6 +64,18 @@ void XClient::Click(int x, int y, int xButton) {
   Button(xButton, false);
 }
 
+bool XClient::GrabKeyboard() {
+  Reply r(xcb_grab_keyboard_reply(
+      c_, xcb_grab_keyboard(c_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+      nullptr));
+  return r && r->status == XCB_GRAB_STATUS_SUCCESS;
+}
+
+void XClient::UngrabKeyboard() {
+  xcb_ungrab_keyboard(c_, XCB_CURRENT_TIME);
+  Sync();
+}
+
 bool XClient::Exists(std::uint32_t window) {
   Reply r(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr));
   return static_cast<bool>(r);

@@ -33,6 +33,10 @@ class XClient {
   void MovePointer(int x, int y);
   void Button(int xButton, bool down);  // 1 left, 2 middle, 3 right
   void Click(int x, int y, int xButton);
+  // Holds the keyboard as another program may (true when the grab took),
+  // and lets it go.
+  bool GrabKeyboard();
+  void UngrabKeyboard();
 
   // What the server knows of a window.
   bool Exists(std::uint32_t window);

@@ -209,3 +209,34 @@ def icon():
                 c.fill_rect(1 + 2 * x, 7 + 2 * y, 3 + 2 * x, 9 + 2 * y, SHIP_COLOURS[ch])
     c.fill_rect(27, 15, 32, 16, 0x40FF40)
     return c
+
+
+# The small icons: where the ship's nose row starts (x, y), where the cave
+# begins, and the stars, for each size that is no whole multiple of 32.
+SMALL_ICONS = {
+    16: ((0, 3), 13, ((2, 1), (11, 1), (14, 8))),
+    22: ((2, 5), 18, ((3, 2), (12, 1), (19, 4), (18, 15))),
+    24: ((3, 6), 20, ((3, 2), (14, 1), (21, 4), (6, 17), (20, 17))),
+}
+
+
+def small_icon(size):
+    """The icon drawn again at 16, 22 or 24 pixels: the ship at its own size
+    over the cave, firing, on the same night-blue tile."""
+    (sx, sy), cave, stars = SMALL_ICONS[size]
+    c = Canvas(size, size, 0x0C1428)
+    for y in range(size):
+        for x in range(size):
+            c.set(x, y, mix(0x1C2C58, 0x080C1C, y / (size - 1)))
+    for x, y in stars:
+        c.set(x, y, 0x90A0D0)
+    for x in range(size):
+        top = cave + (1 if (x * 7) % 5 == 0 else 0) - (1 if x % 9 == 4 else 0)
+        for y in range(top, size):
+            c.set(x, y, 0x1A1622 if y == top else mix(0x7A6A76, 0x3A3042, (y - top) / 3))
+    for y, row in enumerate(SHIP_ART[1:9]):
+        for x, ch in enumerate(row[2:15]):
+            if ch != ".":
+                c.set(sx + x, sy + y, SHIP_COLOURS[ch])
+    c.fill_rect(sx + 13, sy + 4, size, sy + 5, 0x40FF40)
+    return c

@@ -1,4 +1,5 @@
-// The enemies' and their shots' records.
+// The enemies' records, written by the enemies' part; the beam and the ship
+// mark an enemy hit.
 #pragma once
 
 #include <array>
@@ -9,34 +10,24 @@
 namespace zb {
 
 struct EnemyRecord {
-  float X = 0;           // Left of the enemy window, twips
-  float Y = 0;           // Top, twips
-  float PhaseStep = 0;   // added to Phase each frame, radians
-  float PhaseLimit = 0;  // whole number 18..53
-  float Phase = 0;       // argument of the cosine of the waver
-  std::uint8_t State = 0;       // 0 free, 1 alive, 2 dying
-  std::uint8_t FireTick = 0;    // 0..30
-  std::uint8_t DeathFrame = 0;  // 0..6
-  RegionHandle RegionCopy;      // spare outline of the slot's window
-  std::int32_t Pattern = 0;     // 0 straight, black; 1 wavering, dark red
+  float x = 0;           // left of the enemy window, twips
+  float y = 0;           // top, twips
+  float phaseStep = 0;   // added to phase each frame, radians
+  float phaseLimit = 0;  // whole number 18..53
+  float phase = 0;       // argument of the cosine of the waver
+  std::uint8_t state = 0;       // 0 free, 1 alive, 2 dying
+  std::uint8_t fireTick = 0;    // 0..30
+  std::uint8_t deathFrame = 0;  // 0..6
+  RegionHandle spareOutline;    // spare outline of the slot's window
+  std::int32_t pattern = 0;     // 0 straight, black; 1 wavering, dark red
 };
 
-struct EnemyShotRecord {
-  float X = 0;   // left of the shot's square, twips
-  float Y = 0;   // top, twips
-  float VX = 0;  // twips per frame
-  float VY = 0;
-  std::uint8_t Active = 0;  // 1 in flight
+struct EnemiesState {
+  std::array<EnemyRecord, 6> slots;
+  std::uint8_t lastSlot = 0;             // slots 0..lastSlot are in play
+  std::array<std::uint8_t, 3> ticks{};  // spawn tick, spawn reach, death sub-tick
 };
 
-struct EnemyState {
-  std::array<EnemyRecord, 6> Enemies;
-  std::uint8_t EnemyMaxIndex = 0;
-  std::array<std::uint8_t, 3> EnemyTicks{};  // spawn tick, spawn reach, death sub-tick
-  std::array<EnemyShotRecord, 6> EnemyShots;
-  std::uint8_t EnemyShotMaxIndex = 0;
-};
-
-extern EnemyState EnemySide;
+extern EnemiesState Enemies;
 
 }  // namespace zb

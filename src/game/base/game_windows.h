@@ -43,8 +43,6 @@ class ShipWindow : public Window {
 class BossWindow : public SpriteWindow {
  public:
   using SpriteWindow::SpriteWindow;
-  std::int32_t nPower = 0;   // remaining hits
-  std::int32_t nBururu = 0;  // step of the current shake
   Control core;
   Timer slideTimer;  // the entry slide, one pixel a tick
   Timer flashTimer;  // ends the core's flash 100 ms after the latest hit

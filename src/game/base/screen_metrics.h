@@ -14,7 +14,7 @@ float ScreenFullHeightTwips();
 inline constexpr float TPPX = 15.0f;
 inline constexpr float TPPY = 15.0f;
 
-// The ship's pixel column px: round(PlayerX) \ round(TPPX).
+// The ship's pixel column px: round(Ship.x) \ round(TPPX).
 std::int32_t PlayerColumn();
 
 }  // namespace zb

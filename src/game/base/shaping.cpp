@@ -8,6 +8,7 @@
 
 #include "game/base/pictures.h"
 #include "platform/errors.h"
+#include "platform/window.h"
 
 namespace zb {
 namespace {
@@ -77,7 +78,7 @@ const MadeOutline& OutlineOf(int shape) {
 plat::Region RegionOrFail(int shape) {
   CheckShapeNumber(shape);
   const MadeOutline& outline = OutlineOf(shape);
-  if (!outline.made) plat::FailFatally(kNoRegionMessage);
+  if (!outline.made) plat::FailFatally(kNoRegionMessage, DamagedOutline("shape", shape));
   return outline.region;
 }
 
@@ -99,6 +100,14 @@ std::optional<plat::Region> RegionFromRecordWords(std::span<const std::uint32_t>
     if (rects[i].right < rects[i].left || rects[i].bottom < rects[i].top) return std::nullopt;
   }
   return plat::Region::FromRects(rects);
+}
+
+std::string DamagedOutline(const std::string& table, int index) {
+  return "the program's outline of " + table + " " + std::to_string(index) + " is damaged";
+}
+
+std::string CannotCut() {
+  return "a window could not be cut to its outline: " + plat::ShapeFailureCause();
 }
 
 void SizeWindowToShape(int shape, WindowOps& window) {
@@ -123,7 +132,7 @@ plat::Region CutWindowToShape(int shape, WindowOps& window) {
 plat::Region CreateShapeRegion(int shape) { return RegionOrFail(shape); }
 
 void ApplyWindowRegion(const plat::Region& region, WindowOps& window) {
-  if (!window.SetShape(region)) plat::FailFatally(kNoShapeMessage);
+  if (!window.SetShape(region)) plat::FailFatally(kNoShapeMessage, CannotCut());
 }
 
 }  // namespace zb

@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
-#include "game/base/window_model.h"
 #include "game/base/shape_table.h"
+#include "game/base/window_model.h"
 #include "platform/region.h"
 
 namespace zb {
@@ -32,5 +33,11 @@ void ApplyWindowRegion(const plat::Region& region, WindowOps& window);
 // 16 x n}, no rectangle, more rectangles than the record holds, or a
 // rectangle with its right or bottom before its left or top.
 std::optional<plat::Region> RegionFromRecordWords(std::span<const std::uint32_t> words);
+
+// The plain English causes that follow a fatal box's text on stderr: the
+// built-in outline record `index` of a table (`table`: "shape", "balloon
+// part") makes no region; the window system cannot cut windows.
+std::string DamagedOutline(const std::string& table, int index);
+std::string CannotCut();
 
 }  // namespace zb

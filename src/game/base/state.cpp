@@ -1,13 +1,12 @@
 // Storage of the game's shared state.
 #include "game/base/enemy_state.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 
 namespace zb {
 
-CycleState Cycle;
-PlayerRecord Player;
-EnemyState EnemySide;
-PlayerSideState PlayerSide;
+GameState Game;
+ShipState Ship;
+BossState Boss;
+EnemiesState Enemies;
 
 }  // namespace zb

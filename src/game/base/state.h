@@ -1,5 +1,5 @@
-// Game state shared across the game's modules: flags of the game cycle and
-// the ship's record.
+// Game state shared across the game's parts: the run, the ship and the boss.
+// Each record has one owner, the part that sets it up and changes it.
 #pragma once
 
 #include <array>
@@ -18,36 +18,43 @@ inline constexpr VbBool kFalse = 0;
 // A region the game holds on to; empty optional = none (handle 0).
 using RegionHandle = std::optional<plat::Region>;
 
-// Flags and values of the game cycle.
-struct CycleState {
-  std::int32_t StartX = 0;  // ship's start column from the command line; 0 = none
-  VbBool Paused = kFalse;
-  VbBool BossActive = kFalse;
-  VbBool BossDefeated = kFalse;
-  VbBool PlayerInvincible = kFalse;
-  RegionHandle BGRegion;  // copy of the scenery window's outline
-  std::int32_t BossStopX = 0;  // twips: the boss's entry slide ends below it
-  // Live across all stages of one run.
-  std::array<std::int32_t, 3> BurstX{546, 562, 580};  // scenery burst spots, pixels
-  VbBool Bursting = kFalse;
-  std::int32_t BurstNo = 0;
+// The run: written by the entry and the game cycle.
+struct GameState {
+  std::int32_t startColumn = 0;  // the ship's start column from the command line; 0 = none
+  VbBool paused = kFalse;        // Esc: the frame loop stands still
 };
 
-// The ship's record; positions in twips.
-struct PlayerRecord {
-  float PlayerX = 0;            // Left of the ship window
-  float PlayerY = 0;            // Top of the ship window
-  std::int32_t PlayerMaxX = 0;  // largest PlayerX (32-bit: wide screens work)
-  std::int32_t PlayerMaxY = 0;  // largest PlayerY
-  std::int32_t PlayerMinY = 0;  // smallest PlayerY
-  float PlayerStep = 0;         // movement per frame (half a pixel)
-  VbBool PlayerHit = kFalse;    // hit this frame; movement suspended
-  RegionHandle PlayerRegion;    // the ship's outline, window pixels
-  std::int32_t PlayerLives = 0;
-  std::int32_t PlayerDeadFrames = 0;  // 999 = game over
+// The ship, written by the ship's part (the beam, the bursts and the enemy
+// shots mark a hit); positions in twips.
+struct ShipState {
+  float x = 0;              // left of the ship window
+  float y = 0;              // top of the ship window
+  std::int32_t maxX = 0;    // largest x (32-bit: wide screens work)
+  std::int32_t maxY = 0;    // largest y
+  std::int32_t minY = 0;    // smallest y
+  float step = 0;           // movement per frame (half a pixel)
+  VbBool hit = kFalse;      // hit this frame; movement suspended
+  VbBool invincible = kFalse;
+  RegionHandle outline;     // the ship's outline, window pixels
+  std::int32_t lives = 0;
+  std::int32_t blastCycles = 0;  // cycles of the destruction; kGameOver at its end
+  std::uint8_t blastPhase = 0;   // sub-step of the current cycle, 0..2
 };
 
-extern CycleState Cycle;
-extern PlayerRecord Player;
+// blastCycles once the destruction is over: the game is lost.
+inline constexpr std::int32_t kGameOver = 999;
+
+// The boss, written by the boss's part.
+struct BossState {
+  VbBool active = kFalse;      // arrived: the battle is on
+  VbBool defeated = kFalse;    // the wreck stands: the stage is won
+  std::int32_t stopX = 0;      // twips: the entry slide ends below it
+  std::int32_t strength = 0;   // hits left
+  std::int32_t shakeStep = 0;  // step of the current shake
+};
+
+extern GameState Game;
+extern ShipState Ship;
+extern BossState Boss;
 
 }  // namespace zb

@@ -22,7 +22,11 @@ constexpr char kHelp[] =
     "\n"
     "Keys: arrows steer, Space starts the game and fires, ESC pauses,\n"
     "HOME toggles invincibility. Right-click the ship or the lamps for the\n"
-    "menu (version information, quit).\n";
+    "menu: バージョン情報 (About) shows the version, 終了 (Quit) ends the game.\n"
+    "\n"
+    "The balloons say: いくぞ！ (Here we go!), うぉ！ (Whoa!),\n"
+    "生きて帰れるかな？！ (Think you will make it home alive?!),\n"
+    "やられた・・・ (I am done for...), やったぜ！！ (We did it!!).\n";
 
 // The message quotes arguments: control characters in them become '?' so
 // that it stays one line on the terminal.

@@ -5,11 +5,18 @@
 #include <cstdio>
 #include <exception>
 
+#include "game/base/enemy_state.h"
+#include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shape_table.h"
 #include "game/base/state.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/game_cycle.h"
 #include "game/parts/balloon/balloon.h"
+#include "game/parts/beam/beam.h"
+#include "game/parts/bursts/bursts.h"
+#include "game/parts/enemy_shots/enemy_shots.h"
+#include "game/parts/scenery/scenery.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/keys.h"
@@ -27,7 +34,7 @@ int EndWithError(const char* what) {
 }
 
 void StartUp(std::int32_t startX) {
-  Cycle.StartX = startX;
+  Game.startColumn = startX;
   BuildShapeTable();
   BuildBalloonShapes();
   plat::GetAsyncKeyState(plat::VK_SPACE);  // a Space pressed before start does not count
@@ -36,6 +43,20 @@ void StartUp(std::int32_t startX) {
 }
 
 }  // namespace
+
+void ResetGameState() {
+  UnloadAllWindows();
+  Game = {};
+  Ship = {};
+  Boss = {};
+  Enemies = {};
+  EnemyShots = {};
+  Beams = {};
+  Bursts = {};
+  Scenery = {};
+  BalloonShapesBuilt = kFalse;
+  ResetFrameKeys();
+}
 
 int Main(std::int32_t startX) {
   try {

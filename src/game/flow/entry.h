@@ -10,4 +10,8 @@ namespace zb {
 // in the message box (1).
 int Main(std::int32_t startX);
 
+// Every window unloaded and every record of the game as before the first
+// game (the end of a test, the start of the next).
+void ResetGameState();
+
 }  // namespace zb

@@ -32,17 +32,17 @@ VbBool Not(VbBool b) { return b == kTrue ? kFalse : kTrue; }
 // HOME: invincibility on or off, with the ship's picture to match.
 void ToggleInvincibilityOnHome() {
   if (!PollKeyPress(homeKey)) return;
-  Cycle.PlayerInvincible = Not(Cycle.PlayerInvincible);
-  SetShapePicture(Cycle.PlayerInvincible == kTrue ? 11 : 10, shipWindow);
+  Ship.invincible = Not(Ship.invincible);
+  SetShapePicture(Ship.invincible == kTrue ? 11 : 10, shipWindow);
 }
 
 void TogglePauseOnEscape() {
-  if (PollKeyPress(escapeKey)) Cycle.Paused = Not(Cycle.Paused);
+  if (PollKeyPress(escapeKey)) Game.paused = Not(Game.paused);
 }
 
 void AdvanceBurstNo() {
-  Cycle.BurstNo = Cycle.BurstNo + 1;
-  if (Cycle.BurstNo > 2) Cycle.BurstNo = 0;
+  Bursts.number = Bursts.number + 1;
+  if (Bursts.number > 2) Bursts.number = 0;
 }
 
 void MoveEnemySide() {
@@ -67,37 +67,37 @@ void ResetFrameKeys() {
 bool InSpawnZone(std::int32_t px) { return (px > 32 && px < 320) || (px > 630 && px < 800); }
 
 void RunBurstStep() {
-  if (Cycle.Bursting == kTrue) {
-    Cycle.Bursting = AdvanceBurst() ? kTrue : kFalse;
+  if (Bursts.running == kTrue) {
+    Bursts.running = AdvanceBurst() ? kTrue : kFalse;
     return;
   }
   if (SceneryBurstDue()) {
     StartSceneryBurst();
-  } else if (Cycle.BossActive == kTrue && bossWindow.nPower >= 1) {
+  } else if (Boss.active == kTrue && Boss.strength >= 1) {
     StartBossBurst();
   } else {
     return;
   }
-  Cycle.Bursting = kTrue;
+  Bursts.running = kTrue;
   AdvanceBurstNo();
 }
 
 std::optional<StageEnd> RunOneFrame() {
   ToggleInvincibilityOnHome();
   TogglePauseOnEscape();
-  if (Cycle.Paused == kTrue) {
+  if (Game.paused == kTrue) {
     plat::DoEvents();
     return std::nullopt;
   }
-  if (Cycle.BossDefeated == kTrue) return StageEnd::kWin;
+  if (Boss.defeated == kTrue) return StageEnd::kWin;
   MovePlayerByKeys();
   UpdateShots();
   RunBurstStep();
   if (InSpawnZone(PlayerColumn())) SpawnEnemies();
-  if (PlayerColumn() > kBossTriggerColumn && Cycle.BossActive == kFalse) RunBossEntrance();
+  if (PlayerColumn() > kBossTriggerColumn && Boss.active == kFalse) RunBossEntrance();
   MoveEnemySide();
   CheckShipHits();
-  if (Player.PlayerDeadFrames == 999) return StageEnd::kGameOver;
+  if (Ship.blastCycles == kGameOver) return StageEnd::kGameOver;
   plat::DoEvents();
   return std::nullopt;
 }

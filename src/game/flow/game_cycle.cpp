@@ -10,6 +10,7 @@
 #include "game/flow/stage_setup.h"
 #include "game/flow/win.h"
 #include "game/parts/balloon/balloon.h"
+#include "game/parts/bursts/bursts.h"
 #include "game/parts/lamps/lamps.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
@@ -20,29 +21,29 @@ namespace zb {
 namespace {
 
 void ResetStage() {
-  Cycle.Paused = kFalse;
+  Game.paused = kFalse;
   SetUpStage();
-  Cycle.Bursting = kFalse;
-  Cycle.BurstNo = 0;
+  Bursts.running = kFalse;
+  Bursts.number = 0;
   MovePlayerByKeys();  // puts the ship at its start position
 }
 
 // The title lettering, centred, one and a half of its heights above the
-// bottom of the work area.
+// bottom of the work area. A Space tapped before it shows is dropped here,
+// just before it shows: one tapped while it is being painted starts the game.
 void ShowTitleWindow() {
   SizeWindowToShape(4, bannerWindow);
   SetShapePicture(4, bannerWindow);
   const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2));
   bannerWindow.Move(left, ScreenHeightTwips() - 1.5f * bannerWindow.Height());
   CutWindowToShape(4, bannerWindow);
+  plat::GetAsyncKeyState(plat::VK_SPACE);
   bannerWindow.SetVisible(true);
 }
 
 }  // namespace
 
 void WaitForSpace() {
-  plat::DoEvents();
-  plat::GetAsyncKeyState(plat::VK_SPACE);
   YieldUntil([] { return plat::GetAsyncKeyState(plat::VK_SPACE) != 0; });
   plat::GetAsyncKeyState(plat::VK_SPACE);
 }
@@ -63,14 +64,14 @@ void RunLaunch() {
 }
 
 void RunGameCycle() {
-  Cycle.BurstX = {546, 562, 580};
+  Bursts.ventColumns = {546, 562, 580};
   bool takeFocus = true;
   for (;;) {
     ShowTitle(takeFocus);
     takeFocus = false;
     RunLaunch();
     if (RunFrameLoop() == StageEnd::kGameOver) {
-      Player.PlayerDeadFrames = 0;
+      Ship.blastCycles = 0;
       continue;
     }
     RunWinSequence();

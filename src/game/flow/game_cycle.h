@@ -11,8 +11,9 @@ void RunGameCycle();
 // Space. `takeFocus`: the lamps window takes the keyboard focus (done once a
 // run, so the game's keys do not type into the terminal it was started from).
 void ShowTitle(bool takeFocus);
-// Waits until Space is pressed; a press made before the wait and the press
-// that ends it are both discarded.
+// Waits until Space is held or has been pressed since its last poll (the
+// title drops older presses just before it shows); the press that ends the
+// wait is discarded.
 void WaitForSpace();
 // "いくぞ！" beside the ship for a second.
 void RunLaunch();

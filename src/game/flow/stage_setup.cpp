@@ -7,7 +7,6 @@
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shaping.h"
-#include "game/base/shot_state.h"
 #include "game/base/skip_on_error.h"
 #include "game/base/state.h"
 #include "game/parts/beam/beam.h"
@@ -37,18 +36,18 @@ void UnloadSprites() {
 }  // namespace
 
 void SetUpStage() {
-  EnemySide.EnemyMaxIndex = 5;
-  EnemySide.EnemyShotMaxIndex = 5;
+  Enemies.lastSlot = 5;
+  EnemyShots.lastSlot = 5;
   plat::GetAsyncKeyState(plat::VK_SPACE);
   plat::DoEvents();
-  Cycle.PlayerInvincible = kFalse;
+  Ship.invincible = kFalse;
   UnloadSprites();
   SkipOnError(PlaceBoss);
   SkipOnError(PrepareParticleWindow);
   SkipOnError(ShowScenery);
   SkipOnError(PrepareEnemyShotWindow);
   SkipOnError(ShowShip);
-  for (int i = 0; i <= EnemySide.EnemyMaxIndex; ++i) SkipOnError([i] { PrepareEnemyWindow(i); });
+  for (int i = 0; i <= Enemies.lastSlot; ++i) SkipOnError([i] { PrepareEnemyWindow(i); });
   for (int i = 0; i < 3; ++i) SkipOnError([i] { PrepareShotWindow(i); });
   FreeEnemySlots();
   FreeEnemyShots();

@@ -35,13 +35,29 @@ class ModalScope {
     if (const std::uint32_t leader = x11::ClientLeader(B().conn, xid)) {
       x11::SetWmClass(B().conn, leader);
     }
+    TakeKeysAtTheFocus();
   }
   ~ModalScope() {
+    if (keysAt_ && B().spriteXids.count(keysAt_)) x11::SelectKeyEvents(B().conn, keysAt_, false);
     B().modals.pop_back();
     --B().modalDepth;
   }
   ModalScope(const ModalScope&) = delete;
   ModalScope& operator=(const ModalScope&) = delete;
+
+ private:
+  // Until the menu has grabbed the keyboard (a moment after it is mapped, or
+  // never when another program holds it), keys go to the window with the
+  // focus. When that is a sprite (the lamps), it takes key events while the
+  // menu is open, and Qt hands them to the menu: none is lost.
+  void TakeKeysAtTheFocus() {
+    const std::uint32_t focus = x11::InputFocus(B().conn);
+    if (!B().spriteXids.count(focus)) return;
+    keysAt_ = focus;
+    x11::SelectKeyEvents(B().conn, keysAt_, true);
+  }
+
+  std::uint32_t keysAt_ = 0;
 };
 
 QRect PxRect(const TwipsRect& r) {

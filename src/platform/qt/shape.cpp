@@ -76,6 +76,8 @@ namespace plat {
 
 using namespace plat::qt;
 
+std::string ShapeFailureCause() { return "the X server has no SHAPE extension"; }
+
 bool SetWindowShape(WindowId w, const Region& outline) {
   WindowRec* rec = FindWindow(w);
   if (!rec || !rec->widget || rec->kind == Kind::kLine) return true;

@@ -64,6 +64,23 @@ std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window) {
   return visual;
 }
 
+void SelectKeyEvents(xcb_connection_t* c, std::uint32_t window, bool on) {
+  xcb_get_window_attributes_reply_t* r =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+  if (!r) return;
+  constexpr std::uint32_t kKeys = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE;
+  const std::uint32_t mask = on ? r->your_event_mask | kKeys : r->your_event_mask & ~kKeys;
+  std::free(r);
+  xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+}
+
+std::uint32_t InputFocus(xcb_connection_t* c) {
+  xcb_get_input_focus_reply_t* r = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+  const std::uint32_t focus = r ? r->focus : 0;
+  std::free(r);
+  return focus;
+}
+
 std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window) {
   xcb_get_property_reply_t* r = xcb_get_property_reply(
       c, xcb_get_property(c, 0, window, Atom(c, "WM_CLIENT_LEADER"), XCB_ATOM_WINDOW, 0, 1),

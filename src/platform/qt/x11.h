@@ -22,6 +22,10 @@ void SetWmClass(xcb_connection_t* c, std::uint32_t window);
 // auto-repeated press and release many times a second for nothing. Returns
 // the window's visual, read on the way (0 when the window is gone).
 std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window);
+// Adds or drops the window's key events, the rest of its event mask kept.
+void SelectKeyEvents(xcb_connection_t* c, std::uint32_t window, bool on);
+// The window with the keyboard focus (or PointerRoot, None).
+std::uint32_t InputFocus(xcb_connection_t* c);
 
 // The hidden window Qt names as the leader of the program's windows (their
 // WM_CLIENT_LEADER, the group its dialogs are transient for); 0 for none.

@@ -278,6 +278,8 @@ const Picture* GetPicture(WindowId id) {
   return w ? w->rec.picture : nullptr;
 }
 
+std::string ShapeFailureCause() { return "the simulated window system was told it has no shapes"; }
+
 bool SetWindowShape(WindowId id, const Region& outline) {
   Win* w = Find(id);
   if (!w || !S().config.shapeSupported) return false;

@@ -4,49 +4,38 @@
 #include "game/base/random.h"
 #include "game/base/shape_table.h"
 #include "game/base/shaping.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
+#include "game/flow/entry.h"
 #include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
 #include "game/parts/balloon/balloon.h"
 #include "platform/events.h"
 #include "support/combat_fixture.h"
 
-
 namespace zb::testing {
-
-void ResetGame() {
-  UnloadAllWindows();
-  Cycle = {};
-  Player = {};
-  EnemySide = {};
-  PlayerSide = {};
-  BalloonShapesBuilt = kFalse;
-  ResetFrameKeys();
-}
 
 void CombatTest::SetUp() {
   sim::Reset();
-  ResetGame();
+  ResetGameState();
   BuildShapeTable();
   BuildBalloonShapes();
   SeedRandom(20240607);
   SetUpStage();
   lampsWindow.Id();
   for (auto& lamp : lampsWindow.lamps) lamp.SetBackColor(kGreen);
-  Player.PlayerX = 100 * kTwips;
-  shipWindow.Move(Player.PlayerX, Player.PlayerY);
+  Ship.x = 100 * kTwips;
+  shipWindow.Move(Ship.x, Ship.y);
 }
 
 void CombatTest::TearDown() {
   sim::SetYieldHook({});
-  ResetGame();
+  ResetGameState();
 }
 
 void CombatTest::PlaceEnemy(int i, int px, int py) {
-  EnemySide.Enemies[i].State = 1;
-  EnemySide.Enemies[i].X = static_cast<float>(px * kTwips);
-  EnemySide.Enemies[i].Y = static_cast<float>(py * kTwips);
+  Enemies.slots[i].state = 1;
+  Enemies.slots[i].x = static_cast<float>(px * kTwips);
+  Enemies.slots[i].y = static_cast<float>(py * kTwips);
 }
 
 void CombatTest::Wait(int ms) {

@@ -27,7 +27,6 @@ class CombatTest : public ::testing::Test {
 };
 
 // Every form unloaded, the game's records zeroed.
-void ResetGame();
 sim::WindowRecord Record(plat::WindowId w);
 
 struct Offset {

@@ -2,28 +2,14 @@
 #include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/shape_table.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
+#include "game/flow/entry.h"
 #include "game/flow/frame_loop.h"
 #include "game/parts/balloon/balloon.h"
 #include "platform/events.h"
 #include "support/flow_fixture.h"
 
-
 namespace zb::test {
-namespace {
-
-void ResetGameState() {
-  UnloadAllWindows();
-  Cycle = CycleState{};
-  Player = PlayerRecord{};
-  EnemySide = EnemyState{};
-  PlayerSide = PlayerSideState{};
-  BalloonShapesBuilt = kFalse;
-  ResetFrameKeys();
-}
-
-}  // namespace
 
 void FlowTest::SetUp() {
   sim::Reset(PlatformConfig());

@@ -117,8 +117,8 @@ void CutWindowToBalloonShape(int record, WindowOps& window) {
     throw plat::RuntimeError("Subscript out of range");
   }
   const auto region = RegionFromRecordWords(BalloonTable[record].words);
-  if (!region) plat::FailFatally("リージョンデータの読み込みに失敗しました。");
-  if (!window.SetShape(*region)) plat::FailFatally("ウィンドウの整形に失敗しました。");
+  if (!region) plat::FailFatally("リージョンデータの読み込みに失敗しました。", DamagedOutline("balloon part", record));
+  if (!window.SetShape(*region)) plat::FailFatally("ウィンドウの整形に失敗しました。", CannotCut());
 }
 
 void ShowBalloon(const std::string& text, float anchorX, float anchorY, int kind,

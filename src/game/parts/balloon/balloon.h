@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "game/base/window_model.h"
 #include "game/base/state.h"
+#include "game/base/window_model.h"
 
 namespace zb {
 

@@ -6,7 +6,6 @@
 #include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/parts/boss/boss.h"
 #include "platform/events.h"
@@ -14,6 +13,9 @@
 #include "platform/numeric.h"
 
 namespace zb {
+
+BeamsState Beams;
+
 namespace {
 
 constexpr float kStepPixels = 8;      // flight per step
@@ -21,27 +23,27 @@ constexpr float kRangePixels = 128;   // beyond the ship's width
 constexpr float kReachPixels = 32;    // the stretch ahead of the beam that hits
 
 // The beam starts at the ship's left edge, halfway down the ship.
-void FireBeam(ShotRecord& shot) {
-  shot.Active = 1;
-  shot.X = Player.PlayerX;
+void FireBeam(BeamRecord& shot) {
+  shot.active = 1;
+  shot.x = Ship.x;
   const std::int32_t halfHeight = plat::IntDiv(shipWindow.Height(), 2);
-  shot.Y = plat::Single(static_cast<double>(Player.PlayerY) + halfHeight);
-  shot.VX = kStepPixels * TPPX;
-  shot.LimitX = shipWindow.Width() + shot.X + kRangePixels * TPPX;
+  shot.y = plat::Single(static_cast<double>(Ship.y) + halfHeight);
+  shot.vx = kStepPixels * TPPX;
+  shot.limitX = shipWindow.Width() + shot.x + kRangePixels * TPPX;
 }
 
-void RetireBeam(ShotRecord& shot) {
-  shot.Active = 0;
+void RetireBeam(BeamRecord& shot) {
+  shot.active = 0;
   beamWindows[0].SetVisible(false);
 }
 
 // The window is drawn where the beam was; the hit test looks where it goes.
-void StepBeam(ShotRecord& shot) {
-  beamWindows[0].Move(shot.X, shot.Y);
-  shot.X = shot.X + shot.VX;
+void StepBeam(BeamRecord& shot) {
+  beamWindows[0].Move(shot.x, shot.y);
+  shot.x = shot.x + shot.vx;
   if (!beamWindows[0].Visible()) beamWindows[0].SetVisible(true);
-  if (shot.X >= shot.LimitX || shot.X >= ScreenWidthTwips()) RetireBeam(shot);
-  if (CheckShotHit(shot.X, shot.Y) == 1) RetireBeam(shot);
+  if (shot.x >= shot.limitX || shot.x >= ScreenWidthTwips()) RetireBeam(shot);
+  if (CheckShotHit(shot.x, shot.y) == 1) RetireBeam(shot);
 }
 
 // The boss's core: a band 7..21 pixels ahead of the beam and 38..43 pixels
@@ -56,35 +58,35 @@ bool BeamHitsCore(float x, float y) {
 // An enemy is hit when its left edge lies in the 32 pixels ahead of the beam
 // and the beam's row lies strictly inside the enemy's height.
 bool BeamHitsEnemy(int i, float x, float y) {
-  const EnemyRecord& enemy = EnemySide.Enemies[i];
-  return enemy.State == 1 && enemy.X > x && enemy.X < x + kReachPixels * TPPX &&
-         enemy.Y < y && static_cast<float>(enemy.Y + enemyWindows[i].Height()) > y;
+  const EnemyRecord& enemy = Enemies.slots[i];
+  return enemy.state == 1 && enemy.x > x && enemy.x < x + kReachPixels * TPPX &&
+         enemy.y < y && static_cast<float>(enemy.y + enemyWindows[i].Height()) > y;
 }
 
 }  // namespace
 
 void UpdateShots() {
-  ShotRecord& shot = PlayerSide.Shots[0];
+  BeamRecord& shot = Beams.shots[0];
   if (plat::GetAsyncKeyState(plat::VK_SPACE) != 0) {
     plat::GetAsyncKeyState(plat::VK_SPACE);
     plat::DoEvents();
-    if (shot.Active == 0) {
+    if (shot.active == 0) {
       FireBeam(shot);
       StepBeam(shot);
     }
   }
-  if (shot.Active == 1) StepBeam(shot);
+  if (shot.active == 1) StepBeam(shot);
 }
 
 int CheckShotHit(float x, float y) {
-  if (Cycle.BossActive == kTrue) {
+  if (Boss.active == kTrue) {
     return BeamHitsCore(x, y) ? HitBoss() : 0;
   }
   int result = 0;
-  const int last = EnemySide.EnemyMaxIndex;
+  const int last = Enemies.lastSlot;
   for (int i = 0; i <= last; ++i) {
     if (BeamHitsEnemy(i, x, y)) {
-      EnemySide.Enemies[i].State = 2;
+      Enemies.slots[i].state = 2;
       result = 1;
     }
   }
@@ -101,7 +103,7 @@ void PrepareShotWindow(int i) {
 // A beam still flying at the end of the last game does not fly on into this
 // one.
 void FreeBeams() {
-  for (auto& shot : PlayerSide.Shots) shot.Active = 0;
+  for (auto& shot : Beams.shots) shot.active = 0;
 }
 
 }  // namespace zb

@@ -38,9 +38,9 @@ void Arrive() {
   plat::DoEvents();
   plat::Sleep(kArrivalPauseMs);
   CloseBalloon();
-  bossWindow.nPower = kFullPower;
-  Cycle.BossActive = kTrue;
-  Cycle.BossDefeated = kFalse;
+  Boss.strength = kFullPower;
+  Boss.active = kTrue;
+  Boss.defeated = kFalse;
 }
 
 // The core: the core shape at the boss's top-left corner, green.
@@ -51,10 +51,10 @@ void ShapeCore() {
   bossWindow.core.SetBackColor(kCoreGreen);
 }
 
-// Entry slide: one pixel left per tick until the Left falls below BossStopX.
+// Entry slide: one pixel left per tick until its left edge falls below Boss.stopX.
 void OnSlideTick() {
   bossWindow.SetLeft(bossWindow.Left() - TPPX);
-  if (static_cast<double>(bossWindow.Left()) < Cycle.BossStopX) Arrive();
+  if (static_cast<double>(bossWindow.Left()) < Boss.stopX) Arrive();
   plat::DoEvents();
 }
 
@@ -62,24 +62,24 @@ void OnSlideTick() {
 // the strength in the core's colour.
 void OnFlashEnd() {
   bossWindow.flashTimer.SetInterval(0);
-  if (bossWindow.nPower != 0) {
-    bossWindow.nBururu = 0;
+  if (Boss.strength != 0) {
+    Boss.shakeStep = 0;
     bossWindow.shakeTimer.SetEnabled(true);
   }
-  bossWindow.core.SetBackColor(CoreColor(bossWindow.nPower));
+  bossWindow.core.SetBackColor(CoreColor(Boss.strength));
   plat::DoEvents();
 }
 
 // One step of the shake, 50 ms apart; the last one stops the shake.
 void OnShakeTick() {
-  const std::int32_t step = bossWindow.nBururu;
+  const std::int32_t step = Boss.shakeStep;
   if (step >= 0 && step < static_cast<std::int32_t>(kShakeSteps.size())) {
     bossWindow.SetLeft(bossWindow.Left() + kShakeSteps[step] * TPPX);
     if (step == static_cast<std::int32_t>(kShakeSteps.size()) - 1) {
       bossWindow.shakeTimer.SetEnabled(false);
     }
   }
-  bossWindow.nBururu = bossWindow.nBururu + 1;
+  Boss.shakeStep = Boss.shakeStep + 1;
 }
 
 }  // namespace
@@ -119,9 +119,9 @@ void PlaceBoss() {
   CutWindowToShape(8, bossWindow);
   bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
   bossWindow.SetLeft(1024 * TPPX);
-  Cycle.BossStopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
-  Cycle.BossActive = kFalse;
-  Cycle.BossDefeated = kFalse;
+  Boss.stopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
+  Boss.active = kFalse;
+  Boss.defeated = kFalse;
   bossWindow.SetVisible(false);
 }
 
@@ -136,12 +136,12 @@ void RunBossEntrance() {
     bossWindow.SetVisible(true);
     bossWindow.slideTimer.SetEnabled(true);
   }
-  // The boss's entry timer sets BossActive when it has arrived.
-  if (Cycle.BossActive == kFalse) YieldUntil([] { return Cycle.BossActive != kFalse; });
+  // The slide timer sets Boss.active when the boss has arrived.
+  if (Boss.active == kFalse) YieldUntil([] { return Boss.active != kFalse; });
 }
 
 int HitBoss() {
-  bossWindow.nPower = bossWindow.nPower - 1;
+  Boss.strength = Boss.strength - 1;
   bossWindow.core.SetBackColor(kCoreFlash);
   bossWindow.flashTimer.SetInterval(100);
   plat::DoEvents();
@@ -149,7 +149,7 @@ int HitBoss() {
 }
 
 void StartBossBurst() {
-  if (Cycle.BurstNo == 2) {
+  if (Bursts.number == 2) {
     StartBurst(bossWindow.Left() + 13 * TPPX, bossWindow.Top() + 31 * TPPY, 1);
   } else {
     StartBurst(bossWindow.Left(), bossWindow.Top() + 51 * TPPY, 1);
@@ -159,7 +159,7 @@ void StartBossBurst() {
 // Made every frame of the battle: at no strength left, the boss gives way to
 // its wreck standing on the bottom, and the stage is won.
 void BossDefeatCheck() {
-  if (bossWindow.nPower >= 1) return;
+  if (Boss.strength >= 1) return;
   bossWindow.Load();  // the core exists once the boss is loaded
   bossWindow.core.SetVisible(false);
   bossWindow.SetVisible(false);
@@ -168,7 +168,7 @@ void BossDefeatCheck() {
   CutWindowToShape(kWreckShape, bossWindow);
   SetShapePicture(kWreckShape, bossWindow);
   bossWindow.SetVisible(true);
-  Cycle.BossDefeated = kTrue;
+  Boss.defeated = kTrue;
 }
 
 }  // namespace zb

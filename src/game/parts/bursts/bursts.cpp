@@ -8,12 +8,14 @@
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/screen_metrics.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
 
 namespace zb {
+
+BurstsState Bursts;
+
 namespace {
 
 constexpr double kDegreesPerRadian = 57.32484076433;  // 180 / 3.14
@@ -21,10 +23,10 @@ constexpr double kTimeStep = 0.15;
 constexpr int kLastUpdatedSlot = 19;
 
 ParticleRecord& ParticleAt(int slot) {
-  if (slot < 0 || slot >= static_cast<int>(PlayerSide.Particles.size())) {
+  if (slot < 0 || slot >= static_cast<int>(Bursts.particles.size())) {
     throw plat::RuntimeError("Subscript out of range");
   }
-  return PlayerSide.Particles[slot];
+  return Bursts.particles[slot];
 }
 
 // Scenery vents: 18 directions fanning upwards from up-right to up-left.
@@ -51,34 +53,34 @@ void StartBossSpray(double x, double y) {
 
 // Ballistic flight: launch speed along the angle plus a constant pull down.
 void Fly(ParticleRecord& p) {
-  const double theta = p.Angle / kDegreesPerRadian;
-  p.Y = p.Speed * p.T * std::cos(theta) + -(-10.0 / 2) * (p.T * p.T) + p.OriginY;
-  p.X = p.Speed * p.T * std::sin(theta) + p.OriginX;
-  p.T = p.T + kTimeStep;
+  const double theta = p.angle / kDegreesPerRadian;
+  p.y = p.speed * p.t * std::cos(theta) + -(-10.0 / 2) * (p.t * p.t) + p.originY;
+  p.x = p.speed * p.t * std::sin(theta) + p.originX;
+  p.t = p.t + kTimeStep;
 }
 
 // Off the screen (an edge itself is still on it) or burnt out.
 void Age(ParticleRecord& p) {
-  if (static_cast<float>(p.X) > ScreenWidthTwips() ||
-      static_cast<float>(p.Y) > ScreenFullHeightTwips() || p.X < 0 || p.Y < 0) {
-    p.Active = kFalse;
+  if (static_cast<float>(p.x) > ScreenWidthTwips() ||
+      static_cast<float>(p.y) > ScreenFullHeightTwips() || p.x < 0 || p.y < 0) {
+    p.active = kFalse;
   }
-  p.Life = p.Life - p.Decay;
-  if (p.Life < 0) p.Active = kFalse;
+  p.life = p.life - p.decay;
+  if (p.life < 0) p.active = kFalse;
 }
 
 plat::Rect ScreenSquare(const ParticleRecord& p) {
-  return {plat::IntDiv(p.X, TPPX), plat::IntDiv(p.Y, TPPY),
-          plat::IntDiv(p.X + 2 * TPPX, TPPX), plat::IntDiv(p.Y + 2 * TPPY, TPPY)};
+  return {plat::IntDiv(p.x, TPPX), plat::IntDiv(p.y, TPPY),
+          plat::IntDiv(p.x + 2 * TPPX, TPPX), plat::IntDiv(p.y + 2 * TPPY, TPPY)};
 }
 
 // The same square in the ship window's pixels.
 plat::Rect ShipSquare(const ParticleRecord& p) {
-  const double x = p.X - Player.PlayerX;
-  const double y = p.Y - Player.PlayerY;
+  const double x = p.x - Ship.x;
+  const double y = p.y - Ship.y;
   return {plat::IntDiv(x, TPPX), plat::IntDiv(y, TPPY),
-          plat::IntDiv(2 * TPPX + p.X - Player.PlayerX, TPPX),
-          plat::IntDiv(2 * TPPY + p.Y - Player.PlayerY, TPPY)};
+          plat::IntDiv(2 * TPPX + p.x - Ship.x, TPPX),
+          plat::IntDiv(2 * TPPY + p.y - Ship.y, TPPY)};
 }
 
 // Shows the squares on particlesWindow; a window that cannot be cut keeps its outline.
@@ -96,28 +98,28 @@ void StartBurst(double x, double y, int kind) {
 
 void ArmParticle(int slot, double x, double y, double angle) {
   ParticleRecord& p = ParticleAt(slot);
-  if (p.Active == kTrue) return;
-  p.Active = kTrue;
-  p.OriginX = x;
-  p.OriginY = y;
-  p.Speed = (Rnd() * 14 + 5) * TPPX;
-  p.Angle = plat::RoundToInt32(angle);
-  p.T = 0;
-  p.Life = 255;
-  p.Decay = plat::FloorToInt32(Rnd() * 8) + 4;
+  if (p.active == kTrue) return;
+  p.active = kTrue;
+  p.originX = x;
+  p.originY = y;
+  p.speed = (Rnd() * 14 + 5) * TPPX;
+  p.angle = plat::RoundToInt32(angle);
+  p.t = 0;
+  p.life = 255;
+  p.decay = plat::FloorToInt32(Rnd() * 8) + 4;
 }
 
 bool AdvanceBurst() {
   plat::Region squares;
   bool any = false;
   for (int slot = 0; slot <= kLastUpdatedSlot; ++slot) {
-    ParticleRecord& p = PlayerSide.Particles[slot];
-    if (p.Active != kTrue) continue;
+    ParticleRecord& p = Bursts.particles[slot];
+    if (p.active != kTrue) continue;
     Fly(p);
     Age(p);
-    if (p.Active != kTrue) continue;
-    if (Player.PlayerRegion && Player.PlayerRegion->OverlapsRect(ShipSquare(p))) {
-      Player.PlayerHit = kTrue;
+    if (p.active != kTrue) continue;
+    if (Ship.outline && Ship.outline->OverlapsRect(ShipSquare(p))) {
+      Ship.hit = kTrue;
     }
     squares.Unite(ScreenSquare(p));
     any = true;
@@ -135,7 +137,7 @@ void PrepareParticleWindow() { CoverScreenHidden(particlesWindow); }
 // Particles still flying at the end of the last game do not fly on into this
 // one.
 void FreeParticles() {
-  for (auto& particle : PlayerSide.Particles) particle.Active = kFalse;
+  for (auto& particle : Bursts.particles) particle.active = kFalse;
 }
 
 }  // namespace zb

@@ -22,7 +22,7 @@ namespace {
 constexpr int kEnemyShape = 12;
 constexpr int kFirstBlastShape = 13;
 constexpr std::uint8_t kSpawnEvery = 40;  // spawn-zone frames between attempts
-constexpr std::uint8_t kFireCycle = 30;   // FireTick runs 0..30
+constexpr std::uint8_t kFireCycle = 30;   // fireTick runs 0..30
 constexpr std::uint8_t kDeathFrames = 7;
 constexpr plat::Color kStraightColor = 0;
 constexpr plat::Color kWaverColor = plat::RGB(196, 0, 0);
@@ -38,95 +38,95 @@ Zone ShipZone() {
 
 void SetPatternFromZone(EnemyRecord& e) {
   const Zone zone = ShipZone();
-  if (zone == Zone::kA) e.Pattern = 0;
-  if (zone == Zone::kB) e.Pattern = 1;
+  if (zone == Zone::kA) e.pattern = 0;
+  if (zone == Zone::kB) e.pattern = 1;
 }
 
 // PhaseStep is written by the caller: spawns and later redraws differ.
 void DrawWaveLimits(EnemyRecord& e) {
-  e.PhaseLimit = plat::Single(std::floor(Rnd() * 36 + 18));
-  e.Phase = plat::Single(e.PhaseLimit - std::floor(Rnd() * 18));
+  e.phaseLimit = plat::Single(std::floor(Rnd() * 36 + 18));
+  e.phase = plat::Single(e.phaseLimit - std::floor(Rnd() * 18));
 }
 
 // A new enemy 240 pixels ahead of the ship, 3 to 8 enemy heights above the
 // bottom; it fires at once. MoveEnemies places and shows it.
 void SpawnInto(std::int16_t i) {
-  EnemyRecord& e = EnemySide.Enemies[i];
-  e.State = 1;
-  e.FireTick = 0;
+  EnemyRecord& e = Enemies.slots[i];
+  e.state = 1;
+  e.fireTick = 0;
   const double height = enemyWindows[0].Height();
-  e.Y = plat::Single(ScreenHeightTwips() - (std::floor(Rnd() * 6) + 3) * height);
-  e.X = Player.PlayerX + 240 * TPPX;
-  e.PhaseStep = plat::Single(std::floor(Rnd() * 100) / 1000);
+  e.y = plat::Single(ScreenHeightTwips() - (std::floor(Rnd() * 6) + 3) * height);
+  e.x = Ship.x + 240 * TPPX;
+  e.phaseStep = plat::Single(std::floor(Rnd() * 100) / 1000);
   DrawWaveLimits(e);
   const Zone zone = ShipZone();
   if (zone == Zone::kA) {
-    e.Pattern = 0;
-    EnemySide.EnemyMaxIndex = 5;
+    e.pattern = 0;
+    Enemies.lastSlot = 5;
   } else if (zone == Zone::kB) {
-    e.Pattern = 1;
-    EnemySide.EnemyMaxIndex = 3;
+    e.pattern = 1;
+    Enemies.lastSlot = 3;
   }
   FireEnemyShot(i);
 }
 
 // Every 40th call: spawn into the first free slot up to the reach, which then
-// grows by one slot and wraps past EnemyMaxIndex.
+// grows by one slot and wraps past lastSlot.
 void TrySpawn() {
-  auto& ticks = EnemySide.EnemyTicks;
+  auto& ticks = Enemies.ticks;
   const int reach = ticks[1];
   for (std::int16_t i = 0; i <= reach; ++i) {
-    if (EnemySide.Enemies[i].State == 0) {
+    if (Enemies.slots[i].state == 0) {
       SpawnInto(i);
       break;
     }
   }
   ticks[0] = 0;
   ticks[1] = ticks[1] + 1;
-  if (ticks[1] > EnemySide.EnemyMaxIndex) ticks[1] = 0;
+  if (ticks[1] > Enemies.lastSlot) ticks[1] = 0;
 }
 
 // Only living enemies fire, and only up to the current reach.
 void FireDueShots() {
-  const int reach = EnemySide.EnemyTicks[1];
+  const int reach = Enemies.ticks[1];
   for (std::int16_t i = 0; i <= reach; ++i) {
-    const EnemyRecord& e = EnemySide.Enemies[i];
-    if (e.State == 1 && e.FireTick == kFireCycle && Player.PlayerX + 64 * TPPX < e.X) {
+    const EnemyRecord& e = Enemies.slots[i];
+    if (e.state == 1 && e.fireTick == kFireCycle && Ship.x + 64 * TPPX < e.x) {
       FireEnemyShot(i);
     }
   }
 }
 
 void AdvanceWave(EnemyRecord& e) {
-  e.Phase = e.Phase + e.PhaseStep;
-  if (e.Phase > e.PhaseLimit) {
-    e.PhaseStep = plat::Single(std::floor(Rnd() * 100 + 30) / 10000);
+  e.phase = e.phase + e.phaseStep;
+  if (e.phase > e.phaseLimit) {
+    e.phaseStep = plat::Single(std::floor(Rnd() * 100 + 30) / 10000);
     DrawWaveLimits(e);
     SetPatternFromZone(e);
   }
-  e.X = e.X - TPPX;
-  if (e.Pattern == 1) {
-    e.Y = plat::Single(e.Y + std::floor(Rnd() * 15 + 5) * std::cos(static_cast<double>(e.Phase)));
+  e.x = e.x - TPPX;
+  if (e.pattern == 1) {
+    e.y = plat::Single(e.y + std::floor(Rnd() * 15 + 5) * std::cos(static_cast<double>(e.phase)));
   }
-  e.FireTick = e.FireTick + 1;
-  if (e.FireTick > kFireCycle) e.FireTick = 0;
+  e.fireTick = e.fireTick + 1;
+  if (e.fireTick > kFireCycle) e.fireTick = 0;
 }
 
 // Keeps the enemy between 16 pixels below the scenery's top and 16 pixels
 // above the bottom; one pushed back draws new wave parameters next frame.
 std::int32_t ClampHeight(EnemyRecord& e) {
-  std::int32_t yi = plat::FloorToInt32(e.Y);
+  std::int32_t yi = plat::FloorToInt32(e.y);
   const float upper = sceneryWindow.Top() + 16 * TPPY;
   if (upper > yi) {
-    e.Y = upper;
-    yi = plat::FloorToInt32(e.Y);
-    e.Phase = 2 * e.PhaseLimit;
+    e.y = upper;
+    yi = plat::FloorToInt32(e.y);
+    e.phase = 2 * e.phaseLimit;
   }
   const double lower = ScreenHeightTwips() - static_cast<double>(16 * TPPY);
   if (lower < yi) {
-    e.Y = plat::Single(lower);
-    yi = plat::FloorToInt32(e.Y);
-    e.Phase = 2 * e.PhaseLimit;
+    e.y = plat::Single(lower);
+    yi = plat::FloorToInt32(e.y);
+    e.phase = 2 * e.phaseLimit;
   }
   return yi;
 }
@@ -137,17 +137,17 @@ void PaintByPattern(SpriteWindow& window, std::int32_t pattern) {
 }
 
 void MoveEnemy(int i) {
-  EnemyRecord& e = EnemySide.Enemies[i];
+  EnemyRecord& e = Enemies.slots[i];
   SpriteWindow& window = enemyWindows[i];
   AdvanceWave(e);
-  const std::int32_t xi = plat::FloorToInt32(e.X);
+  const std::int32_t xi = plat::FloorToInt32(e.x);
   const std::int32_t yi = ClampHeight(e);
   window.Move(xi, yi);
-  PaintByPattern(window, e.Pattern);
+  PaintByPattern(window, e.pattern);
   if (!window.Visible()) window.SetVisible(true);
   if (shipWindow.Left() - 36 * TPPX > xi) {
     window.SetVisible(false);
-    e.State = 0;
+    e.state = 0;
   }
 }
 
@@ -155,30 +155,30 @@ void MoveEnemy(int i) {
 void ShowBlast(int i, int shape) {
   SizeWindowToShape(shape, enemyWindows[i]);
   SetShapePicture(shape, enemyWindows[i]);
-  EnemySide.Enemies[i].RegionCopy = CutWindowToShape(shape, enemyWindows[i]);
+  Enemies.slots[i].spareOutline = CutWindowToShape(shape, enemyWindows[i]);
 }
 
 void FreeDeadEnemy(int i) {
-  EnemyRecord& e = EnemySide.Enemies[i];
-  e.State = 0;
-  e.DeathFrame = 0;
+  EnemyRecord& e = Enemies.slots[i];
+  e.state = 0;
+  e.deathFrame = 0;
   SizeWindowToShape(kEnemyShape, enemyWindows[i]);
   enemyWindows[i].SetPicture(nullptr);
-  e.RegionCopy = CutWindowToShape(kEnemyShape, enemyWindows[i]);
+  e.spareOutline = CutWindowToShape(kEnemyShape, enemyWindows[i]);
   enemyWindows[i].SetVisible(false);
 }
 
 // One step of a dying enemy. The sub-tick is shared by every dying enemy and
 // advances once per enemy visited; three steps make one death frame.
 void AnimateDeath(int i) {
-  EnemyRecord& e = EnemySide.Enemies[i];
-  auto& subTick = EnemySide.EnemyTicks[2];
+  EnemyRecord& e = Enemies.slots[i];
+  auto& subTick = Enemies.ticks[2];
   ShowBlast(i, kFirstBlastShape + subTick % 2);
-  e.X = e.X - 2 * TPPX;
+  e.x = e.x - 2 * TPPX;
   if (subTick == 2) {
     subTick = 0;
-    e.DeathFrame = e.DeathFrame + 1;
-    if (e.DeathFrame >= kDeathFrames) FreeDeadEnemy(i);
+    e.deathFrame = e.deathFrame + 1;
+    if (e.deathFrame >= kDeathFrames) FreeDeadEnemy(i);
   } else {
     subTick = subTick + 1;
   }
@@ -187,42 +187,42 @@ void AnimateDeath(int i) {
 }  // namespace
 
 void SpawnEnemies() {
-  auto& ticks = EnemySide.EnemyTicks;
+  auto& ticks = Enemies.ticks;
   ticks[0] = ticks[0] + 1;
   if (ticks[0] >= kSpawnEvery) TrySpawn();
   FireDueShots();
 }
 
 void MoveEnemies() {
-  const int last = EnemySide.EnemyMaxIndex;
+  const int last = Enemies.lastSlot;
   for (int i = 0; i <= last; ++i) {
-    if (EnemySide.Enemies[i].State == 1) MoveEnemy(i);
+    if (Enemies.slots[i].state == 1) MoveEnemy(i);
   }
 }
 
 void UpdateDyingEnemies() {
-  if (Cycle.BossActive == kTrue) {
+  if (Boss.active == kTrue) {
     BossDefeatCheck();
     return;
   }
-  const int last = EnemySide.EnemyMaxIndex;
+  const int last = Enemies.lastSlot;
   for (int i = 0; i <= last; ++i) {
-    if (EnemySide.Enemies[i].State == 2) AnimateDeath(i);
+    if (Enemies.slots[i].state == 2) AnimateDeath(i);
   }
 }
 
 void PrepareEnemyWindow(int i) {
   SizeWindowToShape(12, enemyWindows[i]);
-  EnemySide.Enemies[i].RegionCopy = CutWindowToShape(12, enemyWindows[i]);
+  Enemies.slots[i].spareOutline = CutWindowToShape(12, enemyWindows[i]);
   enemyWindows[i].SetBackColor(plat::RGB(0, 0, 0));
   enemyWindows[i].SetVisible(false);
 }
 
 void FreeEnemySlots() {
-  for (int i = 0; i <= EnemySide.EnemyMaxIndex; ++i) {
+  for (int i = 0; i <= Enemies.lastSlot; ++i) {
     SkipOnError([i] {
-      EnemySide.Enemies[i].State = 0;
-      EnemySide.Enemies[i].Pattern = std::floor(2 * Rnd()) == 0 ? -1 : 0;
+      Enemies.slots[i].state = 0;
+      Enemies.slots[i].pattern = std::floor(2 * Rnd()) == 0 ? -1 : 0;
     });
   }
 }

@@ -15,12 +15,15 @@
 #include "platform/numeric.h"
 
 namespace zb {
+
+EnemyShotsState EnemyShots;
+
 namespace {
 
 EnemyShotRecord* FreeShotSlot() {
-  const int last = EnemySide.EnemyShotMaxIndex;
+  const int last = EnemyShots.lastSlot;
   for (int s = 0; s <= last; ++s) {
-    if (EnemySide.EnemyShots[s].Active == 0) return &EnemySide.EnemyShots[s];
+    if (EnemyShots.slots[s].active == 0) return &EnemyShots.slots[s];
   }
   return nullptr;
 }
@@ -29,31 +32,31 @@ EnemyShotRecord* FreeShotSlot() {
 // twips on each axis (the 32 is twips too).
 void Aim(EnemyShotRecord& shot) {
   const double v = plat::IntDiv(std::floor(Rnd() * 3 + 4) * TPPX, 2);
-  const double dx = std::floor(Rnd() * 90 + 1 - 30) + (Player.PlayerX + 32) - shot.X;
-  const double dy = std::floor(Rnd() * 90 + 1 - 30) + (Player.PlayerY + 32) - shot.Y;
+  const double dx = std::floor(Rnd() * 90 + 1 - 30) + (Ship.x + 32) - shot.x;
+  const double dy = std::floor(Rnd() * 90 + 1 - 30) + (Ship.y + 32) - shot.y;
   const double d = std::sqrt(dx * dx + dy * dy);
   if (d == 0) {  // aimed at its own position: fly straight left
-    shot.VX = plat::Single(-v);
-    shot.VY = 0;
+    shot.vx = plat::Single(-v);
+    shot.vy = 0;
     return;
   }
-  shot.VX = plat::Single(dx * v / d);
-  shot.VY = plat::Single(dy * v / d);
+  shot.vx = plat::Single(dx * v / d);
+  shot.vy = plat::Single(dy * v / d);
 }
 
 // Left behind the ship, beyond the right edge, off the top or bottom, or on
 // the ship. Every test is made, the ship test included.
 bool ShotIsSpent(const EnemyShotRecord& shot) {
   const bool behind =
-      shipWindow.Left() - 32 * TPPX > shot.X || shot.X > ScreenWidthTwips();
-  const bool outOfHeight = shot.Y < 0 || shot.Y > ScreenHeightTwips();
-  const bool hit = ShotHitsPlayer(shot.X, shot.Y);
+      shipWindow.Left() - 32 * TPPX > shot.x || shot.x > ScreenWidthTwips();
+  const bool outOfHeight = shot.y < 0 || shot.y > ScreenHeightTwips();
+  const bool hit = ShotHitsPlayer(shot.x, shot.y);
   return behind || outOfHeight || hit;
 }
 
 plat::Rect ShotSquare(const EnemyShotRecord& shot) {
-  const double xi = plat::FloorToInt32(shot.X);
-  const double yi = plat::FloorToInt32(shot.Y);
+  const double xi = plat::FloorToInt32(shot.x);
+  const double yi = plat::FloorToInt32(shot.y);
   return {plat::RoundToInt32(xi / TPPX), plat::RoundToInt32(yi / TPPY),
           plat::RoundToInt32((xi + 2 * TPPX) / TPPX),
           plat::RoundToInt32((yi + 2 * TPPY) / TPPY)};
@@ -74,26 +77,26 @@ void ShowShots(const std::optional<plat::Region>& squares) {
 void FireEnemyShot(std::int16_t& i) {
   EnemyShotRecord* shot = FreeShotSlot();
   if (shot == nullptr) return;
-  if (i < 0 || i >= static_cast<int>(EnemySide.Enemies.size())) {
+  if (i < 0 || i >= static_cast<int>(Enemies.slots.size())) {
     throw plat::RuntimeError("Subscript out of range");
   }
-  const EnemyRecord& enemy = EnemySide.Enemies[i];
-  shot->Active = 1;
-  shot->X = enemy.X - TPPX;
-  shot->Y = plat::Single(enemy.Y + static_cast<double>(plat::IntDiv(enemyWindows[0].Height(), 2)));
+  const EnemyRecord& enemy = Enemies.slots[i];
+  shot->active = 1;
+  shot->x = enemy.x - TPPX;
+  shot->y = plat::Single(enemy.y + static_cast<double>(plat::IntDiv(enemyWindows[0].Height(), 2)));
   Aim(*shot);
 }
 
 void MoveEnemyShots() {
   std::optional<plat::Region> squares;
-  const int last = EnemySide.EnemyShotMaxIndex;
+  const int last = EnemyShots.lastSlot;
   for (int s = 0; s <= last; ++s) {
-    EnemyShotRecord& shot = EnemySide.EnemyShots[s];
-    if (shot.Active != 1) continue;
-    shot.X = shot.X + shot.VX;
-    shot.Y = shot.Y + shot.VY;
+    EnemyShotRecord& shot = EnemyShots.slots[s];
+    if (shot.active != 1) continue;
+    shot.x = shot.x + shot.vx;
+    shot.y = shot.y + shot.vy;
     if (ShotIsSpent(shot)) {
-      shot.Active = 0;
+      shot.active = 0;
       continue;
     }
     if (!squares) squares.emplace();
@@ -103,11 +106,11 @@ void MoveEnemyShots() {
 }
 
 bool ShotHitsPlayer(float x, float y) {
-  if (Player.PlayerHit == kTrue) return false;
-  const std::int32_t rx = plat::IntDiv(x - Player.PlayerX, TPPX);
-  const std::int32_t ry = plat::IntDiv(y - Player.PlayerY, TPPY);
-  if (Player.PlayerRegion && Player.PlayerRegion->OverlapsRect({rx, ry, rx + 1, ry + 1})) {
-    Player.PlayerHit = kTrue;
+  if (Ship.hit == kTrue) return false;
+  const std::int32_t rx = plat::IntDiv(x - Ship.x, TPPX);
+  const std::int32_t ry = plat::IntDiv(y - Ship.y, TPPY);
+  if (Ship.outline && Ship.outline->OverlapsRect({rx, ry, rx + 1, ry + 1})) {
+    Ship.hit = kTrue;
     return true;
   }
   return false;
@@ -116,7 +119,7 @@ bool ShotHitsPlayer(float x, float y) {
 void PrepareEnemyShotWindow() { CoverScreenHidden(enemyShotsWindow); }
 
 void FreeEnemyShots() {
-  for (int i = 0; i <= EnemySide.EnemyShotMaxIndex; ++i) EnemySide.EnemyShots[i].Active = 0;
+  for (int i = 0; i <= EnemyShots.lastSlot; ++i) EnemyShots.slots[i].active = 0;
 }
 
 }  // namespace zb

@@ -49,8 +49,8 @@ void ShowLamps() {
 
 void DarkenLamp() {
   lampsWindow.Load();  // the lamps exist once their window is loaded
-  if (Player.PlayerLives == 2) lampsWindow.lamps[1].SetBackColor(plat::RGB(0, 0, 0));
-  if (Player.PlayerLives == 1) lampsWindow.lamps[0].SetBackColor(plat::RGB(0, 0, 0));
+  if (Ship.lives == 2) lampsWindow.lamps[1].SetBackColor(plat::RGB(0, 0, 0));
+  if (Ship.lives == 1) lampsWindow.lamps[0].SetBackColor(plat::RGB(0, 0, 0));
 }
 
 }  // namespace zb

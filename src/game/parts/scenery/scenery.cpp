@@ -9,27 +9,29 @@
 
 namespace zb {
 
+SceneryState Scenery;
+
 void ShowScenery() {
   SizeWindowToShape(6, sceneryWindow);
   SetShapePicture(6, sceneryWindow);
-  Cycle.BGRegion = CutWindowToShape(6, sceneryWindow);
+  Scenery.outline = CutWindowToShape(6, sceneryWindow);
   sceneryWindow.Move(0, ScreenHeightTwips() - sceneryWindow.Height());
   sceneryWindow.SetVisible(true);
 }
 
 void CloseSceneryBehind() {
   SetShapePicture(7, sceneryWindow);
-  Cycle.BGRegion.reset();
-  Cycle.BGRegion = CutWindowToShape(7, sceneryWindow);
+  Scenery.outline.reset();
+  Scenery.outline = CutWindowToShape(7, sceneryWindow);
 }
 
 bool SceneryBurstDue() {
-  return PlayerColumn() > 440 && Cycle.BossActive == kFalse &&
-         static_cast<float>(620 * TPPX) > Player.PlayerX;
+  return PlayerColumn() > 440 && Boss.active == kFalse &&
+         static_cast<float>(620 * TPPX) > Ship.x;
 }
 
 void StartSceneryBurst() {
-  const double x = Cycle.BurstX[Cycle.BurstNo] * static_cast<double>(TPPX);
+  const double x = Bursts.ventColumns[Bursts.number] * static_cast<double>(TPPX);
   StartBurst(x, sceneryWindow.Top() + 83 * TPPY, 0);
 }
 

@@ -2,7 +2,16 @@
 // ship when the boss comes, and its vents' sprays.
 #pragma once
 
+#include "game/base/state.h"
+
 namespace zb {
+
+// The scenery, written by this part.
+struct SceneryState {
+  RegionHandle outline;  // copy of the scenery window's outline
+};
+
+extern SceneryState Scenery;
 
 // The open strip on the bottom of the work area, its outline kept for the
 // ship's collisions.

@@ -8,7 +8,6 @@
 #include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
-#include "game/base/shot_state.h"
 #include "game/base/state.h"
 #include "game/parts/lamps/lamps.h"
 #include "platform/events.h"
@@ -24,7 +23,6 @@ constexpr int kFirstBlastShape = 13;
 constexpr int kSceneryShape = 6;
 constexpr int kBossSceneryShape = 7;
 constexpr std::int32_t kDestructionCycles = 7;
-constexpr std::int32_t kGameOver = 999;
 
 // Two outlines touch only when their overlap needs two or more rectangles:
 // a lone rectangle of overlap is forgiven.
@@ -36,16 +34,16 @@ bool IsCollision(plat::Region& a, const plat::Region& b) {
 bool ShipOverlapsEnemy(const EnemyRecord& enemy) {
   plat::Region ship = CreateShapeRegion(kShipShape);
   plat::Region body = CreateShapeRegion(kEnemyShape);
-  body.Offset(plat::IntDiv(enemy.X - Player.PlayerX, TPPX),
-              plat::IntDiv(enemy.Y - Player.PlayerY, TPPY));
+  body.Offset(plat::IntDiv(enemy.x - Ship.x, TPPX),
+              plat::IntDiv(enemy.y - Ship.y, TPPY));
   return IsCollision(ship, body);
 }
 
 // A life is lost: the ship flies on, invincible until the ship window's invincibility timer.
 void LoseLife() {
-  Player.PlayerHit = kFalse;
-  Player.PlayerDeadFrames = 0;
-  Cycle.PlayerInvincible = kTrue;
+  Ship.hit = kFalse;
+  Ship.blastCycles = 0;
+  Ship.invincible = kTrue;
   SetShapePicture(kInvincibleShipShape, shipWindow);
   plat::DoEvents();
   DarkenLamp();
@@ -54,28 +52,28 @@ void LoseLife() {
 
 // Steps the blast sub-phase; the seventh full cycle ends the game.
 void AdvanceBlastPhase() {
-  auto& phase = PlayerSide.BlastPhase;
+  auto& phase = Ship.blastPhase;
   if (phase < 2) {
     ++phase;
     return;
   }
   phase = 0;
-  ++Player.PlayerDeadFrames;
-  if (Player.PlayerDeadFrames == kDestructionCycles) {
-    Player.PlayerHit = kFalse;
-    Player.PlayerDeadFrames = kGameOver;
-    Player.PlayerRegion.reset();
+  ++Ship.blastCycles;
+  if (Ship.blastCycles == kDestructionCycles) {
+    Ship.hit = kFalse;
+    Ship.blastCycles = kGameOver;
+    Ship.outline.reset();
   }
 }
 
 // One frame of the destruction: blast shapes 13, 14, 13 per cycle. Only the
-// record's PlayerX drifts left; the window stays where the ship was hit.
+// record's x drifts left; the window stays where the ship was hit.
 void RunDestructionFrame() {
-  const int shape = kFirstBlastShape + PlayerSide.BlastPhase % 2;
+  const int shape = kFirstBlastShape + Ship.blastPhase % 2;
   SizeWindowToShape(shape, shipWindow);
   SetShapePicture(shape, shipWindow);
-  Player.PlayerRegion = CutWindowToShape(shape, shipWindow);
-  Player.PlayerX = Player.PlayerX - 2 * TPPX;
+  Ship.outline = CutWindowToShape(shape, shipWindow);
+  Ship.x = Ship.x - 2 * TPPX;
   AdvanceBlastPhase();
 }
 
@@ -83,12 +81,12 @@ void RunDestructionFrame() {
 
 int CheckShipHitsEnemy() {
   int result = 0;
-  const int last = EnemySide.EnemyMaxIndex;
+  const int last = Enemies.lastSlot;
   for (int i = 0; i <= last; ++i) {
-    EnemyRecord& enemy = EnemySide.Enemies[i];
-    if (enemy.State == 1 && Player.PlayerHit == kFalse && ShipOverlapsEnemy(enemy)) {
-      enemy.State = 2;
-      Player.PlayerHit = kTrue;
+    EnemyRecord& enemy = Enemies.slots[i];
+    if (enemy.state == 1 && Ship.hit == kFalse && ShipOverlapsEnemy(enemy)) {
+      enemy.state = 2;
+      Ship.hit = kTrue;
       result = 1;
     }
     plat::DoEvents();
@@ -99,12 +97,12 @@ int CheckShipHitsEnemy() {
 int CheckShipHitsScenery() {
   plat::Region ship = CreateShapeRegion(kShipShape);
   plat::Region scenery =
-      CreateShapeRegion(Cycle.BossActive == kTrue ? kBossSceneryShape : kSceneryShape);
-  ship.Offset(plat::IntDiv(Player.PlayerX, TPPX),
-              plat::IntDiv(Player.PlayerY - sceneryWindow.Top(), TPPY));
+      CreateShapeRegion(Boss.active == kTrue ? kBossSceneryShape : kSceneryShape);
+  ship.Offset(plat::IntDiv(Ship.x, TPPX),
+              plat::IntDiv(Ship.y - sceneryWindow.Top(), TPPY));
   int result = 0;
   if (IsCollision(scenery, ship)) {
-    Player.PlayerHit = kTrue;
+    Ship.hit = kTrue;
     result = 1;
   }
   plat::DoEvents();
@@ -112,13 +110,13 @@ int CheckShipHitsScenery() {
 }
 
 void HandleShipHit() {
-  if (Player.PlayerHit == kFalse) return;
-  if (Cycle.PlayerInvincible == kTrue) {
-    Player.PlayerHit = kFalse;
+  if (Ship.hit == kFalse) return;
+  if (Ship.invincible == kTrue) {
+    Ship.hit = kFalse;
     return;
   }
-  Player.PlayerLives = Player.PlayerLives - 1;
-  if (Player.PlayerLives > 0) {
+  Ship.lives = Ship.lives - 1;
+  if (Ship.lives > 0) {
     LoseLife();
   } else {
     RunDestructionFrame();

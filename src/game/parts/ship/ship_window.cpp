@@ -17,7 +17,7 @@ namespace {
 void OnInvincibilityEnd() {
   shipWindow.invincibilityTimer.SetEnabled(false);
   SetShapePicture(10, shipWindow);
-  Cycle.PlayerInvincible = kFalse;
+  Ship.invincible = kFalse;
 }
 
 void OnShipMouseDown(int button, int x, int y) {
@@ -40,22 +40,22 @@ void ShipWindow::OnUnload() { invincibilityTimer.id = plat::kNoTimer; }
 void ShowShip() {
   SizeWindowToShape(10, shipWindow);
   SetShapePicture(10, shipWindow);
-  Player.PlayerRegion = CutWindowToShape(10, shipWindow);
-  Player.PlayerLives = 3;
+  Ship.outline = CutWindowToShape(10, shipWindow);
+  Ship.lives = 3;
   shipWindow.SetVisible(true);
 }
 
 void FillShipRecord() {
-  SkipOnError([] { Player.PlayerX = Cycle.StartX != 0 ? Cycle.StartX * TPPX : 36 * TPPX; });
-  SkipOnError([] { Player.PlayerY = ScreenHeightTwips() - 5 * shipWindow.Height(); });
-  SkipOnError([] { Player.PlayerMaxX = plat::RoundToInt32(ScreenWidthTwips()); });
-  SkipOnError([] { Player.PlayerMaxY = plat::RoundToInt32(ScreenFullHeightTwips()); });
+  SkipOnError([] { Ship.x = Game.startColumn != 0 ? Game.startColumn * TPPX : 36 * TPPX; });
+  SkipOnError([] { Ship.y = ScreenHeightTwips() - 5 * shipWindow.Height(); });
+  SkipOnError([] { Ship.maxX = plat::RoundToInt32(ScreenWidthTwips()); });
+  SkipOnError([] { Ship.maxY = plat::RoundToInt32(ScreenFullHeightTwips()); });
   SkipOnError([] {
-    Player.PlayerMinY = plat::RoundToInt32(shipWindow.Height() + (ScreenHeightTwips() - 1485.0));
+    Ship.minY = plat::RoundToInt32(shipWindow.Height() + (ScreenHeightTwips() - 1485.0));
   });
-  Player.PlayerStep = 0.5f * TPPX;
-  Player.PlayerHit = kFalse;
-  Player.PlayerDeadFrames = 0;
+  Ship.step = 0.5f * TPPX;
+  Ship.hit = kFalse;
+  Ship.blastCycles = 0;
 }
 
 }  // namespace zb

@@ -18,22 +18,22 @@ bool BothPressed(int first, int second) {
 }
 
 void LimitRight() {
-  if (Player.PlayerX >= static_cast<double>(Player.PlayerMaxX)) Player.PlayerX = Player.PlayerMaxX;
+  if (Ship.x >= static_cast<double>(Ship.maxX)) Ship.x = Ship.maxX;
 }
 void LimitLeft() {
-  if (Player.PlayerX <= 0) Player.PlayerX = 0;
+  if (Ship.x <= 0) Ship.x = 0;
 }
 void LimitTop() {
-  if (Player.PlayerY <= static_cast<double>(Player.PlayerMinY)) Player.PlayerY = Player.PlayerMinY;
+  if (Ship.y <= static_cast<double>(Ship.minY)) Ship.y = Ship.minY;
 }
 void LimitBottom() {
-  if (Player.PlayerY >= static_cast<double>(Player.PlayerMaxY)) Player.PlayerY = Player.PlayerMaxY;
+  if (Ship.y >= static_cast<double>(Ship.maxY)) Ship.y = Ship.maxY;
 }
 
-void StepRight(float s) { Player.PlayerX = Player.PlayerX + s; LimitRight(); }
-void StepLeft(float s) { Player.PlayerX = Player.PlayerX - 1.5f * s; LimitLeft(); }
-void StepUp(float s) { Player.PlayerY = Player.PlayerY - 2 * s; LimitTop(); }
-void StepDown(float s) { Player.PlayerY = Player.PlayerY + 2 * s; LimitBottom(); }
+void StepRight(float s) { Ship.x = Ship.x + s; LimitRight(); }
+void StepLeft(float s) { Ship.x = Ship.x - 1.5f * s; LimitLeft(); }
+void StepUp(float s) { Ship.y = Ship.y - 2 * s; LimitTop(); }
+void StepDown(float s) { Ship.y = Ship.y + 2 * s; LimitBottom(); }
 
 // The keypad direction d: 8 up, 2 down, 4 left, 6 right, 9 7 3 1 diagonals.
 void Steer(int d, float s) {
@@ -63,12 +63,12 @@ int ReadDirectionKeys() {
 }
 
 void MovePlayerByKeys() {
-  if (Player.PlayerHit != 0) return;
-  const float s = Player.PlayerStep;
+  if (Ship.hit != 0) return;
+  const float s = Ship.step;
   Steer(ReadDirectionKeys(), s);
-  if (Cycle.BossActive != kTrue) Player.PlayerX = Player.PlayerX + s;
+  if (Boss.active != kTrue) Ship.x = Ship.x + s;
   LimitRight();
-  shipWindow.Move(Player.PlayerX, Player.PlayerY);
+  shipWindow.Move(Ship.x, Ship.y);
 }
 
 }  // namespace zb

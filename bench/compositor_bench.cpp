@@ -1,0 +1,343 @@
+// What the program costs the whole desktop under a compositor, in one run on
+// a private Xvfb with picom (xrender backend, no shadows): 20 s of scripted
+// play, then 20 s of oneko chasing a moving pointer on the same server, as a
+// yardstick. For each: the CPU of the program, the X server and picom; for
+// the game also the pixels picom repaints per frame (XDamage on the windows
+// it paints to) against the least it could repaint: the screen area that the
+// game's moved, re-cut, shown or hidden windows cover before and after each
+// change.
+#include <benchmark/benchmark.h>
+#include <xcb/composite.h>
+#include <xcb/damage.h>
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/harness.h"
+
+#ifndef ZB_PROGRAM
+#error "ZB_PROGRAM names the program measured"
+#endif
+
+extern char** environ;
+
+namespace {
+
+using e2e::Clock;
+using e2e::Ms;
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 1024;
+constexpr double kSeconds = 20;
+constexpr double kFrameMs = 50;
+
+std::vector<std::string> EnvFor(const std::string& display) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry(*e);
+    if (entry.rfind("DISPLAY=", 0) != 0) env.push_back(entry);
+  }
+  env.push_back("DISPLAY=" + display);
+  return env;
+}
+
+std::int64_t Area(const plat::Region& r) {
+  std::int64_t a = 0;
+  for (const plat::Rect& q : r.Rects()) a += static_cast<std::int64_t>(q.Width()) * q.Height();
+  return a;
+}
+
+// A client of the bench's own on the server: it watches the top-level
+// windows (moves, outlines, mapping) and what picom paints.
+class Watcher {
+ public:
+  explicit Watcher(const std::string& display) {
+    c_ = xcb_connect(display.c_str(), nullptr);
+    if (xcb_connection_has_error(c_)) return;
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(c_, &xcb_shape_id);
+    const xcb_query_extension_reply_t* damage = xcb_get_extension_data(c_, &xcb_damage_id);
+    if (!shape || !shape->present || !damage || !damage->present) return;
+    shapeEvent_ = shape->first_event;
+    damageEvent_ = damage->first_event;
+    std::free(xcb_damage_query_version_reply(c_, xcb_damage_query_version(c_, 1, 1), nullptr));
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c_, root_, XCB_CW_EVENT_MASK, &mask);
+    ok_ = true;
+  }
+  ~Watcher() {
+    if (c_) xcb_disconnect(c_);
+  }
+  bool ok() const { return ok_; }
+
+  bool CompositorRunning() {
+    xcb_intern_atom_reply_t* a =
+        xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, 13, "_NET_WM_CM_S0"), nullptr);
+    if (!a) return false;
+    xcb_get_selection_owner_reply_t* o =
+        xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, a->atom), nullptr);
+    const bool owned = o && o->owner != XCB_NONE;
+    std::free(a);
+    std::free(o);
+    return owned;
+  }
+
+  // Counts what is drawn on the root and on the compositor's overlay window
+  // from now on: picom paints the screen there.
+  void WatchPaints() {
+    xcb_composite_get_overlay_window_reply_t* r = xcb_composite_get_overlay_window_reply(
+        c_, xcb_composite_get_overlay_window(c_, root_), nullptr);
+    std::vector<xcb_window_t> targets{root_};
+    if (r) targets.push_back(r->overlay_win);
+    std::free(r);
+    for (xcb_window_t w : targets) {
+      xcb_damage_create(c_, xcb_generate_id(c_), w, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+    }
+    xcb_flush(c_);
+  }
+
+  // The windows as they are now, so that changes are measured from here.
+  void ReadWindows() {
+    xcb_query_tree_reply_t* t = xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr);
+    if (!t) return;
+    const xcb_window_t* kids = xcb_query_tree_children(t);
+    for (int i = 0; i < xcb_query_tree_children_length(t); ++i) Track(kids[i]);
+    std::free(t);
+  }
+
+  // Handles every event that has come; returns at once.
+  void Drain() {
+    while (xcb_generic_event_t* e = xcb_poll_for_event(c_)) {
+      Handle(e);
+      std::free(e);
+    }
+  }
+  void ResetCounts() {
+    Drain();
+    painted = 0;
+    least = 0;
+  }
+
+  std::int64_t painted = 0;  // pixels picom drew, overlaps counted twice
+  std::int64_t least = 0;    // pixels the changes of the game's windows cover
+
+ private:
+  struct Win {
+    bool mapped = false;
+    plat::Rect rect;
+    plat::Region outline;  // relative to the window
+    plat::Region OnScreen() const {
+      if (!mapped) return {};
+      plat::Region r = outline;
+      r.Offset(rect.left, rect.top);
+      r.Intersect(plat::Region(plat::Rect{0, 0, kWidth, kHeight}));
+      return r;
+    }
+  };
+
+  void Track(xcb_window_t w) {
+    if (wins_.count(w)) return;
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, w), nullptr);
+    xcb_get_window_attributes_reply_t* a =
+        xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, w), nullptr);
+    if (g && a) {
+      Win& win = wins_[w];
+      win.rect = {g->x, g->y, g->x + g->width, g->y + g->height};
+      win.mapped = a->map_state == XCB_MAP_STATE_VIEWABLE;
+      win.outline = Outline(w, win.rect);
+      xcb_shape_select_input(c_, w, 1);
+    }
+    std::free(g);
+    std::free(a);
+  }
+
+  plat::Region Outline(xcb_window_t w, const plat::Rect& rect) {
+    xcb_shape_get_rectangles_reply_t* r = xcb_shape_get_rectangles_reply(
+        c_, xcb_shape_get_rectangles(c_, w, XCB_SHAPE_SK_BOUNDING), nullptr);
+    std::vector<plat::Rect> rects;
+    if (r) {
+      const xcb_rectangle_t* q = xcb_shape_get_rectangles_rectangles(r);
+      for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(r); ++i) {
+        rects.push_back({q[i].x, q[i].y, q[i].x + q[i].width, q[i].y + q[i].height});
+      }
+      std::free(r);
+    } else {
+      rects.push_back({0, 0, rect.Width(), rect.Height()});
+    }
+    plat::Region out = plat::Region::FromRects(rects);
+    out.Intersect(plat::Region(plat::Rect{0, 0, rect.Width(), rect.Height()}));
+    return out;
+  }
+
+  // A window's change: what it covered before and covers after.
+  template <typename Change>
+  void Changed(xcb_window_t w, Change&& change) {
+    Track(w);
+    auto it = wins_.find(w);
+    if (it == wins_.end()) return;
+    plat::Region covered = it->second.OnScreen();
+    change(it->second);
+    covered.Unite(it->second.OnScreen());
+    least += Area(covered);
+  }
+
+  void Handle(xcb_generic_event_t* e) {
+    const int type = e->response_type & 0x7f;
+    if (type == damageEvent_ + XCB_DAMAGE_NOTIFY) {
+      auto* d = reinterpret_cast<xcb_damage_notify_event_t*>(e);
+      painted += static_cast<std::int64_t>(d->area.width) * d->area.height;
+    } else if (type == shapeEvent_ + XCB_SHAPE_NOTIFY) {
+      auto* s = reinterpret_cast<xcb_shape_notify_event_t*>(e);
+      if (s->shape_kind != XCB_SHAPE_SK_BOUNDING) return;
+      Changed(s->affected_window, [&](Win& w) { w.outline = Outline(s->affected_window, w.rect); });
+    } else if (type == XCB_CONFIGURE_NOTIFY) {
+      auto* c = reinterpret_cast<xcb_configure_notify_event_t*>(e);
+      const plat::Rect r{c->x, c->y, c->x + c->width, c->y + c->height};
+      const bool resized = wins_.count(c->window) && wins_[c->window].rect.Width() != r.Width();
+      Changed(c->window, [&](Win& w) {
+        if (w.rect == r) return;
+        w.rect = r;
+        if (resized) w.outline = Outline(c->window, r);
+      });
+    } else if (type == XCB_MAP_NOTIFY) {
+      auto* m = reinterpret_cast<xcb_map_notify_event_t*>(e);
+      Changed(m->window, [](Win& w) { w.mapped = true; });
+    } else if (type == XCB_UNMAP_NOTIFY) {
+      auto* u = reinterpret_cast<xcb_unmap_notify_event_t*>(e);
+      Changed(u->window, [](Win& w) { w.mapped = false; });
+    } else if (type == XCB_DESTROY_NOTIFY) {
+      wins_.erase(reinterpret_cast<xcb_destroy_notify_event_t*>(e)->window);
+    }
+  }
+
+  xcb_connection_t* c_ = nullptr;
+  xcb_window_t root_ = 0;
+  int shapeEvent_ = -1;
+  int damageEvent_ = -1;
+  bool ok_ = false;
+  std::map<xcb_window_t, Win> wins_;
+};
+
+struct Cpu {
+  std::vector<pid_t> pids;
+  std::vector<double> start;
+  void Start() {
+    start.clear();
+    for (pid_t p : pids) start.push_back(e2e::CpuSeconds(p));
+  }
+  // Percent of a core each used since Start.
+  std::vector<double> Pct(double wallSeconds) const {
+    std::vector<double> out;
+    for (std::size_t i = 0; i < pids.size(); ++i) {
+      out.push_back(100 * (e2e::CpuSeconds(pids[i]) - start[i]) / wallSeconds);
+    }
+    return out;
+  }
+};
+
+// Runs `step` every 50 ms for kSeconds, draining the watcher between; the
+// wall time it took.
+template <typename Step>
+double Play(Watcher& w, Step&& step) {
+  const Clock::time_point t0 = Clock::now();
+  for (int i = 0; e2e::MsSince(t0) < kSeconds * 1000; ++i) {
+    step(i);
+    w.Drain();
+    std::this_thread::sleep_until(t0 + Ms(static_cast<int>((i + 1) * kFrameMs)));
+  }
+  const double wall = e2e::MsSince(t0) / 1000;
+  w.Drain();
+  return wall;
+}
+
+void BM_CompositorBill(benchmark::State& state) {
+  for (auto _ : state) {
+    e2e::TempDir dir;
+    e2e::Xvfb xvfb(kWidth, kHeight, dir.path());
+    if (xvfb.display().empty()) return state.SkipWithError(xvfb.error().c_str());
+    e2e::XConn x(xvfb.display());
+    Watcher watch(xvfb.display());
+    if (!x.ok() || !watch.ok()) return state.SkipWithError("no SHAPE or DAMAGE on the server");
+    const std::vector<std::string> env = EnvFor(xvfb.display());
+    e2e::Child picom({"picom", "--backend", "xrender", "--config", "/dev/null"}, env,
+                     dir.path() + "/picom.out", dir.path() + "/picom.err");
+    if (!e2e::WaitUntil([&] { return watch.CompositorRunning(); }, Ms(15000)) || !picom.Running()) {
+      return state.SkipWithError("picom did not start (is it installed?)");
+    }
+    watch.WatchPaints();
+
+    // The game: from the title into the stage, invincible, then 20 s of
+    // play with Right held, firing, and up and down.
+    auto game = std::make_unique<e2e::Program>(ZB_PROGRAM, xvfb.display(),
+                                               std::vector<std::string>{}, dir.path());
+    if (!e2e::WaitUntil([&] { return e2e::WaitingTitle(x.Mapped()).has_value(); }, Ms(30000))) {
+      return state.SkipWithError("no title within 30 s");
+    }
+    x.Tap(e2e::key::kSpace, Ms(60));
+    x.WaitFor("frmL", Ms(10000));
+    x.Tap(e2e::key::kHome);
+    e2e::WaitUntil([&] { return x.Named("frmL").empty(); }, Ms(10000));
+    watch.ReadWindows();
+    watch.ResetCounts();
+    Cpu cpu{{game->pid(), xvfb.pid(), picom.pid()}, {}};
+    cpu.Start();
+    x.Key(e2e::key::kRight, true);
+    const double gameWall = Play(watch, [&](int i) {
+      if (i % 8 == 0) x.Key(e2e::key::kSpace, true);
+      if (i % 8 == 2) x.Key(e2e::key::kSpace, false);
+      const std::uint32_t vertical = (i / 20) % 2 ? e2e::key::kDown : e2e::key::kUp;
+      if (i % 20 == 0) x.Key(vertical, true);
+      if (i % 20 == 6) x.Key(vertical, false);
+    });
+    x.Key(e2e::key::kRight, false);
+    const std::vector<double> g = cpu.Pct(gameWall);
+    const double frames = gameWall * 1000 / kFrameMs;
+    const double painted = static_cast<double>(watch.painted) / frames;
+    const double least = static_cast<double>(watch.least) / frames;
+    if (!game->Running()) return state.SkipWithError("the program ended during play");
+    game->child().Stop();
+    game.reset();
+
+    // oneko on the same server and compositor, chasing a pointer that
+    // circles the screen.
+    std::this_thread::sleep_for(Ms(1000));
+    e2e::Child oneko({"/usr/games/oneko"}, env, dir.path() + "/oneko.out",
+                     dir.path() + "/oneko.err");
+    std::this_thread::sleep_for(Ms(1000));
+    if (!oneko.Running()) return state.SkipWithError("oneko did not start (is it installed?)");
+    watch.ResetCounts();
+    Cpu toy{{oneko.pid(), xvfb.pid(), picom.pid()}, {}};
+    toy.Start();
+    const double toyWall = Play(watch, [&](int i) {
+      const double a = i * 0.02;
+      x.MovePointer(static_cast<int>(kWidth / 2 + 400 * std::cos(a)),
+                    static_cast<int>(kHeight / 2 + 300 * std::sin(a)));
+    });
+    const std::vector<double> t = toy.Pct(toyWall);
+
+    state.SetIterationTime(gameWall + toyWall);
+    state.counters["game_cpu_pct"] = g[0];
+    state.counters["game_xvfb_cpu_pct"] = g[1];
+    state.counters["game_picom_cpu_pct"] = g[2];
+    state.counters["game_system_cpu_pct"] = g[0] + g[1] + g[2];
+    state.counters["oneko_cpu_pct"] = t[0];
+    state.counters["oneko_xvfb_cpu_pct"] = t[1];
+    state.counters["oneko_picom_cpu_pct"] = t[2];
+    state.counters["oneko_system_cpu_pct"] = t[0] + t[1] + t[2];
+    state.counters["system_vs_oneko"] = (g[0] + g[1] + g[2]) / (t[0] + t[1] + t[2]);
+    state.counters["painted_px_per_frame"] = painted;
+    state.counters["least_px_per_frame"] = least;
+  }
+}
+BENCHMARK(BM_CompositorBill)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
