@@ -6,7 +6,7 @@ target_link_libraries(zb_e2e_desktop_tests PRIVATE zb_e2e_harness zb_x_client zb
 target_compile_definitions(zb_e2e_desktop_tests PRIVATE ZB_PROGRAM="$<TARGET_FILE:zembrant>")
 add_dependencies(zb_e2e_desktop_tests zembrant)
 
-foreach(suite Desktop.MenuDialog Desktop.UnderOpenbox Desktop.Sig Desktop.OnThreeMonitors HighDpi)
+foreach(suite Desktop.MenuDialog Desktop.UnderOpenbox Desktop.UnderACompositor Desktop.Sig Desktop.OnThreeMonitors HighDpi)
   string(REGEX REPLACE "[^A-Za-z]" "_" name ${suite})
   string(TOLOWER ${name} name)
   add_test(NAME e2e_${name} COMMAND zb_e2e_desktop_tests --gtest_filter=*${suite}*)

@@ -175,6 +175,14 @@ void DesktopTest::StartDesktop(const DesktopOptions& options) {
         Ms(30000), Ms(200));
     ASSERT_TRUE(managing) << "openbox does not manage windows";
   }
+  if (options.compositor) {
+    std::vector<std::string> env{"DISPLAY=" + xvfb_->display(), "HOME=" + dir_->path(),
+                                 "PATH=" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "")};
+    compositor_.emplace(std::vector<std::string>{"picom", "--backend", "xrender", "--shadow"}, env,
+                        dir_->path() + "/compositor.out", dir_->path() + "/compositor.err");
+    ASSERT_TRUE(WaitUntil([&] { return Client().SelectionOwner("_NET_WM_CM_S0") != 0; }, Ms(30000), Ms(20)))
+        << "picom did not start";
+  }
 }
 
 Program& DesktopTest::StartProgram(const std::vector<std::string>& env,
@@ -197,6 +205,7 @@ void DesktopTest::TearDown() {
   programs_.clear();
   client_.reset();
   x_.reset();
+  compositor_.reset();
   wm_.reset();
   xvfb_.reset();
   dir_.reset();

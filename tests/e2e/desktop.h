@@ -46,6 +46,7 @@ struct DesktopOptions {
   bool windowManager = false;          // openbox
   std::optional<plat::Rect> workArea;  // a panel the work area leaves out
   std::string resources;               // the root's RESOURCE_MANAGER (Xft.dpi)
+  bool compositor = false;             // picom, drawing windows by their alpha
 };
 
 class DesktopTest : public ::testing::Test {
@@ -104,6 +105,7 @@ class DesktopTest : public ::testing::Test {
   std::unique_ptr<XConn> x_;
   std::unique_ptr<xtest::XClient> client_;
   std::optional<Child> wm_;
+  std::optional<Child> compositor_;
   std::vector<std::unique_ptr<Program>> programs_;
 };
 

@@ -91,6 +91,11 @@ bool XClient::OverrideRedirect(std::uint32_t window) {
   return r && r->override_redirect;
 }
 
+int XClient::Depth(std::uint32_t window) {
+  Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
+  return g ? g->depth : 0;
+}
+
 plat::Rect XClient::ScreenRect(std::uint32_t window) {
   Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
   Reply t(xcb_translate_coordinates_reply(c_, xcb_translate_coordinates(c_, window, root_, 0, 0),

@@ -91,6 +91,8 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     rec->outline = std::move(clipped);
     SendShape(*rec, CutFor(*rec));
     NoteCut(*rec, before);
+    // Drawn by alpha: what the new outline leaves out must turn transparent.
+    if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) MarkChanged(w);
     return true;
   }
   rec->widget->setMask(ToQRegion(clipped));

@@ -80,6 +80,12 @@ void Widget::PaintLine(const WindowRec& rec) {
 
 void Widget::PaintWindow(const WindowRec& rec) {
   QPainter p(this);
+  if (rec.outline && testAttribute(Qt::WA_TranslucentBackground)) {
+    // Only the outline is painted; Qt leaves the rest transparent.
+    QRegion inside;
+    for (const Rect& r : rec.outline->Rects()) inside += QRect(r.left, r.top, r.Width(), r.Height());
+    p.setClipRegion(inside);
+  }
   if (kind_ != Kind::kLabel || rec.backColorSet) p.fillRect(rect(), ColorOf(rec.backColor));
   if (rec.picture && rec.picture->pixels) p.drawImage(0, 0, ImageOf(*rec.picture));
   for (const PrintedText& t : rec.texts) DrawText(p, t.x, t.y, t.text, t.font, t.color);
