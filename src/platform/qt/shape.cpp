@@ -91,8 +91,20 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     rec->outline = std::move(clipped);
     SendShape(*rec, CutFor(*rec));
     NoteCut(*rec, before);
-    // Drawn by alpha: what the new outline leaves out must turn transparent.
-    if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) MarkChanged(w);
+    // Drawn by alpha: what the outline gained or lost is painted anew (the
+    // rest stays as it is).
+    if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
+      Region was = before;
+      was.Offset(-rec->rect.left, -rec->rect.top);
+      Region kept = was;
+      kept.Intersect(*rec->outline);
+      was.Unite(*rec->outline);
+      was.Subtract(kept);
+      if (!was.IsEmpty()) {
+        B().changed.emplace(w, rec->widget->paints());
+        rec->widget->update(ToQRegion(was));
+      }
+    }
     return true;
   }
   rec->widget->setMask(ToQRegion(clipped));

@@ -81,7 +81,10 @@ void Widget::PaintLine(const WindowRec& rec) {
 void Widget::PaintWindow(const WindowRec& rec) {
   QPainter p(this);
   if (rec.outline && testAttribute(Qt::WA_TranslucentBackground)) {
-    // Only the outline is painted; Qt leaves the rest transparent.
+    // Only the outline is painted; the rest turns transparent.
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rect(), Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     QRegion inside;
     for (const Rect& r : rec.outline->Rects()) inside += QRect(r.left, r.top, r.Width(), r.Height());
     p.setClipRegion(inside);
