@@ -24,10 +24,10 @@ void Hold(int vk, bool held) {
 // Invincible from the first frame, then the beam's row kept inside the
 // core's band and Space held until the boss falls.
 void FightTheBoss() {
-  if (Ship.invincible != kTrue && !sim::IsKeyHeld(plat::VK_HOME)) {
+  if (!Ship.invincible && !sim::IsKeyHeld(plat::VK_HOME)) {
     sim::ScheduleKey(plat::VK_HOME, sim::Now(), sim::Now() + 10);
   }
-  if (Boss.active != kTrue) return;
+  if (!Boss.active) return;
   const float targetY = bossWindow.Top() + 35.5f * kTwips;
   Hold(plat::VK_DOWN, Ship.y < targetY - 20);
   Hold(plat::VK_UP, Ship.y > targetY + 20);
@@ -53,7 +53,7 @@ int PlayOneWonGame() {
     atTitle = title;
     if (!title && shipWindow.IsLoaded() && shipWindow.Visible()) FightTheBoss();
   });
-  const int status = Main(913);
+  const int status = RunGame(913);
   sim::SetYieldHook({});
   return titles == 2 ? status : -1;
 }

@@ -82,11 +82,11 @@ Snapshot BusyStage() {
   SetUpStage();
   ResetFrameKeys();
   Ship.x = 100 * kTwips;
-  Ship.invincible = kTrue;
+  Ship.invincible = true;
   FillEnemies();
   FillEnemyShots();
   StartBurst(Bursts.ventColumns[0] * kTwips, sceneryWindow.Top() + 83 * kTwips, 0);
-  Bursts.running = kTrue;
+  Bursts.running = true;
   sim::PressKey(plat::VK_SPACE);
   return Snapshot::Take();
 }
@@ -96,7 +96,7 @@ bool StillBusy() {
   int alive = 0, shots = 0, particles = 0;
   for (const auto& e : Enemies.slots) alive += e.state == 1;
   for (const auto& s : EnemyShots.slots) shots += s.active;
-  for (const auto& p : Bursts.particles) particles += p.active == kTrue;
+  for (const auto& p : Bursts.particles) particles += p.active;
   return alive == 6 && shots == 6 && particles == 18 && Beams.shots[0].active == 1;
 }
 

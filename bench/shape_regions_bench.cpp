@@ -18,16 +18,15 @@
 namespace zb {
 namespace {
 
-constexpr int kSceneryShape = 6;
 
 void BM_SceneryOutline(benchmark::State& state) {
   BuildShapeTable();
   bench::SampleTimes calls;
   for (auto _ : state) {
-    calls.Time([] { benchmark::DoNotOptimize(CreateShapeRegion(kSceneryShape)); });
+    calls.Time([] { benchmark::DoNotOptimize(CreateShapeRegion(Shape::kCave)); });
   }
   calls.Report(state);
-  state.counters["rects"] = CreateShapeRegion(kSceneryShape).RectCount();
+  state.counters["rects"] = CreateShapeRegion(Shape::kCave).RectCount();
 }
 BENCHMARK(BM_SceneryOutline)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
@@ -47,7 +46,7 @@ void BM_ShipAgainstScenery(benchmark::State& state) {
     plat::Sleep(50);  // the frame's wait: the test's yield finds the clock moved on
     frames.Time([] { benchmark::DoNotOptimize(CheckShipHitsScenery()); });
   }
-  if (Ship.hit != kFalse) state.SkipWithError("the ship hit the scenery: not the common case");
+  if (Ship.hit) state.SkipWithError("the ship hit the scenery: not the common case");
   frames.Report(state);
   UnloadAllWindows();
 }

@@ -1,5 +1,7 @@
 // zembrant: the program.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -7,21 +9,22 @@
 #include "game/flow/entry.h"
 #include "platform/app.h"
 
-int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  const zb::CommandLine cl = zb::ParseCommandLine(args);
-  switch (cl.action) {
-    case zb::CommandLine::Action::kError:
-      std::fprintf(stderr, "zembrant: %s\n", cl.message.c_str());
-      return 2;
-    case zb::CommandLine::Action::kHelp:
-    case zb::CommandLine::Action::kVersion:
-      std::fputs(cl.message.c_str(), stdout);
-      return 0;
-    case zb::CommandLine::Action::kPlay:
-      break;
-  }
-  if (const std::string why = plat::OpenPlatform(argc, argv); !why.empty()) {
+namespace {
+
+// Prints the text of --help or --version; a status of 1 when it could not
+// all be written (a full disk, a closed pipe).
+int Print(const std::string& text) {
+  const bool written = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+  if (written && !std::ferror(stdout)) return 0;
+  std::fprintf(stderr, "zembrant: cannot write to standard output: %s\n", std::strerror(errno));
+  return 1;
+}
+
+int Play(char* programName, std::int32_t startX) {
+  // Qt sees only the program's name: the user's arguments are ours alone.
+  static int qtArgc = 1;
+  static char* qtArgv[] = {programName, nullptr};
+  if (const std::string why = plat::OpenPlatform(qtArgc, qtArgv); !why.empty()) {
     std::fprintf(stderr, "zembrant: %s\n", why.c_str());
     return 2;
   }
@@ -30,7 +33,31 @@ int main(int argc, char** argv) {
     plat::ClosePlatform();
     return 1;
   }
-  const int status = zb::Main(cl.startX);
+  const int status = zb::RunGame(startX);
   plat::ClosePlatform();
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  plat::PrepareProcess();
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const zb::CommandLine cl = zb::ParseCommandLine(args);
+  switch (cl.action) {
+    case zb::CommandLine::Action::kError:
+      std::fprintf(stderr, "zembrant: %s\n", cl.message.c_str());
+      return 2;
+    case zb::CommandLine::Action::kHelp:
+    case zb::CommandLine::Action::kVersion:
+      return Print(cl.message);
+    case zb::CommandLine::Action::kQuit: {
+      const plat::Outcome quit = plat::QuitRunningCopy();
+      if (!quit.message.empty()) std::fprintf(stderr, "zembrant: %s\n", quit.message.c_str());
+      return quit.status;
+    }
+    case zb::CommandLine::Action::kPlay:
+      break;
+  }
+  return Play(argc > 0 ? argv[0] : const_cast<char*>("zembrant"), cl.startX);
 }

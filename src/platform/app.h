@@ -5,6 +5,24 @@
 
 namespace plat {
 
+// Readies the process before anything else runs: file descriptors 0 to 2
+// are open (on /dev/null where they were closed, so that no connection
+// opened later takes their place and receives diagnostics), and SIGINT,
+// SIGTERM and SIGHUP are caught from the first instant. The program calls
+// it first of all.
+void PrepareProcess();
+
+// An exit status and, unless empty, one line for stderr.
+struct Outcome {
+  int status = 0;
+  std::string message;
+};
+
+// Asks the copy of the program playing on this display to end, as SIGTERM
+// would, and waits up to 5 seconds for it to have gone: 0 when it has, 1
+// when none plays there (or it did not end), 2 without a display.
+Outcome QuitRunningCopy();
+
 // Connects to the window system. Returns "" on success, otherwise one line
 // saying why it could not (no display, ...). Called once, before anything
 // else of the platform.

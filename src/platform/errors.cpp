@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/dialogs.h"
+#include "platform/handler_guard.h"
 
 namespace plat {
 
@@ -13,6 +14,8 @@ void FailFatally(const std::string& text, const std::string& cause) {
   } else {
     std::fprintf(stderr, "zembrant: %s (%s)\n", text.c_str(), cause.c_str());
   }
+  // A signal that ends the program while the box is open keeps status 1.
+  RememberFatalExit();
   ShowMessageBox(text);
   throw ProgramExit{1};
 }

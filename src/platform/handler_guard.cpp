@@ -1,6 +1,7 @@
 // The handler guard shared by the backends.
 #include "platform/handler_guard.h"
 
+#include <atomic>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -12,10 +13,17 @@
 namespace plat {
 namespace {
 std::optional<ProgramExit> g_pending;
+std::atomic<int> g_pendingStatus{-1};  // g_pending's status, for signal handlers
+static_assert(std::atomic<int>::is_always_lock_free);
+
+void Remember(const ProgramExit& exit) {
+  g_pending = exit;
+  g_pendingStatus = exit.status;
+}
 
 void ReportFatal(const std::string& text) {
   std::fprintf(stderr, "zembrant: %s\n", text.c_str());
-  g_pending = ProgramExit{1};
+  Remember(ProgramExit{1});
   ShowMessageBox(text);
 }
 }  // namespace
@@ -25,7 +33,7 @@ void RunHandler(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const ProgramExit& e) {
-    g_pending = e;
+    Remember(e);
   } catch (const std::exception& e) {
     ReportFatal(e.what());
   } catch (...) {
@@ -39,6 +47,15 @@ void ThrowPendingExit() {
   if (g_pending) throw *g_pending;
 }
 
-void ResetHandlerGuard() { g_pending.reset(); }
+void RememberFatalExit() {
+  if (!g_pending) Remember(ProgramExit{1});
+}
+
+int PendingExitStatus() { return g_pendingStatus; }
+
+void ResetHandlerGuard() {
+  g_pending.reset();
+  g_pendingStatus = -1;
+}
 
 }  // namespace plat

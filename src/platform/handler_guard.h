@@ -28,6 +28,14 @@ bool ExitPending();
 // Throws the remembered ProgramExit, if any; otherwise does nothing.
 void ThrowPendingExit();
 
+// Remembers ProgramExit{1} unless an exit is remembered already: a fatal
+// error is being reported, and no later exit (a signal's) may hide it.
+void RememberFatalExit();
+
+// The status of the remembered exit, -1 when there is none. Safe to call
+// from a signal handler.
+int PendingExitStatus();
+
 // Forgets a remembered exit (a fresh platform: OpenPlatform, a test's reset).
 void ResetHandlerGuard();
 

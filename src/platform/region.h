@@ -55,8 +55,6 @@ class Region {
   // the game's own bookkeeping.
   static std::int64_t LiveCount();
 
-  const pixman_region32_t* raw() const { return &r_; }
-
  private:
   pixman_region32_t r_;
 };

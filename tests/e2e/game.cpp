@@ -1,6 +1,8 @@
 // The fixture of the end-to-end tests.
 #include "e2e/game.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
@@ -127,6 +129,13 @@ void GameTest::StartGame(const GameOptions& options) {
   if (options.workArea) x_->SetWorkArea(*options.workArea);
   game_ = std::make_unique<Program>(ZB_PROGRAM, xvfb_->display(), options.args, dir_->path());
   ASSERT_GT(game_->pid(), 0) << "the program did not start";
+}
+
+std::unique_ptr<Program> GameTest::StartAnother(const std::vector<std::string>& args) const {
+  static int n = 0;
+  const std::string dir = dir_->path() + "/another" + std::to_string(++n);
+  mkdir(dir.c_str(), 0700);
+  return std::make_unique<Program>(ZB_PROGRAM, xvfb_->display(), args, dir);
 }
 
 void GameTest::SaveScreenAtFailure() {

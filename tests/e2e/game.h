@@ -60,6 +60,11 @@ class GameTest : public ::testing::Test {
   void StartGame(const GameOptions& options = {});
   XConn& X() { return *x_; }
   Program& Game() { return *game_; }
+  const std::string& Display() const { return xvfb_->display(); }
+  const std::string& Dir() const { return dir_->path(); }
+  pid_t ServerPid() const { return xvfb_->pid(); }
+  // Starts the program once more on the same display (the first one stays).
+  std::unique_ptr<Program> StartAnother(const std::vector<std::string>& args) const;
   int ScreenWidth() const { return options_.width; }
   int ScreenHeight() const { return options_.height; }
   int WorkBottom() const;

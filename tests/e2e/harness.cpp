@@ -39,7 +39,8 @@ std::vector<char*> CStrings(const std::vector<std::string>& v) {
   return out;
 }
 
-// The test program's environment without the given variables.
+}  // namespace
+
 std::vector<std::string> EnvironmentWithout(const std::vector<std::string>& names) {
   std::vector<std::string> out;
   for (char** e = environ; *e; ++e) {
@@ -50,8 +51,6 @@ std::vector<std::string> EnvironmentWithout(const std::vector<std::string>& name
   }
   return out;
 }
-
-}  // namespace
 
 double MsSince(Clock::time_point since) {
   return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
@@ -83,7 +82,8 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
   std::vector<char*> args = CStrings(argv);
   std::vector<char*> envp = CStrings(env);
   const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  const bool closeErr = errFile.empty();
+  const int err = closeErr ? -1 : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   const pid_t parent = getpid();
   pid_ = fork();
   if (pid_ == 0) {
@@ -94,7 +94,11 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
     const int devnull = open("/dev/null", O_RDONLY);
     dup2(devnull, 0);
     dup2(out, 1);
-    dup2(err, 2);
+    if (closeErr) {
+      close(2);
+    } else {
+      dup2(err, 2);
+    }
     int keep = 2;
     if (extraFd >= 0) {
       if (extraFd == 3) {
@@ -383,6 +387,88 @@ void XConn::SetWorkArea(const plat::Rect& r) {
                               static_cast<std::uint32_t>(r.Height())};
   xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, Atom("_NET_WORKAREA"), XCB_ATOM_CARDINAL,
                       32, 4, v);
+  Sync();
+}
+
+void XConn::SendFakeConfigure(std::uint32_t window, int width, int height) {
+  xcb_configure_notify_event_t ev{};
+  ev.response_type = XCB_CONFIGURE_NOTIFY;
+  ev.event = ev.window = window;
+  ev.width = static_cast<std::uint16_t>(width);
+  ev.height = static_cast<std::uint16_t>(height);
+  xcb_send_event(c_, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
+void XConn::Resize(std::uint32_t window, int width, int height) {
+  const std::uint32_t v[] = {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
+  xcb_configure_window(c_, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, v);
+  Sync();
+}
+
+void XConn::SendDeleteWindow(std::uint32_t window) {
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = window;
+  ev.type = Atom("WM_PROTOCOLS");
+  ev.data.data32[0] = Atom("WM_DELETE_WINDOW");
+  xcb_send_event(c_, 0, window, 0, reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
+void XConn::Unmap(std::uint32_t window) {
+  xcb_unmap_window(c_, window);
+  Sync();
+}
+
+void XConn::Destroy(std::uint32_t window) {
+  xcb_destroy_window(c_, window);
+  Sync();
+}
+
+void XConn::Iconify(std::uint32_t window) {
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = window;
+  ev.type = Atom("WM_CHANGE_STATE");
+  ev.data.data32[0] = 3;  // IconicState
+  xcb_send_event(c_, 0, root_,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
+std::uint32_t XConn::SelectionOwner(const std::string& name) {
+  Reply r(xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, Atom(name.c_str())), nullptr));
+  return r ? r->owner : 0;
+}
+
+std::uint32_t XConn::TakeSelection(const std::string& name) {
+  const std::uint32_t before = SelectionOwner(name);
+  const xcb_window_t w = xcb_generate_id(c_);
+  xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                    XCB_COPY_FROM_PARENT, 0, nullptr);
+  xcb_set_selection_owner(c_, w, Atom(name.c_str()), XCB_CURRENT_TIME);
+  Sync();
+  return before;
+}
+
+bool XConn::GrabKeyboard() {
+  Reply r(xcb_grab_keyboard_reply(
+      c_, xcb_grab_keyboard(c_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+      nullptr));
+  return r && r->status == XCB_GRAB_STATUS_SUCCESS;
+}
+
+void XConn::UngrabKeyboard() {
+  xcb_ungrab_keyboard(c_, XCB_CURRENT_TIME);
+  Sync();
+}
+
+void XConn::ForceScreenSaver(bool on) {
+  xcb_force_screen_saver(c_, on ? XCB_SCREEN_SAVER_ACTIVE : XCB_SCREEN_SAVER_RESET);
   Sync();
 }
 

@@ -30,6 +30,9 @@ double MsSince(Clock::time_point since);
 // it held. `done` is tried once more at the end.
 bool WaitUntil(const std::function<bool()>& done, Ms limit, Ms every = Ms(5));
 
+// The test program's environment without the given variables.
+std::vector<std::string> EnvironmentWithout(const std::vector<std::string>& names);
+
 // A directory of the test's own, removed with everything in it.
 class TempDir {
  public:
@@ -47,7 +50,8 @@ class TempDir {
 // killed when this object goes. Its stdout and stderr go to files.
 class Child {
  public:
-  // argv[0] is looked up on PATH. `env` replaces the environment.
+  // argv[0] is looked up on PATH. `env` replaces the environment. An empty
+  // `errFile` starts it with stderr closed.
   Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
         const std::string& outFile, const std::string& errFile, int extraFd = -1);
   ~Child();
@@ -144,6 +148,24 @@ class XConn {
   void SetWorkArea(const plat::Rect& r);
   // The whole screen as a binary PPM file, for looking at after a failure.
   bool SaveScreen(const std::string& path);
+
+  // Another client's doings to the program's windows. Each returns once the
+  // server has done it.
+  void SendFakeConfigure(std::uint32_t window, int width, int height);  // synthetic
+  void Resize(std::uint32_t window, int width, int height);
+  void SendDeleteWindow(std::uint32_t window);  // WM_PROTOCOLS / WM_DELETE_WINDOW
+  void Unmap(std::uint32_t window);
+  void Destroy(std::uint32_t window);
+  // Iconifies it the ICCCM way (WM_CHANGE_STATE to the root).
+  void Iconify(std::uint32_t window);
+  // Takes the selection with a window of this client's own; its owner before.
+  std::uint32_t TakeSelection(const std::string& name);
+  std::uint32_t SelectionOwner(const std::string& name);
+  // An active keyboard grab of this client's, as a screen locker holds.
+  bool GrabKeyboard();
+  void UngrabKeyboard();
+  // The server's screen saver switched on or off at once.
+  void ForceScreenSaver(bool on);
 
   // Window moves as they happen: StructureNotify on the window.
   void WatchMoves(std::uint32_t window);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "e2e/harness.h"
+
 namespace faults {
 
 // Sets a variable for the life of this object; the program started
@@ -25,5 +27,22 @@ class ScopedEnv {
 // Writes a fonts.conf into `dir` that knows only the font directories given
 // (none: no font at all) and keeps its cache in `dir`; returns its path.
 std::string WriteFontsConf(const std::string& dir, const std::vector<std::string>& fontDirs);
+
+// How a run of the program ended: its status (none when it did not end in
+// time and was killed), what it wrote.
+struct Ended {
+  std::optional<int> status;
+  std::string out;
+  std::string err;
+};
+
+// Runs the program with `args` in the test's environment changed by `env`
+// ("NAME=value" sets, "NAME" alone removes), its stdout to `outFile` (a file
+// in `dir` when empty), and waits at most `limit` for it to end.
+Ended RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                 const std::string& dir, e2e::Ms limit, const std::string& outFile = "");
+
+// The lines of a text.
+int Lines(const std::string& text);
 
 }  // namespace faults

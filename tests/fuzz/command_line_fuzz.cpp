@@ -1,14 +1,17 @@
 // Fuzzing the command line. The input is split at NUL bytes into arguments,
 // the way argv reaches the program, and every result is checked against what
 // must hold for any arguments:
-//  - the first argument before a "--" that starts with "--" decides: --help
-//    and --version give their texts, anything else is an error;
+//  - the first argument before a "--" that is an option decides: --help and
+//    -h, --version and -V give their texts, --quit asks to end the running
+//    copy, anything else starting with "--" is an error;
 //  - otherwise the start column is the number the plain arguments, joined by
-//    spaces, start with, rounded half to even; a number whose rounding falls
-//    outside 32 bits is an error, never a wrapped column;
+//    spaces, start with, rounded half to even; a number whose rounding times
+//    15 (its twips) falls outside 32 bits is an error, never a wrapped column;
 //  - a number of at most 15 significant digits rounds as its decimal digits
 //    say, whatever the binary floating point makes of it;
-//  - an error is one line of text and starts no game.
+//  - an error is one line of text without control characters (C1 ones in
+//    UTF-8 included) and starts no game;
+//  - arguments of any length, up to a megabyte, are read.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -22,6 +25,10 @@
 #include "game/flow/command_line.h"
 
 namespace {
+
+// The longest input tried: arguments of a megabyte, more than the kernel
+// passes in one (128 KiB) and than most systems pass in all.
+constexpr std::size_t kMaxInput = 1 << 20;
 
 using Action = zb::CommandLine::Action;
 
@@ -47,11 +54,11 @@ std::vector<std::string> SplitArguments(const std::uint8_t* data, std::size_t si
   return args;
 }
 
-// The first argument before a "--" that starts with "--", if any.
+// The first argument before a "--" that is an option, if any.
 std::optional<std::string> FirstOption(const std::vector<std::string>& args) {
   for (const auto& arg : args) {
     if (arg == "--") return std::nullopt;
-    if (arg.starts_with("--")) return arg;
+    if (arg.starts_with("--") || arg == "-h" || arg == "-V") return arg;
   }
   return std::nullopt;
 }
@@ -137,13 +144,20 @@ bool OneLine(const std::string& message) {
     const auto u = static_cast<unsigned char>(c);
     if (u < 0x20 || u == 0x7f) return false;
   }
+  for (std::size_t i = 0; i + 1 < message.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(message[i]);
+    const auto next = static_cast<unsigned char>(message[i + 1]);
+    if (lead == 0xc2 && next >= 0x80 && next <= 0x9f) return false;
+  }
   return true;
 }
 
 void CheckOption(const std::string& option, const zb::CommandLine& cl) {
-  if (option == "--help") {
+  if (option == "--help" || option == "-h") {
     Check(cl.action == Action::kHelp && cl.message.starts_with("Usage: zembrant"), "--help", option);
-  } else if (option == "--version") {
+  } else if (option == "--quit") {
+    Check(cl.action == Action::kQuit, "--quit", option);
+  } else if (option == "--version" || option == "-V") {
     Check(cl.action == Action::kVersion &&
               cl.message == std::string("zembrant ") + zb::kVersion + "\n",
           "--version", option);
@@ -159,9 +173,9 @@ void CheckStartColumn(const std::string& joined, const zb::CommandLine& cl) {
   if (const auto decimal = DecimalHalfEven(number)) {
     Check(*decimal == rounded, "the decimal digits round the same way", number);
   }
-  if (!(rounded >= INT32_MIN && rounded <= INT32_MAX)) {
+  if (!(rounded * 15 >= INT32_MIN && rounded * 15 <= INT32_MAX)) {
     Check(cl.action == Action::kError && cl.message.find("out of range") != std::string::npos,
-          "a column outside 32 bits is an error", number);
+          "a column whose twips fall outside 32 bits is an error", number);
     return;
   }
   Check(cl.action == Action::kPlay, "a number that fits starts a game", number);
@@ -173,7 +187,7 @@ void CheckStartColumn(const std::string& joined, const zb::CommandLine& cl) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size > 4096) return -1;  // argv is bounded; longer inputs teach nothing new
+  if (size > kMaxInput) return -1;
   const std::vector<std::string> args = SplitArguments(data, size);
   const zb::CommandLine cl = zb::ParseCommandLine(args);
   if (cl.action == Action::kError) {

@@ -88,7 +88,7 @@ void RandomPlayer::AtStageStart() {
 }
 
 void RandomPlayer::PlayStage() {
-  if (Boss.active == kTrue && !sawBoss_) {
+  if (Boss.active && !sawBoss_) {
     sawBoss_ = true;
     ++stats_.bossFights;
   }
@@ -101,9 +101,9 @@ void RandomPlayer::PlayStage() {
     return;
   }
   KeepRunning();
-  if (Boss.defeated == kTrue) {
+  if (Boss.defeated) {
     PlayAtRandom(false);
-  } else if (Boss.active == kTrue) {
+  } else if (Boss.active) {
     KeepInvincible(true);
     FightTheBoss();
   } else {
@@ -113,7 +113,7 @@ void RandomPlayer::PlayStage() {
 }
 
 std::string RandomPlayer::Describe() const {
-  auto flag = [](VbBool b) { return b == kTrue ? "yes" : "no"; };
+  auto flag = [](bool b) { return b ? "yes" : "no"; };
   return std::string(plan_ == Plan::kWin ? "to be won" : "random, then the ground") +
          "; ship at pixel (" + std::to_string(Ship.x / kTwips) + ", " +
          std::to_string(Ship.y / kTwips) + "), lives " + std::to_string(Ship.lives) +
@@ -156,7 +156,7 @@ void RandomPlayer::FightTheBoss() {
 // A life lost makes the ship invincible for a while on its own (shipWindow's
 // Timer1): that is left to run out.
 void RandomPlayer::KeepInvincible(bool wanted) {
-  const bool invincible = Ship.invincible == kTrue;
+  const bool invincible = Ship.invincible;
   if (invincible == wanted || Now() < nextToggleMs_) return;
   if (!wanted && shipWindow.IsLoaded() && shipWindow.invincibilityTimer.Enabled()) return;
   Tap(plat::VK_HOME);
@@ -164,7 +164,7 @@ void RandomPlayer::KeepInvincible(bool wanted) {
 }
 
 void RandomPlayer::KeepRunning() {
-  if (Game.paused != kTrue || Now() < nextToggleMs_) return;
+  if (!Game.paused || Now() < nextToggleMs_) return;
   Tap(plat::VK_ESCAPE);
   nextToggleMs_ = Now() + kToggleGapMs;
 }

@@ -123,7 +123,7 @@ PlayStats SoakRun(std::uint64_t seed, int games) {
   sim::SetTimeLimit(games * kMaxRunMsPerGame);
   int status = -1;
   try {
-    status = Main(setup.startX);
+    status = RunGame(setup.startX);
   } catch (const GameTooLong& e) {
     ADD_FAILURE() << "game " << e.game << " still going after " << e.ms << " virtual ms: " << e.state;
   } catch (const sim::TimeLimitExceeded& e) {

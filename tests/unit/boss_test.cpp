@@ -23,12 +23,12 @@ class BossTest : public CombatTest {
   void SetUp() override {
     CombatTest::SetUp();
     bossWindow.SetVisible(true);
-    Boss.active = kTrue;
+    Boss.active = true;
     Boss.strength = 10;
   }
   // A beam just under 7 pixels right of the boss's left, 39 below its top.
   int HitCore(float dx = 104, float dy = 39 * kTwips) {
-    return CheckShotHit(bossWindow.Left() + dx, bossWindow.Top() + dy);
+    return CheckBeamHit(bossWindow.Left() + dx, bossWindow.Top() + dy);
   }
   plat::Color Core() { return Record(bossWindow.core.Id()).backColor; }
   int Offset() { return static_cast<int>(bossWindow.Left()) / kTwips - 1024; }
@@ -43,7 +43,7 @@ class BossTest : public CombatTest {
 };
 
 TEST_F(BossTest, SlidesInAPixelPerTickStopsFirstBelowItsStopXAndTaunts) {
-  Boss.active = kFalse;
+  Boss.active = false;
   std::vector<std::string> said;
   sim::SetYieldHook([&said] {
     for (const auto& c : sim::FindWindows("frmC")) {
@@ -52,7 +52,7 @@ TEST_F(BossTest, SlidesInAPixelPerTickStopsFirstBelowItsStopXAndTaunts) {
   });
   Boss.strength = 0;
   bossWindow.slideTimer.SetEnabled(true);
-  while (Boss.active == kFalse && sim::Elapsed() < 10000) Wait(50);
+  while (!Boss.active && sim::Elapsed() < 10000) Wait(50);
   EXPECT_EQ(Boss.stopX, 1024 * kTwips - 555);
   EXPECT_EQ(Offset(), -38) << "the first left edge below Boss.stopX";
   EXPECT_EQ(sim::Elapsed(), 38 * 50 + 2000u) << "the taunt holds the game for 2 s";
@@ -105,7 +105,7 @@ TEST_F(BossTest, TheLastHitStartsNoShakeAndTheWreckIsSetUpOnce) {
   EXPECT_EQ(Core(), kRed);
   const int cuts = Record(bossWindow.Id()).shapeCount;
   EXPECT_FALSE(RunOneFrame().has_value());
-  EXPECT_EQ(Boss.defeated, kTrue);
+  EXPECT_EQ(Boss.defeated, true);
   EXPECT_EQ(RunOneFrame(), StageEnd::kWin);
   const auto wreck = Record(bossWindow.Id());
   EXPECT_EQ(wreck.shapeCount, cuts + 1);

@@ -175,11 +175,11 @@ TEST_F(CombatEnemies, OnlyTheTopLeftPixelOfAShotHitsTheShip) {
   const plat::Rect top = CreateShapeRegion(10).Rects().front();
   const float sx = Ship.x + (top.left - 1) * kTwips;
   const float sy = Ship.y + (top.top - 1) * kTwips;
-  EXPECT_FALSE(ShotHitsPlayer(sx, sy)) << "only its other three pixels touch";
-  EXPECT_EQ(Ship.hit, kFalse);
-  EXPECT_TRUE(ShotHitsPlayer(sx + kTwips, sy + kTwips));
-  EXPECT_EQ(Ship.hit, kTrue);
-  EXPECT_FALSE(ShotHitsPlayer(sx + kTwips, sy + kTwips)) << "the ship is already hit";
+  EXPECT_FALSE(EnemyShotHitsShip(sx, sy)) << "only its other three pixels touch";
+  EXPECT_EQ(Ship.hit, false);
+  EXPECT_TRUE(EnemyShotHitsShip(sx + kTwips, sy + kTwips));
+  EXPECT_EQ(Ship.hit, true);
+  EXPECT_FALSE(EnemyShotHitsShip(sx + kTwips, sy + kTwips)) << "the ship is already hit";
 }
 
 }  // namespace

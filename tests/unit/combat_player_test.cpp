@@ -25,7 +25,7 @@ const BeamRecord& Beam() { return Beams.shots[0]; }
 plat::Color Lamp(int i) { return Record(lampsWindow.lamps[i].Id()).backColor; }
 const plat::Picture* ShipPicture() { return Record(shipWindow.Id()).picture; }
 void Hit() {
-  Ship.hit = kTrue;
+  Ship.hit = true;
   HandleShipHit();
 }
 
@@ -37,17 +37,17 @@ TEST_F(CombatPlayer, OnlyAnOverlapOfSeveralRectanglesCollides) {
     ASSERT_TRUE(enemy);
     Ship.x = 100 * kTwips;
     Ship.y = 974 * kTwips;
-    Boss.active = kFalse;
+    Boss.active = false;
     PlaceEnemy(3, 100 + enemy->dx, 974 + enemy->dy);
     EXPECT_EQ(CheckShipHitsEnemy(), kind == kComplex);
     EXPECT_EQ(Enemies.slots[3].state, kind == kComplex ? 2 : 1);
     for (const int shape : {6, 7}) {  // the scenery before and in the battle
-      Boss.active = shape == 7 ? kTrue : kFalse;
+      Boss.active = shape == 7;
       const auto ship = FindOverlap(shape, 10, kind);
       ASSERT_TRUE(ship);
       Ship.x = static_cast<float>(ship->dx * kTwips);
       Ship.y = sceneryWindow.Top() + ship->dy * kTwips;
-      Ship.hit = kFalse;
+      Ship.hit = false;
       EXPECT_EQ(CheckShipHitsScenery(), kind == kComplex) << shape;
     }
   }
@@ -56,16 +56,16 @@ TEST_F(CombatPlayer, OnlyAnOverlapOfSeveralRectanglesCollides) {
 TEST_F(CombatPlayer, LostLivesDarkenTheLampsAndInvincibilityForgives) {
   Hit();
   EXPECT_EQ(Ship.lives, 2);
-  EXPECT_EQ(Ship.hit, kFalse);
-  EXPECT_EQ(Ship.invincible, kTrue);
+  EXPECT_EQ(Ship.hit, false);
+  EXPECT_EQ(Ship.invincible, true);
   EXPECT_EQ(ShipPicture(), ShapePicture(11));
   EXPECT_EQ(Lamp(1), kBlack);
   EXPECT_EQ(Lamp(0), kGreen);
   Hit();
   EXPECT_EQ(Ship.lives, 2) << "forgiven while invincible";
-  EXPECT_EQ(Ship.hit, kFalse);
+  EXPECT_EQ(Ship.hit, false);
   Wait(1000);  // the ship window's invincibility timer
-  EXPECT_EQ(Ship.invincible, kFalse);
+  EXPECT_EQ(Ship.invincible, false);
   EXPECT_EQ(ShipPicture(), ShapePicture(10));
   Hit();
   EXPECT_EQ(Ship.lives, 1);
@@ -83,7 +83,7 @@ TEST_F(CombatPlayer, TheLastLifeEndsInTwentyOneDestructionFramesWithTheWindowInP
     EXPECT_EQ(Ship.x, x0 - 30 * frame);
   }
   EXPECT_EQ(Ship.blastCycles, 999);
-  EXPECT_EQ(Ship.hit, kFalse);
+  EXPECT_EQ(Ship.hit, false);
   EXPECT_FALSE(Ship.outline.has_value());
   const plat::Rect after = Record(shipWindow.Id()).rect;
   EXPECT_EQ(after, (plat::Rect{before.left, before.top, before.left + 12, before.top + 12}));
@@ -93,38 +93,38 @@ TEST_F(CombatPlayer, InvincibilityDuringTheDestructionFreezesIt) {
   Ship.lives = 1;
   for (int frame = 0; frame < 4; ++frame) Hit();
   const float x = Ship.x;
-  Ship.invincible = kTrue;
+  Ship.invincible = true;
   Hit();
-  EXPECT_EQ(Ship.hit, kFalse);
+  EXPECT_EQ(Ship.hit, false);
   EXPECT_EQ(Ship.x, x);
   EXPECT_EQ(Ship.blastPhase, 1);
-  Ship.invincible = kFalse;
+  Ship.invincible = false;
   Hit();
   EXPECT_EQ(Ship.blastPhase, 2) << "goes on where it stopped";
   EXPECT_EQ(Ship.blastCycles, 1);
-  EXPECT_EQ(Ship.hit, kTrue);
+  EXPECT_EQ(Ship.hit, true);
 }
 
 TEST_F(CombatPlayer, TheBeamStepsTwiceWhenFiredAndIsUsedUpAtItsNineteenthStep) {
   sim::PressKey(plat::VK_SPACE);  // held throughout
   const auto yields = sim::Stats().yields;
-  UpdateShots();
+  UpdateBeam();
   EXPECT_EQ(Beam().x, Ship.x + 16 * kTwips);
   EXPECT_EQ(Beam().y, Ship.y + 75);
   auto rec = Record(beamWindows[0].Id());
   EXPECT_TRUE(rec.visible);
   EXPECT_EQ(rec.rect, (plat::Rect{108, 979, 171, 980})) << "drawn 8 pixels ahead";
-  for (int frame = 2; frame <= 17; ++frame) UpdateShots();
+  for (int frame = 2; frame <= 17; ++frame) UpdateBeam();
   EXPECT_EQ(Beam().active, 1);
-  UpdateShots();
+  UpdateBeam();
   EXPECT_EQ(Beam().active, 0);
   EXPECT_FALSE(Record(beamWindows[0].Id()).visible);
   EXPECT_EQ(sim::Stats().yields - yields, 18u) << "one yield per frame with Space down";
-  UpdateShots();
+  UpdateBeam();
   EXPECT_EQ(Beam().active, 1) << "refired the next frame";
   Ship.x = ScreenWidthTwips();
   Beams.shots[0].active = 0;
-  UpdateShots();
+  UpdateBeam();
   EXPECT_EQ(Beam().active, 0) << "fired at the right edge: used up at once";
 }
 
@@ -140,7 +140,7 @@ TEST_F(CombatPlayer, TheBeamHitsWithinThe32PixelsAheadAndStrictlyInsideTheHeight
                {ex - 1, ey + 149, 1}};
   for (const auto& c : cases) {
     PlaceEnemy(2, 600, 960);
-    EXPECT_EQ(CheckShotHit(c.x, c.y), c.hit) << c.x - ex << ", " << c.y - ey;
+    EXPECT_EQ(CheckBeamHit(c.x, c.y), c.hit) << c.x - ex << ", " << c.y - ey;
     EXPECT_EQ(Enemies.slots[2].state, c.hit ? 2 : 1);
   }
 }
@@ -149,28 +149,28 @@ ParticleRecord& P(int slot) { return Bursts.particles[slot]; }
 
 // A particle at rest at (x, y) twips that burns `decay` per frame.
 void Hover(int slot, double x, double y, int decay = 4) {
-  P(slot) = {.originX = x, .originY = y, .active = kTrue, .life = 255, .decay = decay};
+  P(slot) = {.originX = x, .originY = y, .active = true, .life = 255, .decay = decay};
 }
 
 TEST_F(CombatPlayer, SpraysArmTheirSlotsWithDrawsOfTheirOwn) {
   StartBurst(9000, 14000, 0);
   std::set<double> speeds;
   for (int slot = 0; slot < 21; ++slot) {
-    ASSERT_EQ(P(slot).active, slot >= 1 && slot <= 18 ? kTrue : kFalse) << slot;
-    if (P(slot).active == kFalse) continue;
+    ASSERT_EQ(P(slot).active, slot >= 1 && slot <= 18) << slot;
+    if (!P(slot).active) continue;
     EXPECT_LE(std::abs(P(slot).angle - (100 + 9 * (slot - 1))), 30) << slot;
     EXPECT_TRUE(P(slot).speed >= 75 && P(slot).speed < 285);
     EXPECT_TRUE(P(slot).decay >= 4 && P(slot).decay <= 11);
     speeds.insert(P(slot).speed);
   }
   EXPECT_GE(speeds.size(), 16u) << "one burst's particles are not alike";
-  for (auto& p : Bursts.particles) p.active = kFalse;
+  for (auto& p : Bursts.particles) p.active = false;
   StartBurst(9000, 14000, 1);
   for (int slot = 1; slot <= 16; ++slot) {
     EXPECT_LE(std::abs(P(slot).angle - (240 + 2 * (slot - 1))), 30) << slot;
     EXPECT_TRUE(P(slot).originY == 14000 || P(slot).originY == 13990);
   }
-  EXPECT_EQ(P(17).active, kFalse);
+  EXPECT_EQ(P(17).active, false);
 }
 
 TEST_F(CombatPlayer, AParticleLivesFloorOf255OverItsDecayFrames) {
@@ -190,18 +190,18 @@ TEST_F(CombatPlayer, TheTopAndLeftEdgesAreOnTheScreenAndBeyondIsOff) {
   Hover(19, ScreenWidthTwips() + 1, 100);
   Hover(20, 100, 100);
   EXPECT_TRUE(AdvanceBurst());
-  EXPECT_EQ(P(1).active, kTrue);
-  EXPECT_EQ(P(2).active | P(3).active | P(19).active, kFalse);
+  EXPECT_EQ(P(1).active, true);
+  EXPECT_EQ(P(2).active | P(3).active | P(19).active, false);
   EXPECT_EQ(P(20).t, 0) << "slot 20 is never updated";
 }
 
 TEST_F(CombatPlayer, ParticlesAreTwoByTwoSquaresThatHitEvenAnInvincibleShip) {
-  Ship.invincible = kTrue;
+  Ship.invincible = true;
   const plat::Rect top = CreateShapeRegion(10).Rects().front();
   Hover(0, 150, 300);
   Hover(19, Ship.x + top.left * kTwips, Ship.y + top.top * kTwips);
   EXPECT_TRUE(AdvanceBurst());
-  EXPECT_EQ(Ship.hit, kTrue);
+  EXPECT_EQ(Ship.hit, true);
   const auto rec = Record(particlesWindow.Id());
   EXPECT_TRUE(rec.visible);
   const int sx = 100 + top.left, sy = 974 + top.top;

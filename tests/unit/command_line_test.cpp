@@ -19,11 +19,12 @@ TEST(CommandLine, StartColumnIsTheLeadingNumberRoundedHalfToEven) {
   EXPECT_EQ(Parse({"300", "400"}).startX, 300);
   EXPECT_EQ(Parse({"2.5"}).startX, 2);
   EXPECT_EQ(Parse({"3.5"}).startX, 4);
-  EXPECT_EQ(Parse({"2147483647"}).action, Action::kPlay);
+  EXPECT_EQ(Parse({"143165576"}).startX, 143165576);  // the largest whose twips fit 32 bits
+  EXPECT_EQ(Parse({"-143165576"}).startX, -143165576);
 }
 
 TEST(CommandLine, ErrorsHelpAndVersion) {
-  for (const char* big : {"2147483648", "-2147483649", "1e40"}) {
+  for (const char* big : {"143165577", "-143165577", "-143165590", "2147483648", "1e40"}) {
     const auto cl = Parse({big});
     EXPECT_EQ(cl.action, Action::kError) << big;
     EXPECT_NE(cl.message.find("out of range"), std::string::npos) << cl.message;
@@ -32,6 +33,27 @@ TEST(CommandLine, ErrorsHelpAndVersion) {
   EXPECT_EQ(Parse({"--", "--help"}).action, Action::kPlay);
   EXPECT_EQ(Parse({"--help"}).action, Action::kHelp);
   EXPECT_EQ(Parse({"300", "--version"}).message, std::string("zembrant ") + kVersion + "\n");
+  EXPECT_EQ(Parse({"-h"}).action, Action::kHelp);
+  EXPECT_EQ(Parse({"-V"}).action, Action::kVersion);
+  EXPECT_EQ(Parse({"--quit"}).action, Action::kQuit);
+  EXPECT_EQ(Parse({"--", "-h"}).action, Action::kPlay);
+  // Qt's own options are plain text here, never handed on.
+  EXPECT_EQ(Parse({"-display", ":9", "-style", "x"}).action, Action::kPlay);
+  // Controls in a quoted argument are written out: C0, DEL, C1 in UTF-8.
+  EXPECT_EQ(Parse({"--a\x1b[2J\x7f\xc2\x9b\xe3\x81\x82"}).message,
+            "unknown option '--a\\x1b[2J\\x7f\\u009b\xe3\x81\x82' (try --help)");
+}
+
+// Long arguments are read in one pass with no recursion: none of these may
+// overflow the stack.
+TEST(CommandLine, LongArgumentsAreReadInLinearTime) {
+  const std::string ones(1 << 20, '1');
+  EXPECT_EQ(Parse({ones}).action, Action::kError);
+  EXPECT_LT(Parse({ones}).message.size(), 100u);
+  EXPECT_EQ(Parse({std::string(1 << 20, ' ') + "12"}).startX, 12);
+  EXPECT_EQ(Parse({"36." + std::string(1 << 20, '0') + "9"}).startX, 36);
+  EXPECT_EQ(Parse({"1e" + std::string(1 << 20, '0') + "2"}).startX, 100);
+  EXPECT_EQ(Parse(std::vector<std::string>(1 << 16, "7")).startX, 7);
 }
 
 }  // namespace

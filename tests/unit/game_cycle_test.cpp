@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "game/base/game_windows.h"
+#include "platform/handler_guard.h"
 #include "game/base/pictures.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
@@ -97,7 +98,7 @@ TEST_F(GameCycle, LaunchAndBossEntrance) {
   EXPECT_EQ(sim::Elapsed(), 1000u);
   RunBossEntrance();
   EXPECT_EQ(lines, (std::vector<std::string>{"いくぞ！", "うぉ！", "生きて帰れるかな？！"}));
-  EXPECT_EQ(Boss.active, kTrue);
+  EXPECT_EQ(Boss.active, true);
   EXPECT_EQ(*Scenery.outline, CreateShapeRegion(7));
   EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(7));
   EXPECT_LE(sim::Stats().yields, sim::Elapsed() / 5);  // the wait did not spin
@@ -128,10 +129,11 @@ TEST_F(GameCycle, WinSequenceLinesThenTheStaffRoll) {
 
 TEST_F(GameCycle, RunTimeAndShapingErrorsEndTheProgramWithStatus1) {
   sim::SetScreen(1280, 200'000'000);  // the work area's bottom overflows in twips
-  EXPECT_EQ(Main(0), 1);
+  EXPECT_EQ(RunGame(0), 1);
+  plat::ResetHandlerGuard();  // the fatal exit stays remembered until the program ends
   sim::SetScreen(1280, 1024);
   sim::SetShapeSupported(false);
-  EXPECT_EQ(Main(0), 1);
+  EXPECT_EQ(RunGame(0), 1);
   ASSERT_EQ(sim::MessageBoxes().size(), 2u);
   EXPECT_EQ(sim::MessageBoxes()[0].text, "Overflow");
   EXPECT_EQ(sim::MessageBoxes()[1].text, "It failed in plastic surgery of a window.");

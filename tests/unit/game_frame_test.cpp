@@ -10,6 +10,7 @@
 #include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
 #include "game/parts/bursts/bursts.h"
+#include "game/parts/enemies/enemies.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
@@ -32,7 +33,7 @@ class Frame : public test::FlowTest {
   std::pair<float, float> MoveWith(std::vector<int> keys) {
     const float x = Ship.x, y = Ship.y;
     for (int vk : keys) sim::PressKey(vk);
-    MovePlayerByKeys();
+    SteerShip();
     for (int vk : keys) sim::ReleaseKey(vk);
     return {Ship.x - x, Ship.y - y};
   }
@@ -52,7 +53,7 @@ TEST_F(Frame, PerFrameStepsOfTheShip) {
   EXPECT_EQ(MoveWith({VK_LEFT, VK_RIGHT}), Step(-3.75f, 0));  // left wins
   EXPECT_EQ(MoveWith({VK_UP, VK_DOWN}), Step(7.5f, 15));      // down wins
   EXPECT_EQ(MoveWith({VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT}), Step(-3.75f, 15));  // down-left
-  Boss.active = kTrue;  // no advance in the boss battle
+  Boss.active = true;  // no advance in the boss battle
   EXPECT_EQ(MoveWith({}), Step(0, 0));
   EXPECT_EQ(MoveWith({VK_LEFT}), Step(-11.25f, 0));
   EXPECT_EQ(shipWindow.Top(), Ship.y);  // the window follows the record
@@ -74,9 +75,9 @@ TEST_F(Frame, LimitsOfTheShip) {
 TEST_F(Frame, ATapBetweenFramesMovesOnceAndWaitsWhileTheShipIsHit) {
   sim::ScheduleKey(VK_RIGHT, sim::Now() + 10, sim::Now() + 20);
   test::Advance(50);
-  Ship.hit = kTrue;
+  Ship.hit = true;
   EXPECT_EQ(MoveWith({}), Step(0, 0));
-  Ship.hit = kFalse;
+  Ship.hit = false;
   EXPECT_EQ(MoveWith({}), Step(15, 0));
   EXPECT_EQ(MoveWith({}), Step(7.5f, 0));
 }
@@ -86,35 +87,35 @@ TEST_F(Frame, EscapePausesOncePerPress) {
   NextFrame();
   const float x = Ship.x;
   for (int i = 0; i < 4; ++i) NextFrame();  // held for 200 ms more
-  EXPECT_EQ(Game.paused, kTrue);
+  EXPECT_EQ(Game.paused, true);
   EXPECT_EQ(Ship.x, x);
   sim::ReleaseKey(VK_ESCAPE);
   NextFrame();
   sim::ScheduleKey(VK_ESCAPE, sim::Now() + 10, sim::Now() + 30);  // a tap between frames
   NextFrame();
   NextFrame();
-  EXPECT_EQ(Game.paused, kFalse);
+  EXPECT_EQ(Game.paused, false);
   EXPECT_EQ(Ship.x, x + 15);
 }
 
 TEST_F(Frame, HomeTogglesOncePerPressAlsoWhilePaused) {
-  Game.paused = kTrue;
+  Game.paused = true;
   sim::PressKey(VK_HOME);
   NextFrame();
   NextFrame();
-  EXPECT_EQ(Ship.invincible, kTrue);
+  EXPECT_EQ(Ship.invincible, true);
   EXPECT_EQ(shipWindow.Picture(), ShapePicture(11));
   sim::ReleaseKey(VK_HOME);
   NextFrame();
   sim::PressKey(VK_HOME);
   NextFrame();
-  EXPECT_EQ(Ship.invincible, kFalse);
+  EXPECT_EQ(Ship.invincible, false);
   EXPECT_EQ(shipWindow.Picture(), ShapePicture(10));
 }
 
 TEST_F(Frame, TheWinIsSeenOnlyWhenNotPaused) {
-  Boss.defeated = kTrue;
-  Game.paused = kTrue;
+  Boss.defeated = true;
+  Game.paused = true;
   EXPECT_FALSE(NextFrame().has_value());
   sim::PressKey(VK_ESCAPE);
   EXPECT_EQ(NextFrame(), StageEnd::kWin);
@@ -125,10 +126,10 @@ TEST_F(Frame, ZoneAndBurstBoundariesNeedMoreThanTheColumn) {
   for (int px : {33, 319, 631, 799}) EXPECT_TRUE(InSpawnZone(px)) << px;
   Ship.x = 440 * 15;
   RunBurstStep();
-  EXPECT_EQ(Bursts.running, kFalse);
+  EXPECT_EQ(Bursts.running, false);
   Ship.x = 441 * 15;
   RunBurstStep();
-  EXPECT_EQ(Bursts.running, kTrue);
+  EXPECT_EQ(Bursts.running, true);
 }
 
 class Pacing : public test::FlowTest {
@@ -143,7 +144,7 @@ class Pacing : public test::FlowTest {
 TEST_F(Pacing, FiftyMsFramesAcrossTheWrapAndNoCatchingUp) {
   struct Stop {};
   std::vector<std::uint64_t> yields;
-  Game.paused = kTrue;  // a paused frame: keys, one yield, pacing
+  Game.paused = true;  // a paused frame: keys, one yield, pacing
   sim::SetYieldHook([&] {
     yields.push_back(sim::Elapsed());
     if (yields.size() == 3) plat::Sleep(70);  // this frame takes 70 ms

@@ -26,7 +26,7 @@ TEST_F(StageSetUp, ShipRecordForStartColumns0_300_913) {
   for (int column : {0, 300, 913}) {
     Game.startColumn = column;
     SetUpStage();
-    EXPECT_EQ(PlayerColumn(), column == 0 ? 36 : column);
+    EXPECT_EQ(ShipColumn(), column == 0 ? 36 : column);
   }
   EXPECT_EQ(Ship.y, 1024 * 15 - 5 * 150);
   EXPECT_EQ(Ship.maxX, 1280 * 15);
@@ -53,23 +53,23 @@ TEST_F(StageSetUp, WindowsOfAFreshStage) {
 
 TEST_F(StageSetUp, ASecondSetUpLeavesNothingOfThePreviousGame) {
   SetUpStage();
-  Boss.active = Boss.defeated = Ship.invincible = kTrue;
+  Boss.active = Boss.defeated = Ship.invincible = true;
   bossWindow.SetVisible(true);
   SetShapePicture(7, sceneryWindow);
   enemyWindows[2].SetVisible(true);
   Enemies.slots[2].state = 1;
   beamWindows[0].SetVisible(true);
   Beams.shots[0].active = 1;
-  Bursts.particles[7].active = kTrue;
+  Bursts.particles[7].active = true;
   Ship.blastCycles = 999;
   SetUpStage();
-  EXPECT_EQ(Boss.active | Boss.defeated | Ship.invincible, kFalse);
+  EXPECT_EQ(Boss.active | Boss.defeated | Ship.invincible, false);
   EXPECT_FALSE(Shown(bossWindow) || Shown(enemyWindows[2]) || Shown(beamWindows[0]));
   EXPECT_EQ(sceneryWindow.Picture(), ShapePicture(6));
   EXPECT_EQ(Enemies.slots[2].state, 0);
   // A beam or particles of the last game do not fly on into this one.
   EXPECT_EQ(Beams.shots[0].active, 0);
-  EXPECT_EQ(Bursts.particles[7].active, kFalse);
+  EXPECT_EQ(Bursts.particles[7].active, false);
   EXPECT_EQ(Ship.blastCycles, 0);
 }
 

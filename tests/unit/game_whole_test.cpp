@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
 #include <tuple>
 #include <vector>
 
@@ -42,7 +43,7 @@ std::pair<int, std::vector<Census>> Play(std::int32_t startX, int games,
     atTitle = title;
     if (!title && Shown(shipWindow)) play();
   });
-  const int status = Main(startX);
+  const int status = RunGame(startX);
   return {status, titles};
 }
 
@@ -52,8 +53,8 @@ TEST_F(WholeGames, WonGamesEndWithTheStaffRollAndTheTitleAgain) {
   // The boss comes at once, the ship cannot be hurt, and the boss falls as
   // soon as the battle is on.
   const auto [status, titles] = Play(913, 3, [] {
-    Ship.invincible = kTrue;
-    if (Boss.active == kTrue) Boss.strength = 0;
+    Ship.invincible = true;
+    if (Boss.active) Boss.strength = 0;
   });
   EXPECT_EQ(status, 0);
   ASSERT_EQ(titles.size(), 4u);
@@ -62,11 +63,47 @@ TEST_F(WholeGames, WonGamesEndWithTheStaffRollAndTheTitleAgain) {
 }
 
 TEST_F(WholeGames, LostGamesGoStraightBackToTheTitle) {
-  const auto [status, titles] = Play(0, 3, [] { Ship.hit = kTrue; });
+  const auto [status, titles] = Play(0, 3, [] { Ship.hit = true; });
   EXPECT_EQ(status, 0);
   ASSERT_EQ(titles.size(), 4u);
   EXPECT_EQ(titles[3], titles[1]);
   EXPECT_LT(sim::Elapsed(), 3 * 20'000u);  // no staff roll
+}
+
+// The screen changes in the middle of a stage: the game is given up and the
+// title comes back at once, laid out for the new screen.
+TEST_F(WholeGames, AScreenChangeInAStageBringsBackTheTitleLaidOutForIt) {
+  struct Title {
+    plat::Rect window, lamps;
+    bool balloon;
+  };
+  std::vector<Title> titles;
+  bool atTitle = false;
+  int playYields = 0;
+  sim::AnswerMenus([](std::span<const plat::MenuItem>) { return 2; });
+  sim::SetTimeLimit(120'000);
+  sim::SetYieldHook([&] {
+    const bool title = Shown(bannerWindow) && bannerWindow.Picture() == ShapePicture(4);
+    if (title && !atTitle) {
+      titles.push_back({test::PxRect(bannerWindow), test::PxRect(lampsWindow), Shown(balloonCentre)});
+      if (titles.size() == 2) {
+        sim::Click(lampsWindow.Id(), plat::kRightButton, 5, 5);
+      } else {
+        sim::ScheduleKey(plat::VK_SPACE, sim::Now() + 500, sim::Now() + 600);
+      }
+    }
+    atTitle = title;
+    if (!title && Shown(shipWindow) && ++playYields == 200) {
+      sim::SetScreen(1600, 900, plat::Rect{0, 0, 1600, 860});
+    }
+  });
+  EXPECT_EQ(RunGame(0), 0);
+  ASSERT_EQ(titles.size(), 2u);
+  EXPECT_EQ(titles[0].window, (plat::Rect{490, 1024 - 72, 790, 1024 - 24}));
+  EXPECT_EQ(titles[1].window, (plat::Rect{650, 860 - 72, 950, 860 - 24}));
+  EXPECT_EQ(titles[1].lamps, (plat::Rect{0, 860 - 11, 25, 860}));
+  EXPECT_FALSE(titles[1].balloon);
+  EXPECT_LT(sim::Elapsed(), 20'000u);  // the stage was given up, not played out
 }
 
 }  // namespace

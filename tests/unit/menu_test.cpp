@@ -89,13 +89,13 @@ TEST_F(Menu, EndClosesTheGamesWindowsAndEndsWithStatus0) {
 }
 
 TEST_F(Menu, ShipTimerEndsInvincibilityAndSpritesPassTheFocusOn) {
-  Ship.invincible = kTrue;
+  Ship.invincible = true;
   SetShapePicture(11, shipWindow);
   shipWindow.invincibilityTimer.SetEnabled(true);
   sim::UserFocus(sceneryWindow.Id());
   test::Advance(1000);
   plat::DoEvents();
-  EXPECT_EQ(Ship.invincible, kFalse);
+  EXPECT_EQ(Ship.invincible, false);
   EXPECT_EQ(shipWindow.Picture(), ShapePicture(10));
   EXPECT_FALSE(shipWindow.invincibilityTimer.Enabled());
   EXPECT_EQ(sim::FocusedWindow(), lampsWindow.Id());

@@ -10,11 +10,11 @@
 namespace zb {
 
 struct EnemyRecord {
-  float x = 0;           // left of the enemy window, twips
-  float y = 0;           // top, twips
-  float phaseStep = 0;   // added to phase each frame, radians
-  float phaseLimit = 0;  // whole number 18..53
-  float phase = 0;       // argument of the cosine of the waver
+  float x = 0;                  // left of the enemy window, twips
+  float y = 0;                  // top, twips
+  float phaseStep = 0;          // added to phase each frame, radians
+  float phaseLimit = 0;         // whole number 18..53
+  float phase = 0;              // argument of the cosine of the waver
   std::uint8_t state = 0;       // 0 free, 1 alive, 2 dying
   std::uint8_t fireTick = 0;    // 0..30
   std::uint8_t deathFrame = 0;  // 0..6
@@ -24,7 +24,7 @@ struct EnemyRecord {
 
 struct EnemiesState {
   std::array<EnemyRecord, 6> slots;
-  std::uint8_t lastSlot = 0;             // slots 0..lastSlot are in play
+  std::uint8_t lastSlot = 0;            // slots 0..lastSlot are in play
   std::array<std::uint8_t, 3> ticks{};  // spawn tick, spawn reach, death sub-tick
 };
 

@@ -1,13 +1,17 @@
 // The pictures compiled into the program.
 #pragma once
 
+#include "game/base/shape_table.h"
 #include "platform/types.h"
 
 namespace zb {
 
-// pPicture(shape): the picture of shape 0..14 (nullptr for other numbers).
+// The picture of shape 0..14 (nullptr for other numbers).
 const plat::Picture* ShapePicture(int shape);
-// Picture1(i): the balloon's cap pictures 0..3 (nullptr for other numbers).
+inline const plat::Picture* ShapePicture(Shape shape) { return ShapePicture(static_cast<int>(shape)); }
+// The balloon's cap pictures 0..3 (nullptr for other numbers): the left cap
+// with the tail, the plain right cap, the plain left cap, the right cap with
+// the tail.
 const plat::Picture* BalloonCapPicture(int index);
 // The program's 32 x 32 icon.
 const plat::Picture* ProgramIcon();

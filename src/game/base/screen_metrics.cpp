@@ -15,6 +15,6 @@ float ScreenWidthTwips() { return static_cast<float>(plat::GetScreen().width) * 
 
 float ScreenFullHeightTwips() { return static_cast<float>(plat::GetScreen().height) * TPPY; }
 
-std::int32_t PlayerColumn() { return plat::IntDiv(Ship.x, TPPX); }
+std::int32_t ShipColumn() { return plat::IntDiv(Ship.x, TPPX); }
 
 }  // namespace zb

@@ -1,5 +1,5 @@
 // The built-in outlines: fifteen rectangle lists in the RGNDATA word layout,
-// one per sprite picture, named by ShapeId.
+// one per sprite picture, named by Shape.
 #pragma once
 
 #include <array>
@@ -7,7 +7,30 @@
 
 namespace zb {
 
-using ShapeId = std::int16_t;
+// The shapes: a picture, its outline and its window size each (the pictures
+// are listed in assets/README.md).
+enum class Shape : int {
+  kLamps = 0,
+  kStaffFrame = 1,
+  kCredits = 2,
+  kClosingLine = 3,
+  kTitle = 4,
+  kCore = 5,
+  kCave = 6,          // the scenery strip
+  kCaveClosed = 7,    // the strip with the way back closed
+  kBoss = 8,
+  kWreck = 9,
+  kShip = 10,
+  kShipInvincible = 11,
+  kEnemy = 12,
+  kBlastA = 13,       // blast frames, shown in turn
+  kBlastB = 14,
+};
+
+// Frame `n` of a blast: A, B, A, B...
+constexpr Shape BlastFrame(int n) {
+  return static_cast<Shape>(static_cast<int>(Shape::kBlastA) + n % 2);
+}
 
 inline constexpr int kRegionRecordWords = 9592;
 inline constexpr int kRegionRecordCapacity = (kRegionRecordWords - 8) / 4;  // 2,396 rectangles
@@ -28,7 +51,7 @@ struct RegionRecord {
   std::int32_t rect(int i, int j) const { return static_cast<std::int32_t>(words[8 + 4 * i + j]); }
 };
 
-// 16 records, ShapeId 0..15; 0..14 filled by BuildShapeTable, 15 stays zero.
+// 16 records, shapes 0..15; 0..14 filled by BuildShapeTable, 15 stays zero.
 extern std::array<RegionRecord, 16> RegionTable;
 
 // Writes records 0..14 with the constant outline tables; calling it again

@@ -15,7 +15,7 @@ namespace zb {
 // Height, then Width, in twips from the shape's size; a number outside 0..14
 // changes nothing.
 void SizeWindowToShape(int shape, WindowOps& window);
-// The window's picture becomes pPicture(shape).
+// The window's picture becomes the shape's picture.
 void SetShapePicture(int shape, WindowOps& window);
 // Cuts the window to the shape's outline and returns a second, independent
 // region of the same outline. A shape outside 0..15 is the run-time error
@@ -27,6 +27,20 @@ plat::Region CutWindowToShape(int shape, WindowOps& window);
 plat::Region CreateShapeRegion(int shape);
 // Cuts the window to `region`; failure is fatal as above.
 void ApplyWindowRegion(const plat::Region& region, WindowOps& window);
+
+// The same, by name.
+inline void SizeWindowToShape(Shape shape, WindowOps& window) {
+  SizeWindowToShape(static_cast<int>(shape), window);
+}
+inline void SetShapePicture(Shape shape, WindowOps& window) {
+  SetShapePicture(static_cast<int>(shape), window);
+}
+inline plat::Region CutWindowToShape(Shape shape, WindowOps& window) {
+  return CutWindowToShape(static_cast<int>(shape), window);
+}
+inline plat::Region CreateShapeRegion(Shape shape) {
+  return CreateShapeRegion(static_cast<int>(shape));
+}
 
 // The region of a record in the RGNDATA word layout (header, then rectangles),
 // or nothing when the record makes none: a header that is not {32, 1, n,

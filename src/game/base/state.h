@@ -10,32 +10,27 @@
 
 namespace zb {
 
-// Booleans of the game are 16-bit values with True = -1 and False = 0.
-using VbBool = std::int16_t;
-inline constexpr VbBool kTrue = -1;
-inline constexpr VbBool kFalse = 0;
-
 // A region the game holds on to; empty optional = none (handle 0).
 using RegionHandle = std::optional<plat::Region>;
 
 // The run: written by the entry and the game cycle.
 struct GameState {
   std::int32_t startColumn = 0;  // the ship's start column from the command line; 0 = none
-  VbBool paused = kFalse;        // Esc: the frame loop stands still
+  bool paused = false;           // Esc: the frame loop stands still
 };
 
 // The ship, written by the ship's part (the beam, the bursts and the enemy
 // shots mark a hit); positions in twips.
 struct ShipState {
-  float x = 0;              // left of the ship window
-  float y = 0;              // top of the ship window
-  std::int32_t maxX = 0;    // largest x (32-bit: wide screens work)
-  std::int32_t maxY = 0;    // largest y
-  std::int32_t minY = 0;    // smallest y
-  float step = 0;           // movement per frame (half a pixel)
-  VbBool hit = kFalse;      // hit this frame; movement suspended
-  VbBool invincible = kFalse;
-  RegionHandle outline;     // the ship's outline, window pixels
+  float x = 0;            // left of the ship window
+  float y = 0;            // top of the ship window
+  std::int32_t maxX = 0;  // largest x (32-bit: wide screens work)
+  std::int32_t maxY = 0;  // largest y
+  std::int32_t minY = 0;  // smallest y
+  float step = 0;         // movement per frame (half a pixel)
+  bool hit = false;       // hit this frame; movement suspended
+  bool invincible = false;
+  RegionHandle outline;   // the ship's outline, window pixels
   std::int32_t lives = 0;
   std::int32_t blastCycles = 0;  // cycles of the destruction; kGameOver at its end
   std::uint8_t blastPhase = 0;   // sub-step of the current cycle, 0..2
@@ -46,8 +41,8 @@ inline constexpr std::int32_t kGameOver = 999;
 
 // The boss, written by the boss's part.
 struct BossState {
-  VbBool active = kFalse;      // arrived: the battle is on
-  VbBool defeated = kFalse;    // the wreck stands: the stage is won
+  bool active = false;         // arrived: the battle is on
+  bool defeated = false;       // the wreck stands: the stage is won
   std::int32_t stopX = 0;      // twips: the entry slide ends below it
   std::int32_t strength = 0;   // hits left
   std::int32_t shakeStep = 0;  // step of the current shake

@@ -1,13 +1,16 @@
 // Reading the program's arguments: an optional start column, --help,
-// --version.
+// --version, --quit. One pass over the text and no recursion, whatever its
+// length.
 #include "game/flow/command_line.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <regex>
+#include <string_view>
 
 #include "game/base/version.h"
+#include "game/flow/entry.h"
+#include "platform/printable.h"
 
 namespace zb {
 namespace {
@@ -16,9 +19,10 @@ constexpr char kHelp[] =
     "Usage: zembrant [COLUMN]\n"
     "A side-scrolling shoot-'em-up played on your desktop.\n"
     "\n"
-    "  COLUMN      the ship's start column in pixels (default 36)\n"
-    "  --help      show this help and exit\n"
-    "  --version   show the version and exit\n"
+    "  COLUMN          the ship's start column in pixels (default 36)\n"
+    "  -h, --help      show this help and exit\n"
+    "  -V, --version   show the version and exit\n"
+    "  --quit          end the copy playing on this display and exit\n"
     "\n"
     "Keys: arrows steer, Space starts the game and fires, ESC pauses,\n"
     "HOME toggles invincibility. Right-click the ship or the lamps for the\n"
@@ -28,30 +32,55 @@ constexpr char kHelp[] =
     "生きて帰れるかな？！ (Think you will make it home alive?!),\n"
     "やられた・・・ (I am done for...), やったぜ！！ (We did it!!).\n";
 
-// The message quotes arguments: control characters in them become '?' so
-// that it stays one line on the terminal.
-CommandLine Error(std::string message) {
-  for (char& c : message) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+// Twips per pixel: the game keeps the ship's column in twips, in 32 bits.
+constexpr double kTwipsPerPixel = 15;
+
+// The message quotes arguments: control characters in them are written out
+// as escapes so that it stays one line on the terminal.
+CommandLine Error(const std::string& message) {
+  return {CommandLine::Action::kError, 0, plat::Printable(message)};
+}
+
+std::size_t Digits(std::string_view s, std::size_t i) {
+  std::size_t n = 0;
+  while (i + n < s.size() && s[i + n] >= '0' && s[i + n] <= '9') ++n;
+  return n;
+}
+
+// The number the text starts with after blanks (spaces, tabs): a sign,
+// digits with an optional point and fraction or a point and digits, then an
+// exponent when it has digits. Empty when it starts with none.
+std::string_view LeadingNumberText(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  const std::size_t start = i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const std::size_t whole = Digits(text, i);
+  i += whole;
+  if (i < text.size() && text[i] == '.' && (whole > 0 || Digits(text, i + 1) > 0)) {
+    i += 1 + Digits(text, i + 1);
+  } else if (whole == 0) {
+    return {};
   }
-  return {CommandLine::Action::kError, 0, std::move(message)};
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (const std::size_t exponent = Digits(text, j); exponent > 0) i = j + exponent;
+  }
+  return text.substr(start, i - start);
 }
 
-// The number the text starts with (blanks before it allowed), 0 when it
-// starts with none.
-double LeadingNumber(const std::string& text) {
-  static const std::regex number(R"(^[ \t]*([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?))");
-  std::smatch m;
-  if (!std::regex_search(text, m, number)) return 0;
-  return std::strtod(m[1].str().c_str(), nullptr);
-}
-
-// The start column from the plain arguments, joined by spaces.
+// The start column from the plain arguments, joined by spaces. The quoted
+// text is cut short: a megabyte of digits makes no better message.
 CommandLine StartColumn(const std::string& text) {
-  const double v = std::nearbyint(LeadingNumber(text));  // halves to even
-  if (!(v >= std::numeric_limits<std::int32_t>::min() &&
-        v <= std::numeric_limits<std::int32_t>::max())) {
-    return Error("start column out of range: " + text);
+  const std::string_view number = LeadingNumberText(text);
+  const double v = number.empty() ? 0 : std::nearbyint(std::strtod(std::string(number).c_str(), nullptr));
+  const double twips = v * kTwipsPerPixel;  // halves went to even above
+  if (!(twips >= std::numeric_limits<std::int32_t>::min() &&
+        twips <= std::numeric_limits<std::int32_t>::max())) {
+    constexpr std::size_t kQuoted = 40;
+    const std::string quoted = text.size() > kQuoted ? text.substr(0, kQuoted) + "..." : text;
+    return Error("start column out of range: " + quoted);
   }
   return {CommandLine::Action::kPlay, static_cast<std::int32_t>(v), ""};
 }
@@ -64,14 +93,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   for (const auto& arg : args) {
     if (options && arg == "--") {
       options = false;
-    } else if (options && arg == "--help") {
+    } else if (options && (arg == "--help" || arg == "-h")) {
       return {CommandLine::Action::kHelp, 0, kHelp};
-    } else if (options && arg == "--version") {
+    } else if (options && (arg == "--version" || arg == "-V")) {
       return {CommandLine::Action::kVersion, 0, std::string("zembrant ") + kVersion + "\n"};
+    } else if (options && arg == "--quit") {
+      return {CommandLine::Action::kQuit, 0, ""};
     } else if (options && arg.starts_with("--")) {
-      return Error("unknown option '" + arg + "' (try --help)");
+      constexpr std::size_t kQuoted = 40;
+      const std::string quoted = arg.size() > kQuoted ? arg.substr(0, kQuoted) + "..." : arg;
+      return Error("unknown option '" + quoted + "' (try --help)");
     } else {
-      text += text.empty() ? arg : " " + arg;
+      if (!text.empty()) text += ' ';
+      text += arg;
     }
   }
   return StartColumn(text);

@@ -1,5 +1,5 @@
 // Reading the program's arguments: an optional start column, --help,
-// --version.
+// --version, --quit.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,7 @@
 namespace zb {
 
 struct CommandLine {
-  enum class Action { kPlay, kHelp, kVersion, kError };
+  enum class Action { kPlay, kHelp, kVersion, kQuit, kError };
   Action action = Action::kPlay;
   std::int32_t startX = 0;  // the ship's start column in pixels; 0 = default
   std::string message;      // kError: one line for stderr; kHelp, kVersion: the text to print

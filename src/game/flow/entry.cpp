@@ -54,11 +54,11 @@ void ResetGameState() {
   Beams = {};
   Bursts = {};
   Scenery = {};
-  BalloonShapesBuilt = kFalse;
+  BalloonShapesBuilt = false;
   ResetFrameKeys();
 }
 
-int Main(std::int32_t startX) {
+int RunGame(std::int32_t startX) {
   try {
     StartUp(startX);
     RunGameCycle();

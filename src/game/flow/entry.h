@@ -8,7 +8,7 @@ namespace zb {
 // Start-up and the endless game cycle. Returns the exit status when the
 // program ends: through the menu's end command (0), or a fatal error shown
 // in the message box (1).
-int Main(std::int32_t startX);
+int RunGame(std::int32_t startX);
 
 // Every window unloaded and every record of the game as before the first
 // game (the end of a test, the start of the next).

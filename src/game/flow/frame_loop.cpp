@@ -27,17 +27,15 @@ constexpr std::int32_t kBossTriggerColumn = 912;
 KeyPressLatch homeKey{plat::VK_HOME};
 KeyPressLatch escapeKey{plat::VK_ESCAPE};
 
-VbBool Not(VbBool b) { return b == kTrue ? kFalse : kTrue; }
-
 // HOME: invincibility on or off, with the ship's picture to match.
 void ToggleInvincibilityOnHome() {
   if (!PollKeyPress(homeKey)) return;
-  Ship.invincible = Not(Ship.invincible);
-  SetShapePicture(Ship.invincible == kTrue ? 11 : 10, shipWindow);
+  Ship.invincible = !Ship.invincible;
+  SetShapePicture(Ship.invincible ? Shape::kShipInvincible : Shape::kShip, shipWindow);
 }
 
 void TogglePauseOnEscape() {
-  if (PollKeyPress(escapeKey)) Game.paused = Not(Game.paused);
+  if (PollKeyPress(escapeKey)) Game.paused = !Game.paused;
 }
 
 void AdvanceBurstNo() {
@@ -64,37 +62,35 @@ void ResetFrameKeys() {
   escapeKey.heldAtLastPoll = false;
 }
 
-bool InSpawnZone(std::int32_t px) { return (px > 32 && px < 320) || (px > 630 && px < 800); }
-
 void RunBurstStep() {
-  if (Bursts.running == kTrue) {
-    Bursts.running = AdvanceBurst() ? kTrue : kFalse;
+  if (Bursts.running) {
+    Bursts.running = AdvanceBurst();
     return;
   }
   if (SceneryBurstDue()) {
     StartSceneryBurst();
-  } else if (Boss.active == kTrue && Boss.strength >= 1) {
+  } else if (Boss.active && Boss.strength >= 1) {
     StartBossBurst();
   } else {
     return;
   }
-  Bursts.running = kTrue;
+  Bursts.running = true;
   AdvanceBurstNo();
 }
 
 std::optional<StageEnd> RunOneFrame() {
   ToggleInvincibilityOnHome();
   TogglePauseOnEscape();
-  if (Game.paused == kTrue) {
+  if (Game.paused) {
     plat::DoEvents();
     return std::nullopt;
   }
-  if (Boss.defeated == kTrue) return StageEnd::kWin;
-  MovePlayerByKeys();
-  UpdateShots();
+  if (Boss.defeated) return StageEnd::kWin;
+  SteerShip();
+  UpdateBeam();
   RunBurstStep();
-  if (InSpawnZone(PlayerColumn())) SpawnEnemies();
-  if (PlayerColumn() > kBossTriggerColumn && Boss.active == kFalse) RunBossEntrance();
+  if (InSpawnZone(ShipColumn())) SpawnEnemies();
+  if (ShipColumn() > kBossTriggerColumn && !Boss.active) RunBossEntrance();
   MoveEnemySide();
   CheckShipHits();
   if (Ship.blastCycles == kGameOver) return StageEnd::kGameOver;

@@ -25,10 +25,8 @@ std::optional<StageEnd> RunOneFrame();
 // a frame that took longer is not made up.
 void PaceFrame(std::uint32_t t0);
 
-// Frame step 8: runs the current burst, or starts a scenery or boss burst.
+// The frame's burst step: runs the current burst, or starts a scenery or
+// boss burst.
 void RunBurstStep();
-
-// The enemy spawn zones: columns 33..319 and 631..799.
-bool InSpawnZone(std::int32_t px);
 
 }  // namespace zb

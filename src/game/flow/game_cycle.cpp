@@ -4,6 +4,7 @@
 #include "game/base/game_windows.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/base/skip_on_error.h"
 #include "game/base/state.h"
 #include "game/base/waits.h"
 #include "game/flow/frame_loop.h"
@@ -16,27 +17,28 @@
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"
+#include "platform/screen.h"
 
 namespace zb {
 namespace {
 
 void ResetStage() {
-  Game.paused = kFalse;
+  Game.paused = false;
   SetUpStage();
-  Bursts.running = kFalse;
+  Bursts.running = false;
   Bursts.number = 0;
-  MovePlayerByKeys();  // puts the ship at its start position
+  SteerShip();  // puts the ship at its start position
 }
 
 // The title lettering, centred, one and a half of its heights above the
 // bottom of the work area. A Space tapped before it shows is dropped here,
 // just before it shows: one tapped while it is being painted starts the game.
 void ShowTitleWindow() {
-  SizeWindowToShape(4, bannerWindow);
-  SetShapePicture(4, bannerWindow);
+  SizeWindowToShape(Shape::kTitle, bannerWindow);
+  SetShapePicture(Shape::kTitle, bannerWindow);
   const float left = static_cast<float>(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2));
   bannerWindow.Move(left, ScreenHeightTwips() - 1.5f * bannerWindow.Height());
-  CutWindowToShape(4, bannerWindow);
+  CutWindowToShape(Shape::kTitle, bannerWindow);
   plat::GetAsyncKeyState(plat::VK_SPACE);
   bannerWindow.SetVisible(true);
 }
@@ -63,18 +65,35 @@ void RunLaunch() {
   CloseBalloon();
 }
 
+// The screen changed under the title or a game: the game is given up (the
+// next title's set-up clears the stage), and the title comes back laid out
+// for the new screen.
+void AbandonGame() {
+  CloseBalloon();
+  SkipOnError([] { bannerWindow.Unload(); });
+  Ship.blastCycles = 0;
+}
+
 void RunGameCycle() {
   Bursts.ventColumns = {546, 562, 580};
+  struct Unwatch {
+    ~Unwatch() { plat::WatchScreen(false); }  // the program ends
+  } unwatch;
   bool takeFocus = true;
   for (;;) {
-    ShowTitle(takeFocus);
-    takeFocus = false;
-    RunLaunch();
-    if (RunFrameLoop() == StageEnd::kGameOver) {
-      Ship.blastCycles = 0;
-      continue;
+    plat::WatchScreen(true);
+    try {
+      ShowTitle(takeFocus);
+      takeFocus = false;
+      RunLaunch();
+      if (RunFrameLoop() == StageEnd::kGameOver) {
+        Ship.blastCycles = 0;
+      } else {
+        RunWinSequence();
+      }
+    } catch (const plat::ScreenChanged&) {
+      AbandonGame();
     }
-    RunWinSequence();
   }
 }
 

@@ -40,7 +40,7 @@ void SetUpStage() {
   EnemyShots.lastSlot = 5;
   plat::GetAsyncKeyState(plat::VK_SPACE);
   plat::DoEvents();
-  Ship.invincible = kFalse;
+  Ship.invincible = false;
   UnloadSprites();
   SkipOnError(PlaceBoss);
   SkipOnError(PrepareParticleWindow);
@@ -48,7 +48,7 @@ void SetUpStage() {
   SkipOnError(PrepareEnemyShotWindow);
   SkipOnError(ShowShip);
   for (int i = 0; i <= Enemies.lastSlot; ++i) SkipOnError([i] { PrepareEnemyWindow(i); });
-  for (int i = 0; i < 3; ++i) SkipOnError([i] { PrepareShotWindow(i); });
+  for (int i = 0; i < 3; ++i) SkipOnError([i] { PrepareBeamWindow(i); });
   FreeEnemySlots();
   FreeEnemyShots();
   FreeBeams();

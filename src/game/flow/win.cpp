@@ -13,7 +13,7 @@
 namespace zb {
 
 void FlyOut() {
-  const float end = 1024 * TPPX;
+  const float end = kFieldRightColumn * TPPX;
   for (float x = shipWindow.Left(); x <= end; x += TPPX) {
     shipWindow.SetLeft(x);
     YieldAndWait(50);

@@ -6,16 +6,23 @@
 #include <QTimer>
 #include <xcb/xcb.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/handler_guard.h"
+#include "platform/printable.h"
 #include "platform/qt/backend.h"
 #include "platform/qt/configure_filter.h"
+#include "platform/qt/display_claim.h"
 #include "platform/qt/end_signals.h"
 #include "platform/qt/exposures.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/scale.h"
+#include "platform/qt/screen_watch.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/work_area.h"
 #include "platform/qt/x11.h"
@@ -29,21 +36,42 @@ bool Pretending(const char* name) {
   return v && *v && std::string(v) != "0";
 }
 
-// Qt aborts when it cannot reach the display, so look first; the connection
-// made here becomes the keyboard's private one.
-std::string ConnectKeyboardConnection(xcb_connection_t*& conn) {
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) {
-    return "cannot open a window: DISPLAY is not set (an X11 display or XWayland is needed)";
+// While Qt starts, its complaints about the display are held back, and so
+// is what the libraries below it write to stderr themselves: when it gives
+// up, the program says one line of its own instead.
+bool g_starting = false;
+std::vector<std::string> g_heldBack;
+
+class StderrHold {
+ public:
+  void Begin() {
+    std::fflush(stderr);
+    held_ = memfd_create("zembrant-start", MFD_CLOEXEC);
+    saved_ = held_ >= 0 ? fcntl(2, F_DUPFD_CLOEXEC, 3) : -1;
+    if (saved_ < 0 || dup2(held_, 2) < 0) End();
   }
-  conn = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(conn)) {
-    xcb_disconnect(conn);
-    conn = nullptr;
-    return "cannot connect to the X display \"" + std::string(display) + "\" named by DISPLAY";
+  // Stderr is itself again; what was written meanwhile follows when `keep`.
+  void End(bool keep = false) {
+    std::fflush(stderr);
+    if (saved_ >= 0) dup2(saved_, 2);
+    if (keep && held_ >= 0) {
+      char buf[4096];
+      lseek(held_, 0, SEEK_SET);
+      for (ssize_t n; (n = read(held_, buf, sizeof buf)) > 0;) {
+        if (write(2, buf, static_cast<std::size_t>(n)) != n) break;
+      }
+    }
+    for (int* fd : {&saved_, &held_}) {
+      if (*fd >= 0) close(*fd);
+      *fd = -1;
+    }
   }
-  return "";
-}
+
+ private:
+  int saved_ = -1;
+  int held_ = -1;
+};
+StderrHold g_stderrHold;
 
 // Qt notes an "internal error" when a window is shown again before the
 // server's notice of its hiding has arrived. For our override-redirect
@@ -57,10 +85,32 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
   }
   // Qt ends the program itself (exit status 1) right after this warning.
   if (message.startsWith(QLatin1String("The X11 connection broke"))) {
+    if (g_starting) g_stderrHold.End();
     std::fputs("zembrant: lost the connection to the X display\n", stderr);
+    if (g_starting) std::_Exit(2);
+    return;
+  }
+  if (type == QtFatalMsg) {
+    // Qt would abort: the display failed it (a server gone, no client slot).
+    const std::string why = g_heldBack.empty() ? message.toStdString() : g_heldBack.front();
+    if (g_starting) g_stderrHold.End();
+    std::fprintf(stderr, "zembrant: cannot use the X display: %s\n",
+                 Printable(why.substr(0, why.find('\n'))).c_str());
+    std::_Exit(g_starting ? 2 : 1);
+  }
+  if (g_starting && context.category && std::string(context.category).starts_with("qt.qpa")) {
+    g_heldBack.push_back(message.toStdString());
     return;
   }
   if (g_nextHandler) g_nextHandler(type, context, message);
+}
+
+// Qt's complaints held back while it started, now that it has.
+void ReleaseHeldBack() {
+  g_starting = false;
+  g_stderrHold.End(true);
+  for (const std::string& text : g_heldBack) std::fprintf(stderr, "%s\n", Printable(text).c_str());
+  g_heldBack.clear();
 }
 
 void StartPumps(Backend& b) {
@@ -86,16 +136,6 @@ void StartPumps(Backend& b) {
       if (TakeEndSignal()) EndOnSignal();
     });
   }
-}
-
-// The screen DISPLAY names (":0.1" is screen 1).
-int ScreenNumber() {
-  int screen = 0;
-  char* host = nullptr;
-  int display = 0;
-  if (xcb_parse_display(nullptr, &host, &display, &screen) == 0) return 0;
-  std::free(host);
-  return screen;
 }
 
 // The root window of that screen.
@@ -129,20 +169,30 @@ namespace plat {
 
 using namespace plat::qt;
 
+void PrepareProcess() {
+  KeepStandardFdsOpen();
+  CatchEndSignals();
+}
+
 std::string OpenPlatform(int& argc, char** argv) {
   Backend& b = B();
   if (b.app) return "";
+  // Qt aborts when it cannot reach the display, so look first; the
+  // connection made here becomes the keyboard's private one.
   xcb_connection_t* keys = nullptr;
-  if (std::string why = ConnectKeyboardConnection(keys); !why.empty()) return why;
+  if (std::string why = ConnectDisplay(keys, b.screen); !why.empty()) return why;
 
   // Wayland sessions run the program through XWayland.
   qputenv("QT_QPA_PLATFORM", "xcb");
-  SettleScaleFactors(keys, RootOf(keys, ScreenNumber()));
+  SettleScaleFactors(keys, RootOf(keys, b.screen));
   CatchEndSignals();
   if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QCoreApplication::setApplicationName(QStringLiteral("zembrant"));
+  g_starting = true;
+  g_stderrHold.Begin();
   b.app = std::make_unique<QApplication>(argc, argv);
+  ReleaseHeldBack();
   QApplication::setQuitOnLastWindowClosed(false);
   auto* x11app = b.app->nativeInterface<QNativeInterface::QX11Application>();
   if (!x11app || !x11app->connection()) {
@@ -151,7 +201,7 @@ std::string OpenPlatform(int& argc, char** argv) {
     return "cannot use the X display: Qt's xcb platform plugin is not available";
   }
   b.conn = x11app->connection();
-  b.root = RootOf(b.conn, ScreenNumber());
+  b.root = RootOf(b.conn, b.screen);
   b.shapeAvailable = x11::HasShape(b.conn) && !Pretending("ZEMBRANT_TEST_NO_SHAPE");
   b.serverColours = x11::RootIsTrueColour(b.conn, b.root);
   b.keyboard.Open(keys, !Pretending("ZEMBRANT_TEST_NO_XINPUT"));
@@ -160,6 +210,7 @@ std::string OpenPlatform(int& argc, char** argv) {
   StartConfigureFilter();
   StartWorkAreaWatch();
   WarnIfNarrow();
+  StartScreenWatch();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";
@@ -168,26 +219,31 @@ std::string OpenPlatform(int& argc, char** argv) {
 std::string ClaimDisplay() {
   Backend& b = B();
   if (!b.app || b.displayClaim != 0) return "";
-  const std::string selection = "_ZEMBRANT_S" + std::to_string(ScreenNumber());
-  b.displayClaim = x11::ClaimSelection(b.conn, b.root, selection);
-  if (b.displayClaim != 0) return "";
+  b.displayClaim = ClaimSelection(b.conn, b.root, b.screen);
+  if (b.displayClaim != 0) {
+    StartClaimWatch();
+    return "";
+  }
   const char* display = std::getenv("DISPLAY");
-  return "already running on the X display \"" + std::string(display ? display : "") + "\"";
+  return "already running on the X display \"" + Printable(display ? display : "") + "\"";
 }
 
 void ClosePlatform() {
   Backend& b = B();
   if (!b.app) return;
   DestroyAllWindows();
-  if (b.displayClaim != 0) x11::DestroyWindow(b.conn, b.displayClaim);
-  b.displayClaim = 0;
   b.keyNotifier.reset();
   b.endSignalNotifier.reset();
   b.pump.reset();
   StopExposureMarker();
   StopConfigureFilter();
   StopWorkAreaWatch();
+  StopScreenWatch();
+  StopClaimWatch();
   b.keyboard.Close();
+  // Last of all: `zembrant --quit` waits for this window to go.
+  if (b.displayClaim != 0) x11::DestroyWindow(b.conn, b.displayClaim);
+  b.displayClaim = 0;
   b.app.reset();
   b.conn = nullptr;
 }

@@ -80,6 +80,7 @@ struct Backend {
   std::unique_ptr<QApplication> app;
   xcb_connection_t* conn = nullptr;  // Qt's own connection
   std::uint32_t root = 0;
+  int screen = 0;  // the screen DISPLAY names
   bool shapeAvailable = false;
   bool serverColours = false;  // the screen's pixels are 0xRRGGBB (24-bit true colour)
   Keyboard keyboard;
@@ -134,6 +135,8 @@ void CloseModalsIfExiting();
 // A signal asked the program to end: from now on the yields throw
 // ProgramExit{0}, as after the menu's end command.
 void EndOnSignal();
+// The same with the given status (an exit remembered before stays).
+void EndProgram(int status);
 
 // Timers (timers.cpp).
 void DeliverDueTimers();

@@ -4,22 +4,55 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+
+#include "platform/handler_guard.h"
 
 namespace plat::qt {
 namespace {
 
 int g_pipe[2] = {-1, -1};
 
+// The orderly end needs the X server's answers; a server that does not
+// answer (stopped, or far away) must not keep the program alive. This long
+// after the first signal the program ends without them.
+constexpr long kOrderlyEndNs = 800'000'000;
+timer_t g_deadline{};
+bool g_haveDeadline = false;
+volatile sig_atomic_t g_deadlineArmed = 0;
+
+void OnDeadline(int) {
+  const int status = PendingExitStatus();
+  _exit(status > 0 ? status : 0);
+}
+
 void OnEndSignal(int) {
   const int saved = errno;
   const char byte = 1;
   // A full pipe already says enough.
   [[maybe_unused]] const ssize_t n = write(g_pipe[1], &byte, 1);
+  if (g_haveDeadline && !g_deadlineArmed) {
+    g_deadlineArmed = 1;
+    itimerspec when{};
+    when.it_value.tv_nsec = kOrderlyEndNs;
+    timer_settime(g_deadline, 0, &when, nullptr);
+  }
   errno = saved;
+}
+
+void StartDeadline() {
+  struct sigaction action {};
+  action.sa_handler = OnDeadline;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGALRM, &action, nullptr);
+  sigevent ev{};
+  ev.sigev_notify = SIGEV_SIGNAL;
+  ev.sigev_signo = SIGALRM;
+  g_haveDeadline = timer_create(CLOCK_MONOTONIC, &ev, &g_deadline) == 0;
 }
 
 }  // namespace
@@ -30,11 +63,21 @@ void CatchEndSignals() {
     g_pipe[0] = g_pipe[1] = -1;
     return;  // the default actions stay: the signals still end the program
   }
+  StartDeadline();
   struct sigaction action {};
   action.sa_handler = OnEndSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+}
+
+void KeepStandardFdsOpen() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    // open() takes the lowest free number: this one.
+    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) close(opened);
+  }
 }
 
 int EndSignalFd() { return g_pipe[0]; }

@@ -7,8 +7,16 @@
 
 namespace plat::qt {
 
-// Installs the handlers; call once, before Qt starts its threads.
+// Installs the handlers; call once, before Qt starts its threads. The
+// orderly end has a deadline: 0.8 s after the first signal the program
+// exits at once with the status it was ending with (0 unless a fatal error
+// is pending), should the X server not answer meanwhile.
 void CatchEndSignals();
+
+// Opens /dev/null on whichever of file descriptors 0, 1 and 2 is closed, so
+// that no socket opened later gets one of those numbers and with it what is
+// written to stderr.
+void KeepStandardFdsOpen();
 
 // The pipe's reading end, readable once a signal came; -1 before.
 int EndSignalFd();

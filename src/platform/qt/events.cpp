@@ -22,6 +22,7 @@
 #include "platform/qt/backend.h"
 #include "platform/qt/end_signals.h"
 #include "platform/qt/exposures.h"
+#include "platform/qt/screen_watch.h"
 #include "platform/qt/stats.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
@@ -129,9 +130,11 @@ void CloseModalsIfExiting() {
   }
 }
 
-void EndOnSignal() {
+void EndOnSignal() { EndProgram(0); }
+
+void EndProgram(int status) {
   Backend& b = B();
-  RunHandler([] { throw ProgramExit{0}; });
+  RunHandler([status] { throw ProgramExit{status}; });
   CloseModalsIfExiting();
   if (b.waiting) b.woken = true;
 }
@@ -168,6 +171,7 @@ void DoEvents() {
   x11::Flush(b.conn);
   b.lastYieldUs = SteadyUs();
   ThrowPendingExit();
+  if (b.handlerDepth == 0 && b.modalDepth == 0) ThrowScreenChange();
 }
 
 void WaitForEvents(int maxMs) {

@@ -4,7 +4,6 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QTimer>
-#include <QWidget>
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -21,16 +20,18 @@ constexpr char kMarkerName[] = "_ZEMBRANT_EXPOSURE_MARKER";
 class Marker : public QAbstractNativeEventFilter {
  public:
   Marker() {
-    window_.setAttribute(Qt::WA_DontShowOnScreen);
-    xid_ = static_cast<xcb_window_t>(window_.winId());
     xcb_connection_t* c = B().conn;
     xcb_intern_atom_reply_t* r =
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof kMarkerName - 1, kMarkerName), nullptr);
     atom_ = r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     std::free(r);
+    Create();
     QCoreApplication::instance()->installNativeEventFilter(this);
   }
-  ~Marker() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
+  ~Marker() override {
+    QCoreApplication::instance()->removeNativeEventFilter(this);
+    xcb_destroy_window(B().conn, xid_);
+  }
 
   // Appending nothing changes nothing but still notifies.
   void Send() {
@@ -53,6 +54,14 @@ class Marker : public QAbstractNativeEventFilter {
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
     if (type != "xcb_generic_event_t") return false;
     const auto* ev = static_cast<const xcb_generic_event_t*>(message);
+    if ((ev->response_type & 0x7f) == XCB_DESTROY_NOTIFY &&
+        static_cast<const xcb_destroy_notify_event_t*>(message)->window == xid_) {
+      // Another client destroyed it: what was sent is lost, and a new one
+      // takes its place.
+      seen_ = sent_;
+      Create();
+      return true;
+    }
     if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
     const auto* pn = static_cast<const xcb_property_notify_event_t*>(message);
     if (pn->window == xid_ && pn->atom == atom_) ++seen_;
@@ -60,7 +69,16 @@ class Marker : public QAbstractNativeEventFilter {
   }
 
  private:
-  QWidget window_;
+  // A hidden window of the program's own, not Qt's: it is told of its
+  // property changes and of its destruction.
+  void Create() {
+    xcb_connection_t* c = B().conn;
+    xid_ = xcb_generate_id(c);
+    const std::uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, xid_, B().root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+  }
+
   xcb_window_t xid_ = 0;
   xcb_atom_t atom_ = 0;
   std::uint64_t sent_ = 0;

@@ -10,6 +10,7 @@
 #include "platform/qt/keyboard.h"
 
 #include <xcb/xcb.h>
+#include <xcb/screensaver.h>
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
@@ -26,6 +27,10 @@ constexpr std::uint32_t kNoKeysym = 0;
 // Even with raw events the keymap is read again after this long, should the
 // server ever change it without telling.
 constexpr std::int64_t kKeymapTrustMs = 250;
+// How often a grab whose end was not seen is looked at again.
+constexpr std::int64_t kGrabCheckMs = 1000;
+// A press this close (server time) after the screen saver went off woke it.
+constexpr std::uint32_t kWakeMs = 50;
 
 std::int64_t NowMs() {
   using namespace std::chrono;
@@ -84,7 +89,46 @@ void Keyboard::Open(xcb_connection_t* conn, bool useXInput) {
   conn_ = conn;
   symbols_ = xcb_key_symbols_alloc(conn_);
   xiOpcode_ = useXInput ? SelectRawKeys(conn_) : 0;
+  WatchGrabsAndSaver();
   xcb_flush(conn_);
+}
+
+// Focus events on the root tell of grabs taken on the root or while the
+// focus follows the pointer; the lamps' focus (Qt's connection) of grabs
+// taken while the game has the focus.
+void Keyboard::WatchGrabsAndSaver() {
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
+  const std::uint32_t mask = XCB_EVENT_MASK_FOCUS_CHANGE;
+  xcb_change_window_attributes(conn_, root, XCB_CW_EVENT_MASK, &mask);
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(conn_, &xcb_screensaver_id);
+  if (!ext || !ext->present) return;
+  saverEvent_ = ext->first_event + XCB_SCREENSAVER_NOTIFY;
+  xcb_screensaver_select_input(conn_, root, XCB_SCREENSAVER_EVENT_NOTIFY_MASK);
+  xcb_screensaver_query_info_reply_t* info =
+      xcb_screensaver_query_info_reply(conn_, xcb_screensaver_query_info(conn_, root), nullptr);
+  saverOn_ = info && info->state == XCB_SCREENSAVER_STATE_ON;
+  std::free(info);
+}
+
+void Keyboard::NoteGrab(bool grabbed) {
+  grabbed_ = grabbed;
+  grabCheckedMs_ = NowMs();
+}
+
+// Takes the keyboard for an instant: it can only when no one holds it.
+void Keyboard::CheckGrabStillHeld() {
+  if (NowMs() - grabCheckedMs_ < kGrabCheckMs) return;
+  grabCheckedMs_ = NowMs();
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
+  xcb_grab_keyboard_reply_t* r = xcb_grab_keyboard_reply(
+      conn_, xcb_grab_keyboard(conn_, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+      nullptr);
+  if (r && r->status == XCB_GRAB_STATUS_SUCCESS) {
+    xcb_ungrab_keyboard(conn_, XCB_CURRENT_TIME);
+    xcb_flush(conn_);
+    grabbed_ = false;
+  }
+  std::free(r);
 }
 
 void Keyboard::Close() {
@@ -97,6 +141,9 @@ void Keyboard::Close() {
   pressedSince_ = {};
   heldAtLastPoll_ = {};
   keymapStale_ = true;
+  grabbed_ = saverOn_ = saverJustWoke_ = false;
+  saverEvent_ = 0;
+  ignoredUntilUp_ = {};
   ForgetKeycodes();
 }
 
@@ -115,7 +162,7 @@ std::int16_t Keyboard::Poll(int vk) {
 
   bool held = false, pressed = false;
   for (std::uint8_t code : codes) {
-    const bool down = KeyBit(keymap_.data(), code);
+    const bool down = KeyBit(keymap_.data(), code) && !ignoredUntilUp_[code];
     held = held || down;
     if (xiOpcode_) {
       pressed = pressed || pressedSince_[code];
@@ -154,6 +201,18 @@ void Keyboard::Handle(xcb_generic_event_t* ev) {
     keymapStale_ = true;
     return;
   }
+  if (type == XCB_FOCUS_IN || type == XCB_FOCUS_OUT) {
+    const std::uint8_t mode = reinterpret_cast<xcb_focus_in_event_t*>(ev)->mode;
+    if (mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB) NoteGrab(mode == XCB_NOTIFY_MODE_GRAB);
+    return;
+  }
+  if (saverEvent_ != 0 && type == saverEvent_) {
+    const auto* notice = reinterpret_cast<xcb_screensaver_notify_event_t*>(ev);
+    saverJustWoke_ = saverOn_ && notice->state != XCB_SCREENSAVER_STATE_ON;
+    saverWokeAt_ = notice->time;
+    saverOn_ = notice->state == XCB_SCREENSAVER_STATE_ON;
+    return;
+  }
   if (type != XCB_GE_GENERIC || !xiOpcode_) return;
   auto* ge = reinterpret_cast<xcb_ge_generic_event_t*>(ev);
   if (ge->extension != xiOpcode_) return;
@@ -164,8 +223,18 @@ void Keyboard::Handle(xcb_generic_event_t* ev) {
   // An event carries the number of the last request the server had done:
   // one made at or after the keymap's request is not in that keymap.
   if (static_cast<std::int32_t>(ge->full_sequence - keymapRequest_) >= 0) keymapStale_ = true;
-  if (ge->event_type != XCB_INPUT_RAW_KEY_PRESS) return;
-  pressedSince_[raw->detail & 0xff] = true;
+  const std::uint8_t code = raw->detail & 0xff;
+  if (ge->event_type != XCB_INPUT_RAW_KEY_PRESS) {
+    ignoredUntilUp_[code] = false;
+    return;
+  }
+  const bool woke = saverJustWoke_ && raw->time - saverWokeAt_ <= kWakeMs;
+  saverJustWoke_ = false;
+  if (Blind() || woke) {
+    ignoredUntilUp_[code] = true;
+    return;
+  }
+  pressedSince_[code] = true;
   newPress_ = true;
 }
 

@@ -35,6 +35,16 @@ class Keyboard {
   bool Pump();
   bool TakeNewPresses();
 
+  // Another client holds an active keyboard grab (a screen locker, a
+  // password prompt), or the screen saver is on: the keys are not the
+  // game's, and every poll reads nothing. Learnt from events alone (focus
+  // changes of mode Grab, the screen saver's notices); while it lasts the
+  // grab is checked once a second, should its end have gone unseen.
+  // A key pressed meanwhile, or the press that wakes the screen saver, is
+  // not read until it is released.
+  bool Blind() const { return grabbed_ || saverOn_; }
+  void NoteGrab(bool grabbed);
+
  private:
   void Drain();
   void Handle(xcb_generic_event_t* ev);
@@ -42,6 +52,8 @@ class Keyboard {
   bool ReadKeymap();
   const std::vector<std::uint8_t>& KeycodesOf(int vk);
   void ForgetKeycodes();
+  void WatchGrabsAndSaver();
+  void CheckGrabStillHeld();
 
   xcb_connection_t* conn_ = nullptr;
   _XCBKeySymbols* symbols_ = nullptr;
@@ -57,6 +69,13 @@ class Keyboard {
   std::array<std::vector<std::uint8_t>, 0x29> keycodes_{};
   std::array<bool, 0x29> keycodesKnown_{};
   bool newPress_ = false;
+  bool grabbed_ = false;
+  bool saverOn_ = false;
+  bool saverJustWoke_ = false;   // the next press may be the one that woke it
+  std::uint32_t saverWokeAt_ = 0;  // server time
+  std::array<bool, 256> ignoredUntilUp_{};
+  std::uint8_t saverEvent_ = 0;  // the screen saver's notify event, 0 without the extension
+  std::int64_t grabCheckedMs_ = 0;
 };
 
 }  // namespace plat::qt

@@ -7,6 +7,8 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
+#include <fcntl.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -62,14 +64,20 @@ void Write(Counts& n) {
     n.counter = new EventCounter;
     QCoreApplication::instance()->installNativeEventFilter(n.counter);
   }
+  // Made afresh, never through a link another user may have put there.
   const std::string tmp = n.path + ".tmp";
-  if (FILE* f = std::fopen(tmp.c_str(), "w")) {
+  unlink(tmp.c_str());
+  const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  if (FILE* f = fdopen(fd, "w")) {
     std::fprintf(f, "ms %lld\nyields %llu\nqt_requests %llu\nkey_requests %llu\nqt_events %llu\n",
                  static_cast<long long>(SteadyMs()), static_cast<unsigned long long>(n.yields),
                  static_cast<unsigned long long>(qt - own), static_cast<unsigned long long>(keys - own),
                  static_cast<unsigned long long>(n.counter ? n.counter->events : 0));
     std::fclose(f);
     std::rename(tmp.c_str(), n.path.c_str());
+  } else {
+    close(fd);
   }
 }
 

@@ -58,7 +58,6 @@ Widget::Widget(WindowId id, Kind kind, QWidget* parent) : QWidget(parent), id_(i
 
 void Widget::paintEvent(QPaintEvent*) {
   ++paints_;
-  ++totalPaints_;
   const WindowRec* rec = FindWindow(id_);
   if (!rec) return;
   if (kind_ == Kind::kLine) {

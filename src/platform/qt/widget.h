@@ -18,8 +18,6 @@ class Widget : public QWidget {
   WindowId id() const { return id_; }
   // Paints done so far; DoEvents compares it with the changes it waits for.
   std::uint64_t paints() const { return paints_; }
-  // Paints of all widgets so far.
-  static std::uint64_t TotalPaints() { return totalPaints_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -34,7 +32,6 @@ class Widget : public QWidget {
   WindowId id_;
   Kind kind_;
   std::uint64_t paints_ = 0;
-  static inline std::uint64_t totalPaints_ = 0;
 };
 
 // The picture as an image Qt can draw, made once per picture.

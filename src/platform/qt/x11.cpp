@@ -93,31 +93,6 @@ std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window) {
   return leader;
 }
 
-std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, const std::string& name) {
-  const xcb_atom_t selection = Atom(c, name);
-  const xcb_window_t window = xcb_generate_id(c);
-  const std::uint32_t overrideRedirect = 1;
-  xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, -1, -1, 1, 1, 0,
-                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
-                    &overrideRedirect);
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                      static_cast<std::uint32_t>(name.size()), name.data());
-  SetWmClass(c, window);
-  xcb_grab_server(c);
-  xcb_get_selection_owner_reply_t* r =
-      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
-  const bool free = r && r->owner == XCB_NONE;
-  std::free(r);
-  if (free) xcb_set_selection_owner(c, window, selection, XCB_CURRENT_TIME);
-  xcb_ungrab_server(c);
-  r = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
-  const bool ours = r && r->owner == window;
-  std::free(r);
-  if (ours) return window;
-  DestroyWindow(c, window);
-  return 0;
-}
-
 void DestroyWindow(xcb_connection_t* c, std::uint32_t window) {
   xcb_destroy_window(c, window);
   xcb_flush(c);

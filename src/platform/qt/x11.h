@@ -31,12 +31,6 @@ std::uint32_t InputFocus(xcb_connection_t* c);
 // WM_CLIENT_LEADER, the group its dialogs are transient for); 0 for none.
 std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window);
 
-// Owns the selection `name` with a hidden window of its own unless another
-// client owns it already, the way window managers claim a screen. The
-// server is held meanwhile, so of two copies started at once only one wins.
-// Returns the owning window, 0 when another client owns the selection.
-std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, const std::string& name);
-
 void DestroyWindow(xcb_connection_t* c, std::uint32_t window);
 
 // The root's _NET_WORKAREA (its first rectangle), nullopt when it is not set.

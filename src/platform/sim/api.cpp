@@ -59,6 +59,7 @@ Counters Stats() { return S().stats; }
 
 void SetScreen(int width, int height, std::optional<plat::Rect> workArea) {
   S().screen = MakeScreen(width, height, workArea);
+  if (S().screenWatched) S().screenChanged = true;
 }
 void SetShapeSupported(bool supported) { S().config.shapeSupported = supported; }
 
@@ -175,6 +176,11 @@ using namespace sim::detail;
 
 ScreenInfo GetScreen() { return S().screen; }
 
+void WatchScreen(bool on) {
+  S().screenWatched = on;
+  S().screenChanged = false;
+}
+
 std::string OpenPlatform(int& argc, char** argv) { return ""; }
 
 void ClosePlatform() {
@@ -184,5 +190,14 @@ void ClosePlatform() {
   s.focusEvents.clear();
   s.pendingClicks.clear();
 }
+
+}  // namespace plat
+
+namespace plat {
+
+// The simulated desktop has no process around it and no other copy.
+void PrepareProcess() {}
+
+Outcome QuitRunningCopy() { return {1, "no copy of zembrant plays on the simulated display"}; }
 
 }  // namespace plat

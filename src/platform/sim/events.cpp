@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "platform/events.h"
+#include "platform/screen.h"
 #include "platform/handler_guard.h"
 #include "platform/keys.h"
 #include "platform/sim/state.h"
@@ -279,6 +280,10 @@ void DoEvents() {
   const bool delivered = DeliverDue(true);
   MarkPainted();
   ThrowPendingExit();
+  if (s.screenChanged && s.handlerDepth == 0 && s.modalDepth == 0) {
+    s.screenWatched = s.screenChanged = false;
+    throw ScreenChanged{};
+  }
   if (delivered) {
     s.idleYields = 0;
   } else if (s.config.idleYieldMs > 0) {

@@ -102,6 +102,9 @@ struct State {
   int modalDepth = 0;
 
   int handlerDepth = 0;
+  // WatchScreen: the screen is watched; SetScreen changed it meanwhile.
+  bool screenWatched = false;
+  bool screenChanged = false;
   // An exception of a script callback on its way out of the game (see sim.h).
   std::exception_ptr escaping;
 

@@ -32,7 +32,7 @@ int TwipsToPixels(double twips) {
 }
 
 struct CapLook {
-  int picture;  // element of Picture1
+  int picture;  // the cap picture (BalloonCapPicture)
   int width;    // twips
   int record;   // of the BalloonTable
 };
@@ -126,9 +126,9 @@ void ShowBalloon(const std::string& text, float anchorX, float anchorY, int kind
   balloonCentre.Load();  // the centre's controls exist once it is loaded
   balloonCentre.closeLabel.SetVisible(closeLabelFlag != 0);
   plat::ClearText(balloonCentre.Id());
-  if (BalloonShapesBuilt == kFalse) {
+  if (!BalloonShapesBuilt) {
     BuildBalloonShapes();
-    BalloonShapesBuilt = kTrue;
+    BalloonShapesBuilt = true;
   }
   const float top = anchorY - balloonLeft.Height();
   LayOutCentre(text, closeLabelFlag, closeLabelCaption);

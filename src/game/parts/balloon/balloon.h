@@ -18,7 +18,7 @@ struct BalloonRecord {
 
 // Records 0..3 are the caps; record 4 stays zero.
 extern std::array<BalloonRecord, 5> BalloonTable;
-extern VbBool BalloonShapesBuilt;
+extern bool BalloonShapesBuilt;
 
 enum BalloonKind : int { TailLeft = 0, TailRight = 1 };
 

@@ -8,7 +8,7 @@
 namespace zb {
 
 std::array<BalloonRecord, 5> BalloonTable{};
-VbBool BalloonShapesBuilt = kFalse;
+bool BalloonShapesBuilt = false;
 
 namespace {
 

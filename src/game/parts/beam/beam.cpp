@@ -43,7 +43,7 @@ void StepBeam(BeamRecord& shot) {
   shot.x = shot.x + shot.vx;
   if (!beamWindows[0].Visible()) beamWindows[0].SetVisible(true);
   if (shot.x >= shot.limitX || shot.x >= ScreenWidthTwips()) RetireBeam(shot);
-  if (CheckShotHit(shot.x, shot.y) == 1) RetireBeam(shot);
+  if (CheckBeamHit(shot.x, shot.y) == 1) RetireBeam(shot);
 }
 
 // The boss's core: a band 7..21 pixels ahead of the beam and 38..43 pixels
@@ -65,7 +65,7 @@ bool BeamHitsEnemy(int i, float x, float y) {
 
 }  // namespace
 
-void UpdateShots() {
+void UpdateBeam() {
   BeamRecord& shot = Beams.shots[0];
   if (plat::GetAsyncKeyState(plat::VK_SPACE) != 0) {
     plat::GetAsyncKeyState(plat::VK_SPACE);
@@ -78,8 +78,8 @@ void UpdateShots() {
   if (shot.active == 1) StepBeam(shot);
 }
 
-int CheckShotHit(float x, float y) {
-  if (Boss.active == kTrue) {
+int CheckBeamHit(float x, float y) {
+  if (Boss.active) {
     return BeamHitsCore(x, y) ? HitBoss() : 0;
   }
   int result = 0;
@@ -94,7 +94,7 @@ int CheckShotHit(float x, float y) {
 }
 
 // A beam is a green line 63 x 1 pixels.
-void PrepareShotWindow(int i) {
+void PrepareBeamWindow(int i) {
   beamWindows[i].SetWidth(63 * TPPX);
   beamWindows[i].SetHeight(1 * TPPY);
   beamWindows[i].SetBackColor(plat::RGB(0, 255, 0));

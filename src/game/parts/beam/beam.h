@@ -7,9 +7,9 @@
 namespace zb {
 
 struct BeamRecord {
-  float x = 0;       // left of the beam, twips
-  float y = 0;       // top, twips
-  float vx = 0;      // twips per step
+  float x = 0;   // left of the beam, twips
+  float y = 0;   // top, twips
+  float vx = 0;  // twips per step
   std::uint8_t active = 0;
   float limitX = 0;  // the beam is used up when x reaches it
 };
@@ -21,11 +21,11 @@ struct BeamsState {
 
 extern BeamsState Beams;
 
-void UpdateShots();
-int CheckShotHit(float x, float y);
+void UpdateBeam();
+int CheckBeamHit(float x, float y);
 
 // At the set-up: beam window i, a green line.
-void PrepareShotWindow(int i);
+void PrepareBeamWindow(int i);
 // At the set-up: no beam in flight.
 void FreeBeams();
 

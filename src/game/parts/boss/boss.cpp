@@ -20,8 +20,6 @@
 namespace zb {
 namespace {
 
-constexpr int kCoreShape = 5;
-constexpr int kWreckShape = 9;
 constexpr std::int32_t kFullPower = 10;
 constexpr int kArrivalPauseMs = 2000;
 constexpr plat::Color kCoreGreen = plat::RGB(0, 255, 0);
@@ -39,15 +37,15 @@ void Arrive() {
   plat::Sleep(kArrivalPauseMs);
   CloseBalloon();
   Boss.strength = kFullPower;
-  Boss.active = kTrue;
-  Boss.defeated = kFalse;
+  Boss.active = true;
+  Boss.defeated = false;
 }
 
 // The core: the core shape at the boss's top-left corner, green.
 void ShapeCore() {
   bossWindow.core.Move(0, 0);
-  SizeWindowToShape(kCoreShape, bossWindow.core);
-  CutWindowToShape(kCoreShape, bossWindow.core);
+  SizeWindowToShape(Shape::kCore, bossWindow.core);
+  CutWindowToShape(Shape::kCore, bossWindow.core);
   bossWindow.core.SetBackColor(kCoreGreen);
 }
 
@@ -114,14 +112,14 @@ plat::Color CoreColor(std::int32_t power) {
 
 // Off-screen right, standing on the bottom, hidden.
 void PlaceBoss() {
-  SizeWindowToShape(8, bossWindow);
-  SetShapePicture(8, bossWindow);
-  CutWindowToShape(8, bossWindow);
+  SizeWindowToShape(Shape::kBoss, bossWindow);
+  SetShapePicture(Shape::kBoss, bossWindow);
+  CutWindowToShape(Shape::kBoss, bossWindow);
   bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
-  bossWindow.SetLeft(1024 * TPPX);
+  bossWindow.SetLeft(kFieldRightColumn * TPPX);
   Boss.stopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
-  Boss.active = kFalse;
-  Boss.defeated = kFalse;
+  Boss.active = false;
+  Boss.defeated = false;
   bossWindow.SetVisible(false);
 }
 
@@ -137,7 +135,7 @@ void RunBossEntrance() {
     bossWindow.slideTimer.SetEnabled(true);
   }
   // The slide timer sets Boss.active when the boss has arrived.
-  if (Boss.active == kFalse) YieldUntil([] { return Boss.active != kFalse; });
+  if (!Boss.active) YieldUntil([] { return Boss.active; });
 }
 
 int HitBoss() {
@@ -163,12 +161,12 @@ void BossDefeatCheck() {
   bossWindow.Load();  // the core exists once the boss is loaded
   bossWindow.core.SetVisible(false);
   bossWindow.SetVisible(false);
-  SizeWindowToShape(kWreckShape, bossWindow);
+  SizeWindowToShape(Shape::kWreck, bossWindow);
   bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
-  CutWindowToShape(kWreckShape, bossWindow);
-  SetShapePicture(kWreckShape, bossWindow);
+  CutWindowToShape(Shape::kWreck, bossWindow);
+  SetShapePicture(Shape::kWreck, bossWindow);
   bossWindow.SetVisible(true);
-  Boss.defeated = kTrue;
+  Boss.defeated = true;
 }
 
 }  // namespace zb

@@ -63,10 +63,10 @@ void Fly(ParticleRecord& p) {
 void Age(ParticleRecord& p) {
   if (static_cast<float>(p.x) > ScreenWidthTwips() ||
       static_cast<float>(p.y) > ScreenFullHeightTwips() || p.x < 0 || p.y < 0) {
-    p.active = kFalse;
+    p.active = false;
   }
   p.life = p.life - p.decay;
-  if (p.life < 0) p.active = kFalse;
+  if (p.life < 0) p.active = false;
 }
 
 plat::Rect ScreenSquare(const ParticleRecord& p) {
@@ -98,8 +98,8 @@ void StartBurst(double x, double y, int kind) {
 
 void ArmParticle(int slot, double x, double y, double angle) {
   ParticleRecord& p = ParticleAt(slot);
-  if (p.active == kTrue) return;
-  p.active = kTrue;
+  if (p.active) return;
+  p.active = true;
   p.originX = x;
   p.originY = y;
   p.speed = (Rnd() * 14 + 5) * TPPX;
@@ -114,12 +114,12 @@ bool AdvanceBurst() {
   bool any = false;
   for (int slot = 0; slot <= kLastUpdatedSlot; ++slot) {
     ParticleRecord& p = Bursts.particles[slot];
-    if (p.active != kTrue) continue;
+    if (!p.active) continue;
     Fly(p);
     Age(p);
-    if (p.active != kTrue) continue;
+    if (!p.active) continue;
     if (Ship.outline && Ship.outline->OverlapsRect(ShipSquare(p))) {
-      Ship.hit = kTrue;
+      Ship.hit = true;
     }
     squares.Unite(ScreenSquare(p));
     any = true;
@@ -137,7 +137,7 @@ void PrepareParticleWindow() { CoverScreenHidden(particlesWindow); }
 // Particles still flying at the end of the last game do not fly on into this
 // one.
 void FreeParticles() {
-  for (auto& particle : Bursts.particles) particle.active = kFalse;
+  for (auto& particle : Bursts.particles) particle.active = false;
 }
 
 }  // namespace zb

@@ -13,9 +13,9 @@ struct ParticleRecord {
   double originY = 0;
   double x = 0;
   double y = 0;
-  double t = 0;        // flight time, +0.15 per frame
-  double speed = 0;    // twips per unit of t
-  VbBool active = kFalse;
+  double t = 0;      // flight time, +0.15 per frame
+  double speed = 0;  // twips per unit of t
+  bool active = false;
   std::int32_t angle = 0;  // degrees from straight down towards the right
   std::int32_t life = 0;
   std::int32_t decay = 0;
@@ -27,7 +27,7 @@ struct BurstsState {
   std::array<ParticleRecord, 21> particles;
   // Live across all stages of one run.
   std::array<std::int32_t, 3> ventColumns{546, 562, 580};  // the scenery's vents, pixels
-  VbBool running = kFalse;
+  bool running = false;
   std::int32_t number = 0;  // 0..2: which vent, or which of the boss's spray spots
 };
 

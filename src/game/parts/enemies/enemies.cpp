@@ -19,27 +19,18 @@
 namespace zb {
 namespace {
 
-constexpr int kEnemyShape = 12;
-constexpr int kFirstBlastShape = 13;
 constexpr std::uint8_t kSpawnEvery = 40;  // spawn-zone frames between attempts
 constexpr std::uint8_t kFireCycle = 30;   // fireTick runs 0..30
 constexpr std::uint8_t kDeathFrames = 7;
 constexpr plat::Color kStraightColor = 0;
 constexpr plat::Color kWaverColor = plat::RGB(196, 0, 0);
 
-enum class Zone { kNone, kA, kB };
-
-Zone ShipZone() {
-  const std::int32_t px = PlayerColumn();
-  if (px > 32 && px < 320) return Zone::kA;
-  if (px > 630 && px < 800) return Zone::kB;
-  return Zone::kNone;
-}
+SpawnZone ShipZone() { return SpawnZoneAt(ShipColumn()); }
 
 void SetPatternFromZone(EnemyRecord& e) {
-  const Zone zone = ShipZone();
-  if (zone == Zone::kA) e.pattern = 0;
-  if (zone == Zone::kB) e.pattern = 1;
+  const SpawnZone zone = ShipZone();
+  if (zone == SpawnZone::kA) e.pattern = 0;
+  if (zone == SpawnZone::kB) e.pattern = 1;
 }
 
 // PhaseStep is written by the caller: spawns and later redraws differ.
@@ -59,11 +50,11 @@ void SpawnInto(std::int16_t i) {
   e.x = Ship.x + 240 * TPPX;
   e.phaseStep = plat::Single(std::floor(Rnd() * 100) / 1000);
   DrawWaveLimits(e);
-  const Zone zone = ShipZone();
-  if (zone == Zone::kA) {
+  const SpawnZone zone = ShipZone();
+  if (zone == SpawnZone::kA) {
     e.pattern = 0;
     Enemies.lastSlot = 5;
-  } else if (zone == Zone::kB) {
+  } else if (zone == SpawnZone::kB) {
     e.pattern = 1;
     Enemies.lastSlot = 3;
   }
@@ -152,7 +143,7 @@ void MoveEnemy(int i) {
 }
 
 // Gives the slot's window a blast shape, keeping the spare outline.
-void ShowBlast(int i, int shape) {
+void ShowBlast(int i, Shape shape) {
   SizeWindowToShape(shape, enemyWindows[i]);
   SetShapePicture(shape, enemyWindows[i]);
   Enemies.slots[i].spareOutline = CutWindowToShape(shape, enemyWindows[i]);
@@ -162,9 +153,9 @@ void FreeDeadEnemy(int i) {
   EnemyRecord& e = Enemies.slots[i];
   e.state = 0;
   e.deathFrame = 0;
-  SizeWindowToShape(kEnemyShape, enemyWindows[i]);
+  SizeWindowToShape(Shape::kEnemy, enemyWindows[i]);
   enemyWindows[i].SetPicture(nullptr);
-  e.spareOutline = CutWindowToShape(kEnemyShape, enemyWindows[i]);
+  e.spareOutline = CutWindowToShape(Shape::kEnemy, enemyWindows[i]);
   enemyWindows[i].SetVisible(false);
 }
 
@@ -173,7 +164,7 @@ void FreeDeadEnemy(int i) {
 void AnimateDeath(int i) {
   EnemyRecord& e = Enemies.slots[i];
   auto& subTick = Enemies.ticks[2];
-  ShowBlast(i, kFirstBlastShape + subTick % 2);
+  ShowBlast(i, BlastFrame(subTick));
   e.x = e.x - 2 * TPPX;
   if (subTick == 2) {
     subTick = 0;
@@ -185,6 +176,12 @@ void AnimateDeath(int i) {
 }
 
 }  // namespace
+
+SpawnZone SpawnZoneAt(std::int32_t column) {
+  if (column > 32 && column < 320) return SpawnZone::kA;
+  if (column > 630 && column < 800) return SpawnZone::kB;
+  return SpawnZone::kNone;
+}
 
 void SpawnEnemies() {
   auto& ticks = Enemies.ticks;
@@ -201,7 +198,7 @@ void MoveEnemies() {
 }
 
 void UpdateDyingEnemies() {
-  if (Boss.active == kTrue) {
+  if (Boss.active) {
     BossDefeatCheck();
     return;
   }
@@ -212,8 +209,8 @@ void UpdateDyingEnemies() {
 }
 
 void PrepareEnemyWindow(int i) {
-  SizeWindowToShape(12, enemyWindows[i]);
-  Enemies.slots[i].spareOutline = CutWindowToShape(12, enemyWindows[i]);
+  SizeWindowToShape(Shape::kEnemy, enemyWindows[i]);
+  Enemies.slots[i].spareOutline = CutWindowToShape(Shape::kEnemy, enemyWindows[i]);
   enemyWindows[i].SetBackColor(plat::RGB(0, 0, 0));
   enemyWindows[i].SetVisible(false);
 }

@@ -50,7 +50,7 @@ bool ShotIsSpent(const EnemyShotRecord& shot) {
   const bool behind =
       shipWindow.Left() - 32 * TPPX > shot.x || shot.x > ScreenWidthTwips();
   const bool outOfHeight = shot.y < 0 || shot.y > ScreenHeightTwips();
-  const bool hit = ShotHitsPlayer(shot.x, shot.y);
+  const bool hit = EnemyShotHitsShip(shot.x, shot.y);
   return behind || outOfHeight || hit;
 }
 
@@ -105,12 +105,12 @@ void MoveEnemyShots() {
   ShowShots(squares);
 }
 
-bool ShotHitsPlayer(float x, float y) {
-  if (Ship.hit == kTrue) return false;
+bool EnemyShotHitsShip(float x, float y) {
+  if (Ship.hit) return false;
   const std::int32_t rx = plat::IntDiv(x - Ship.x, TPPX);
   const std::int32_t ry = plat::IntDiv(y - Ship.y, TPPY);
   if (Ship.outline && Ship.outline->OverlapsRect({rx, ry, rx + 1, ry + 1})) {
-    Ship.hit = kTrue;
+    Ship.hit = true;
     return true;
   }
   return false;

@@ -24,7 +24,7 @@ extern EnemyShotsState EnemyShots;
 
 void FireEnemyShot(std::int16_t& i);
 void MoveEnemyShots();
-bool ShotHitsPlayer(float x, float y);
+bool EnemyShotHitsShip(float x, float y);
 
 // At the set-up: the shots' window over the whole screen, hidden.
 void PrepareEnemyShotWindow();

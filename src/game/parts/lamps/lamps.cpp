@@ -20,7 +20,7 @@ void OnLampMouseDown(int index, int button, int x, int y) {
 }  // namespace
 
 void LampsWindow::OnLoad() {
-  plat::SetPicture(id_, ShapePicture(0));
+  plat::SetPicture(id_, ShapePicture(Shape::kLamps));
   // Two lamps: lamps(0) at (0, 0) and lamps(1) at (195, -15), 180 x 225.
   const double lefts[2] = {0, 195};
   const double tops[2] = {0, -15};
@@ -39,8 +39,8 @@ void LampsWindow::OnUnload() {
 }
 
 void ShowLamps() {
-  SizeWindowToShape(0, lampsWindow);
-  CutWindowToShape(0, lampsWindow);
+  SizeWindowToShape(Shape::kLamps, lampsWindow);
+  CutWindowToShape(Shape::kLamps, lampsWindow);
   lampsWindow.lamps[0].SetBackColor(kLampLit);
   lampsWindow.lamps[1].SetBackColor(kLampLit);
   lampsWindow.Move(0, ScreenHeightTwips() - lampsWindow.Height());

@@ -12,21 +12,21 @@ namespace zb {
 SceneryState Scenery;
 
 void ShowScenery() {
-  SizeWindowToShape(6, sceneryWindow);
-  SetShapePicture(6, sceneryWindow);
-  Scenery.outline = CutWindowToShape(6, sceneryWindow);
+  SizeWindowToShape(Shape::kCave, sceneryWindow);
+  SetShapePicture(Shape::kCave, sceneryWindow);
+  Scenery.outline = CutWindowToShape(Shape::kCave, sceneryWindow);
   sceneryWindow.Move(0, ScreenHeightTwips() - sceneryWindow.Height());
   sceneryWindow.SetVisible(true);
 }
 
 void CloseSceneryBehind() {
-  SetShapePicture(7, sceneryWindow);
+  SetShapePicture(Shape::kCaveClosed, sceneryWindow);
   Scenery.outline.reset();
-  Scenery.outline = CutWindowToShape(7, sceneryWindow);
+  Scenery.outline = CutWindowToShape(Shape::kCaveClosed, sceneryWindow);
 }
 
 bool SceneryBurstDue() {
-  return PlayerColumn() > 440 && Boss.active == kFalse &&
+  return ShipColumn() > 440 && !Boss.active &&
          static_cast<float>(620 * TPPX) > Ship.x;
 }
 

@@ -16,12 +16,6 @@
 namespace zb {
 namespace {
 
-constexpr int kShipShape = 10;
-constexpr int kInvincibleShipShape = 11;
-constexpr int kEnemyShape = 12;
-constexpr int kFirstBlastShape = 13;
-constexpr int kSceneryShape = 6;
-constexpr int kBossSceneryShape = 7;
 constexpr std::int32_t kDestructionCycles = 7;
 
 // Two outlines touch only when their overlap needs two or more rectangles:
@@ -32,8 +26,8 @@ bool IsCollision(plat::Region& a, const plat::Region& b) {
 }
 
 bool ShipOverlapsEnemy(const EnemyRecord& enemy) {
-  plat::Region ship = CreateShapeRegion(kShipShape);
-  plat::Region body = CreateShapeRegion(kEnemyShape);
+  plat::Region ship = CreateShapeRegion(Shape::kShip);
+  plat::Region body = CreateShapeRegion(Shape::kEnemy);
   body.Offset(plat::IntDiv(enemy.x - Ship.x, TPPX),
               plat::IntDiv(enemy.y - Ship.y, TPPY));
   return IsCollision(ship, body);
@@ -41,10 +35,10 @@ bool ShipOverlapsEnemy(const EnemyRecord& enemy) {
 
 // A life is lost: the ship flies on, invincible until the ship window's invincibility timer.
 void LoseLife() {
-  Ship.hit = kFalse;
+  Ship.hit = false;
   Ship.blastCycles = 0;
-  Ship.invincible = kTrue;
-  SetShapePicture(kInvincibleShipShape, shipWindow);
+  Ship.invincible = true;
+  SetShapePicture(Shape::kShipInvincible, shipWindow);
   plat::DoEvents();
   DarkenLamp();
   shipWindow.invincibilityTimer.SetEnabled(true);
@@ -60,7 +54,7 @@ void AdvanceBlastPhase() {
   phase = 0;
   ++Ship.blastCycles;
   if (Ship.blastCycles == kDestructionCycles) {
-    Ship.hit = kFalse;
+    Ship.hit = false;
     Ship.blastCycles = kGameOver;
     Ship.outline.reset();
   }
@@ -69,7 +63,7 @@ void AdvanceBlastPhase() {
 // One frame of the destruction: blast shapes 13, 14, 13 per cycle. Only the
 // record's x drifts left; the window stays where the ship was hit.
 void RunDestructionFrame() {
-  const int shape = kFirstBlastShape + Ship.blastPhase % 2;
+  const Shape shape = BlastFrame(Ship.blastPhase);
   SizeWindowToShape(shape, shipWindow);
   SetShapePicture(shape, shipWindow);
   Ship.outline = CutWindowToShape(shape, shipWindow);
@@ -84,9 +78,9 @@ int CheckShipHitsEnemy() {
   const int last = Enemies.lastSlot;
   for (int i = 0; i <= last; ++i) {
     EnemyRecord& enemy = Enemies.slots[i];
-    if (enemy.state == 1 && Ship.hit == kFalse && ShipOverlapsEnemy(enemy)) {
+    if (enemy.state == 1 && !Ship.hit && ShipOverlapsEnemy(enemy)) {
       enemy.state = 2;
-      Ship.hit = kTrue;
+      Ship.hit = true;
       result = 1;
     }
     plat::DoEvents();
@@ -95,14 +89,14 @@ int CheckShipHitsEnemy() {
 }
 
 int CheckShipHitsScenery() {
-  plat::Region ship = CreateShapeRegion(kShipShape);
+  plat::Region ship = CreateShapeRegion(Shape::kShip);
   plat::Region scenery =
-      CreateShapeRegion(Boss.active == kTrue ? kBossSceneryShape : kSceneryShape);
+      CreateShapeRegion(Boss.active ? Shape::kCaveClosed : Shape::kCave);
   ship.Offset(plat::IntDiv(Ship.x, TPPX),
               plat::IntDiv(Ship.y - sceneryWindow.Top(), TPPY));
   int result = 0;
   if (IsCollision(scenery, ship)) {
-    Ship.hit = kTrue;
+    Ship.hit = true;
     result = 1;
   }
   plat::DoEvents();
@@ -110,9 +104,9 @@ int CheckShipHitsScenery() {
 }
 
 void HandleShipHit() {
-  if (Ship.hit == kFalse) return;
-  if (Ship.invincible == kTrue) {
-    Ship.hit = kFalse;
+  if (!Ship.hit) return;
+  if (Ship.invincible) {
+    Ship.hit = false;
     return;
   }
   Ship.lives = Ship.lives - 1;

@@ -16,8 +16,8 @@ namespace {
 // About a second after a lost life: the ship is vulnerable again.
 void OnInvincibilityEnd() {
   shipWindow.invincibilityTimer.SetEnabled(false);
-  SetShapePicture(10, shipWindow);
-  Ship.invincible = kFalse;
+  SetShapePicture(Shape::kShip, shipWindow);
+  Ship.invincible = false;
 }
 
 void OnShipMouseDown(int button, int x, int y) {
@@ -38,9 +38,9 @@ void ShipWindow::OnLoad() {
 void ShipWindow::OnUnload() { invincibilityTimer.id = plat::kNoTimer; }
 
 void ShowShip() {
-  SizeWindowToShape(10, shipWindow);
-  SetShapePicture(10, shipWindow);
-  Ship.outline = CutWindowToShape(10, shipWindow);
+  SizeWindowToShape(Shape::kShip, shipWindow);
+  SetShapePicture(Shape::kShip, shipWindow);
+  Ship.outline = CutWindowToShape(Shape::kShip, shipWindow);
   Ship.lives = 3;
   shipWindow.SetVisible(true);
 }
@@ -54,7 +54,7 @@ void FillShipRecord() {
     Ship.minY = plat::RoundToInt32(shipWindow.Height() + (ScreenHeightTwips() - 1485.0));
   });
   Ship.step = 0.5f * TPPX;
-  Ship.hit = kFalse;
+  Ship.hit = false;
   Ship.blastCycles = 0;
 }
 

@@ -62,11 +62,11 @@ int ReadDirectionKeys() {
   return d;
 }
 
-void MovePlayerByKeys() {
+void SteerShip() {
   if (Ship.hit != 0) return;
   const float s = Ship.step;
   Steer(ReadDirectionKeys(), s);
-  if (Boss.active != kTrue) Ship.x = Ship.x + s;
+  if (!Boss.active) Ship.x = Ship.x + s;
   LimitRight();
   shipWindow.Move(Ship.x, Ship.y);
 }

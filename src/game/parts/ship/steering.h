@@ -4,6 +4,6 @@
 namespace zb {
 
 int ReadDirectionKeys();
-void MovePlayerByKeys();
+void SteerShip();
 
 }  // namespace zb

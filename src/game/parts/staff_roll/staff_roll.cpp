@@ -23,7 +23,7 @@ constexpr int kClosingLineRest = 45;    // pixels below its outline where it sto
 // The frame: shape 1's size, centred on the bottom of the work area.
 void PlaceFrame() {
   SkipOnError([] { bannerWindow.Unload(); });
-  SkipOnError([] { SizeWindowToShape(1, bannerWindow); });
+  SkipOnError([] { SizeWindowToShape(Shape::kStaffFrame, bannerWindow); });
   SkipOnError([] {
     bannerWindow.Move(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2),
                   ScreenHeightTwips() - bannerWindow.Height());
@@ -33,9 +33,9 @@ void PlaceFrame() {
 // Step i: the credits i pixels above their outline, the closing line riding
 // 600 below it until it stops at 45.
 void RollStep(int i, std::int32_t& rollOffset) {
-  plat::Region credits = CreateShapeRegion(2);
+  plat::Region credits = CreateShapeRegion(Shape::kCredits);
   credits.Offset(0, rollOffset);
-  plat::Region closingLine = CreateShapeRegion(3);
+  plat::Region closingLine = CreateShapeRegion(Shape::kClosingLine);
   const int dy = i < kClosingLineStopStep ? rollOffset + kClosingLineBelow : kClosingLineRest;
   closingLine.Offset(0, dy);
   credits.Unite(closingLine);

@@ -1,0 +1,58 @@
+// The program's command line from outside: whatever the arguments, one line
+// on stderr and a status, or the text asked for; never a crash, and Qt never
+// sees them.
+#include <gtest/gtest.h>
+
+#include "faults/fault_env.h"
+
+namespace faults {
+namespace {
+
+using e2e::Ms;
+
+struct Case {
+  const char* what;
+  std::vector<std::string> args;
+  int status;
+  const char* errHas;  // the one line on stderr has this
+};
+
+TEST(CommandLineFaults, BadAndLongArgumentsEndWithOneLine) {
+  const std::string ones(30000, '1');
+  const std::string spaces(100000, ' ');
+  const std::string zeros = "36." + std::string(40000, '0');
+  const std::vector<Case> cases = {
+      {"a long start column", {ones}, 2, "start column out of range: 1111"},
+      {"its twips overflow", {"--", "-143165590"}, 2, "start column out of range: -143165590"},
+      {"100,000 spaces", {spaces}, 2, "DISPLAY is not set"},
+      {"a long fraction", {zeros}, 2, "DISPLAY is not set"},
+      {"Qt's options are ours", {"-display", ":99", "-platform", "offscreen"}, 2, "DISPLAY is not set"},
+      {"controls are escaped", {"--x\x1b[2J\x07\xc2\x9b"}, 2, "'--x\\x1b[2J\\x07\\u009b'"},
+  };
+  e2e::TempDir dir;
+  for (const Case& c : cases) {
+    const Ended run = RunProgram(c.args, {"DISPLAY", "WAYLAND_DISPLAY"}, dir.path(), Ms(20000));
+    EXPECT_EQ(run.status, c.status) << c.what << ": " << run.err;
+    EXPECT_EQ(Lines(run.err), 1) << c.what << ": " << run.err;
+    EXPECT_NE(run.err.find(c.errHas), std::string::npos) << c.what << ": " << run.err;
+    EXPECT_EQ(run.err.rfind("zembrant: ", 0), 0u) << c.what << ": " << run.err;
+    EXPECT_TRUE(run.out.empty()) << c.what;
+  }
+}
+
+TEST(CommandLineFaults, ShortOptionsAndOutputThatCannotBeWritten) {
+  e2e::TempDir dir;
+  const Ended help = RunProgram({"-h"}, {"DISPLAY"}, dir.path(), Ms(20000));
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: zembrant", 0), 0u) << help.out;
+  const Ended version = RunProgram({"-V"}, {"DISPLAY"}, dir.path(), Ms(20000));
+  EXPECT_EQ(version.out, "zembrant 1.0.0\n");
+  for (const char* option : {"--help", "--version"}) {
+    const Ended full = RunProgram({option}, {}, dir.path(), Ms(20000), "/dev/full");
+    EXPECT_EQ(full.status, 1) << option;
+    EXPECT_EQ(Lines(full.err), 1) << option << ": " << full.err;
+  }
+}
+
+}  // namespace
+}  // namespace faults

@@ -1,0 +1,94 @@
+// What the program inherits: closed descriptors, displays that name no
+// screen or whose server has no room for it, a DISPLAY full of control
+// characters, a statistics path with a link planted beside it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "faults/fault_env.h"
+
+namespace faults {
+namespace {
+
+using e2e::Ms;
+
+std::string Read(const std::string& path) {
+  std::ifstream f(path);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+class EnvironmentFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(dir_.path().empty());
+    server_.emplace(1024, 768, dir_.path());
+    ASSERT_FALSE(server_->display().empty()) << server_->error();
+  }
+  // Waits for the title on the server.
+  bool Titled() {
+    e2e::XConn x(server_->display());
+    return e2e::WaitUntil([&] { return e2e::WaitingTitle(x.Mapped()).has_value(); }, Ms(60000));
+  }
+  e2e::TempDir dir_;
+  std::optional<e2e::Xvfb> server_;
+};
+
+TEST_F(EnvironmentFaults, StartedWithStderrClosedItPlaysAndEndsOnSigterm) {
+  // Qt warns about the style at once: that line must not reach an X socket.
+  std::vector<std::string> env = e2e::EnvironmentWithout({"DISPLAY", "QT_STYLE_OVERRIDE"});
+  env.push_back("DISPLAY=" + server_->display());
+  env.push_back("QT_STYLE_OVERRIDE=nonexistent");
+  e2e::Child game({ZB_PROGRAM}, env, dir_.path() + "/out", "");
+  ASSERT_TRUE(Titled()) << "no title with stderr closed";
+  kill(game.pid(), SIGTERM);
+  const std::optional<int> status = game.WaitExit(Ms(10000));
+  ASSERT_TRUE(status) << "SIGTERM did not end the program";
+  EXPECT_EQ(*status, 0);
+}
+
+TEST_F(EnvironmentFaults, DisplaysWithoutTheScreenOrTheRoomEndWithOneLine) {
+  const std::string& d = server_->display();
+  for (const std::string& display : {d + ".1", d + ".-1", std::string("\x1b]0;x\x07")}) {
+    const Ended run = RunProgram({}, {"DISPLAY=" + display, "WAYLAND_DISPLAY"}, dir_.path(), Ms(30000));
+    EXPECT_EQ(run.status, 2) << display << ": " << run.err;
+    EXPECT_EQ(Lines(run.err), 1) << run.err;
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << "DISPLAY echoed raw";
+  }
+  // Every client slot but one taken: the program's second connection finds
+  // none.
+  std::vector<std::unique_ptr<e2e::XConn>> clients;
+  for (int i = 0; i < 300; ++i) {
+    auto x = std::make_unique<e2e::XConn>(d);
+    if (!x->ok()) break;
+    clients.push_back(std::move(x));
+  }
+  ASSERT_LT(clients.size(), 300u) << "the server takes any number of clients";
+  clients.pop_back();
+  const Ended full = RunProgram({}, {"DISPLAY=" + d, "WAYLAND_DISPLAY"}, dir_.path(), Ms(30000));
+  EXPECT_EQ(full.status, 2) << full.err;
+  EXPECT_EQ(Lines(full.err), 1) << full.err;
+}
+
+TEST_F(EnvironmentFaults, TheStatisticsFileIsNotWrittenThroughALink) {
+  const std::string stats = dir_.path() + "/stats", victim = dir_.path() + "/victim";
+  std::ofstream(victim) << "keep\n";
+  ASSERT_EQ(symlink(victim.c_str(), (stats + ".tmp").c_str()), 0);
+  std::vector<std::string> env = e2e::EnvironmentWithout({"DISPLAY", "ZEMBRANT_STATS"});
+  env.push_back("DISPLAY=" + server_->display());
+  env.push_back("ZEMBRANT_STATS=" + stats);
+  e2e::Child game({ZB_PROGRAM}, env, dir_.path() + "/out", dir_.path() + "/err");
+  ASSERT_TRUE(Titled()) << Read(dir_.path() + "/err");
+  EXPECT_TRUE(e2e::WaitUntil([&] { return Read(stats).find("yields") != std::string::npos; }, Ms(10000)));
+  EXPECT_EQ(Read(victim), "keep\n");
+}
+
+}  // namespace
+}  // namespace faults

@@ -1,0 +1,160 @@
+// Other X clients doing what they should not to the program's windows and
+// its selection: the program keeps its sprites as it has them, modal windows
+// taken away end as if dismissed, and the selection follows the manager
+// convention (`zembrant --quit` included).
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "e2e/game.h"
+#include "faults/fault_env.h"
+
+namespace e2e {
+namespace {
+
+// The program's own lines in what it wrote on stderr.
+int ProgramLines(const std::string& err) {
+  int n = 0;
+  for (std::size_t at = 0; (at = err.find("zembrant: ", at)) != std::string::npos; ++at) ++n;
+  return n;
+}
+
+class XFaults : public GameTest {
+ protected:
+  void StartAtTitle() {
+    ASSERT_NO_FATAL_FAILURE(StartGame({.width = 1280, .height = 1024}));
+    ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
+  }
+
+  // Right button on a lamp; Down `downs` times and Return in the menu.
+  void ChooseFromMenu(int downs) {
+    const Window lamps = Get("frmShe");
+    std::set<std::uint32_t> before;
+    for (const Window& w : X().Mapped()) before.insert(w.id);
+    X().Click(lamps.rect.left + 5, lamps.rect.top + 5, 3);
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          for (const Window& w : X().Mapped()) {
+            if (!before.count(w.id) && w.name.rfind("frm", 0) != 0) return true;
+          }
+          return false;
+        },
+        Ms(15000), Ms(10)))
+        << "no menu";
+    for (int i = 0; i < downs; ++i) X().Tap(key::kDown);
+    X().Tap(key::kReturn);
+  }
+
+  // The program's resident memory in MB.
+  long RssMb() {
+    std::ifstream f("/proc/" + std::to_string(Game().pid()) + "/status");
+    std::string line;
+    while (std::getline(f, line)) {
+      if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6)) / 1024;
+    }
+    return -1;
+  }
+};
+
+TEST_F(XFaults, SpritesKeepTheProgramsSizeAndStayShown) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const Window lamps = Get("frmShe");
+  const long rssBefore = RssMb();
+  // A synthetic configure event does not resize (Qt would make a 3.5 GB
+  // backing store for it).
+  X().SendFakeConfigure(lamps.id, 30000, 30000);
+  std::this_thread::sleep_for(Ms(1500));
+  EXPECT_LT(RssMb() - rssBefore, 500) << "memory grew after a fake configure event";
+  // A real resize by another client is undone.
+  X().Resize(lamps.id, 900, 700);
+  EXPECT_TRUE(WaitUntil([&] { return Get("frmShe").rect == lamps.rect; }, Ms(5000)))
+      << "the lamps keep another client's size";
+  // WM_DELETE_WINDOW closes nothing; an unmapped sprite comes back.
+  X().SendDeleteWindow(lamps.id);
+  std::this_thread::sleep_for(Ms(500));
+  EXPECT_TRUE(X().One("frmShe")) << "WM_DELETE_WINDOW hid the lamps";
+  X().Unmap(lamps.id);
+  EXPECT_TRUE(X().WaitFor("frmShe", Ms(5000))) << "the unmapped lamps stay hidden";
+  ExpectRunning();
+  EndThroughMenu();  // the lamps and their menu still work
+}
+
+TEST_F(XFaults, AVersionDialogTakenAwayEndsAsDismissed) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(1));
+    const std::optional<Window> dialog = X().WaitFor("バージョン情報", Ms(15000));
+    ASSERT_TRUE(dialog) << "no version dialog";
+    if (round == 0) {
+      X().Destroy(dialog->id);
+    } else {
+      X().Unmap(dialog->id);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !X().One("バージョン情報"); }, Ms(5000)));
+  }
+  ExpectRunning();
+  EndThroughMenu();  // the modal loop has returned: the menu opens again
+}
+
+// Keys typed into another client's grab (a lock screen, a password prompt)
+// or while the screen saver is on are not the game's.
+TEST_F(XFaults, KeysAreIgnoredUnderAnotherClientsGrabAndTheScreenSaver) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const auto spaceStartsTheGame = [&] {
+    X().Tap(key::kSpace, Ms(100));
+    return WaitUntil([&] { return !WaitingTitle(X().Mapped()); }, Ms(1500));
+  };
+  ASSERT_TRUE(X().GrabKeyboard());
+  EXPECT_FALSE(spaceStartsTheGame()) << "Space typed into a grab started the game";
+  X().UngrabKeyboard();
+  X().ForceScreenSaver(true);
+  EXPECT_FALSE(spaceStartsTheGame()) << "Space typed while the screen saver is on started the game";
+  X().ForceScreenSaver(false);
+  EXPECT_TRUE(spaceStartsTheGame()) << "the keys did not come back";
+}
+
+// The work area changes under a game: the title comes back, laid out for
+// the new work area.
+TEST_F(XFaults, AWorkAreaChangeInAGameBringsBackTheTitleLaidOutForIt) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  PressSpaceAtTitle();
+  ASSERT_TRUE(WaitForBalloon(Ms(10000))) << "no launch";
+  ASSERT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(10000)));
+  X().SetWorkArea(plat::Rect{0, 0, 1280, 900});
+  ASSERT_TRUE(WaitForTitle(Ms(10000))) << "the game goes on on the old screen";
+  EXPECT_EQ(Get("frmShe").rect.bottom, 900);
+  ExpectRunning();
+  EndThroughMenu();
+}
+
+TEST_F(XFaults, TheSelectionOwnedAsAManagerAndQuitThroughIt) {
+  TempDir dir;
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+
+  // `--quit` ends the running copy with 0 and leaves no window.
+  const faults::Ended quit =
+      faults::RunProgram({"--quit"}, {"DISPLAY=" + Display()}, dir.path(), Ms(20000));
+  EXPECT_EQ(quit.status, 0) << quit.err;
+  const std::optional<int> status = Game().child().WaitExit(Ms(5000));
+  ASSERT_TRUE(status) << "--quit returned while the copy still runs";
+  EXPECT_EQ(*status, 0) << Game().Stderr();
+  EXPECT_TRUE(X().Named("frmShe").empty() && X().Named("frmSTAFF").empty());
+  const faults::Ended again =
+      faults::RunProgram({"--quit"}, {"DISPLAY=" + Display()}, dir.path(), Ms(20000));
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(ProgramLines(again.err), 1) << again.err;
+
+  // A squatter's selection is taken over; taking it back ends the program.
+  X().TakeSelection("_ZEMBRANT_S0");
+  std::unique_ptr<Program> second = StartAnother({});
+  ASSERT_TRUE(X().WaitFor("frmShe", Ms(60000))) << "a squatter stopped the program: " << second->Stderr();
+  X().TakeSelection("_ZEMBRANT_S0");
+  const std::optional<int> taken = second->child().WaitExit(Ms(10000));
+  ASSERT_TRUE(taken) << "the program plays on without its selection";
+  EXPECT_EQ(*taken, 1);
+  EXPECT_EQ(ProgramLines(second->Stderr()), 1) << second->Stderr();
+}
+
+}  // namespace
+}  // namespace e2e
