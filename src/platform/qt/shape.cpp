@@ -49,9 +49,21 @@ Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
 // Sends the shown part to the server; the server exposes what it uncovers,
 // in this window and in those below (screen_changes.h).
 void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
-  x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()),
-                Scaled(ShownPart(rec, cut), DeviceScale()));
+  const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
+  const Region shown = Scaled(ShownPart(rec, cut), DeviceScale());
   rec.cutAtMonitor = cut.has_value();
+  if (!rec.widget->testAttribute(Qt::WA_TranslucentBackground)) {
+    x11::SetShape(B().conn, xid, shown);
+    return;
+  }
+  // Drawn by its alpha: a compositor takes a window's new pixels only inside
+  // its bounding shape, so a pixel turned transparent outside a new outline
+  // would stay on the screen. The window shows its whole rectangle (cut at
+  // the monitor) and the outline cuts its input.
+  WindowRec box;
+  box.rect = rec.rect;
+  x11::SetShape(B().conn, xid, Scaled(ShownPart(box, cut), DeviceScale()));
+  x11::SetShape(B().conn, xid, shown, true);
 }
 
 // The monitor to cut the window at, nullopt when it lies on it.

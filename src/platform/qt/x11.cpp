@@ -118,13 +118,14 @@ bool HasShape(xcb_connection_t* c) {
   return ext && ext->present;
 }
 
-void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline) {
+void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input) {
   std::vector<xcb_rectangle_t> rects;
   for (const Rect& r : outline.Rects()) {
     rects.push_back({Clamp16(r.left), Clamp16(r.top), ClampSize(r.Width()), ClampSize(r.Height())});
   }
   // The region's rectangles come in y-x bands, the order the server likes best.
-  xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED,
+  xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, input ? XCB_SHAPE_SK_INPUT : XCB_SHAPE_SK_BOUNDING,
+                       XCB_CLIP_ORDERING_YX_BANDED,
                        window, 0, 0, static_cast<std::uint32_t>(rects.size()), rects.data());
 }
 
