@@ -22,18 +22,15 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/harness.h"
-
-#ifndef ZB_PROGRAM
-#error "ZB_PROGRAM names the program measured"
-#endif
+#include "session.h"
 
 extern char** environ;
 
 namespace {
 
-using e2e::Clock;
-using e2e::Ms;
+using bench::Session;
+using xtest::Clock;
+using xtest::Ms;
 
 constexpr int kWidth = 1280;
 constexpr int kHeight = 1024;
@@ -125,10 +122,12 @@ class Watcher {
     Drain();
     painted = 0;
     least = 0;
+    changes = 0;
   }
 
   std::int64_t painted = 0;  // pixels picom drew, overlaps counted twice
   std::int64_t least = 0;    // pixels the changes of the game's windows cover
+  std::int64_t changes = 0;  // moves, re-cuts, maps and unmaps the compositor hears of
 
  private:
   struct Win {
@@ -185,6 +184,7 @@ class Watcher {
     auto it = wins_.find(w);
     if (it == wins_.end()) return;
     plat::Region covered = it->second.OnScreen();
+    ++changes;
     change(it->second);
     covered.Unite(it->second.OnScreen());
     least += Area(covered);
@@ -232,13 +232,13 @@ struct Cpu {
   std::vector<double> start;
   void Start() {
     start.clear();
-    for (pid_t p : pids) start.push_back(e2e::CpuSeconds(p));
+    for (pid_t p : pids) start.push_back(xtest::CpuSeconds(p));
   }
   // Percent of a core each used since Start.
   std::vector<double> Pct(double wallSeconds) const {
     std::vector<double> out;
     for (std::size_t i = 0; i < pids.size(); ++i) {
-      out.push_back(100 * (e2e::CpuSeconds(pids[i]) - start[i]) / wallSeconds);
+      out.push_back(100 * (xtest::CpuSeconds(pids[i]) - start[i]) / wallSeconds);
     }
     return out;
   }
@@ -249,60 +249,59 @@ struct Cpu {
 template <typename Step>
 double Play(Watcher& w, Step&& step) {
   const Clock::time_point t0 = Clock::now();
-  for (int i = 0; e2e::MsSince(t0) < kSeconds * 1000; ++i) {
+  for (int i = 0; xtest::MsSince(t0) < kSeconds * 1000; ++i) {
     step(i);
     w.Drain();
     std::this_thread::sleep_until(t0 + Ms(static_cast<int>((i + 1) * kFrameMs)));
   }
-  const double wall = e2e::MsSince(t0) / 1000;
+  const double wall = xtest::MsSince(t0) / 1000;
   w.Drain();
   return wall;
 }
 
 void BM_CompositorBill(benchmark::State& state) {
   for (auto _ : state) {
-    e2e::TempDir dir;
-    e2e::Xvfb xvfb(kWidth, kHeight, dir.path());
-    if (xvfb.display().empty()) return state.SkipWithError(xvfb.error().c_str());
-    e2e::XConn x(xvfb.display());
+    Session s;
+    if (const std::string why = s.StartServer(kWidth, kHeight); !why.empty()) {
+      return state.SkipWithError(why.c_str());
+    }
+    xtest::TempDir& dir = s.dir;
+    xtest::Xvfb& xvfb = *s.xvfb;
+    xtest::XClient& x = *s.x;
     Watcher watch(xvfb.display());
-    if (!x.ok() || !watch.ok()) return state.SkipWithError("no SHAPE or DAMAGE on the server");
+    if (!watch.ok()) return state.SkipWithError("no SHAPE or DAMAGE on the server");
     const std::vector<std::string> env = EnvFor(xvfb.display());
-    e2e::Child picom({"picom", "--backend", "xrender", "--config", "/dev/null"}, env,
+    xtest::Child picom({"picom", "--backend", "xrender", "--config", "/dev/null"}, env,
                      dir.path() + "/picom.out", dir.path() + "/picom.err");
-    if (!e2e::WaitUntil([&] { return watch.CompositorRunning(); }, Ms(15000)) || !picom.Running()) {
+    if (!xtest::WaitUntil([&] { return watch.CompositorRunning(); }, Ms(15000)) || !picom.Running()) {
       return state.SkipWithError("picom did not start (is it installed?)");
     }
     watch.WatchPaints();
 
     // The game: from the title into the stage, invincible, then 20 s of
     // play with Right held, firing, and up and down.
-    auto game = std::make_unique<e2e::Program>(ZB_PROGRAM, xvfb.display(),
-                                               std::vector<std::string>{}, dir.path());
-    if (!e2e::WaitUntil([&] { return e2e::WaitingTitle(x.Mapped()).has_value(); }, Ms(30000))) {
-      return state.SkipWithError("no title within 30 s");
-    }
-    x.Tap(e2e::key::kSpace, Ms(60));
-    x.WaitFor("frmL", Ms(10000));
-    x.Tap(e2e::key::kHome);
-    e2e::WaitUntil([&] { return x.Named("frmL").empty(); }, Ms(10000));
+    s.StartProgram();
+    std::unique_ptr<xtest::Program>& game = s.game;
+    if (!s.WaitForTitle()) return state.SkipWithError("no title within 30 s");
+    s.StartInvinciblePlay();
     watch.ReadWindows();
     watch.ResetCounts();
     Cpu cpu{{game->pid(), xvfb.pid(), picom.pid()}, {}};
     cpu.Start();
-    x.Key(e2e::key::kRight, true);
+    x.Key(xtest::key::kRight, true);
     const double gameWall = Play(watch, [&](int i) {
-      if (i % 8 == 0) x.Key(e2e::key::kSpace, true);
-      if (i % 8 == 2) x.Key(e2e::key::kSpace, false);
-      const std::uint32_t vertical = (i / 20) % 2 ? e2e::key::kDown : e2e::key::kUp;
+      if (i % 8 == 0) x.Key(xtest::key::kSpace, true);
+      if (i % 8 == 2) x.Key(xtest::key::kSpace, false);
+      const std::uint32_t vertical = (i / 20) % 2 ? xtest::key::kDown : xtest::key::kUp;
       if (i % 20 == 0) x.Key(vertical, true);
       if (i % 20 == 6) x.Key(vertical, false);
     });
-    x.Key(e2e::key::kRight, false);
+    x.Key(xtest::key::kRight, false);
     const std::vector<double> g = cpu.Pct(gameWall);
     const double frames = gameWall * 1000 / kFrameMs;
     const double painted = static_cast<double>(watch.painted) / frames;
     const double least = static_cast<double>(watch.least) / frames;
+    const double changes = static_cast<double>(watch.changes) / frames;
     if (!game->Running()) return state.SkipWithError("the program ended during play");
     game->child().Stop();
     game.reset();
@@ -310,7 +309,7 @@ void BM_CompositorBill(benchmark::State& state) {
     // oneko on the same server and compositor, chasing a pointer that
     // circles the screen.
     std::this_thread::sleep_for(Ms(1000));
-    e2e::Child oneko({"/usr/games/oneko"}, env, dir.path() + "/oneko.out",
+    xtest::Child oneko({"/usr/games/oneko"}, env, dir.path() + "/oneko.out",
                      dir.path() + "/oneko.err");
     std::this_thread::sleep_for(Ms(1000));
     if (!oneko.Running()) return state.SkipWithError("oneko did not start (is it installed?)");
@@ -336,6 +335,7 @@ void BM_CompositorBill(benchmark::State& state) {
     state.counters["system_vs_oneko"] = (g[0] + g[1] + g[2]) / (t[0] + t[1] + t[2]);
     state.counters["painted_px_per_frame"] = painted;
     state.counters["least_px_per_frame"] = least;
+    state.counters["window_changes_per_frame"] = changes;
   }
 }
 BENCHMARK(BM_CompositorBill)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

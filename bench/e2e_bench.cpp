@@ -6,60 +6,19 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "e2e/harness.h"
-
-#ifndef ZB_PROGRAM
-#error "ZB_PROGRAM names the program measured"
-#endif
+#include "session.h"
 
 namespace {
 
-using e2e::Clock;
-using e2e::Ms;
+using xtest::Clock;
+using xtest::Ms;
 
-// A private server and the program on it.
-struct Session {
-  e2e::TempDir dir;
-  std::unique_ptr<e2e::Xvfb> xvfb;
-  std::unique_ptr<e2e::XConn> x;
-  std::unique_ptr<e2e::Program> game;
-
-  std::string StartServer() {
-    xvfb = std::make_unique<e2e::Xvfb>(1280, 1024, dir.path());
-    if (xvfb->display().empty()) return xvfb->error();
-    x = std::make_unique<e2e::XConn>(xvfb->display());
-    return x->ok() ? "" : "cannot connect to " + xvfb->display();
-  }
-  void StartProgram(const std::vector<std::string>& args = {}) {
-    game = std::make_unique<e2e::Program>(ZB_PROGRAM, xvfb->display(), args, dir.path());
-  }
-  bool WaitForTitle() {
-    return e2e::WaitUntil(
-               [&] { return e2e::WaitingTitle(x->Mapped()).has_value() || !game->Running(); },
-               Ms(30000), Ms(2)) &&
-           game->Running();
-  }
-  // The server, the program and its title; false (the benchmark skipped
-  // with the reason) when one of them does not come.
-  bool StartAtTitle(benchmark::State& state) {
-    if (const std::string why = StartServer(); !why.empty()) {
-      state.SkipWithError(why.c_str());
-      return false;
-    }
-    StartProgram();
-    if (!WaitForTitle()) {
-      state.SkipWithError("no title within 30 s");
-      return false;
-    }
-    return true;
-  }
-};
+using bench::Session;
 
 double Quantile(std::vector<double> v, double q) {
   std::sort(v.begin(), v.end());
@@ -82,7 +41,7 @@ void BM_StartToTitle(benchmark::State& state) {
       state.SkipWithError("no title within 30 s");
       return;
     }
-    ms.push_back(e2e::MsSince(t0));
+    ms.push_back(xtest::MsSince(t0));
     state.SetIterationTime(ms.back() / 1000);
   }
   state.counters["median_ms"] = Quantile(ms, 0.5);
@@ -95,13 +54,13 @@ void BM_IdleAtTitle(benchmark::State& state) {
     Session s;
     if (!s.StartAtTitle(state)) return;
     std::this_thread::sleep_for(Ms(2000));  // start-up's work done
-    const double game0 = e2e::CpuSeconds(s.game->pid());
-    const double server0 = e2e::CpuSeconds(s.xvfb->pid());
+    const double game0 = xtest::CpuSeconds(s.game->pid());
+    const double server0 = xtest::CpuSeconds(s.xvfb->pid());
     const Clock::time_point t0 = Clock::now();
     std::this_thread::sleep_for(Ms(10000));
-    const double wall = e2e::MsSince(t0) / 1000;
-    const double game1 = e2e::CpuSeconds(s.game->pid());
-    const double server1 = e2e::CpuSeconds(s.xvfb->pid());
+    const double wall = xtest::MsSince(t0) / 1000;
+    const double game1 = xtest::CpuSeconds(s.game->pid());
+    const double server1 = xtest::CpuSeconds(s.xvfb->pid());
     if (game0 < 0 || game1 < 0 || !s.game->Running()) {
       state.SkipWithError("the program ended at the title");
       return;
@@ -119,7 +78,7 @@ void BM_FramePeriodInPlay(benchmark::State& state) {
   for (auto _ : state) {
     Session s;
     if (!s.StartAtTitle(state)) return;
-    std::optional<e2e::Child> hog;
+    std::optional<xtest::Child> hog;
     if (loaded) {
       hog.emplace(std::vector<std::string>{"stress-ng", "--cpu", "0", "--timeout", "120s", "--quiet"},
                   std::vector<std::string>{"PATH=/usr/local/bin:/usr/bin:/bin"},
@@ -131,36 +90,33 @@ void BM_FramePeriodInPlay(benchmark::State& state) {
       }
     }
     // Invincible, so that nothing ends the stage while it is measured.
-    s.x->Tap(e2e::key::kSpace, Ms(60));
-    s.x->WaitFor("frmL", Ms(10000));
-    s.x->Tap(e2e::key::kHome);
-    e2e::WaitUntil([&] { return s.x->Named("frmL").empty(); }, Ms(10000));
-    const std::optional<e2e::Window> ship = s.x->One("frmPlayer");
+    s.StartInvinciblePlay();
+    const std::optional<xtest::Window> ship = s.x->One("frmPlayer");
     if (!ship) {
       state.SkipWithError("no ship");
       return;
     }
     s.x->WatchMoves(ship->id);
-    s.x->Key(e2e::key::kRight, true);
+    s.x->Key(xtest::key::kRight, true);
     std::this_thread::sleep_for(Ms(300));
     while (s.x->NextMove(Ms(0))) {
     }
-    const double cpu0 = e2e::CpuSeconds(s.game->pid());
+    const double cpu0 = xtest::CpuSeconds(s.game->pid());
     const Clock::time_point t0 = Clock::now();
     std::vector<double> periods;
     std::optional<Clock::time_point> last;
     int lastX = -1;
-    while (static_cast<int>(periods.size()) < kFrames && e2e::MsSince(t0) < 60000) {
-      const std::optional<e2e::XConn::Move> m = s.x->NextMove(Ms(2000));
+    while (static_cast<int>(periods.size()) < kFrames && xtest::MsSince(t0) < 60000) {
+      const std::optional<xtest::XClient::Move> m = s.x->NextMove(Ms(2000));
       if (!m) break;
       if (m->window != ship->id || m->x == lastX) continue;
       if (last) periods.push_back(std::chrono::duration<double, std::milli>(m->at - *last).count());
       last = m->at;
       lastX = m->x;
     }
-    const double wall = e2e::MsSince(t0) / 1000;
-    const double cpu1 = e2e::CpuSeconds(s.game->pid());
-    s.x->Key(e2e::key::kRight, false);
+    const double wall = xtest::MsSince(t0) / 1000;
+    const double cpu1 = xtest::CpuSeconds(s.game->pid());
+    s.x->Key(xtest::key::kRight, false);
     if (static_cast<int>(periods.size()) < kFrames) {
       state.SkipWithError("the ship stopped moving");
       return;

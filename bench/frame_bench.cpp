@@ -4,7 +4,6 @@
 // percentile of single frames and the median's share of the 50 ms frame.
 #include <benchmark/benchmark.h>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shape_table.h"

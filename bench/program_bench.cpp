@@ -13,16 +13,13 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/harness.h"
-
-#ifndef ZB_PROGRAM
-#error "ZB_PROGRAM names the program measured"
-#endif
+#include "session.h"
 
 namespace {
 
-using e2e::Clock;
-using e2e::Ms;
+using bench::Session;
+using xtest::Clock;
+using xtest::Ms;
 
 constexpr double kFrameMs = 50;
 constexpr double kPlaySeconds = 60;
@@ -50,7 +47,7 @@ Stats ReadStats(const std::string& path) {
 Stats FreshStats(const std::string& path) {
   const Stats before = ReadStats(path);
   Stats now = before;
-  e2e::WaitUntil([&] { return (now = ReadStats(path)).ms > before.ms; }, Ms(2000), Ms(5));
+  xtest::WaitUntil([&] { return (now = ReadStats(path)).ms > before.ms; }, Ms(2000), Ms(5));
   return now;
 }
 
@@ -65,20 +62,20 @@ long PeakResidentKiB(pid_t pid) {
 
 // A minute of steering and firing, the same every run: forward, up, back,
 // down, with a shot every few tenths of a second.
-void PlayScript(e2e::XConn& x, double seconds) {
+void PlayScript(xtest::XClient& x, double seconds) {
   struct Move {
     std::uint32_t key;
     int ms;
   };
-  const Move moves[] = {{e2e::key::kRight, 1500}, {e2e::key::kUp, 400}, {e2e::key::kLeft, 600},
-                        {e2e::key::kDown, 400},   {e2e::key::kRight, 800}, {e2e::key::kDown, 300},
-                        {e2e::key::kUp, 300}};
+  const Move moves[] = {{xtest::key::kRight, 1500}, {xtest::key::kUp, 400}, {xtest::key::kLeft, 600},
+                        {xtest::key::kDown, 400},   {xtest::key::kRight, 800}, {xtest::key::kDown, 300},
+                        {xtest::key::kUp, 300}};
   const Clock::time_point start = Clock::now();
-  for (std::size_t i = 0; e2e::MsSince(start) < seconds * 1000; ++i) {
+  for (std::size_t i = 0; xtest::MsSince(start) < seconds * 1000; ++i) {
     const Move& m = moves[i % std::size(moves)];
     x.Key(m.key, true);
     for (int held = 0; held < m.ms; held += 100) {
-      if (held % 300 == 0) x.Tap(e2e::key::kSpace, Ms(20));
+      if (held % 300 == 0) x.Tap(xtest::key::kSpace, Ms(20));
       std::this_thread::sleep_for(Ms(80));
     }
     x.Key(m.key, false);
@@ -87,22 +84,11 @@ void PlayScript(e2e::XConn& x, double seconds) {
 
 void BM_ScriptedMinute(benchmark::State& state) {
   for (auto _ : state) {
-    e2e::TempDir dir;
-    const std::string stats = dir.path() + "/stats";
-    setenv("ZEMBRANT_STATS", stats.c_str(), 1);
-    e2e::Xvfb xvfb(1280, 1024, dir.path());
-    if (xvfb.display().empty()) {
-      state.SkipWithError(xvfb.error().c_str());
-      return;
-    }
-    e2e::XConn x(xvfb.display());
-    e2e::Program game(ZB_PROGRAM, xvfb.display(), {}, dir.path());
-    unsetenv("ZEMBRANT_STATS");
-    if (!e2e::WaitUntil([&] { return e2e::WaitingTitle(x.Mapped()).has_value() || !game.Running(); }, Ms(30000)) ||
-        !game.Running()) {
-      state.SkipWithError("no title within 30 s");
-      return;
-    }
+    Session s;
+    const std::string stats = s.dir.path() + "/stats";
+    if (!s.StartAtTitle(state, {"ZEMBRANT_STATS=" + stats})) return;
+    xtest::XClient& x = *s.x;
+    xtest::Program& game = *s.game;
 
     // The title waiting.
     std::this_thread::sleep_for(Ms(2000));
@@ -111,15 +97,12 @@ void BM_ScriptedMinute(benchmark::State& state) {
     const Stats title1 = FreshStats(stats);
 
     // Play, invincible.
-    x.Tap(e2e::key::kSpace, Ms(60));
-    x.WaitFor("frmL", Ms(10000));
-    x.Tap(e2e::key::kHome);
-    e2e::WaitUntil([&] { return x.Named("frmL").empty(); }, Ms(10000));
+    s.StartInvinciblePlay();
     const Stats play0 = FreshStats(stats);
-    const double cpu0 = e2e::CpuSeconds(game.pid());
+    const double cpu0 = xtest::CpuSeconds(game.pid());
     PlayScript(x, kPlaySeconds);
     const Stats play1 = FreshStats(stats);
-    const double cpu1 = e2e::CpuSeconds(game.pid());
+    const double cpu1 = xtest::CpuSeconds(game.pid());
     const long peakKiB = PeakResidentKiB(game.pid());
     if (!game.Running()) {
       state.SkipWithError(("the program ended: " + game.Stderr()).c_str());

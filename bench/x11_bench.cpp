@@ -20,6 +20,7 @@
 #include "platform/qt/testing.h"
 #include "platform/region.h"
 #include "platform/window.h"
+#include "support/x_platform.h"
 
 namespace {
 
@@ -179,11 +180,7 @@ void ReexecUnderXvfb(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   ReexecUnderXvfb(argc, argv);
-  const std::string why = plat::OpenPlatform(argc, argv);
-  if (!why.empty()) {
-    std::fprintf(stderr, "zb_bench_x11: %s\n", why.c_str());
-    return 2;
-  }
+  xtest::OpenPlatformForTests("zb_bench_x11");
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

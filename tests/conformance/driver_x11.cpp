@@ -23,7 +23,7 @@
 #include "platform/app.h"
 #include "platform/keys.h"
 #include "platform/qt/testing.h"
-#include "x11/x_client.h"
+#include "support/x_platform.h"
 
 namespace conformance {
 namespace {
@@ -37,13 +37,13 @@ constexpr int kUnansweredModalMs = 10000;
 
 std::uint32_t KeysymOf(int vk) {
   switch (vk) {
-    case plat::VK_ESCAPE: return 0xff1b;
-    case plat::VK_SPACE: return 0x0020;
-    case plat::VK_HOME: return 0xff50;
-    case plat::VK_LEFT: return 0xff51;
-    case plat::VK_UP: return 0xff52;
-    case plat::VK_RIGHT: return 0xff53;
-    case plat::VK_DOWN: return 0xff54;
+    case plat::VK_ESCAPE: return xtest::key::kEscape;
+    case plat::VK_SPACE: return xtest::key::kSpace;
+    case plat::VK_HOME: return xtest::key::kHome;
+    case plat::VK_LEFT: return xtest::key::kLeft;
+    case plat::VK_UP: return xtest::key::kUp;
+    case plat::VK_RIGHT: return xtest::key::kRight;
+    case plat::VK_DOWN: return xtest::key::kDown;
     default: return 0;
   }
 }
@@ -115,7 +115,7 @@ class X11Driver final : public Driver {
   void Click(plat::WindowId w, int button, int x, int y) override {
     const plat::Rect r = ScreenRect(w);
     const int s = Scale();
-    x_->Click((r.left + x) * s, (r.top + y) * s, XButtonOf(button));
+    x_->Click((r.left + x) * s, (r.top + y) * s, XButtonOf(button), xtest::Ms(0));
   }
 
   plat::Rect ScreenRect(plat::WindowId w) override {
@@ -133,7 +133,14 @@ class X11Driver final : public Driver {
     if (widget->isWindow()) {
       std::vector<plat::Rect> rects = x_->Shape(qtt::XWindowOf(w)).Rects();
       for (plat::Rect& r : rects) r = Shrunk(r, Scale());
-      return plat::Region::FromRects(rects);
+      // The X window of a one-colour window far larger than its outline
+      // covers the outline's extents only: the outline is read relative to
+      // the window the game placed.
+      plat::Region outline = plat::Region::FromRects(rects);
+      const plat::Rect x = Shrunk(x_->ScreenRect(qtt::XWindowOf(w)), Scale());
+      const plat::TwipsRect placed = plat::GetWindowRect(w);
+      outline.Offset(x.left - static_cast<int>(placed.left / 15), x.top - static_cast<int>(placed.top / 15));
+      return outline;
     }
     plat::Region all(plat::Rect{0, 0, widget->width(), widget->height()});
     if (!widget->mask().isEmpty()) all.Intersect(ToRegion(widget->mask()));
@@ -163,7 +170,7 @@ class X11Driver final : public Driver {
     const int s = Scale();
     const plat::Rect logical = ScreenRect(w);
     const plat::Rect r{logical.left * s, logical.top * s, logical.right * s, logical.bottom * s};
-    const std::vector<std::uint32_t> pixels = x_->ScreenPixels(r);
+    const std::vector<std::uint32_t> pixels = x_->Pixels(r);
     if (pixels.empty()) return {};
     const plat::Color back = plat::GetBackColor(w);
     const std::uint32_t backRgb = (plat::RedOf(back) << 16) | (plat::GreenOf(back) << 8) | plat::BlueOf(back);
@@ -184,7 +191,7 @@ class X11Driver final : public Driver {
     const int s = Scale();
     const plat::Rect r = ScreenRect(w);
     const std::vector<std::uint32_t> pixels =
-        x_->ScreenPixels(plat::Rect{(r.left + x) * s, (r.top + y) * s, (r.left + x + 1) * s,
+        x_->Pixels(plat::Rect{(r.left + x) * s, (r.top + y) * s, (r.left + x + 1) * s,
                                     (r.top + y + 1) * s});
     if (pixels.empty()) return 0;
     const std::uint32_t p = pixels.front();
@@ -203,16 +210,7 @@ class X11Driver final : public Driver {
   };
 
   void Open() {
-    static int argc = 1;
-    static char name[] = "zb_conformance_x11";
-    static char* argv[] = {name, nullptr};
-    const std::string why = plat::OpenPlatform(argc, argv);
-    if (!why.empty()) {
-      std::fprintf(stderr, "driver_x11: %s\n", why.c_str());
-      std::abort();
-    }
-    x_ = std::make_unique<xtest::XClient>();
-    x_->BeforeReading(qtt::SyncWithServer);
+    x_ = &xtest::OpenPlatformForTests("zb_conformance_x11");
     // Modal windows run their own loops; this timer ticks inside them.
     watcher_ = std::make_unique<QTimer>();
     QObject::connect(watcher_.get(), &QTimer::timeout, [this] { WatchModals(); });
@@ -225,7 +223,7 @@ class X11Driver final : public Driver {
 
   void ClickCentre(QWidget* in, const QRect& local) {
     const QPoint p = in->mapToGlobal(local.center()) * Scale();
-    x_->Click(p.x(), p.y(), 1);
+    x_->Click(p.x(), p.y(), 1, xtest::Ms(0));
   }
 
   // Answers the menu or message box that is open, once it has been on
@@ -257,8 +255,8 @@ class X11Driver final : public Driver {
     modalSeenAt_.reset();
     const QList<QAction*> actions = menu->actions();
     if (a.index < 0 || a.index >= actions.size()) {
-      x_->Key(0xff1b, true);  // Escape
-      x_->Key(0xff1b, false);
+      x_->Key(xtest::key::kEscape, true);
+      x_->Key(xtest::key::kEscape, false);
       return;
     }
     ClickCentre(menu, menu->actionGeometry(actions[a.index]));
@@ -273,7 +271,7 @@ class X11Driver final : public Driver {
     ClickCentre(ok, ok->rect());
   }
 
-  std::unique_ptr<xtest::XClient> x_;
+  xtest::XClient* x_ = nullptr;
   std::unique_ptr<QTimer> watcher_;
   std::set<int> held_;
   std::deque<MenuAnswer> menus_;

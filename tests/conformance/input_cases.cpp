@@ -28,6 +28,15 @@ TEST_F(Conformance, AHeldKeyReadsHeld) {
   EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_LEFT), 0);
 }
 
+TEST_F(Conformance, AKeyReleasedAndPressedAgainBetweenPollsReadsPressed) {
+  D().PressKey(plat::VK_ESCAPE);
+  EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_ESCAPE), kHeldAndPressed);
+  D().ReleaseKey(plat::VK_ESCAPE);
+  D().PressKey(plat::VK_ESCAPE);
+  EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_ESCAPE), kHeldAndPressed);
+  D().ReleaseKey(plat::VK_ESCAPE);
+}
+
 TEST_F(Conformance, EachKeyKeepsItsOwnPressedBit) {
   D().PressKey(plat::VK_HOME);
   D().ReleaseKey(plat::VK_HOME);

@@ -79,9 +79,9 @@ class Desktop : public DesktopTest {
         [&] {
           dialog = FindClient("バージョン情報");
           if (dialog == 0) return false;
-          const plat::Rect r = Client().ScreenRect(dialog);
+          const plat::Rect r = X().ScreenRect(dialog);
           if (r.Width() != kDialogWidth || r.Height() != kDialogHeight) return false;
-          picture.pixels = Client().ScreenPixels(r);
+          picture.pixels = X().Pixels(r);
           return !picture.pixels.empty() && picture.ShowsIcon();
         },
         Ms(20000), Ms(20));
@@ -99,11 +99,11 @@ class Desktop : public DesktopTest {
     EXPECT_LT(notice.back(), kNoticeLabel.right - 2) << "the notice runs to its label's edge";
 
     EXPECT_TRUE(ShipStandsStill(Ms(600))) << "frames ran while the dialog was open";
-    const plat::Rect r = Client().ScreenRect(dialog);
+    const plat::Rect r = X().ScreenRect(dialog);
     X().Click(r.left + kOkX, r.top + kOkY, 1);
     EXPECT_TRUE(WaitUntil([&] { return FindClient("バージョン情報") == 0; }, Ms(15000)))
         << "OK did not close the dialog";
-    EXPECT_TRUE(ShipMoves(Ms(5000))) << "the game did not go on after the dialog";
+    EXPECT_TRUE(ShipMoves(X(), Ms(5000))) << "the game did not go on after the dialog";
   }
 
   void EndThroughTheMenu(Program& game) {
@@ -128,7 +128,7 @@ class Desktop : public DesktopTest {
   std::size_t base_ = 0;  // mapped windows before the program started
 };
 
-std::vector<Window> Popups(XConn& x) {
+std::vector<Window> Popups(XClient& x) {
   std::vector<Window> out;
   for (const Window& w : x.Mapped()) {
     if (w.overrideRedirect && w.name.rfind("frm", 0) != 0) out.push_back(w);
@@ -139,7 +139,9 @@ std::vector<Window> Popups(XConn& x) {
 TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
   constexpr int kWidth = 1280, kHeight = 1024, kPanel = 40;
   ASSERT_NO_FATAL_FAILURE(
-      StartDesktop({kWidth, kHeight, false, plat::Rect{0, 0, kWidth, kHeight - kPanel}, ""}));
+      StartServer({.width = kWidth,
+                   .height = kHeight,
+                   .workArea = plat::Rect{0, 0, kWidth, kHeight - kPanel}}));
   // Another application's window, under the scenery strip.
   Bystander below(Display(), {0, kHeight - 300, kWidth, kHeight}, 0x808080);
   Program& game = StartProgram();
@@ -149,12 +151,12 @@ TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
       << "the scenery strip does not stand on the panel";
   // What window managers, task bars and compositors read of the sprites.
   for (const Window& w : Sprites()) {
-    EXPECT_TRUE(Client().OverrideRedirect(w.id)) << w.name;
-    EXPECT_EQ(Client().AtomListProperty(w.id, "_NET_WM_WINDOW_TYPE"),
+    EXPECT_TRUE(X().OverrideRedirect(w.id)) << w.name;
+    EXPECT_EQ(X().AtomListProperty(w.id, "_NET_WM_WINDOW_TYPE"),
               std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DND"})
         << w.name;
-    EXPECT_EQ(Client().StringProperty(w.id, "WM_CLASS"), kWmClass) << w.name;
-    EXPECT_EQ(Client().Cardinals(w.id, "_COMPTON_SHADOW"), std::vector<std::uint32_t>{0}) << w.name;
+    EXPECT_EQ(X().StringProperty(w.id, "WM_CLASS"), kWmClass) << w.name;
+    EXPECT_EQ(X().Cardinals(w.id, "_COMPTON_SHADOW"), std::vector<std::uint32_t>{0}) << w.name;
   }
 
   // A second copy on the same display says so and ends; the first plays on.
@@ -166,19 +168,19 @@ TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
       << second.Stderr();
   EXPECT_TRUE(game.Running());
   EXPECT_EQ(X().Named("frmShe").size(), 1u);
-  const std::uint32_t claim = Client().SelectionOwner("_ZEMBRANT_S0");
+  const std::uint32_t claim = X().SelectionOwner("_ZEMBRANT_S0");
   ASSERT_NE(claim, 0u) << "nobody owns the display's selection";
-  EXPECT_EQ(Client().StringProperty(claim, "WM_CLASS"), kWmClass);
+  EXPECT_EQ(X().StringProperty(claim, "WM_CLASS"), kWmClass);
 
   ASSERT_NO_FATAL_FAILURE(StartPlaying());
-  ASSERT_TRUE(ShipMoves(Ms(5000)));
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
 
   // A left and a middle click on the ship: no menu, the game goes on.
   for (int button : {1, 2}) {
     const std::optional<std::pair<int, int>> onShip = VisiblePoint(Get("frmPlayer"));
     ASSERT_TRUE(onShip);
     X().Click(onShip->first, onShip->second, button);
-    EXPECT_TRUE(ShipMoves(Ms(5000))) << "the game stopped after button " << button << " on the ship";
+    EXPECT_TRUE(ShipMoves(X(), Ms(5000))) << "the game stopped after button " << button << " on the ship";
     EXPECT_TRUE(Popups(X()).empty()) << "button " << button << " on the ship opened a window";
   }
 
@@ -196,7 +198,7 @@ TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
   EXPECT_TRUE(ShipStandsStill(Ms(1000))) << "frames ran while the menu was open";
   X().Click(kWidth - 5, 5, 1);  // on the bare desktop: the menu closes unused
   EXPECT_TRUE(MenuGone(*menu));
-  EXPECT_TRUE(ShipMoves(Ms(5000))) << "the game did not go on after the menu";
+  EXPECT_TRUE(ShipMoves(X(), Ms(5000))) << "the game did not go on after the menu";
 
   // "バージョン情報" twice: the same dialog each time, closed by OK.
   DialogPicture first;
@@ -205,7 +207,7 @@ TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
     DialogPicture picture;
     const std::uint32_t dialog = AwaitDialog(picture);
     ASSERT_NE(dialog, 0u) << "round " << round << ": no version dialog with its icon";
-    EXPECT_FALSE(Client().OverrideRedirect(dialog));
+    EXPECT_FALSE(X().OverrideRedirect(dialog));
     if (round == 0) first = picture;
     EXPECT_TRUE(picture.pixels == first.pixels) << "the dialog looks different the second time";
     ASSERT_NO_FATAL_FAILURE(CheckAndCloseDialog(dialog, picture));
@@ -215,7 +217,7 @@ TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
   // once they are shown.
   below.Restack(true);
   std::this_thread::sleep_for(Ms(1500));
-  const std::vector<std::uint32_t> stacking = Client().Stacking();
+  const std::vector<std::uint32_t> stacking = X().Stacking();
   const auto level = [&](std::uint32_t w) { return std::find(stacking.begin(), stacking.end(), w); };
   for (const char* name : {"frmShe", "frmBG"}) {
     EXPECT_LT(level(Get(name).id), level(below.id())) << name << " came back above another window";
@@ -226,12 +228,12 @@ TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
 }
 
 TEST_F(Desktop, UnderOpenboxSpritesStayUnmanagedOnTopAndLeaveTheFocusAlone) {
-  ASSERT_NO_FATAL_FAILURE(StartDesktop({1280, 1024, true, std::nullopt, ""}));
+  ASSERT_NO_FATAL_FAILURE(StartServer({.width = 1280, .height = 1024, .windowManager = true}));
   Bystander other(Display(), {600, 200, 900, 500}, 0xc0c0c0);
   ASSERT_TRUE(WaitUntil([&] { return TopLevel(other.id()) != other.id(); }, Ms(10000)))
       << "openbox did not frame an ordinary window";
   // Openbox gives a new window the focus a little after framing it.
-  ASSERT_TRUE(WaitUntil([&] { return Client().FocusWindow() == other.id(); }, Ms(10000)))
+  ASSERT_TRUE(WaitUntil([&] { return X().FocusWindow() == other.id(); }, Ms(10000)))
       << "openbox did not focus the new window";
   Program& game = StartProgram();
   const std::optional<Window> title = WaitForTitle(game);
@@ -246,29 +248,29 @@ TEST_F(Desktop, UnderOpenboxSpritesStayUnmanagedOnTopAndLeaveTheFocusAlone) {
   EXPECT_EQ(ship.rect.Width(), 19);
   // Unmanaged: no frame or decoration, no entry in the lists of task bars,
   // pagers and window switchers; above the ordinary window.
-  const std::vector<std::uint32_t> clients = Client().Cardinals(Client().Root(), "_NET_CLIENT_LIST");
+  const std::vector<std::uint32_t> clients = X().Cardinals(X().Root(), "_NET_CLIENT_LIST");
   EXPECT_FALSE(clients.empty());
-  const std::vector<std::uint32_t> stacking = Client().Stacking();
+  const std::vector<std::uint32_t> stacking = X().Stacking();
   const auto level = [&](std::uint32_t w) { return std::find(stacking.begin(), stacking.end(), w); };
   for (const Window& w : Sprites()) {
     EXPECT_TRUE(w.overrideRedirect) << w.name;
     EXPECT_EQ(std::count(clients.begin(), clients.end(), w.id), 0) << w.name << " is listed";
-    EXPECT_TRUE(Client().Cardinals(w.id, "_NET_FRAME_EXTENTS").empty()) << w.name << " is framed";
+    EXPECT_TRUE(X().Cardinals(w.id, "_NET_FRAME_EXTENTS").empty()) << w.name << " is framed";
     EXPECT_GT(level(w.id), level(TopLevel(other.id()))) << w.name << " is below another window";
   }
   // The lamps took the keyboard when the title came.
-  EXPECT_EQ(Client().FocusWindow(), Get("frmShe").id);
+  EXPECT_EQ(X().FocusWindow(), Get("frmShe").id);
 
   ASSERT_NO_FATAL_FAILURE(StartPlaying());
-  ASSERT_TRUE(ShipMoves(Ms(5000)));
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
 
   // The user turns to the other application in the task bar: it gets the
   // focus and comes up, still below the sprites; a click on the scenery
   // leaves the focus there.
   other.Activate();
-  ASSERT_TRUE(WaitUntil([&] { return Client().FocusWindow() == other.id(); }, Ms(10000)))
+  ASSERT_TRUE(WaitUntil([&] { return X().FocusWindow() == other.id(); }, Ms(10000)))
       << "openbox did not focus the window chosen in the task bar";
-  const std::vector<std::uint32_t> after = Client().Stacking();
+  const std::vector<std::uint32_t> after = X().Stacking();
   const std::uint32_t otherFrame = TopLevel(other.id());
   for (const Window& w : Sprites()) {
     EXPECT_GT(std::find(after.begin(), after.end(), w.id), std::find(after.begin(), after.end(), otherFrame))
@@ -277,13 +279,13 @@ TEST_F(Desktop, UnderOpenboxSpritesStayUnmanagedOnTopAndLeaveTheFocusAlone) {
   const std::optional<std::pair<int, int>> onBg = VisiblePoint(Get("frmBG"));
   ASSERT_TRUE(onBg);
   X().Click(onBg->first, onBg->second, 1);
-  EXPECT_TRUE(ShipMoves(Ms(5000)));
-  EXPECT_EQ(Client().FocusWindow(), other.id()) << "a click on the scenery took the focus";
+  EXPECT_TRUE(ShipMoves(X(), Ms(5000)));
+  EXPECT_EQ(X().FocusWindow(), other.id()) << "a click on the scenery took the focus";
   // The keys still reach the game: Esc pauses it and goes on.
   X().Tap(key::kEscape);
   EXPECT_TRUE(ShipStandsStill(Ms(800))) << "Esc did not pause the game while another window had the focus";
   X().Tap(key::kEscape);
-  EXPECT_TRUE(ShipMoves(Ms(5000)));
+  EXPECT_TRUE(ShipMoves(X(), Ms(5000)));
   // Qt hears that the program lost the focus 400 ms after it did, and then
   // closes any menu the program has open; a user's next click comes later.
   std::this_thread::sleep_for(Ms(1000));
@@ -294,19 +296,19 @@ TEST_F(Desktop, UnderOpenboxSpritesStayUnmanagedOnTopAndLeaveTheFocusAlone) {
   DialogPicture picture;
   const std::uint32_t dialog = AwaitDialog(picture);
   ASSERT_NE(dialog, 0u) << "no version dialog with its icon";
-  const std::vector<std::uint32_t> frame = Client().Cardinals(dialog, "_NET_FRAME_EXTENTS");
+  const std::vector<std::uint32_t> frame = X().Cardinals(dialog, "_NET_FRAME_EXTENTS");
   ASSERT_EQ(frame.size(), 4u) << "the dialog is not framed";
   EXPECT_GT(frame[2], 0u) << "the dialog has no title bar";
-  const std::vector<std::uint32_t> transientFor = Client().Cardinals(dialog, "WM_TRANSIENT_FOR");
+  const std::vector<std::uint32_t> transientFor = X().Cardinals(dialog, "WM_TRANSIENT_FOR");
   ASSERT_EQ(transientFor.size(), 1u);
-  EXPECT_EQ(Client().StringProperty(transientFor[0], "WM_CLASS"), kWmClass);
-  EXPECT_EQ(Client().StringProperty(dialog, "WM_CLASS"), kWmClass);
-  const std::vector<std::string> types = Client().AtomListProperty(dialog, "_NET_WM_WINDOW_TYPE");
+  EXPECT_EQ(X().StringProperty(transientFor[0], "WM_CLASS"), kWmClass);
+  EXPECT_EQ(X().StringProperty(dialog, "WM_CLASS"), kWmClass);
+  const std::vector<std::string> types = X().AtomListProperty(dialog, "_NET_WM_WINDOW_TYPE");
   ASSERT_FALSE(types.empty());
   EXPECT_EQ(types.front(), "_NET_WM_WINDOW_TYPE_DIALOG");
-  const std::vector<std::string> state = Client().AtomListProperty(dialog, "_NET_WM_STATE");
+  const std::vector<std::string> state = X().AtomListProperty(dialog, "_NET_WM_STATE");
   EXPECT_NE(std::find(state.begin(), state.end(), "_NET_WM_STATE_MODAL"), state.end());
-  const std::vector<std::string> actions = Client().AtomListProperty(dialog, "_NET_WM_ALLOWED_ACTIONS");
+  const std::vector<std::string> actions = X().AtomListProperty(dialog, "_NET_WM_ALLOWED_ACTIONS");
   for (const char* no : {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT"}) {
     EXPECT_EQ(std::find(actions.begin(), actions.end(), no), actions.end()) << no;
   }
@@ -314,11 +316,11 @@ TEST_F(Desktop, UnderOpenboxSpritesStayUnmanagedOnTopAndLeaveTheFocusAlone) {
   EXPECT_NE(std::find(actions.begin(), actions.end(), "_NET_WM_ACTION_MINIMIZE"), actions.end());
   // What the program asks of every window manager: no minimise or maximise
   // function.
-  const std::vector<std::uint32_t> motif = Client().Cardinals(dialog, "_MOTIF_WM_HINTS");
+  const std::vector<std::uint32_t> motif = X().Cardinals(dialog, "_MOTIF_WM_HINTS");
   ASSERT_GE(motif.size(), 2u);
   EXPECT_TRUE(motif[0] & 1u) << "no functions in _MOTIF_WM_HINTS";
   EXPECT_EQ(motif[1] & (0x8u | 0x10u), 0u) << "minimise or maximise asked for";
-  EXPECT_TRUE(WaitUntil([&] { return Client().FocusWindow() == dialog; }, Ms(10000)))
+  EXPECT_TRUE(WaitUntil([&] { return X().FocusWindow() == dialog; }, Ms(10000)))
       << "the dialog did not get the focus";
   ASSERT_NO_FATAL_FAILURE(CheckAndCloseDialog(dialog, picture));
 
@@ -329,13 +331,13 @@ TEST_F(Desktop, UnderOpenboxSpritesStayUnmanagedOnTopAndLeaveTheFocusAlone) {
 // edge, its width the work area's (the title centred in it).
 TEST_F(Desktop, UnderOpenboxALeftDockMovesTheGameToTheWorkArea) {
   constexpr int kDock = 64;
-  ASSERT_NO_FATAL_FAILURE(StartDesktop({1280, 1024, true, std::nullopt, ""}));
+  ASSERT_NO_FATAL_FAILURE(StartServer({.width = 1280, .height = 1024, .windowManager = true}));
   Bystander dock(Display(), {0, 0, kDock, 1024}, 0x303030);
   // left, right, top, bottom; then each edge's extent along it.
-  Client().SetCardinals(dock.id(), "_NET_WM_STRUT_PARTIAL", {kDock, 0, 0, 0, 0, 1023, 0, 0, 0, 0, 0, 0});
+  X().SetCardinals(dock.id(), "_NET_WM_STRUT_PARTIAL", {kDock, 0, 0, 0, 0, 1023, 0, 0, 0, 0, 0, 0});
   ASSERT_TRUE(WaitUntil(
       [&] {
-        const std::vector<std::uint32_t> area = Client().Cardinals(Client().Root(), "_NET_WORKAREA");
+        const std::vector<std::uint32_t> area = X().Cardinals(X().Root(), "_NET_WORKAREA");
         return area.size() >= 4 && area[0] == kDock;
       },
       Ms(10000)))
@@ -354,10 +356,10 @@ TEST_F(Desktop, UnderOpenboxALeftDockMovesTheGameToTheWorkArea) {
 // SHAPE (as Wayland's do for X programs), sprites are 32-bit windows painted
 // inside their outlines only; shadows stay off.
 TEST_F(Desktop, UnderACompositorSpritesAreDrawnByTheirAlpha) {
-  ASSERT_NO_FATAL_FAILURE(StartDesktop({1280, 1024, false, std::nullopt, "", true}));
+  ASSERT_NO_FATAL_FAILURE(StartServer({.compositor = true}));
   Program& game = StartProgram();
   ASSERT_TRUE(WaitForTitle(game)) << game.Stderr();
-  for (const Window& w : Sprites()) EXPECT_EQ(Client().Depth(w.id), 32) << w.name;
+  for (const Window& w : Sprites()) EXPECT_EQ(X().Depth(w.id), 32) << w.name;
   const Window lamps = Get("frmShe");
   EXPECT_TRUE(WaitUntil(
       [&] {
@@ -378,7 +380,7 @@ TEST_F(Desktop, UnderACompositorSpritesAreDrawnByTheirAlpha) {
 }
 
 TEST_F(Desktop, SigtermSigintAndSighupEndTheProgramCleanly) {
-  ASSERT_NO_FATAL_FAILURE(StartDesktop({1280, 1024, false, std::nullopt, ""}));
+  ASSERT_NO_FATAL_FAILURE(StartServer({.width = 1280, .height = 1024}));
   base_ = X().Mapped().size();
   // Each copy also shows that the one before gave the display up.
   Program& atTitle = StartProgram();
@@ -388,7 +390,7 @@ TEST_F(Desktop, SigtermSigintAndSighupEndTheProgramCleanly) {
   Program& playing = StartProgram();
   ASSERT_TRUE(WaitForTitle(playing)) << playing.Stderr();
   ASSERT_NO_FATAL_FAILURE(StartPlaying());
-  ASSERT_TRUE(ShipMoves(Ms(5000)));
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
   ExpectCleanEndOn(playing, SIGINT);
 
   Program& inMenu = StartProgram();
@@ -399,7 +401,7 @@ TEST_F(Desktop, SigtermSigintAndSighupEndTheProgramCleanly) {
 
 // Every sprite shows on the monitor only: its outline on the screen lies
 // inside `monitor`.
-void ExpectAllOn(XConn& x, const std::vector<Window>& sprites, const plat::Rect& monitor,
+void ExpectAllOn(XClient& x, const std::vector<Window>& sprites, const plat::Rect& monitor,
                  const char* when) {
   for (const Window& w : sprites) {
     plat::Region shown = x.Shape(w.id);
@@ -411,7 +413,8 @@ void ExpectAllOn(XConn& x, const std::vector<Window>& sprites, const plat::Rect&
 }
 
 TEST_F(Desktop, OnThreeMonitorsTheGameStaysOnThePrimaryAboveItsPanel) {
-  ASSERT_NO_FATAL_FAILURE(StartDesktop({2400, 600, false, plat::Rect{0, 0, 2400, 560}, ""}));
+  ASSERT_NO_FATAL_FAILURE(
+      StartServer({.width = 2400, .height = 600, .workArea = plat::Rect{0, 0, 2400, 560}}));
   // Three monitors side by side, the middle one primary (the X screen's
   // output), as a desktop with RandR sets them up.
   for (const char* command : {"xrandr --setmonitor Left 800/211x600/158+0+0 none",
@@ -436,7 +439,7 @@ TEST_F(Desktop, OnThreeMonitorsTheGameStaysOnThePrimaryAboveItsPanel) {
   ExpectAllOn(X(), Sprites(), primary, "at the title");
 
   ASSERT_NO_FATAL_FAILURE(StartPlaying());
-  ASSERT_TRUE(ShipMoves(Ms(5000)));
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
   const Window ship = Get("frmPlayer");
   EXPECT_GT(ship.rect.right, primary.right) << "the ship does not reach past the monitor";
   EXPECT_LT(ship.rect.left, primary.right);
@@ -460,7 +463,8 @@ class Scaled : public DesktopTest, public ::testing::WithParamInterface<ScaleCas
 TEST_P(Scaled, EverythingIsScaledByAWholeFactorWithOutlinesExact) {
   const ScaleCase& c = GetParam();
   const int f = c.factor;
-  ASSERT_NO_FATAL_FAILURE(StartDesktop({c.width, c.height, false, std::nullopt, c.resources}));
+  ASSERT_NO_FATAL_FAILURE(
+      StartServer({.width = c.width, .height = c.height, .resources = c.resources}));
   // From column 950 the boss comes at once: it must stop on the screen.
   Program& game = StartProgram(c.env, {"950"});
   ASSERT_TRUE(WaitForTitle(game, f)) << "no title at factor " << f << "; " << game.Stderr();

@@ -1,9 +1,11 @@
 // The fixture of the end-to-end tests.
 #include "e2e/game.h"
 
-#include <sys/stat.h>
+#include <poll.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <ostream>
 #include <filesystem>
@@ -86,6 +88,81 @@ plat::Region ExpectedBalloon(int kind, int left, int top, int centreWidth) {
   return out;
 }
 
+// --- Bystander -------------------------------------------------------------
+
+Bystander::Bystander(const std::string& display, const plat::Rect& where, std::uint32_t rgb) {
+  c_ = xcb_connect(display.c_str(), nullptr);
+  if (xcb_connection_has_error(c_)) return;
+  const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+  window_ = xcb_generate_id(c_);
+  const std::uint32_t values[] = {rgb, XCB_EVENT_MASK_BUTTON_PRESS};
+  xcb_create_window(c_, XCB_COPY_FROM_PARENT, window_, s->root,
+                    static_cast<std::int16_t>(where.left), static_cast<std::int16_t>(where.top),
+                    static_cast<std::uint16_t>(where.Width()), static_cast<std::uint16_t>(where.Height()),
+                    0, XCB_WINDOW_CLASS_INPUT_OUTPUT, s->root_visual,
+                    XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+  static const char kName[] = "bystander";
+  xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                      sizeof kName - 1, kName);
+  static const char kClass[] = "bystander\0Bystander";
+  xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                      sizeof kClass, kClass);
+  // WM_HINTS: takes the input focus when given it, as ordinary windows do.
+  const std::uint32_t hints[9] = {1, 1, 0, 0, 0, 0, 0, 0, 0};
+  xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window_, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9,
+                      hints);
+  Map();
+}
+
+void Bystander::Map() {
+  xcb_map_window(c_, window_);
+  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+}
+
+void Bystander::Restack(bool top) {
+  const std::uint32_t mode = top ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
+  xcb_configure_window(c_, window_, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+}
+
+void Bystander::Activate() {
+  const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+  const char name[] = "_NET_ACTIVE_WINDOW";
+  xcb_intern_atom_reply_t* atom =
+      xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, sizeof name - 1, name), nullptr);
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = window_;
+  ev.type = atom ? atom->atom : 0;
+  ev.data.data32[0] = 2;  // from a pager or task bar: the user's choice
+  ev.data.data32[1] = XCB_CURRENT_TIME;
+  std::free(atom);
+  xcb_send_event(c_, 0, s->root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&ev));
+  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+}
+
+Bystander::~Bystander() {
+  if (c_) xcb_disconnect(c_);
+}
+
+bool Bystander::AwaitPress(Ms limit) {
+  const Clock::time_point end = Clock::now() + limit;
+  for (;;) {
+    while (xcb_generic_event_t* e = xcb_poll_for_event(c_)) {
+      const bool press = (e->response_type & 0x7f) == XCB_BUTTON_PRESS;
+      std::free(e);
+      if (press) return true;
+    }
+    const auto left = std::chrono::duration_cast<Ms>(end - Clock::now()).count();
+    if (left <= 0 || xcb_connection_has_error(c_)) return false;
+    pollfd p{xcb_get_file_descriptor(c_), POLLIN, 0};
+    poll(&p, 1, static_cast<int>(left));
+  }
+}
+
 // --- the fixture -----------------------------------------------------------
 
 namespace {
@@ -103,8 +180,7 @@ class ScreenAtFailure : public ::testing::EmptyTestEventListener {
 
 }  // namespace
 
-
-void GameTest::StartGame(const GameOptions& options) {
+void GameTest::StartServer(const GameOptions& options) {
   static ::testing::TestEventListener* listener = [] {
     auto* l = new ScreenAtFailure;
     ::testing::UnitTest::GetInstance()->listeners().Append(l);
@@ -121,21 +197,62 @@ void GameTest::StartGame(const GameOptions& options) {
   ASSERT_FALSE(dir_->path().empty()) << "no temporary directory";
   xvfb_ = std::make_unique<Xvfb>(options.width, options.height, dir_->path());
   ASSERT_FALSE(xvfb_->display().empty()) << xvfb_->error();
-  x_ = std::make_unique<XConn>(xvfb_->display());
+  // Commands a test runs (xrandr) work on the private server too.
+  setenv("DISPLAY", xvfb_->display().c_str(), 1);
+  x_ = std::make_unique<XClient>(xvfb_->display());
   ASSERT_TRUE(x_->ok()) << "cannot connect to " << xvfb_->display();
   ASSERT_EQ(x_->width(), options.width);
   ASSERT_EQ(x_->height(), options.height);
   x_->SetDesktopColour(kDesktop);
   if (options.workArea) x_->SetWorkArea(*options.workArea);
-  game_ = std::make_unique<Program>(ZB_PROGRAM, xvfb_->display(), options.args, dir_->path());
-  ASSERT_GT(game_->pid(), 0) << "the program did not start";
+  // What xrdb would load (Xft.dpi).
+  if (!options.resources.empty()) x_->SetStringProperty(x_->Root(), "RESOURCE_MANAGER", options.resources);
+  if (options.windowManager) {
+    ASSERT_NO_FATAL_FAILURE(StartWindowManager());
+  }
+  if (options.compositor) {
+    std::vector<std::string> env{"DISPLAY=" + xvfb_->display(), "HOME=" + dir_->path(),
+                                 "PATH=" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "")};
+    compositor_.emplace(std::vector<std::string>{"picom", "--backend", "xrender", "--shadow"}, env,
+                        dir_->path() + "/compositor.out", dir_->path() + "/compositor.err");
+    ASSERT_TRUE(WaitUntil([&] { return x_->SelectionOwner("_NET_WM_CM_S0") != 0; }, Ms(30000), Ms(20)))
+        << "picom did not start";
+  }
 }
 
-std::unique_ptr<Program> GameTest::StartAnother(const std::vector<std::string>& args) const {
-  static int n = 0;
-  const std::string dir = dir_->path() + "/another" + std::to_string(++n);
-  mkdir(dir.c_str(), 0700);
-  return std::make_unique<Program>(ZB_PROGRAM, xvfb_->display(), args, dir);
+void GameTest::StartWindowManager() {
+  std::vector<std::string> env{"DISPLAY=" + xvfb_->display(), "HOME=" + dir_->path(),
+                               "PATH=" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "")};
+  wm_.emplace(std::vector<std::string>{"openbox", "--sm-disable"}, env, dir_->path() + "/wm.out",
+              dir_->path() + "/wm.err");
+  const bool up = WaitUntil(
+      [&] { return !x_->Cardinals(x_->Root(), "_NET_SUPPORTING_WM_CHECK").empty(); }, Ms(30000),
+      Ms(20));
+  ASSERT_TRUE(up) << "openbox did not start";
+  // Openbox announces itself before it manages windows, and a window
+  // mapped in between stays unmapped: wait until a probe gets its frame.
+  Bystander probe(xvfb_->display(), {0, 0, 8, 8}, 0);
+  const bool managing = WaitUntil(
+      [&] {
+        if (TopLevel(probe.id()) != probe.id()) return true;
+        probe.Map();
+        return false;
+      },
+      Ms(30000), Ms(200));
+  ASSERT_TRUE(managing) << "openbox does not manage windows";
+}
+
+Program& GameTest::StartProgram(const std::vector<std::string>& env,
+                                const std::vector<std::string>& args) {
+  const std::string dir = dir_->path() + "/program" + std::to_string(programs_.size());
+  std::filesystem::create_directory(dir);
+  programs_.push_back(std::make_unique<Program>(ZB_PROGRAM, xvfb_->display(), args, dir, env));
+  return *programs_.back();
+}
+
+void GameTest::StartGame(const GameOptions& options) {
+  ASSERT_NO_FATAL_FAILURE(StartServer(options));
+  ASSERT_GT(StartProgram(options.env, options.args).pid(), 0) << "the program did not start";
 }
 
 void GameTest::SaveScreenAtFailure() {
@@ -147,12 +264,14 @@ void GameTest::SaveScreenAtFailure() {
 
 void GameTest::TearDown() {
   running = nullptr;
-  if (game_) {
-    if (HasFailure()) std::fprintf(stderr, "program stderr:\n%s\n", game_->Stderr().c_str());
-    game_->child().Stop();
+  for (auto& p : programs_) {
+    if (HasFailure()) std::fprintf(stderr, "program stderr:\n%s\n", p->Stderr().c_str());
+    p->child().Stop();
   }
-  game_.reset();
+  programs_.clear();
   x_.reset();
+  compositor_.reset();
+  wm_.reset();
   xvfb_.reset();
   dir_.reset();
 }
@@ -161,16 +280,46 @@ int GameTest::WorkBottom() const {
   return options_.workArea ? options_.workArea->bottom : options_.height;
 }
 
-std::optional<Window> GameTest::WaitForTitle(Ms limit) {
+std::optional<Window> GameTest::WaitForTitleOf(Program& game, Ms limit, int scale) {
   std::optional<Window> title;
   WaitUntil(
       [&] {
-        if (!game_->Running()) return true;
-        title = WaitingTitle(x_->Mapped());
+        if (!game.Running()) return true;
+        title = WaitingTitle(x_->Mapped(), scale);
         return title.has_value();
       },
       limit, Ms(10));
   return title;
+}
+
+std::optional<Window> GameTest::WaitForTitle(Ms limit) { return WaitForTitleOf(Game(), limit, 1); }
+
+std::optional<Window> GameTest::WaitForTitle(Program& game, int scale) {
+  return WaitForTitleOf(game, Ms(60000), scale);
+}
+
+void GameTest::StartPlaying() {
+  ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());
+  ASSERT_TRUE(WaitUntil([&] { return x_->One("frmC").has_value(); }, Ms(10000)))
+      << "no launch balloon";
+  ASSERT_TRUE(WaitUntil([&] { return !x_->One("frmC").has_value(); }, Ms(10000)))
+      << "the launch balloon stays";
+  // Home once the stage runs (a press made before its first frame does not
+  // count): invincible, so that the unsteered ship does not lose the game
+  // while a case looks at something else. The ship's first move shows the
+  // frames running; where the boss comes at once the ship stands still, and
+  // the press waits a little longer instead.
+  ShipMoves(*x_, Ms(2000));
+  x_->Tap(key::kHome);
+}
+
+std::uint32_t GameTest::TopLevel(std::uint32_t window) {
+  for (int depth = 0; depth < 8 && window != 0; ++depth) {
+    const std::uint32_t parent = x_->Parent(window);
+    if (parent == x_->Root()) return window;
+    window = parent;
+  }
+  return 0;
 }
 
 void GameTest::PressSpaceAtTitle() {
@@ -328,10 +477,10 @@ GameTest::Motion GameTest::FollowMoves(const Window& w, Ms span, Ms limit) {
   Motion m;
   int x = w.rect.left;
   int y = w.rect.top;
-  std::optional<XConn::Move> first;
+  std::optional<XClient::Move> first;
   const Clock::time_point end = Clock::now() + limit;
   while (Clock::now() < end) {
-    const std::optional<XConn::Move> move =
+    const std::optional<XClient::Move> move =
         x_->NextMove(std::chrono::duration_cast<Ms>(end - Clock::now()));
     if (!move) break;
     if (move->window != w.id || (move->x == x && move->y == y)) continue;
@@ -356,7 +505,7 @@ void GameTest::ExpectAllOverrideRedirect() {
 }
 
 void GameTest::ExpectRunning() {
-  const std::optional<int> status = game_->child().Status();
+  const std::optional<int> status = Game().child().Status();
   EXPECT_FALSE(status.has_value()) << "the program ended with status " << status.value_or(-1);
 }
 
@@ -376,12 +525,13 @@ void GameTest::EndThroughMenu() {
       },
       Ms(15000), Ms(10));
   ASSERT_TRUE(menu) << "the right button on a lamp opened no menu";
+  x_->WaitForKeyboardGrab(Ms(5000));  // keys typed before reach the game, not the menu
   // The last item ends the program.
   x_->Tap(key::kUp);
   x_->Tap(key::kReturn);
-  const std::optional<int> status = game_->child().WaitExit(Ms(60000));
+  const std::optional<int> status = Game().child().WaitExit(Ms(60000));
   ASSERT_TRUE(status) << "the end command did not end the program";
-  EXPECT_EQ(*status, 0) << game_->Stderr();
+  EXPECT_EQ(*status, 0) << Game().Stderr();
 }
 
 }  // namespace e2e

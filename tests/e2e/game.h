@@ -1,5 +1,6 @@
-// The fixture of the end-to-end tests: one private X server and the real
-// program per test, and what the tests read back of the game's windows.
+// The fixture of the tests of the real program: one private X server and
+// the programs on it per test, and what the tests read back of the game's
+// windows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,9 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "e2e/harness.h"
+#include "support/processes.h"
+#include "support/x_client.h"
 
 namespace e2e {
+
+using namespace xtest;  // the toolkit: X client, waits, processes
 
 // The desktop colour under the game: no sprite uses it.
 inline constexpr std::uint32_t kDesktop = 0x3a6ea5;
@@ -44,35 +48,81 @@ struct Pixel {
   std::uint32_t rgb;
 };
 
+// An ordinary window of the test's own, on a connection of its own: another
+// application on the user's desktop.
+class Bystander {
+ public:
+  Bystander(const std::string& display, const plat::Rect& where, std::uint32_t rgb);
+  ~Bystander();
+  Bystander(const Bystander&) = delete;
+  Bystander& operator=(const Bystander&) = delete;
+
+  std::uint32_t id() const { return window_; }
+  // Asks for the window to be mapped (again).
+  void Map();
+  // Puts the window on top of its siblings or below them all.
+  void Restack(bool top);
+  // Asks the window manager to raise and focus it, as a task bar does
+  // (_NET_ACTIVE_WINDOW).
+  void Activate();
+  // Waits for a mouse button pressed on the window: true when one came.
+  bool AwaitPress(Ms limit);
+
+ private:
+  xcb_connection_t* c_ = nullptr;
+  std::uint32_t window_ = 0;
+};
+
 struct GameOptions {
   int width = 1280;
   int height = 1024;
-  std::optional<plat::Rect> workArea;  // a panel the work area leaves out
-  std::vector<std::string> args;
+  std::optional<plat::Rect> workArea{};  // a panel the work area leaves out
+  std::vector<std::string> args{};       // the program's command line
+  std::vector<std::string> env{};        // "NAME=value" added to the program's environment
+  bool windowManager = false;            // openbox around the program
+  std::string resources{};               // the root's RESOURCE_MANAGER (Xft.dpi)
+  bool compositor = false;               // picom, drawing windows by their alpha
 };
 
+// The one fixture of the tests of the real program: a private Xvfb (and
+// openbox when asked), the tests' own X client on it, and the programs
+// started there, stopped at the end of the test. The screen is saved at the
+// first failure.
 class GameTest : public ::testing::Test {
  protected:
   void TearDown() override;
 
-  // Starts the server and the program; fails the test when either does not
-  // come up.
+  // The server alone; fails the test when it (or openbox) does not come up.
+  void StartServer(const GameOptions& options = {});
+  // A program on that server, with `env` ("NAME=value") added to the test's
+  // own environment.
+  Program& StartProgram(const std::vector<std::string>& env = {},
+                        const std::vector<std::string>& args = {});
+  // The server, then the program with the options' arguments and environment.
   void StartGame(const GameOptions& options = {});
-  XConn& X() { return *x_; }
-  Program& Game() { return *game_; }
+
+  XClient& X() { return *x_; }
+  Program& Game() { return *programs_.front(); }
   const std::string& Display() const { return xvfb_->display(); }
   const std::string& Dir() const { return dir_->path(); }
   pid_t ServerPid() const { return xvfb_->pid(); }
-  // Starts the program once more on the same display (the first one stays).
-  std::unique_ptr<Program> StartAnother(const std::vector<std::string>& args) const;
   int ScreenWidth() const { return options_.width; }
   int ScreenHeight() const { return options_.height; }
   int WorkBottom() const;
 
-  // Waits for the title (lamps and title window mapped), checks nothing.
+  // Waits for the title (lamps and title window mapped), checks nothing;
+  // nullopt when it did not come in time or the program ended.
   std::optional<Window> WaitForTitle(Ms limit);
+  // The same for `game`, its title `scale` x 300 x 48 device pixels, within
+  // a minute.
+  std::optional<Window> WaitForTitle(Program& game, int scale = 1);
   // Space at the title: waits until the title window goes.
   void PressSpaceAtTitle();
+  // Space at the title, the launch balloon, the stage running; then Home
+  // makes the ship invincible.
+  void StartPlaying();
+  // The child of the root that holds `window` (its frame when managed).
+  std::uint32_t TopLevel(std::uint32_t window);
 
   std::optional<Balloon> ReadBalloon();
   std::optional<Balloon> WaitForBalloon(Ms limit);
@@ -121,17 +171,21 @@ class GameTest : public ::testing::Test {
   // status 0.
   void EndThroughMenu();
 
-
  public:
   // Saves the screen once, at the first failure of the test.
   void SaveScreenAtFailure();
 
  private:
+  void StartWindowManager();
+  std::optional<Window> WaitForTitleOf(Program& game, Ms limit, int scale);
+
   GameOptions options_;
   std::unique_ptr<TempDir> dir_;
   std::unique_ptr<Xvfb> xvfb_;
-  std::unique_ptr<XConn> x_;
-  std::unique_ptr<Program> game_;
+  std::unique_ptr<XClient> x_;
+  std::optional<Child> wm_;
+  std::optional<Child> compositor_;
+  std::vector<std::unique_ptr<Program>> programs_;
   bool screenSaved_ = false;
   std::string testName_;
 };

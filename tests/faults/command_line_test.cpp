@@ -8,7 +8,7 @@
 namespace faults {
 namespace {
 
-using e2e::Ms;
+using xtest::Ms;
 
 struct Case {
   const char* what;
@@ -29,7 +29,7 @@ TEST(CommandLineFaults, BadAndLongArgumentsEndWithOneLine) {
       {"Qt's options are ours", {"-display", ":99", "-platform", "offscreen"}, 2, "DISPLAY is not set"},
       {"controls are escaped", {"--x\x1b[2J\x07\xc2\x9b"}, 2, "'--x\\x1b[2J\\x07\\u009b'"},
   };
-  e2e::TempDir dir;
+  xtest::TempDir dir;
   for (const Case& c : cases) {
     const Ended run = RunProgram(c.args, {"DISPLAY", "WAYLAND_DISPLAY"}, dir.path(), Ms(20000));
     EXPECT_EQ(run.status, c.status) << c.what << ": " << run.err;
@@ -41,7 +41,7 @@ TEST(CommandLineFaults, BadAndLongArgumentsEndWithOneLine) {
 }
 
 TEST(CommandLineFaults, ShortOptionsAndOutputThatCannotBeWritten) {
-  e2e::TempDir dir;
+  xtest::TempDir dir;
   const Ended help = RunProgram({"-h"}, {"DISPLAY"}, dir.path(), Ms(20000));
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: zembrant", 0), 0u) << help.out;

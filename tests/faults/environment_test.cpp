@@ -16,7 +16,7 @@
 namespace faults {
 namespace {
 
-using e2e::Ms;
+using xtest::Ms;
 
 std::string Read(const std::string& path) {
   std::ifstream f(path);
@@ -34,19 +34,19 @@ class EnvironmentFaults : public ::testing::Test {
   }
   // Waits for the title on the server.
   bool Titled() {
-    e2e::XConn x(server_->display());
-    return e2e::WaitUntil([&] { return e2e::WaitingTitle(x.Mapped()).has_value(); }, Ms(60000));
+    xtest::XClient x(server_->display());
+    return xtest::WaitUntil([&] { return xtest::WaitingTitle(x.Mapped()).has_value(); }, Ms(60000));
   }
-  e2e::TempDir dir_;
-  std::optional<e2e::Xvfb> server_;
+  xtest::TempDir dir_;
+  std::optional<xtest::Xvfb> server_;
 };
 
 TEST_F(EnvironmentFaults, StartedWithStderrClosedItPlaysAndEndsOnSigterm) {
   // Qt warns about the style at once: that line must not reach an X socket.
-  std::vector<std::string> env = e2e::EnvironmentWithout({"DISPLAY", "QT_STYLE_OVERRIDE"});
+  std::vector<std::string> env = xtest::EnvironmentWith({}, {"DISPLAY", "QT_STYLE_OVERRIDE"});
   env.push_back("DISPLAY=" + server_->display());
   env.push_back("QT_STYLE_OVERRIDE=nonexistent");
-  e2e::Child game({ZB_PROGRAM}, env, dir_.path() + "/out", "");
+  xtest::Child game({ZB_PROGRAM}, env, dir_.path() + "/out", "");
   ASSERT_TRUE(Titled()) << "no title with stderr closed";
   kill(game.pid(), SIGTERM);
   const std::optional<int> status = game.WaitExit(Ms(10000));
@@ -64,9 +64,9 @@ TEST_F(EnvironmentFaults, DisplaysWithoutTheScreenOrTheRoomEndWithOneLine) {
   }
   // Every client slot but one taken: the program's second connection finds
   // none.
-  std::vector<std::unique_ptr<e2e::XConn>> clients;
+  std::vector<std::unique_ptr<xtest::XClient>> clients;
   for (int i = 0; i < 300; ++i) {
-    auto x = std::make_unique<e2e::XConn>(d);
+    auto x = std::make_unique<xtest::XClient>(d);
     if (!x->ok()) break;
     clients.push_back(std::move(x));
   }
@@ -81,12 +81,12 @@ TEST_F(EnvironmentFaults, TheStatisticsFileIsNotWrittenThroughALink) {
   const std::string stats = dir_.path() + "/stats", victim = dir_.path() + "/victim";
   std::ofstream(victim) << "keep\n";
   ASSERT_EQ(symlink(victim.c_str(), (stats + ".tmp").c_str()), 0);
-  std::vector<std::string> env = e2e::EnvironmentWithout({"DISPLAY", "ZEMBRANT_STATS"});
+  std::vector<std::string> env = xtest::EnvironmentWith({}, {"DISPLAY", "ZEMBRANT_STATS"});
   env.push_back("DISPLAY=" + server_->display());
   env.push_back("ZEMBRANT_STATS=" + stats);
-  e2e::Child game({ZB_PROGRAM}, env, dir_.path() + "/out", dir_.path() + "/err");
+  xtest::Child game({ZB_PROGRAM}, env, dir_.path() + "/out", dir_.path() + "/err");
   ASSERT_TRUE(Titled()) << Read(dir_.path() + "/err");
-  EXPECT_TRUE(e2e::WaitUntil([&] { return Read(stats).find("yields") != std::string::npos; }, Ms(10000)));
+  EXPECT_TRUE(xtest::WaitUntil([&] { return Read(stats).find("yields") != std::string::npos; }, Ms(10000)));
   EXPECT_EQ(Read(victim), "keep\n");
 }
 

@@ -1,28 +1,15 @@
-// What the fault tests change around the program: variables of the
-// environment the program inherits, and a fontconfig set-up of their own.
+// What the fault tests change around the program: a fontconfig set-up of
+// their own, and runs of the program outside the fixture (within it the
+// program's environment is GameOptions::env).
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "e2e/harness.h"
+#include "support/processes.h"
 
 namespace faults {
-
-// Sets a variable for the life of this object; the program started
-// meanwhile inherits it. The old value comes back afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(std::string name, const std::string& value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
 
 // Writes a fonts.conf into `dir` that knows only the font directories given
 // (none: no font at all) and keeps its cache in `dir`; returns its path.
@@ -40,7 +27,7 @@ struct Ended {
 // ("NAME=value" sets, "NAME" alone removes), its stdout to `outFile` (a file
 // in `dir` when empty), and waits at most `limit` for it to end.
 Ended RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                 const std::string& dir, e2e::Ms limit, const std::string& outFile = "");
+                 const std::string& dir, xtest::Ms limit, const std::string& outFile = "");
 
 // The lines of a text.
 int Lines(const std::string& text);

@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "e2e/game.h"
-#include "faults/fault_env.h"
 
 namespace e2e {
 namespace {
@@ -25,8 +24,9 @@ int DarkPixels(const std::vector<std::uint32_t>& pixels) {
 }
 
 TEST_F(NoShape, MessageBoxDismissedWithReturnEndsTheProgramWithFailure) {
-  faults::ScopedEnv noShape("ZEMBRANT_TEST_NO_SHAPE", "1");
-  ASSERT_NO_FATAL_FAILURE(StartGame());
+  GameOptions options;
+  options.env = {"ZEMBRANT_TEST_NO_SHAPE=1"};
+  ASSERT_NO_FATAL_FAILURE(StartGame(options));
   const std::optional<Window> box = X().WaitFor("Zembrant", Ms(60000));
   ASSERT_TRUE(box) << "no message box; " << Game().Stderr();
   EXPECT_NE(Game().Stderr().find(kMessage), std::string::npos) << Game().Stderr();
@@ -52,8 +52,9 @@ TEST_F(NoShape, MessageBoxDismissedWithReturnEndsTheProgramWithFailure) {
 
 // The same box answered with the mouse on its button.
 TEST_F(NoShape, ClickOnOkEndsTheProgramToo) {
-  faults::ScopedEnv noShape("ZEMBRANT_TEST_NO_SHAPE", "1");
-  ASSERT_NO_FATAL_FAILURE(StartGame());
+  GameOptions options;
+  options.env = {"ZEMBRANT_TEST_NO_SHAPE=1"};
+  ASSERT_NO_FATAL_FAILURE(StartGame(options));
   const std::optional<Window> box = X().WaitFor("Zembrant", Ms(60000));
   ASSERT_TRUE(box) << "no message box; " << Game().Stderr();
   // The only button sits in the bottom-right corner of the box.

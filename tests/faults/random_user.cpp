@@ -8,8 +8,8 @@
 namespace faults {
 namespace {
 
-constexpr std::uint32_t kArrows[] = {e2e::key::kLeft, e2e::key::kUp, e2e::key::kRight,
-                                     e2e::key::kDown};
+constexpr std::uint32_t kArrows[] = {xtest::key::kLeft, xtest::key::kUp, xtest::key::kRight,
+                                     xtest::key::kDown};
 
 }  // namespace
 
@@ -18,17 +18,17 @@ void RandomUser::Step() {
   if (roll < 45) {
     TapOrHoldArrow();
   } else if (roll < 75) {
-    x_.Tap(e2e::key::kSpace, e2e::Ms(Uniform(5, 120)));
+    x_.Tap(xtest::key::kSpace, xtest::Ms(Uniform(5, 120)));
     ++keys_;
   } else if (roll < 90) {
     ClickSomewhere();
   } else if (roll < 95) {
-    x_.Tap(e2e::key::kHome, e2e::Ms(Uniform(5, 120)));
+    x_.Tap(xtest::key::kHome, xtest::Ms(Uniform(5, 120)));
     ++keys_;
   } else {
     Pause();
   }
-  std::this_thread::sleep_for(e2e::Ms(Uniform(0, 150)));
+  std::this_thread::sleep_for(xtest::Ms(Uniform(0, 150)));
 }
 
 // A short tap, or a key pressed now and released some steps later.
@@ -42,7 +42,7 @@ void RandomUser::TapOrHoldArrow() {
     x_.Key(k, true);
     held_.insert(k);
   } else {
-    x_.Tap(k, e2e::Ms(Uniform(5, 200)));
+    x_.Tap(k, xtest::Ms(Uniform(5, 200)));
   }
 }
 
@@ -51,12 +51,12 @@ void RandomUser::ClickSomewhere() {
   int px = Uniform(0, x_.width() - 1);
   int py = Uniform(0, x_.height() - 1);
   if (Uniform(0, 1) == 0) {
-    std::vector<e2e::Window> game;
-    for (const e2e::Window& w : x_.Mapped()) {
+    std::vector<xtest::Window> game;
+    for (const xtest::Window& w : x_.Mapped()) {
       if (w.name.rfind("frm", 0) == 0 && w.rect.Width() > 0 && w.rect.Height() > 0) game.push_back(w);
     }
     if (!game.empty()) {
-      const e2e::Window& w = game[static_cast<std::size_t>(Uniform(0, static_cast<int>(game.size()) - 1))];
+      const xtest::Window& w = game[static_cast<std::size_t>(Uniform(0, static_cast<int>(game.size()) - 1))];
       px = std::clamp(Uniform(w.rect.left, w.rect.right - 1), 0, x_.width() - 1);
       py = std::clamp(Uniform(w.rect.top, w.rect.bottom - 1), 0, x_.height() - 1);
     }
@@ -67,9 +67,9 @@ void RandomUser::ClickSomewhere() {
 
 // ESC twice: a pause and its end, so that most of the soak is play.
 void RandomUser::Pause() {
-  x_.Tap(e2e::key::kEscape, e2e::Ms(Uniform(5, 120)));
-  std::this_thread::sleep_for(e2e::Ms(Uniform(100, 2000)));
-  x_.Tap(e2e::key::kEscape, e2e::Ms(Uniform(5, 120)));
+  x_.Tap(xtest::key::kEscape, xtest::Ms(Uniform(5, 120)));
+  std::this_thread::sleep_for(xtest::Ms(Uniform(100, 2000)));
+  x_.Tap(xtest::key::kEscape, xtest::Ms(Uniform(5, 120)));
   keys_ += 2;
 }
 

@@ -7,13 +7,13 @@
 #include <random>
 #include <set>
 
-#include "e2e/harness.h"
+#include "support/processes.h"
 
 namespace faults {
 
 class RandomUser {
  public:
-  RandomUser(e2e::XConn& x, std::uint32_t seed) : x_(x), random_(seed) {}
+  RandomUser(xtest::XClient& x, std::uint32_t seed) : x_(x), random_(seed) {}
   ~RandomUser() { ReleaseAll(); }
   RandomUser(const RandomUser&) = delete;
   RandomUser& operator=(const RandomUser&) = delete;
@@ -31,7 +31,7 @@ class RandomUser {
   void ClickSomewhere();
   void Pause();
 
-  e2e::XConn& x_;
+  xtest::XClient& x_;
   std::mt19937 random_;
   std::set<std::uint32_t> held_;
   int clicks_ = 0;

@@ -14,8 +14,9 @@ namespace {
 class SignalFaults : public GameTest {};
 
 TEST_F(SignalFaults, SigtermWhileTheFatalBoxIsOpenExitsWithFailure) {
-  faults::ScopedEnv noShape("ZEMBRANT_TEST_NO_SHAPE", "1");
-  ASSERT_NO_FATAL_FAILURE(StartGame());
+  GameOptions options;
+  options.env = {"ZEMBRANT_TEST_NO_SHAPE=1"};
+  ASSERT_NO_FATAL_FAILURE(StartGame(options));
   ASSERT_TRUE(X().WaitFor("Zembrant", Ms(60000))) << "no fatal box; " << Game().Stderr();
   kill(Game().pid(), SIGTERM);
   const std::optional<int> status = Game().child().WaitExit(Ms(10000));

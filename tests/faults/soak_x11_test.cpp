@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "e2e/game.h"
-#include "faults/fault_env.h"
 #include "faults/random_user.h"
 #include "faults/x_resources.h"
 
@@ -73,9 +72,9 @@ TEST_F(SoakX11, RandomKeysAndLeftClicksLeaveMemoryAndXResourcesFlat) {
   // default), which looks like growth for minutes: a few megabytes still
   // catch late uses and fill within the warm-up.
   const char* asan = std::getenv("ASAN_OPTIONS");
-  faults::ScopedEnv quarantine("ASAN_OPTIONS",
-                               std::string(asan ? asan : "") + ":quarantine_size_mb=4");
-  ASSERT_NO_FATAL_FAILURE(StartGame());
+  GameOptions options;
+  options.env = {"ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":quarantine_size_mb=4"};
+  ASSERT_NO_FATAL_FAILURE(StartGame(options));
   ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
   faults::XResources xres(faults::DisplayOf(Game().pid()));
   ASSERT_TRUE(xres.ok()) << "no X-Resource extension on the server";

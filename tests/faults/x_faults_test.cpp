@@ -27,22 +27,28 @@ class XFaults : public GameTest {
     ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
   }
 
-  // Right button on a lamp; Down `downs` times and Return in the menu.
-  void ChooseFromMenu(int downs) {
+  // Right button on a lamp until the menu opens (a click that comes while
+  // the program still closes an earlier modal window does nothing); then
+  // the first item (the version dialog) or the last (the end command).
+  void ChooseFromMenu(bool last) {
     const Window lamps = Get("frmShe");
     std::set<std::uint32_t> before;
     for (const Window& w : X().Mapped()) before.insert(w.id);
-    X().Click(lamps.rect.left + 5, lamps.rect.top + 5, 3);
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          for (const Window& w : X().Mapped()) {
-            if (!before.count(w.id) && w.name.rfind("frm", 0) != 0) return true;
-          }
-          return false;
-        },
-        Ms(15000), Ms(10)))
-        << "no menu";
-    for (int i = 0; i < downs; ++i) X().Tap(key::kDown);
+    const auto menuOpen = [&] {
+      for (const Window& w : X().Mapped()) {
+        if (!before.count(w.id) && w.name.rfind("frm", 0) != 0) return true;
+      }
+      return false;
+    };
+    bool open = false;
+    for (int click = 0; click < 15 && !open; ++click) {
+      X().Click(lamps.rect.left + 5, lamps.rect.top + 5, 3);
+      open = WaitUntil(menuOpen, Ms(1000), Ms(10));
+    }
+    ASSERT_TRUE(open) << "no menu";
+    // The keys go to the menu once it holds the keyboard.
+    ASSERT_TRUE(X().WaitForKeyboardGrab(Ms(5000))) << "the menu does not take the keyboard";
+    X().Tap(last ? key::kUp : key::kDown);
     X().Tap(key::kReturn);
   }
 
@@ -76,6 +82,11 @@ TEST_F(XFaults, SpritesKeepTheProgramsSizeAndStayShown) {
   EXPECT_TRUE(X().One("frmShe")) << "WM_DELETE_WINDOW hid the lamps";
   X().Unmap(lamps.id);
   EXPECT_TRUE(X().WaitFor("frmShe", Ms(5000))) << "the unmapped lamps stay hidden";
+  // Destroyed, they are made again, in the same place.
+  X().Destroy(lamps.id);
+  EXPECT_TRUE(X().WaitFor("frmShe", Ms(5000),
+                          [&](const Window& w) { return w.id != lamps.id && w.rect == lamps.rect; }))
+      << "the destroyed lamps are not made again";
   ExpectRunning();
   EndThroughMenu();  // the lamps and their menu still work
 }
@@ -83,7 +94,7 @@ TEST_F(XFaults, SpritesKeepTheProgramsSizeAndStayShown) {
 TEST_F(XFaults, AVersionDialogTakenAwayEndsAsDismissed) {
   ASSERT_NO_FATAL_FAILURE(StartAtTitle());
   for (int round = 0; round < 2; ++round) {
-    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(1));
+    ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(false));
     const std::optional<Window> dialog = X().WaitFor("バージョン情報", Ms(15000));
     ASSERT_TRUE(dialog) << "no version dialog";
     if (round == 0) {
@@ -93,8 +104,10 @@ TEST_F(XFaults, AVersionDialogTakenAwayEndsAsDismissed) {
     }
     EXPECT_TRUE(WaitUntil([&] { return !X().One("バージョン情報"); }, Ms(5000)));
   }
-  ExpectRunning();
-  EndThroughMenu();  // the modal loop has returned: the menu opens again
+  ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(true));  // the modal loop has returned: the menu opens again
+  const std::optional<int> status = Game().child().WaitExit(Ms(30000));
+  ASSERT_TRUE(status) << "the menu's end command did not end the program";
+  EXPECT_EQ(*status, 0);
 }
 
 // Keys typed into another client's grab (a lock screen, a password prompt)
@@ -147,13 +160,13 @@ TEST_F(XFaults, TheSelectionOwnedAsAManagerAndQuitThroughIt) {
 
   // A squatter's selection is taken over; taking it back ends the program.
   X().TakeSelection("_ZEMBRANT_S0");
-  std::unique_ptr<Program> second = StartAnother({});
-  ASSERT_TRUE(X().WaitFor("frmShe", Ms(60000))) << "a squatter stopped the program: " << second->Stderr();
+  Program& second = StartProgram();
+  ASSERT_TRUE(X().WaitFor("frmShe", Ms(60000))) << "a squatter stopped the program: " << second.Stderr();
   X().TakeSelection("_ZEMBRANT_S0");
-  const std::optional<int> taken = second->child().WaitExit(Ms(10000));
+  const std::optional<int> taken = second.child().WaitExit(Ms(10000));
   ASSERT_TRUE(taken) << "the program plays on without its selection";
   EXPECT_EQ(*taken, 1);
-  EXPECT_EQ(ProgramLines(second->Stderr()), 1) << second->Stderr();
+  EXPECT_EQ(ProgramLines(second.Stderr()), 1) << second.Stderr();
 }
 
 }  // namespace

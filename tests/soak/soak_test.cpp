@@ -16,7 +16,6 @@
 #include <optional>
 #include <string>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"

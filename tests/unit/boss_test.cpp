@@ -1,6 +1,7 @@
 // The boss: entry slide and taunt, hits on the core, colours, shakes, wreck.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,20 @@ TEST_F(BossTest, TheLastHitStartsNoShakeAndTheWreckIsSetUpOnce) {
   EXPECT_EQ(wreck.picture, ShapePicture(9));
   EXPECT_TRUE(wreck.visible);
   EXPECT_FALSE(Record(bossWindow.core.Id()).visible);
+}
+
+TEST_F(BossTest, TheBossFallingInTheFrameOfTheShipsLastHitIsALostGame) {
+  Boss.strength = 1;
+  HitCore();
+  Ship.lives = 1;
+  Ship.hit = true;  // hit in the frame that sees the boss fall
+  std::optional<StageEnd> end;
+  int frames = 0;
+  while (!(end = RunOneFrame()) && ++frames < 100) {
+  }
+  EXPECT_TRUE(Boss.defeated);
+  EXPECT_EQ(end, StageEnd::kGameOver);
+  EXPECT_EQ(frames, 20) << "the whole destruction is shown";
 }
 
 }  // namespace

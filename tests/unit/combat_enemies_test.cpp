@@ -5,7 +5,6 @@
 #include <cmath>
 #include <set>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/pictures.h"
 #include "game/base/screen_metrics.h"

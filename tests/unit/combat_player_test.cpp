@@ -4,7 +4,6 @@
 
 #include <set>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/pictures.h"
 #include "game/base/screen_metrics.h"

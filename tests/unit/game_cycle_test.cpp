@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/base/game_windows.h"
@@ -12,6 +13,7 @@
 #include "game/base/shaping.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
+#include "game/flow/frame_loop.h"
 #include "game/flow/game_cycle.h"
 #include "game/flow/stage_setup.h"
 #include "game/flow/win.h"
@@ -68,6 +70,27 @@ TEST_F(GameCycle, TitleWaitEndsWithinAPollOfSpaceAndDiscardsThePresses) {
   EXPECT_LE(sim::Now() - t, 10u);
   EXPECT_LE(sim::Stats().yields, 20u);  // slept between polls, woken by the key
   EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_SPACE), static_cast<std::int16_t>(0x8000));
+}
+
+TEST_F(GameCycle, EscAndHomePressedBeforeTheStageDoNotCountInIt) {
+  sim::ScheduleKey(plat::VK_ESCAPE, sim::Now() + 100, sim::Now() + 150);  // at the title
+  sim::ScheduleKey(plat::VK_SPACE, sim::Now() + 500, sim::Now() + 600);
+  sim::SetTimeLimit(60'000);
+  ShowTitle(false);
+  sim::ScheduleKey(plat::VK_HOME, sim::Now() + 500, sim::Now() + 1200);  // held into the stage
+  RunLaunch();
+  struct Paused {};
+  std::vector<std::pair<bool, bool>> seen;  // paused, invincible at each yield
+  sim::SetYieldHook([&] {
+    seen.emplace_back(Game.paused, Ship.invincible);
+    if (seen.size() == 1) sim::ScheduleKey(plat::VK_ESCAPE, sim::Now() + 10, sim::Now() + 20);
+    if (Game.paused) throw Paused{};
+  });
+  EXPECT_THROW(RunFrameLoop(), Paused);  // a press made in the stage counts
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), std::pair(false, false));
+  EXPECT_GE(seen.size(), 2u);
+  EXPECT_FALSE(seen.back().second);
 }
 
 TEST_F(GameCycle, SpaceTappedWhileTheTitleIsBeingPaintedStartsTheGame) {

@@ -96,6 +96,14 @@ TEST_F(Frame, EscapePausesOncePerPress) {
   NextFrame();
   EXPECT_EQ(Game.paused, false);
   EXPECT_EQ(Ship.x, x + 15);
+  sim::PressKey(VK_ESCAPE);  // held across a poll,
+  NextFrame();
+  test::Advance(10);
+  sim::ReleaseKey(VK_ESCAPE);  // released and pressed again 20 ms later
+  test::Advance(20);
+  sim::PressKey(VK_ESCAPE);
+  NextFrame();
+  EXPECT_FALSE(Game.paused) << "two presses: paused and on again";
 }
 
 TEST_F(Frame, HomeTogglesOncePerPressAlsoWhilePaused) {

@@ -2,7 +2,6 @@
 // second set-up after a game.
 #include <gtest/gtest.h>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/pictures.h"
 #include "game/base/screen_metrics.h"
@@ -88,6 +87,10 @@ TEST_F(StageSetUp, AFailingStepIsSkippedAndTheRestRuns) {
   EXPECT_EQ(Ship.maxX, 1234);
   EXPECT_EQ(Ship.maxY, 1024 * 15);
   EXPECT_EQ(bannerWindow.BackColor(), plat::RGB(224, 224, 224));
+  sim::SetScreen(1280, 200'000'000);  // the boss cannot stand on a bottom this low
+  Boss.active = Boss.defeated = true;
+  SetUpStage();
+  EXPECT_FALSE(Boss.active || Boss.defeated);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST_F(X11Test, AClickWakesWaitForEventsAndWaitsForTheYield) {
   const plat::WindowId w = ShowWindow({100, 100, 150, 150});
   int clicks = 0;
   plat::SetMouseDownHandler(w, [&clicks](int, int, int) { ++clicks; });
-  Later(100, [] { X().Click(110, 110, 3); });
+  Later(100, [] { X().Click(110, 110, 3, xtest::Ms(0)); });
   const std::uint32_t t0 = plat::TimeGetTime();
   plat::WaitForEvents(3000);
   EXPECT_LT(plat::TimeGetTime() - t0, 2000u);

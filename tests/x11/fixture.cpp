@@ -6,30 +6,15 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <cstdio>
-#include <cstdlib>
-
-#include "platform/app.h"
 #include "platform/events.h"
 #include "platform/qt/testing.h"
+#include "support/x_platform.h"
 
 namespace x11test {
 
-std::unique_ptr<xtest::XClient> X11Test::client_;
+void X11Test::SetUpTestSuite() { X(); }
 
-void X11Test::SetUpTestSuite() {
-  if (client_) return;
-  static int argc = 1;
-  static char name[] = "zb_x11_tests";
-  static char* argv[] = {name, nullptr};
-  const std::string why = plat::OpenPlatform(argc, argv);
-  if (!why.empty()) {
-    std::fprintf(stderr, "zb_x11_tests: %s\n", why.c_str());
-    std::abort();
-  }
-  client_ = std::make_unique<xtest::XClient>();
-  client_->BeforeReading(plat::qt::testing::SyncWithServer);
-}
+xtest::XClient& X11Test::X() { return xtest::OpenPlatformForTests("zb_x11_tests"); }
 
 void X11Test::SetUp() { plat::qt::testing::Reset(); }
 void X11Test::TearDown() { plat::qt::testing::Reset(); }
@@ -49,7 +34,7 @@ plat::WindowId X11Test::ShowWindow(const plat::Rect& px, std::string_view name) 
 std::uint32_t X11Test::Xid(plat::WindowId w) { return plat::qt::testing::XWindowOf(w); }
 
 std::vector<std::uint32_t> X11Test::PixelsOf(plat::WindowId w) {
-  return X().ScreenPixels(X().ScreenRect(Xid(w)));
+  return X().Pixels(X().ScreenRect(Xid(w)));
 }
 
 void X11Test::WhenModalOpens(std::function<void(QWidget*)> body) {

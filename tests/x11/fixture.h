@@ -6,12 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string_view>
 
 #include "platform/types.h"
 #include "platform/window.h"
-#include "x11/x_client.h"
+#include "support/x_client.h"
 
 class QWidget;
 
@@ -23,7 +22,8 @@ class X11Test : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  static xtest::XClient& X() { return *client_; }
+  // The tests' own X client (the platform is opened with it).
+  static xtest::XClient& X();
 
   // A shown sprite window at the given pixels, on screen after one yield.
   static plat::WindowId ShowWindow(const plat::Rect& px, std::string_view name = "frmTest");
@@ -37,8 +37,6 @@ class X11Test : public ::testing::Test {
   // is on screen; used to look at and answer message boxes and menus.
   static void WhenModalOpens(std::function<void(QWidget*)> body);
 
- private:
-  static std::unique_ptr<xtest::XClient> client_;
 };
 
 std::uint32_t Rgb(plat::Color c);  // 0x00BBGGRR to 0xRRGGBB

@@ -32,7 +32,7 @@ class Pixels : public X11Test {
   // The pixel at (x, y) of a window, from the screen.
   std::uint32_t At(plat::WindowId w, int x, int y) {
     const Rect r = X().ScreenRect(Xid(w));
-    return X().ScreenPixels(Rect{r.left + x, r.top + y, r.left + x + 1, r.top + y + 1}).at(0);
+    return X().Pixels(Rect{r.left + x, r.top + y, r.left + x + 1, r.top + y + 1}).at(0);
   }
   TestPicture pic_;
 };
@@ -93,7 +93,7 @@ TEST_F(Pixels, WhatAMoveUncoversIsRepaintedInTheSameYield) {
     PlaceWindow(ship, {110 + 2 * step, 110, 129 + 2 * step, 120});
     plat::DoEvents();
     // The two columns the ship has just left.
-    for (std::uint32_t p : X().ScreenPixels({108 + 2 * step, 110, 110 + 2 * step, 120})) {
+    for (std::uint32_t p : X().Pixels({108 + 2 * step, 110, 110 + 2 * step, 120})) {
       stale += p != Rgb(kBlue);
     }
   }
@@ -127,7 +127,7 @@ TEST_F(Pixels, APictureComingOnScreenIsPaintedInTheSameYield) {
   for (int step = 1; step <= 12; ++step) {
     PlaceWindow(enemy, {step - 12, 300, step, 308});
     plat::DoEvents();
-    const std::vector<std::uint32_t> seen = X().ScreenPixels(Rect{0, 300, step, 308});
+    const std::vector<std::uint32_t> seen = X().Pixels(Rect{0, 300, step, 308});
     for (int y = 0; y < 8; ++y) {
       for (int x = 0; x < step; ++x) stale += seen[y * step + x] != pic_.pixels[y * 12 + 12 - step + x];
     }
@@ -165,7 +165,7 @@ TEST_F(Pixels, WhatANewOutlineUncoversIsPaintedInTheSameYield) {
     const Rect square{4 * step, 10, 4 * step + 3, 13};
     ASSERT_TRUE(plat::SetWindowShape(dot, plat::Region(square)));
     plat::DoEvents();
-    for (std::uint32_t p : X().ScreenPixels({100 + square.left, 210, 100 + square.right, 213})) {
+    for (std::uint32_t p : X().Pixels({100 + square.left, 210, 100 + square.right, 213})) {
       stale += p != 0xff0000;
     }
   }

@@ -5,11 +5,15 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 #include <string>
 
 #include "platform/dialogs.h"
 #include "platform/events.h"
+#include "platform/qt/testing.h"
 #include "platform/region.h"
 #include "x11/fixture.h"
 
@@ -82,6 +86,26 @@ TEST_F(X11Test, DestroyedWindowsLeaveTheServer) {
   EXPECT_FALSE(plat::WindowExists(label));
 }
 
+// Another client destroys the window the yields mark exposures with: the
+// next yield makes a new one, instead of waiting out its bound ever after.
+TEST_F(X11Test, TheExposureMarkerIsMadeAgainWhenAnotherClientDestroysIt) {
+  const std::uint32_t before = plat::qt::testing::ExposureMarkerWindow();
+  ASSERT_NE(before, 0u);
+  xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+  xcb_destroy_window(other, before);
+  std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+  xcb_disconnect(other);
+  ShowWindow({10, 10, 40, 40});
+  plat::DoEvents();
+  const std::uint32_t after = plat::qt::testing::ExposureMarkerWindow();
+  EXPECT_NE(after, before);
+  xcb_connection_t* c = plat::qt::testing::QtConnection();
+  xcb_get_window_attributes_reply_t* a =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, after), nullptr);
+  EXPECT_NE(a, nullptr) << "the new marker is not on the server";
+  std::free(a);
+}
+
 TEST_F(X11Test, AClickDoesNotTakeTheFocus) {
   const plat::WindowId she = ShowWindow({10, 10, 40, 40}, "frmShe");
   const plat::WindowId enemy = ShowWindow({100, 10, 140, 40}, "frmEnemy");
@@ -91,7 +115,7 @@ TEST_F(X11Test, AClickDoesNotTakeTheFocus) {
   plat::DoEvents();
   ASSERT_EQ(X().FocusWindow(), Xid(she));
 
-  X().Click(110, 20, 1);
+  X().Click(110, 20, 1, xtest::Ms(0));
   for (int i = 0; i < 100 && clicks == 0; ++i) {
     plat::WaitForEvents(20);
     plat::DoEvents();
@@ -114,7 +138,7 @@ TEST_F(X11Test, TheFatalBoxHasTheProgramsTitleNoIconAndOnlyOk) {
     QAbstractButton* ok = box->button(QMessageBox::Ok);
     ASSERT_NE(ok, nullptr);
     const QPoint at = ok->mapToGlobal(ok->rect().center());
-    X().Click(at.x(), at.y(), 1);
+    X().Click(at.x(), at.y(), 1, xtest::Ms(0));
   });
   plat::ShowMessageBox("ウィンドウの整形に失敗しました。");
   EXPECT_EQ(title, "Zembrant");
@@ -130,12 +154,33 @@ TEST_F(X11Test, TheMenuOpensAtThePointerAndAnswersTheKeyboard) {
     openedAt = menu->geometry().topLeft();
     X().Key(0xff52, true);  // Up: from nothing to the last item
     X().Key(0xff52, false);
-    X().Key(0xff0d, true);  // Return
-    X().Key(0xff0d, false);
+    X().Key(xtest::key::kReturn, true);
+    X().Key(xtest::key::kReturn, false);
   });
   const std::vector<plat::MenuItem> items = {{"バージョン情報"}, {"", true}, {"終了"}};
   EXPECT_EQ(plat::PopupMenu(items), 2);
   EXPECT_EQ(openedAt, QPoint(300, 200));
+}
+
+// A one-colour window far larger than its outline (the enemy shots') is on
+// the server only as large as the outline's extents, and follows them; the
+// game still sees the window it placed, and the screen shows the same.
+TEST_F(X11Test, AOneColourWindowFarLargerThanItsOutlineIsKeptToItsExtents) {
+  const plat::WindowId w = ShowWindow({100, 200, 300, 300}, "frmEShot");
+  plat::SetBackColor(w, plat::RGB(255, 0, 0));
+  for (const plat::Rect square : {plat::Rect{50, 40, 52, 42}, plat::Rect{150, 80, 152, 82}}) {
+    ASSERT_TRUE(plat::SetWindowShape(w, plat::Region::FromRects(std::vector<plat::Rect>{
+                                            square, {square.left + 4, square.top, square.right + 4, square.bottom}})));
+    plat::DoEvents();
+    EXPECT_EQ(X().ScreenRect(Xid(w)),
+              (plat::Rect{100 + square.left, 200 + square.top, 104 + square.right, 200 + square.bottom}));
+    EXPECT_EQ(X().Shape(Xid(w)), plat::Region::FromRects(std::vector<plat::Rect>{{0, 0, 2, 2}, {4, 0, 6, 2}}));
+    for (const int dx : {0, 4}) {
+      const plat::Rect on{100 + square.left + dx, 200 + square.top, 100 + square.right + dx, 200 + square.bottom};
+      EXPECT_EQ(X().Pixels(on), std::vector<std::uint32_t>(4, 0xff0000)) << "square at +" << dx;
+    }
+  }
+  EXPECT_EQ(plat::GetWindowRect(w).width, 200 * 15);
 }
 
 // Keys reach the menu before it holds the keyboard, here never: another
@@ -187,7 +232,7 @@ TEST_F(X11Test, TheDialogIsFixedModalAndClosedByItsButtonWhileTimersTick) {
     button = ok->geometry();
     QTimer::singleShot(300, [&, ok] {
       const QPoint at = ok->mapToGlobal(ok->rect().center());
-      X().Click(at.x(), at.y(), 1);
+      X().Click(at.x(), at.y(), 1, xtest::Ms(0));
     });
   });
   plat::ShowModalDialog(layout);

@@ -134,22 +134,24 @@ def push_space_key(c):
 
 FRAME_W = 163
 
+# The lettering fills rows 93..581, the stretch the staff roll scrolls
+# through its frame before it leaves the closing line on its own.
 CREDITS = [  # text, scale, colour, blank rows before the line
     ("ZEMBRANT", 3, 0xFFF0A0, 0),
-    ("PROGRAM", 1, 0x9CD8FF, 30),
+    ("PROGRAM", 1, 0x9CD8FF, 34),
     ("GRAPHICS", 1, 0x9CD8FF, 6),
     ("GAME DESIGN", 1, 0x9CD8FF, 6),
     ("THE ZEMBRANT", 2, 0xFFFFF0, 10),
     ("TEAM", 2, 0xFFFFF0, 6),
-    ("TEST PILOT", 1, 0x9CD8FF, 40),
+    ("TEST PILOT", 1, 0x9CD8FF, 44),
     ("YOU", 2, 0xFFFFF0, 8),
-    ("THE BOSS", 1, 0x9CD8FF, 40),
+    ("THE BOSS", 1, 0x9CD8FF, 44),
     ("ITS CORE", 2, 0xFFFFF0, 8),
-    ("SPECIAL THANKS", 1, 0x9CD8FF, 40),
+    ("SPECIAL THANKS", 1, 0x9CD8FF, 44),
     ("EVERY WINDOW", 2, 0xFFFFF0, 8),
     ("ON YOUR", 2, 0xFFFFF0, 6),
     ("DESKTOP", 2, 0xFFFFF0, 6),
-    ("PRESENTED BY", 1, 0x9CD8FF, 46),
+    ("PRESENTED BY", 1, 0x9CD8FF, 49),
     ("THE ZEMBRANT", 2, 0xFFFFF0, 8),
     ("TEAM", 2, 0xFFFFF0, 6),
 ]

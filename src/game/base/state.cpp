@@ -1,5 +1,4 @@
 // Storage of the game's shared state.
-#include "game/base/enemy_state.h"
 #include "game/base/state.h"
 
 namespace zb {

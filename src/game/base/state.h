@@ -1,4 +1,5 @@
-// Game state shared across the game's parts: the run, the ship and the boss.
+// Game state shared across the game's parts: the run, the ship, the boss and
+// the enemies.
 // Each record has one owner, the part that sets it up and changes it.
 #pragma once
 
@@ -48,8 +49,30 @@ struct BossState {
   std::int32_t shakeStep = 0;  // step of the current shake
 };
 
+// The enemies, written by the enemies' part; the beam and the ship mark an
+// enemy hit.
+struct EnemyRecord {
+  float x = 0;                  // left of the enemy window, twips
+  float y = 0;                  // top, twips
+  float phaseStep = 0;          // added to phase each frame, radians
+  float phaseLimit = 0;         // whole number 18..53
+  float phase = 0;              // argument of the cosine of the waver
+  std::uint8_t state = 0;       // 0 free, 1 alive, 2 dying
+  std::uint8_t fireTick = 0;    // 0..30
+  std::uint8_t deathFrame = 0;  // 0..6
+  RegionHandle spareOutline;    // spare outline of the slot's window
+  std::int32_t pattern = 0;     // 0 straight, black; 1 wavering, dark red
+};
+
+struct EnemiesState {
+  std::array<EnemyRecord, 6> slots;
+  std::uint8_t lastSlot = 0;            // slots 0..lastSlot are in play
+  std::array<std::uint8_t, 3> ticks{};  // spawn tick, spawn reach, death sub-tick
+};
+
 extern GameState Game;
 extern ShipState Ship;
 extern BossState Boss;
+extern EnemiesState Enemies;
 
 }  // namespace zb

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <exception>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shape_table.h"

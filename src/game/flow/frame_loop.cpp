@@ -85,7 +85,9 @@ std::optional<StageEnd> RunOneFrame() {
     plat::DoEvents();
     return std::nullopt;
   }
-  if (Boss.defeated) return StageEnd::kWin;
+  // A ship being destroyed with its last life has lost, even when the boss
+  // fell in the same frame: its destruction runs on to the game's end.
+  if (Boss.defeated && Ship.lives > 0) return StageEnd::kWin;
   SteerShip();
   UpdateBeam();
   RunBurstStep();
@@ -104,7 +106,10 @@ void PaceFrame(std::uint32_t t0) {
 }
 
 StageEnd RunFrameLoop() {
-  ResetFrameKeys();
+  // Esc and Home pressed at the title, during the launch, the win or the
+  // staff roll do not pause the stage or make the ship invincible.
+  ForgetKeyPresses(homeKey);
+  ForgetKeyPresses(escapeKey);
   for (;;) {
     const std::uint32_t t0 = plat::TimeGetTime();
     if (const auto end = RunOneFrame()) return *end;

@@ -1,12 +1,7 @@
 // The stage set-up: fresh sprite windows and a fresh game state for a game.
 #include "game/flow/stage_setup.h"
 
-#include <cmath>
-
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
-#include "game/base/random.h"
-#include "game/base/shaping.h"
 #include "game/base/skip_on_error.h"
 #include "game/base/state.h"
 #include "game/parts/beam/beam.h"
@@ -18,7 +13,6 @@
 #include "game/parts/ship/ship_window.h"
 #include "platform/events.h"
 #include "platform/keys.h"
-#include "platform/numeric.h"
 
 namespace zb {
 namespace {
@@ -42,6 +36,7 @@ void SetUpStage() {
   plat::DoEvents();
   Ship.invincible = false;
   UnloadSprites();
+  ResetBossFlags();
   SkipOnError(PlaceBoss);
   SkipOnError(PrepareParticleWindow);
   SkipOnError(ShowScenery);

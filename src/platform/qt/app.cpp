@@ -80,7 +80,8 @@ StderrHold g_stderrHold;
 QtMessageHandler g_nextHandler = nullptr;
 
 void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (message.contains(QLatin1String("setNetWmStateOnUnmappedWindow() called on mapped window"))) {
+  if (message.contains(QLatin1String("setNetWmStateOnUnmappedWindow() called on mapped window")) ||
+      IsFontNoise(message)) {
     return;
   }
   // Qt ends the program itself (exit status 1) right after this warning.

@@ -50,6 +50,7 @@ struct WindowRec {
   bool backColorSet = false;
   const Picture* picture = nullptr;
   std::optional<Region> outline;
+  Rect onServer;  // sprites: where the X window is, in game pixels (ServerRect)
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
@@ -105,6 +106,7 @@ struct Backend {
   bool exposing = false;
   // Focus wanted for a window that is not on screen yet.
   WindowId pendingFocus = kNoWindow;
+  WindowId focusGiven = kNoWindow;  // the sprite the game last gave the focus to
 
   // Inside WaitForEvents: handlers are queued for the next yield instead of
   // running, and anything worth waking for sets `woken`.
@@ -142,6 +144,23 @@ void EndProgram(int status);
 void DeliverDueTimers();
 void ReschedulePump();
 void DropTimersOf(WindowRec& rec);
+
+// Where a sprite window's X window belongs, in game pixels: on its
+// rectangle, or, for a one-colour window far larger than its outline (the
+// enemy shots', the burst's), on the outline's extents only, since a
+// compositor repaints the whole of a window that is moved or re-cut. What
+// it shows is the same either way (windows.cpp).
+Rect ServerRect(const WindowRec& rec);
+// Puts the X window on ServerRect: resized through Qt, moved straight on the
+// server (windows.cpp).
+void PlaceOnServer(WindowRec& rec);
+// A sprite's X window: labelled and registered (windows.cpp); made anew
+// for the same record, with its outline, place and visibility, after
+// another client destroyed it.
+void SetUpSpriteXWindow(WindowRec& rec);
+void RemakeSprite(WindowId id);
+// Sends the outline again, to a new X window (shape.cpp).
+void ResendShape(WindowRec& rec);
 
 // Cuts a sprite window at the primary monitor's edges while it reaches past
 // them onto another monitor, and makes it whole again after (shape.cpp).

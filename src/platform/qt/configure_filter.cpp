@@ -6,6 +6,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
+#include <QTimer>
 #include <QWindow>
 #include <xcb/xcb.h>
 
@@ -31,13 +32,15 @@ bool IsPureMove(WindowId id, const xcb_configure_notify_event_t* ev) {
   return size.width() == ev->width && size.height() == ev->height;
 }
 
-// The size the program gave the window, in device pixels.
-QSize ProgramSize(const WindowRec& rec) { return QSize(rec.rect.Width(), rec.rect.Height()) * DeviceScale(); }
+// The size the program gave the X window, in device pixels.
+QSize ProgramSize(const WindowRec& rec) {
+  return QSize(rec.onServer.Width(), rec.onServer.Height()) * DeviceScale();
+}
 
 // Puts a window another client resized back to the program's size and place.
 void RestoreGeometry(const WindowRec& rec, std::uint32_t xid) {
   const QSize size = ProgramSize(rec);
-  const QPoint at = (GameOrigin() + QPoint(rec.rect.left, rec.rect.top)) * DeviceScale();
+  const QPoint at = (GameOrigin() + QPoint(rec.onServer.left, rec.onServer.top)) * DeviceScale();
   const std::uint32_t values[] = {static_cast<std::uint32_t>(at.x()), static_cast<std::uint32_t>(at.y()),
                                   static_cast<std::uint32_t>(std::max(1, size.width())),
                                   static_cast<std::uint32_t>(std::max(1, size.height()))};
@@ -60,8 +63,8 @@ bool OnConfigure(xcb_configure_notify_event_t* ev) {
   if (ev->response_type & kSentEvent) return true;
   if (ev->event != ev->window) return false;
   if (IsPureMove(rec->id, ev)) return true;
-  if (QSize(ev->width, ev->height) != ProgramSize(*rec) && rec->rect.Width() > 0 &&
-      rec->rect.Height() > 0) {
+  if (QSize(ev->width, ev->height) != ProgramSize(*rec) && rec->onServer.Width() > 0 &&
+      rec->onServer.Height() > 0) {
     RestoreGeometry(*rec, ev->window);  // another client resized it
     return true;
   }
@@ -75,6 +78,16 @@ void OnUnmap(const xcb_unmap_notify_event_t* ev) {
   if (rec && rec->visible && rec->widget && rec->widget->isVisible()) {
     xcb_map_window(B().conn, ev->window);
   }
+}
+
+// A sprite another client destroyed is made again, once Qt is done with
+// the events of this round.
+void OnDestroyed(const xcb_destroy_notify_event_t* ev) {
+  const auto it = B().spriteXids.find(ev->window);
+  if (it == B().spriteXids.end() || ev->event != ev->window) return;
+  const WindowId id = it->second;
+  B().spriteXids.erase(it);
+  QTimer::singleShot(0, [id] { RemakeSprite(id); });
 }
 
 // WM_DELETE_WINDOW and the like: sprites are closed by the program alone.
@@ -109,6 +122,9 @@ class ConfigureFilter : public QAbstractNativeEventFilter {
         return OnConfigure(static_cast<xcb_configure_notify_event_t*>(message));
       case XCB_UNMAP_NOTIFY:
         OnUnmap(static_cast<xcb_unmap_notify_event_t*>(message));
+        return false;
+      case XCB_DESTROY_NOTIFY:
+        OnDestroyed(static_cast<xcb_destroy_notify_event_t*>(message));
         return false;
       case XCB_CLIENT_MESSAGE:
         return IsProtocolRequestToSprite(static_cast<xcb_client_message_event_t*>(message));

@@ -88,8 +88,16 @@ class ModalScope {
   // never when another program holds it), keys go to the window with the
   // focus. When that is a sprite (the lamps), it takes key events while the
   // menu is open, and Qt hands them to the menu: none is lost.
+  // With the focus on no program's window (it falls back to the root when
+  // a dialog of ours closes), the sprite the game gave it to takes it back.
   void TakeKeysAtTheFocus() {
-    const std::uint32_t focus = x11::InputFocus(B().conn);
+    std::uint32_t focus = x11::InputFocus(B().conn);
+    const bool nobodys = focus == XCB_NONE || focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus == B().root;
+    const WindowRec* given = FindWindow(B().focusGiven);
+    if (nobodys && given && given->widget && given->widget->isVisible()) {
+      focus = static_cast<std::uint32_t>(given->widget->winId());
+      x11::Focus(B().conn, focus);
+    }
     if (!B().spriteXids.count(focus)) return;
     keysAt_ = focus;
     x11::SelectKeyEvents(B().conn, keysAt_, true);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "platform/qt/backend.h"
+#include "platform/qt/testing.h"
 
 namespace plat::qt {
 namespace {
@@ -38,6 +39,8 @@ class Marker : public QAbstractNativeEventFilter {
     xcb_change_property(B().conn, XCB_PROP_MODE_APPEND, xid_, atom_, XCB_ATOM_INTEGER, 32, 0, nullptr);
     ++sent_;
   }
+
+  xcb_window_t Window() const { return xid_; }
 
   void AwaitLast() {
     if (seen_ >= sent_) return;
@@ -107,5 +110,9 @@ void SendExposureMarker() {
 void AwaitExposures() {
   if (g_marker) g_marker->AwaitLast();
 }
+
+namespace testing {
+std::uint32_t ExposureMarkerWindow() { return g_marker ? g_marker->Window() : 0; }
+}  // namespace testing
 
 }  // namespace plat::qt

@@ -1,18 +1,36 @@
 // The game's font names on the fonts installed here.
 #include "platform/qt/fonts.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QString>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/qt/backend.h"
 #include "platform/window.h"
 
 namespace plat::qt {
+namespace {
+
+// Without any font Qt draws boxes for every character: the program says so
+// once.
+void NoteMissingFonts() {
+  if (QFontDatabase::families().isEmpty()) std::fputs("zembrant: no fonts found: texts show as boxes\n", stderr);
+}
+
+}  // namespace
+
+// Qt works sizes out of the pixel sizes the program sets, and warns of the
+// negative ones it makes for fonts it could not find; it draws boxes then.
+bool IsFontNoise(const QString& message) {
+  return message.startsWith(QLatin1String("QFont::setPointSizeF: Point size <= 0"));
+}
 
 void InstallFontSubstitutes() {
+  NoteMissingFonts();
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));

@@ -50,20 +50,33 @@ Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
 // in this window and in those below (screen_changes.h).
 void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
   const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
-  const Region shown = Scaled(ShownPart(rec, cut), DeviceScale());
+  Region shown = ShownPart(rec, cut);
+  shown.Offset(rec.rect.left - rec.onServer.left, rec.rect.top - rec.onServer.top);
   rec.cutAtMonitor = cut.has_value();
   if (!rec.widget->testAttribute(Qt::WA_TranslucentBackground)) {
-    x11::SetShape(B().conn, xid, shown);
+    x11::SetShape(B().conn, xid, Scaled(shown, DeviceScale()));
     return;
   }
   // Drawn by its alpha: a compositor takes a window's new pixels only inside
   // its bounding shape, so a pixel turned transparent outside a new outline
-  // would stay on the screen. The window shows its whole rectangle (cut at
+  // would stay on the screen. The X window shows its whole rectangle (cut at
   // the monitor) and the outline cuts its input.
-  WindowRec box;
-  box.rect = rec.rect;
-  x11::SetShape(B().conn, xid, Scaled(ShownPart(box, cut), DeviceScale()));
-  x11::SetShape(B().conn, xid, shown, true);
+  Region box(Rect{0, 0, rec.onServer.Width(), rec.onServer.Height()});
+  if (cut) {
+    Region on(*cut);
+    on.Offset(-rec.onServer.left, -rec.onServer.top);
+    box.Intersect(on);
+  }
+  x11::SetShape(B().conn, xid, Scaled(box, DeviceScale()));
+  x11::SetShape(B().conn, xid, Scaled(shown, DeviceScale()), true);
+}
+
+// A new outline that takes the X window elsewhere (ServerRect): emptied
+// first, so that the old outline never shows for a moment at the new place.
+void FollowOutline(WindowRec& rec) {
+  if (ServerRect(rec) == rec.onServer) return;
+  x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()), Region());
+  PlaceOnServer(rec);
 }
 
 // The monitor to cut the window at, nullopt when it lies on it.
@@ -73,6 +86,10 @@ std::optional<Rect> CutFor(const WindowRec& rec) {
 }
 
 }  // namespace
+
+void ResendShape(WindowRec& rec) {
+  if (rec.kind == Kind::kSprite && rec.widget && B().shapeAvailable) SendShape(rec, CutFor(rec));
+}
 
 void KeepOnMonitor(WindowRec& rec) {
   if (rec.kind != Kind::kSprite || !rec.widget || !B().shapeAvailable) return;
@@ -99,18 +116,22 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     // Qt would quietly ignore a mask without SHAPE, and a SHAPE request to a
     // server without it breaks the connection.
     if (!B().shapeAvailable) return false;
+    if (rec->outline == clipped) return true;  // the server has it already
     const Region before = ScreenShape(*rec);
     rec->outline = std::move(clipped);
+    FollowOutline(*rec);
     SendShape(*rec, CutFor(*rec));
     NoteCut(*rec, before);
     // Drawn by alpha: what the outline gained or lost is painted anew (the
     // rest stays as it is).
     if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
       Region was = before;
-      was.Offset(-rec->rect.left, -rec->rect.top);
+      was.Offset(-rec->onServer.left, -rec->onServer.top);
+      Region now = *rec->outline;
+      now.Offset(rec->rect.left - rec->onServer.left, rec->rect.top - rec->onServer.top);
       Region kept = was;
-      kept.Intersect(*rec->outline);
-      was.Unite(*rec->outline);
+      kept.Intersect(now);
+      was.Unite(now);
       was.Subtract(kept);
       if (!was.IsEmpty()) {
         B().changed.emplace(w, rec->widget->paints());

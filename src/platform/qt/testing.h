@@ -27,5 +27,7 @@ QWidget* WidgetOf(WindowId w);
 std::uint32_t XWindowOf(WindowId w);
 // The game window whose X window is `xid`, kNoWindow for none.
 WindowId WindowOfX(std::uint32_t xid);
+// The hidden window whose property changes mark the end of exposures.
+std::uint32_t ExposureMarkerWindow();
 
 }  // namespace plat::qt::testing

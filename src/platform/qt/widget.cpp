@@ -84,11 +84,14 @@ void Widget::PaintWindow(const WindowRec& rec) {
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(rect(), Qt::transparent);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QPoint at(rec.rect.left - rec.onServer.left, rec.rect.top - rec.onServer.top);
     QRegion inside;
     for (const Rect& r : rec.outline->Rects()) inside += QRect(r.left, r.top, r.Width(), r.Height());
-    p.setClipRegion(inside);
+    p.setClipRegion(inside.translated(at));
   }
   if (kind_ != Kind::kLabel || rec.backColorSet) p.fillRect(rect(), ColorOf(rec.backColor));
+  // The X window may cover only part of the sprite's rectangle (ServerRect).
+  if (kind_ == Kind::kSprite) p.translate(rec.rect.left - rec.onServer.left, rec.rect.top - rec.onServer.top);
   if (rec.picture && rec.picture->pixels) p.drawImage(0, 0, ImageOf(*rec.picture));
   for (const PrintedText& t : rec.texts) DrawText(p, t.x, t.y, t.text, t.font, t.color);
   if (!rec.caption.empty()) DrawText(p, 0, 0, rec.caption, rec.captionFont, rec.captionColor);

@@ -18,6 +18,12 @@ class Widget : public QWidget {
   WindowId id() const { return id_; }
   // Paints done so far; DoEvents compares it with the changes it waits for.
   std::uint64_t paints() const { return paints_; }
+  // Replaces the native window (another client destroyed it) with a new,
+  // hidden one.
+  void RemakeNativeWindow() {
+    destroy(true, true);
+    create();
+  }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

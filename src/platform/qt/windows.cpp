@@ -26,8 +26,20 @@ std::uint32_t XidOf(const WindowRec& rec) {
   return rec.widget ? static_cast<std::uint32_t>(rec.widget->winId()) : 0;
 }
 
-// Where a sprite window's rectangle lies in Qt's desktop coordinates.
-QRect DesktopRect(const WindowRec& rec) { return ToQRect(rec.rect).translated(GameOrigin()); }
+// Where a sprite window's X window lies in Qt's desktop coordinates.
+QRect DesktopRect(const WindowRec& rec) { return ToQRect(rec.onServer).translated(GameOrigin()); }
+
+// One colour, nothing drawn on it, no clicks taken, and its outline's
+// extents under a quarter of its area.
+bool FitsToOutline(const WindowRec& rec) {
+  if (rec.kind != Kind::kSprite || !rec.outline || rec.picture || !rec.children.empty() ||
+      !rec.texts.empty() || !rec.caption.empty() || rec.onMouseDown) {
+    return false;
+  }
+  const Rect e = rec.outline->Extents();
+  return 4 * std::int64_t{e.Width()} * e.Height() <
+         std::int64_t{rec.rect.Width()} * rec.rect.Height();
+}
 
 WindowId AddWindow(Kind kind, std::string_view name, WindowRec* parent) {
   Backend& b = B();
@@ -56,7 +68,7 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
 
 // Puts a sprite window where its record says, straight on the server.
 void MoveOnServer(const WindowRec& rec) {
-  const QPoint at = DevicePoint(rec.rect.left, rec.rect.top);
+  const QPoint at = DevicePoint(rec.onServer.left, rec.onServer.top);
   x11::Move(B().conn, XidOf(rec), at.x(), at.y());
 }
 
@@ -72,16 +84,12 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
     MarkChanged(rec.id);
     return;
   }
-  const bool resized = old.Width() != rec.rect.Width() || old.Height() != rec.rect.Height();
-  if (resized) {
-    if (w->isVisible()) B().exposing = true;
-    w->setGeometry(DesktopRect(rec));
-    MarkChanged(rec.id);
-  } else {
+  const Rect server = ServerRect(rec);
+  if (server.Width() == rec.onServer.Width() && server.Height() == rec.onServer.Height()) {
     NoteMoved(rec, ScreenShapeAt(rec, old));
   }
+  PlaceOnServer(rec);
   KeepOnMonitor(rec);
-  MoveOnServer(rec);
 }
 
 void CollectTree(WindowId id, std::vector<WindowId>& out) {
@@ -97,10 +105,31 @@ bool OnScreen(const WindowRec& rec) {
 
 void GiveFocus(WindowRec& rec) {
   B().pendingFocus = kNoWindow;
+  B().focusGiven = rec.id;
   x11::Focus(B().conn, XidOf(rec));
 }
 
 }  // namespace
+
+Rect ServerRect(const WindowRec& rec) {
+  if (!FitsToOutline(rec)) return rec.rect;
+  Rect e = rec.outline->Extents();
+  if (e.Width() <= 0 || e.Height() <= 0) e = Rect{0, 0, 1, 1};  // shows nothing: its shape is empty
+  return Rect{rec.rect.left + e.left, rec.rect.top + e.top, rec.rect.left + e.right,
+              rec.rect.top + e.bottom};
+}
+
+void PlaceOnServer(WindowRec& rec) {
+  const Rect to = ServerRect(rec);
+  const bool resized = to.Width() != rec.onServer.Width() || to.Height() != rec.onServer.Height();
+  rec.onServer = to;
+  if (resized) {
+    if (rec.widget->isVisible()) B().exposing = true;
+    rec.widget->setGeometry(DesktopRect(rec));
+    MarkChanged(rec.id);
+  }
+  MoveOnServer(rec);
+}
 
 WindowRec* FindWindow(WindowId w) {
   auto it = B().windows.find(w);
@@ -133,6 +162,33 @@ void MarkChanged(WindowId w, Change what) {
   if (top != rec && what == Change::kFootprint) MarkOne(top);
 }
 
+// What the backend sets on a sprite's X window beyond Qt's doing.
+void SetUpSpriteXWindow(WindowRec& rec) {
+  const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
+  x11::LabelSpriteWindow(B().conn, xid);
+  rec.onRootVisual = x11::DropKeyEvents(B().conn, xid) == x11::RootVisual(B().conn, B().root);
+  B().spriteXids.emplace(xid, rec.id);
+  rec.serverBackground = -1;
+  UpdateServerBackground(rec);
+}
+
+void RemakeSprite(WindowId id) {
+  WindowRec* rec = FindWindow(id);
+  if (!rec || rec->kind != Kind::kSprite || !rec->widget) return;
+  Widget* w = rec->widget;
+  w->RemakeNativeWindow();
+  SetUpSpriteXWindow(*rec);
+  ResendShape(*rec);
+  w->setGeometry(DesktopRect(*rec));
+  if (rec->visible) {
+    MoveOnServer(*rec);
+    x11::Raise(B().conn, XidOf(*rec));
+    w->show();
+    NoteShown(*rec);
+  }
+  MarkChanged(id);
+}
+
 }  // namespace plat::qt
 
 namespace plat {
@@ -150,12 +206,7 @@ WindowId CreateSpriteWindow(std::string_view name) {
   if (x11::CompositedWithAlpha(B().conn, B().root)) w->setAttribute(Qt::WA_TranslucentBackground);
   w->setWindowTitle(QString::fromStdString(std::string(name)));
   w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
-  const auto xid = static_cast<std::uint32_t>(w->winId());
-  x11::LabelSpriteWindow(B().conn, xid);
-  WindowRec& rec = *FindWindow(id);
-  rec.onRootVisual = x11::DropKeyEvents(B().conn, xid) == x11::RootVisual(B().conn, B().root);
-  B().spriteXids.emplace(xid, id);
-  UpdateServerBackground(rec);
+  SetUpSpriteXWindow(*FindWindow(id));
   return id;
 }
 
@@ -240,6 +291,7 @@ void SetVisible(WindowId w, bool visible) {
     return;
   }
   // Qt may still believe an older position: showing must not bring it back.
+  rec->onServer = ServerRect(*rec);
   widget->setGeometry(DesktopRect(*rec));
   MoveOnServer(*rec);
   x11::Raise(B().conn, XidOf(*rec));  // shown on top of the other sprites

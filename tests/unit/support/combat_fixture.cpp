@@ -1,5 +1,4 @@
 // The combat tests' stage.
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/shape_table.h"

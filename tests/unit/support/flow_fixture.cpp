@@ -1,5 +1,4 @@
 // The game-flow tests' fixture.
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/shape_table.h"
 #include "game/base/state.h"

@@ -118,9 +118,12 @@ void PlaceBoss() {
   bossWindow.SetTop(ScreenHeightTwips() - bossWindow.Height());
   bossWindow.SetLeft(kFieldRightColumn * TPPX);
   Boss.stopX = plat::RoundToInt32(bossWindow.Left() - bossWindow.Width());
+  bossWindow.SetVisible(false);
+}
+
+void ResetBossFlags() {
   Boss.active = false;
   Boss.defeated = false;
-  bossWindow.SetVisible(false);
 }
 
 void RunBossEntrance() {

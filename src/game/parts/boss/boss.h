@@ -8,9 +8,11 @@
 
 namespace zb {
 
-// At the set-up: off-screen right, standing on the bottom, hidden; the
-// boss's flags cleared.
+// At the set-up: off-screen right, standing on the bottom, hidden.
 void PlaceBoss();
+// At the set-up, a step of its own: a placement that fails leaves no boss of
+// the last game active or defeated.
+void ResetBossFlags();
 // The scenery closes behind the ship, "うぉ！", the boss sent in, and a wait
 // until it has arrived.
 void RunBossEntrance();

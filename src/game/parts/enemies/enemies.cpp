@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/screen_metrics.h"

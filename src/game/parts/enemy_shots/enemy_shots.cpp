@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "game/base/enemy_state.h"
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
 #include "game/base/screen_metrics.h"

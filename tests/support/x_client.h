@@ -1,9 +1,9 @@
-// The end-to-end harness: a private Xvfb, the real program started on it, and
-// an X client of the test's own that reads the program's windows back and
-// plays the user with XTEST. Every wait has a bound.
+// The tests' own X client, apart from the program's connections: it reads
+// back what the server knows of the windows (tree, geometry, outline, pixels,
+// properties) and plays the user through XTEST. Used by the X11 backend's
+// tests, the end-to-end tests and the benchmarks alike. Every wait has a
+// bound.
 #pragma once
-
-#include <sys/types.h>
 
 #include <chrono>
 #include <cstdint>
@@ -18,7 +18,7 @@
 struct xcb_connection_t;
 struct _XCBKeySymbols;
 
-namespace e2e {
+namespace xtest {
 
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::milliseconds;
@@ -30,68 +30,7 @@ double MsSince(Clock::time_point since);
 // it held. `done` is tried once more at the end.
 bool WaitUntil(const std::function<bool()>& done, Ms limit, Ms every = Ms(5));
 
-// The test program's environment without the given variables.
-std::vector<std::string> EnvironmentWithout(const std::vector<std::string>& names);
-
-// A directory of the test's own, removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-// A child process that dies with the test program (PR_SET_PDEATHSIG) and is
-// killed when this object goes. Its stdout and stderr go to files.
-class Child {
- public:
-  // argv[0] is looked up on PATH. `env` replaces the environment. An empty
-  // `errFile` starts it with stderr closed.
-  Child(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-        const std::string& outFile, const std::string& errFile, int extraFd = -1);
-  ~Child();
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
-  pid_t pid() const { return pid_; }
-  bool Running();
-  // The exit status (128 + signal number when killed), once it has ended.
-  std::optional<int> Status();
-  std::optional<int> WaitExit(Ms limit);
-  // SIGTERM, then SIGKILL after `grace`.
-  void Stop(Ms grace = Ms(3000));
-
- private:
-  void Reap(int waitStatus);
-
-  pid_t pid_ = -1;
-  std::optional<int> status_;
-};
-
-// A private X server of the given size, on a display it picks itself.
-class Xvfb {
- public:
-  Xvfb(int width, int height, const std::string& dir);
-  const std::string& display() const { return display_; }  // ":N", empty on failure
-  const std::string& error() const { return error_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
-  pid_t pid() const { return server_ ? server_->pid() : -1; }
-
- private:
-  int width_;
-  int height_;
-  std::string display_;
-  std::string error_;
-  std::optional<Child> server_;
-};
-
-// The window's top-level record as the server has it.
+// A mapped child of the root as the server has it.
 struct Window {
   std::uint32_t id = 0;
   std::string name;  // _NET_WM_NAME, else WM_NAME
@@ -103,17 +42,19 @@ struct Window {
 // (times `scale`) both among the mapped windows; nullopt otherwise.
 std::optional<Window> WaitingTitle(const std::vector<Window>& mapped, int scale = 1);
 
-class XConn {
+class XClient {
  public:
-  explicit XConn(const std::string& display);
-  ~XConn();
-  XConn(const XConn&) = delete;
-  XConn& operator=(const XConn&) = delete;
+  // Connects to `display` (empty: DISPLAY); ok() says whether it could.
+  explicit XClient(const std::string& display = "");
+  ~XClient();
+  XClient(const XClient&) = delete;
+  XClient& operator=(const XClient&) = delete;
 
   bool ok() const;
-  std::uint32_t root() const { return root_; }
+  std::uint32_t Root() const { return root_; }
   int width() const { return width_; }
   int height() const { return height_; }
+  // Waits until the server has handled everything sent so far.
   void Sync();
 
   // Holds every other client (the program) still until Ungrab, so that
@@ -131,23 +72,46 @@ class XConn {
   std::optional<Window> WaitFor(const std::string& name, Ms limit,
                                 const std::function<bool(const Window&)>& ok = nullptr);
 
-  // The bounding outline, relative to the window, clipped to its rectangle.
+  // What the server knows of any window.
+  bool Exists(std::uint32_t window);
+  bool Viewable(std::uint32_t window);
+  bool OverrideRedirect(std::uint32_t window);
+  int Depth(std::uint32_t window);  // bits per pixel of its visual; 0 when gone
+  // Its outer rectangle on the screen, in pixels.
+  plat::Rect ScreenRect(std::uint32_t window);
+  // Its bounding outline, relative to the window, clipped to its rectangle.
   plat::Region Shape(std::uint32_t window);
-  // Screen pixels of a rectangle, 0xRRGGBB row by row (empty on failure).
+  // Children of the root, bottom to top.
+  std::vector<std::uint32_t> Stacking();
+  // Children of a window, bottom to top, and its parent.
+  std::vector<std::uint32_t> Children(std::uint32_t window);
+  std::uint32_t Parent(std::uint32_t window);
+  std::uint32_t FocusWindow();
+  // The window owning a selection, 0 for none.
+  std::uint32_t SelectionOwner(const std::string& selection);
+
+  // Screen pixels of a rectangle, 0xRRGGBB row by row (empty on failure),
+  // read after `BeforeReading` (a program in this process lets the server
+  // catch up).
   std::vector<std::uint32_t> Pixels(const plat::Rect& r);
-
-  // The user, through XTEST. Each returns once the server has done it.
-  void Key(std::uint32_t keysym, bool down);
-  void Tap(std::uint32_t keysym, Ms held = Ms(30));
-  void Click(int x, int y, int button);
-  void MovePointer(int x, int y);
-
-  // The desktop: a plain colour under every window, and a panel that the
-  // work area leaves out (set before the program starts).
-  void SetDesktopColour(std::uint32_t rgb);
-  void SetWorkArea(const plat::Rect& r);
+  void BeforeReading(std::function<void()> f) { beforeReading_ = std::move(f); }
   // The whole screen as a binary PPM file, for looking at after a failure.
   bool SaveScreen(const std::string& path);
+
+  // Properties.
+  std::string WindowName(std::uint32_t window);  // _NET_WM_NAME or WM_NAME
+  // A property of type STRING, its bytes as stored (NULs included).
+  std::string StringProperty(std::uint32_t window, const std::string& name);
+  void SetStringProperty(std::uint32_t window, const std::string& name, const std::string& value);
+  std::vector<std::string> AtomListProperty(std::uint32_t window, const std::string& name);
+  // The values of a property of 32-bit items (CARDINAL, WINDOW), any type.
+  std::vector<std::uint32_t> Cardinals(std::uint32_t window, const std::string& name);
+  // Sets or removes a CARDINAL list property (the root's _NET_WORKAREA).
+  void SetCardinals(std::uint32_t window, const std::string& name,
+                    const std::vector<std::uint32_t>& values);
+  void DeleteProperty(std::uint32_t window, const std::string& name);
+  std::uint32_t Atom(const std::string& name);
+  std::string AtomName(std::uint32_t atom);
 
   // Another client's doings to the program's windows. Each returns once the
   // server has done it.
@@ -160,12 +124,28 @@ class XConn {
   void Iconify(std::uint32_t window);
   // Takes the selection with a window of this client's own; its owner before.
   std::uint32_t TakeSelection(const std::string& name);
-  std::uint32_t SelectionOwner(const std::string& name);
-  // An active keyboard grab of this client's, as a screen locker holds.
-  bool GrabKeyboard();
-  void UngrabKeyboard();
   // The server's screen saver switched on or off at once.
   void ForceScreenSaver(bool on);
+
+  // The desktop: a plain colour under every window, and a panel that the
+  // work area leaves out (set before the program starts).
+  void SetDesktopColour(std::uint32_t rgb);
+  void SetWorkArea(const plat::Rect& r);
+
+  // The user, through XTEST. Each call returns once the server has done it.
+  void Key(std::uint32_t keysym, bool down);
+  void Tap(std::uint32_t keysym, Ms held = Ms(30));
+  void MovePointer(int x, int y);
+  void Button(int xButton, bool down);  // 1 left, 2 middle, 3 right
+  // Moves there, presses and after `held` releases.
+  void Click(int x, int y, int xButton, Ms held = Ms(30));
+  // Holds the keyboard as another program (a screen locker) may: true when
+  // the grab took; and lets it go.
+  bool GrabKeyboard();
+  void UngrabKeyboard();
+  // Waits until another client holds the keyboard (an open popup menu takes
+  // it a moment after it is mapped); true when one does.
+  bool WaitForKeyboardGrab(Ms limit);
 
   // Window moves as they happen: StructureNotify on the window.
   void WatchMoves(std::uint32_t window);
@@ -182,7 +162,6 @@ class XConn {
  private:
   std::uint8_t Keycode(std::uint32_t keysym);
   void ReadNames(std::vector<Window>& windows);
-  std::uint32_t Atom(const char* name);
 
   xcb_connection_t* c_ = nullptr;
   _XCBKeySymbols* symbols_ = nullptr;
@@ -191,40 +170,24 @@ class XConn {
   int height_ = 0;
   std::uint32_t netWmName_ = 0;
   int grabs_ = 0;
+  std::function<void()> beforeReading_;
 };
 
 // The server grabbed for the life of this object.
 class ServerGrab {
  public:
-  explicit ServerGrab(XConn& x) : x_(x) { x_.Grab(); }
+  explicit ServerGrab(XClient& x) : x_(x) { x_.Grab(); }
   ~ServerGrab() { x_.Ungrab(); }
   ServerGrab(const ServerGrab&) = delete;
   ServerGrab& operator=(const ServerGrab&) = delete;
 
  private:
-  XConn& x_;
+  XClient& x_;
 };
 
-// The program: started on a display with the given arguments.
-class Program {
- public:
-  Program(const std::string& binary, const std::string& display,
-          const std::vector<std::string>& args, const std::string& dir);
-  Child& child() { return *child_; }
-  pid_t pid() const { return child_->pid(); }
-  bool Running() { return child_->Running(); }
-  // What the program wrote on stderr so far (the last 4000 bytes).
-  std::string Stderr() const;
-
- private:
-  std::string errFile_;
-  std::optional<Child> child_;
-};
-
-// CPU seconds a process's living threads have used so far, to the
-// nanosecond where the kernel keeps scheduler figures (else to the clock
-// tick); negative when it cannot be read.
-double CpuSeconds(pid_t pid);
+// Whether the ship's window moves within `limit`: the stage's frames run, and
+// a key pressed from now on is seen by one of them.
+bool ShipMoves(XClient& x, Ms limit);
 
 // X keysyms the game uses.
 namespace key {
@@ -238,4 +201,4 @@ inline constexpr std::uint32_t kDown = 0xff54;
 inline constexpr std::uint32_t kReturn = 0xff0d;
 }  // namespace key
 
-}  // namespace e2e
+}  // namespace xtest

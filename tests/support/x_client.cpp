@@ -1,0 +1,511 @@
+// The tests' own X client.
+#include "support/x_client.h"
+
+#include <poll.h>
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "support/xcb_reply.h"
+
+namespace xtest {
+
+using xcbtest::Reply;
+
+double MsSince(Clock::time_point since) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+}
+
+bool WaitUntil(const std::function<bool()>& done, Ms limit, Ms every) {
+  const Clock::time_point end = Clock::now() + limit;
+  while (Clock::now() < end) {
+    if (done()) return true;
+    std::this_thread::sleep_for(every);
+  }
+  return done();
+}
+
+std::optional<Window> WaitingTitle(const std::vector<Window>& mapped, int scale) {
+  bool lamps = false;
+  std::optional<Window> title;
+  for (const Window& w : mapped) {
+    if (w.name == "frmShe") lamps = true;
+    if (w.name == "frmSTAFF" && w.rect.Width() == 300 * scale && w.rect.Height() == 48 * scale) {
+      title = w;
+    }
+  }
+  return lamps ? title : std::nullopt;
+}
+
+bool ShipMoves(XClient& x, Ms limit) {
+  const std::optional<Window> before = x.One("frmPlayer");
+  if (!before) return false;
+  return WaitUntil(
+      [&] {
+        const std::optional<Window> now = x.One("frmPlayer");
+        return now && now->rect != before->rect;
+      },
+      limit, Ms(10));
+}
+
+// --- the connection ----------------------------------------------------------
+
+XClient::XClient(const std::string& display) {
+  c_ = xcb_connect(display.empty() ? nullptr : display.c_str(), nullptr);
+  if (xcb_connection_has_error(c_)) return;
+  const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+  root_ = s->root;
+  width_ = s->width_in_pixels;
+  height_ = s->height_in_pixels;
+  symbols_ = xcb_key_symbols_alloc(c_);
+}
+
+XClient::~XClient() {
+  if (symbols_) xcb_key_symbols_free(symbols_);
+  if (c_) xcb_disconnect(c_);
+}
+
+bool XClient::ok() const { return c_ && !xcb_connection_has_error(c_) && root_ != 0; }
+
+void XClient::Sync() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
+
+void XClient::Grab() {
+  if (grabs_++ == 0) xcb_grab_server(c_);
+}
+
+void XClient::Ungrab() {
+  if (grabs_ == 0 || --grabs_ > 0) return;
+  xcb_ungrab_server(c_);
+  Sync();
+}
+
+// --- the window tree -----------------------------------------------------------
+
+// Asks for every window's _NET_WM_NAME and WM_NAME at once. Names are read
+// afresh each time: the server hands the ids of a program that ended to the
+// next one.
+void XClient::ReadNames(std::vector<Window>& windows) {
+  if (!netWmName_) netWmName_ = Atom("_NET_WM_NAME");
+  std::vector<xcb_get_property_cookie_t> cookies;
+  for (const Window& w : windows) {
+    cookies.push_back(xcb_get_property(c_, 0, w.id, netWmName_, XCB_ATOM_ANY, 0, 256));
+    cookies.push_back(xcb_get_property(c_, 0, w.id, XCB_ATOM_WM_NAME, XCB_ATOM_ANY, 0, 256));
+  }
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    windows[i].name.clear();
+    for (std::size_t k = 0; k < 2; ++k) {
+      Reply r(xcb_get_property_reply(c_, cookies[2 * i + k], nullptr));
+      if (windows[i].name.empty() && r && r->format == 8 && xcb_get_property_value_length(r.p) > 0) {
+        windows[i].name.assign(static_cast<const char*>(xcb_get_property_value(r.p)),
+                               static_cast<std::size_t>(xcb_get_property_value_length(r.p)));
+      }
+    }
+  }
+}
+
+std::vector<Window> XClient::Mapped() {
+  std::vector<Window> out;
+  const bool ownGrab = grabs_ == 0;
+  if (ownGrab) xcb_grab_server(c_);
+  Reply tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, root_), nullptr));
+  if (tree) {
+    const xcb_window_t* kids = xcb_query_tree_children(tree.p);
+    const int n = xcb_query_tree_children_length(tree.p);
+    std::vector<xcb_get_window_attributes_cookie_t> attrs;
+    std::vector<xcb_get_geometry_cookie_t> geoms;
+    for (int i = 0; i < n; ++i) {
+      attrs.push_back(xcb_get_window_attributes(c_, kids[i]));
+      geoms.push_back(xcb_get_geometry(c_, kids[i]));
+    }
+    for (int i = 0; i < n; ++i) {
+      Reply a(xcb_get_window_attributes_reply(c_, attrs[static_cast<std::size_t>(i)], nullptr));
+      Reply g(xcb_get_geometry_reply(c_, geoms[static_cast<std::size_t>(i)], nullptr));
+      if (!a || !g || a->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+      Window w;
+      w.id = kids[i];
+      w.rect = plat::Rect{g->x, g->y, g->x + g->width, g->y + g->height};
+      w.overrideRedirect = a->override_redirect != 0;
+      out.push_back(w);
+    }
+  }
+  ReadNames(out);
+  if (ownGrab) {
+    xcb_ungrab_server(c_);
+    xcb_flush(c_);
+  }
+  return out;
+}
+
+std::vector<Window> XClient::Named(const std::string& name) {
+  std::vector<Window> out;
+  for (Window& w : Mapped()) {
+    if (w.name == name) out.push_back(w);
+  }
+  return out;
+}
+
+std::optional<Window> XClient::One(const std::string& name) {
+  std::vector<Window> all = Named(name);
+  if (all.empty()) return std::nullopt;
+  return all.back();
+}
+
+std::optional<Window> XClient::WaitFor(const std::string& name, Ms limit,
+                                       const std::function<bool(const Window&)>& ok) {
+  std::optional<Window> found;
+  WaitUntil(
+      [&] {
+        for (const Window& w : Named(name)) {
+          if (!ok || ok(w)) {
+            found = w;
+            return true;
+          }
+        }
+        return false;
+      },
+      limit, Ms(5));
+  return found;
+}
+
+bool XClient::Exists(std::uint32_t window) {
+  Reply r(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr));
+  return static_cast<bool>(r);
+}
+
+bool XClient::Viewable(std::uint32_t window) {
+  Reply r(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr));
+  return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+int XClient::Depth(std::uint32_t window) {
+  Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
+  return g ? g->depth : 0;
+}
+
+bool XClient::OverrideRedirect(std::uint32_t window) {
+  Reply r(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr));
+  return r && r->override_redirect;
+}
+
+plat::Rect XClient::ScreenRect(std::uint32_t window) {
+  Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
+  Reply t(xcb_translate_coordinates_reply(c_, xcb_translate_coordinates(c_, window, root_, 0, 0),
+                                          nullptr));
+  if (!g || !t) return {};
+  return plat::Rect{t->dst_x, t->dst_y, t->dst_x + g->width, t->dst_y + g->height};
+}
+
+plat::Region XClient::Shape(std::uint32_t window) {
+  Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
+  Reply r(xcb_shape_get_rectangles_reply(
+      c_, xcb_shape_get_rectangles(c_, window, XCB_SHAPE_SK_BOUNDING), nullptr));
+  if (!g || !r) return {};
+  std::vector<plat::Rect> rects;
+  const xcb_rectangle_t* p = xcb_shape_get_rectangles_rectangles(r.p);
+  for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(r.p); ++i) {
+    rects.push_back({p[i].x, p[i].y, p[i].x + p[i].width, p[i].y + p[i].height});
+  }
+  plat::Region shape = plat::Region::FromRects(rects);
+  shape.Intersect(plat::Region(plat::Rect{0, 0, g->width, g->height}));
+  return shape;
+}
+
+std::vector<std::uint32_t> XClient::Stacking() { return Children(root_); }
+
+std::vector<std::uint32_t> XClient::Children(std::uint32_t window) {
+  Reply r(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+  if (!r) return {};
+  const xcb_window_t* kids = xcb_query_tree_children(r.p);
+  return std::vector<std::uint32_t>(kids, kids + xcb_query_tree_children_length(r.p));
+}
+
+std::uint32_t XClient::Parent(std::uint32_t window) {
+  Reply r(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+  return r ? r->parent : 0;
+}
+
+std::uint32_t XClient::FocusWindow() {
+  Reply r(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+  return r ? r->focus : 0;
+}
+
+std::uint32_t XClient::SelectionOwner(const std::string& selection) {
+  Reply r(xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, Atom(selection)), nullptr));
+  return r ? r->owner : 0;
+}
+
+// --- pixels ----------------------------------------------------------------------
+
+std::vector<std::uint32_t> XClient::Pixels(const plat::Rect& rect) {
+  if (beforeReading_) beforeReading_();
+  std::vector<std::uint32_t> out;
+  if (rect.Width() <= 0 || rect.Height() <= 0) return out;
+  Reply r(xcb_get_image_reply(
+      c_,
+      xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, static_cast<std::int16_t>(rect.left),
+                    static_cast<std::int16_t>(rect.top), static_cast<std::uint16_t>(rect.Width()),
+                    static_cast<std::uint16_t>(rect.Height()), ~0u),
+      nullptr));
+  // A 24-bit Xvfb screen keeps 32 bits a pixel, 0x00RRGGBB in host order.
+  if (!r || r->depth != 24) return out;
+  const std::size_t count = static_cast<std::size_t>(rect.Width()) * static_cast<std::size_t>(rect.Height());
+  if (static_cast<std::size_t>(xcb_get_image_data_length(r.p)) < count * 4) return out;
+  out.resize(count);
+  std::memcpy(out.data(), xcb_get_image_data(r.p), count * 4);
+  for (std::uint32_t& p : out) p &= 0xffffff;
+  return out;
+}
+
+bool XClient::SaveScreen(const std::string& path) {
+  const std::vector<std::uint32_t> px = Pixels({0, 0, width_, height_});
+  if (px.empty()) return false;
+  std::ofstream f(path, std::ios::binary);
+  f << "P6\n" << width_ << " " << height_ << "\n255\n";
+  for (std::uint32_t p : px) {
+    const char rgb[3] = {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p)};
+    f.write(rgb, 3);
+  }
+  return static_cast<bool>(f);
+}
+
+// --- properties --------------------------------------------------------------------
+
+std::uint32_t XClient::Atom(const std::string& name) {
+  Reply r(xcb_intern_atom_reply(
+      c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(name.size()), name.c_str()), nullptr));
+  return r ? r->atom : 0;
+}
+
+std::string XClient::AtomName(std::uint32_t atom) {
+  Reply r(xcb_get_atom_name_reply(c_, xcb_get_atom_name(c_, atom), nullptr));
+  if (!r) return {};
+  return std::string(xcb_get_atom_name_name(r.p), xcb_get_atom_name_name_length(r.p));
+}
+
+std::vector<std::string> XClient::AtomListProperty(std::uint32_t window, const std::string& name) {
+  Reply r(xcb_get_property_reply(
+      c_, xcb_get_property(c_, 0, window, Atom(name), XCB_ATOM_ATOM, 0, 64), nullptr));
+  std::vector<std::string> out;
+  if (!r || r->format != 32) return out;
+  const auto* atoms = static_cast<const std::uint32_t*>(xcb_get_property_value(r.p));
+  for (int i = 0; i < xcb_get_property_value_length(r.p) / 4; ++i) out.push_back(AtomName(atoms[i]));
+  return out;
+}
+
+std::vector<std::uint32_t> XClient::Cardinals(std::uint32_t window, const std::string& name) {
+  Reply r(xcb_get_property_reply(
+      c_, xcb_get_property(c_, 0, window, Atom(name), XCB_ATOM_ANY, 0, 1024), nullptr));
+  if (!r || r->format != 32) return {};
+  const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(r.p));
+  return std::vector<std::uint32_t>(v, v + xcb_get_property_value_length(r.p) / 4);
+}
+
+std::string XClient::StringProperty(std::uint32_t window, const std::string& name) {
+  Reply r(xcb_get_property_reply(c_, xcb_get_property(c_, 0, window, Atom(name), XCB_ATOM_ANY, 0, 1024),
+                                 nullptr));
+  if (!r || r->format != 8) return {};
+  return std::string(static_cast<const char*>(xcb_get_property_value(r.p)),
+                     xcb_get_property_value_length(r.p));
+}
+
+void XClient::SetStringProperty(std::uint32_t window, const std::string& name,
+                                const std::string& value) {
+  xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, Atom(name), XCB_ATOM_STRING, 8,
+                      static_cast<std::uint32_t>(value.size()), value.data());
+  Sync();
+}
+
+std::string XClient::WindowName(std::uint32_t window) {
+  std::string name = StringProperty(window, "_NET_WM_NAME");
+  return name.empty() ? StringProperty(window, "WM_NAME") : name;
+}
+
+void XClient::SetCardinals(std::uint32_t window, const std::string& name,
+                           const std::vector<std::uint32_t>& values) {
+  xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window, Atom(name), XCB_ATOM_CARDINAL, 32,
+                      static_cast<std::uint32_t>(values.size()), values.data());
+  Sync();
+}
+
+void XClient::DeleteProperty(std::uint32_t window, const std::string& name) {
+  xcb_delete_property(c_, window, Atom(name));
+  Sync();
+}
+
+void XClient::SetDesktopColour(std::uint32_t rgb) {
+  xcb_change_window_attributes(c_, root_, XCB_CW_BACK_PIXEL, &rgb);
+  xcb_clear_area(c_, 0, root_, 0, 0, 0, 0);
+  Sync();
+}
+
+void XClient::SetWorkArea(const plat::Rect& r) {
+  SetCardinals(root_, "_NET_WORKAREA",
+               {static_cast<std::uint32_t>(r.left), static_cast<std::uint32_t>(r.top),
+                static_cast<std::uint32_t>(r.Width()), static_cast<std::uint32_t>(r.Height())});
+}
+
+// --- another client's doings ----------------------------------------------------
+
+void XClient::SendFakeConfigure(std::uint32_t window, int width, int height) {
+  xcb_configure_notify_event_t ev{};
+  ev.response_type = XCB_CONFIGURE_NOTIFY;
+  ev.event = ev.window = window;
+  ev.width = static_cast<std::uint16_t>(width);
+  ev.height = static_cast<std::uint16_t>(height);
+  xcb_send_event(c_, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
+void XClient::Resize(std::uint32_t window, int width, int height) {
+  const std::uint32_t v[] = {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
+  xcb_configure_window(c_, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, v);
+  Sync();
+}
+
+void XClient::SendDeleteWindow(std::uint32_t window) {
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = window;
+  ev.type = Atom("WM_PROTOCOLS");
+  ev.data.data32[0] = Atom("WM_DELETE_WINDOW");
+  xcb_send_event(c_, 0, window, 0, reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
+void XClient::Unmap(std::uint32_t window) {
+  xcb_unmap_window(c_, window);
+  Sync();
+}
+
+void XClient::Destroy(std::uint32_t window) {
+  xcb_destroy_window(c_, window);
+  Sync();
+}
+
+void XClient::Iconify(std::uint32_t window) {
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = window;
+  ev.type = Atom("WM_CHANGE_STATE");
+  ev.data.data32[0] = 3;  // IconicState
+  xcb_send_event(c_, 0, root_,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
+std::uint32_t XClient::TakeSelection(const std::string& name) {
+  const std::uint32_t before = SelectionOwner(name);
+  const xcb_window_t w = xcb_generate_id(c_);
+  xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                    XCB_COPY_FROM_PARENT, 0, nullptr);
+  xcb_set_selection_owner(c_, w, Atom(name), XCB_CURRENT_TIME);
+  Sync();
+  return before;
+}
+
+void XClient::ForceScreenSaver(bool on) {
+  xcb_force_screen_saver(c_, on ? XCB_SCREEN_SAVER_ACTIVE : XCB_SCREEN_SAVER_RESET);
+  Sync();
+}
+
+// --- the user ------------------------------------------------------------------------
+
+std::uint8_t XClient::Keycode(std::uint32_t keysym) {
+  xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols_, keysym);
+  const std::uint8_t code = codes ? codes[0] : 0;
+  std::free(codes);
+  return code;
+}
+
+void XClient::Key(std::uint32_t keysym, bool down) {
+  xcb_test_fake_input(c_, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, Keycode(keysym), XCB_CURRENT_TIME,
+                      XCB_NONE, 0, 0, 0);
+  Sync();
+}
+
+void XClient::Tap(std::uint32_t keysym, Ms held) {
+  Key(keysym, true);
+  std::this_thread::sleep_for(held);
+  Key(keysym, false);
+}
+
+void XClient::MovePointer(int x, int y) {
+  xcb_test_fake_input(c_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), 0);
+  Sync();
+}
+
+void XClient::Button(int xButton, bool down) {
+  xcb_test_fake_input(c_, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE,
+                      static_cast<std::uint8_t>(xButton), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+  Sync();
+}
+
+void XClient::Click(int x, int y, int xButton, Ms held) {
+  MovePointer(x, y);
+  Button(xButton, true);
+  if (held.count() > 0) std::this_thread::sleep_for(held);
+  Button(xButton, false);
+}
+
+bool XClient::GrabKeyboard() {
+  Reply r(xcb_grab_keyboard_reply(
+      c_, xcb_grab_keyboard(c_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+      nullptr));
+  return r && r->status == XCB_GRAB_STATUS_SUCCESS;
+}
+
+void XClient::UngrabKeyboard() {
+  xcb_ungrab_keyboard(c_, XCB_CURRENT_TIME);
+  Sync();
+}
+
+bool XClient::WaitForKeyboardGrab(Ms limit) {
+  return WaitUntil(
+      [&] {
+        if (!GrabKeyboard()) return true;
+        UngrabKeyboard();
+        return false;
+      },
+      limit, Ms(10));
+}
+
+// --- moves ---------------------------------------------------------------------------
+
+void XClient::WatchMoves(std::uint32_t window) {
+  const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  xcb_change_window_attributes(c_, window, XCB_CW_EVENT_MASK, &mask);
+  Sync();
+}
+
+std::optional<XClient::Move> XClient::NextMove(Ms limit) {
+  const Clock::time_point end = Clock::now() + limit;
+  for (;;) {
+    while (xcb_generic_event_t* e = xcb_poll_for_event(c_)) {
+      const Clock::time_point at = Clock::now();
+      const bool configure = (e->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY;
+      std::optional<Move> m;
+      if (configure) {
+        const auto* ev = reinterpret_cast<xcb_configure_notify_event_t*>(e);
+        m = Move{at, ev->window, ev->x, ev->y};
+      }
+      std::free(e);
+      if (m) return m;
+    }
+    const auto left = std::chrono::duration_cast<Ms>(end - Clock::now()).count();
+    if (left <= 0 || xcb_connection_has_error(c_)) return std::nullopt;
+    pollfd p{xcb_get_file_descriptor(c_), POLLIN, 0};
+    poll(&p, 1, static_cast<int>(left));
+  }
+}
+
+}  // namespace xtest
