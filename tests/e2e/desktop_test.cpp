@@ -352,6 +352,33 @@ TEST_F(Desktop, UnderOpenboxALeftDockMovesTheGameToTheWorkArea) {
   EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
 }
 
+// Under a compositor, which may draw windows by their alpha and ignore
+// SHAPE (as Wayland's do for X programs), sprites are 32-bit windows painted
+// inside their outlines only; shadows stay off.
+TEST_F(Desktop, UnderACompositorSpritesAreDrawnByTheirAlpha) {
+  ASSERT_NO_FATAL_FAILURE(StartServer({.compositor = true}));
+  Program& game = StartProgram();
+  ASSERT_TRUE(WaitForTitle(game)) << game.Stderr();
+  for (const Window& w : Sprites()) EXPECT_EQ(X().Depth(w.id), 32) << w.name;
+  const Window lamps = Get("frmShe");
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const std::vector<std::uint32_t> px = X().Pixels({lamps.rect.left + 2, lamps.rect.top + 2,
+                                                          lamps.rect.left + 8, lamps.rect.top + 8});
+        return !px.empty() && std::all_of(px.begin(), px.end(), [](std::uint32_t p) { return p == 0x00ff00; });
+      },
+      Ms(5000)))
+      << "the lamps do not show green under the compositor";
+  // Beside the lamps, the desktop as far from every sprite: no shadow, no box.
+  const std::vector<std::uint32_t> desktop = X().Pixels({640, 100, 641, 101});
+  ASSERT_EQ(desktop.size(), 1u);
+  const std::vector<std::uint32_t> beside = X().Pixels({lamps.rect.right + 2, lamps.rect.top,
+                                                        lamps.rect.right + 12, lamps.rect.bottom});
+  for (std::uint32_t p : beside) ASSERT_EQ(p, desktop[0]) << "beside the lamps";
+  ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
+  EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+}
+
 TEST_F(Desktop, SigtermSigintAndSighupEndTheProgramCleanly) {
   ASSERT_NO_FATAL_FAILURE(StartServer({.width = 1280, .height = 1024}));
   base_ = X().Mapped().size();

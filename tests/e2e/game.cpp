@@ -210,6 +210,14 @@ void GameTest::StartServer(const GameOptions& options) {
   if (options.windowManager) {
     ASSERT_NO_FATAL_FAILURE(StartWindowManager());
   }
+  if (options.compositor) {
+    std::vector<std::string> env{"DISPLAY=" + xvfb_->display(), "HOME=" + dir_->path(),
+                                 "PATH=" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "")};
+    compositor_.emplace(std::vector<std::string>{"picom", "--backend", "xrender", "--shadow"}, env,
+                        dir_->path() + "/compositor.out", dir_->path() + "/compositor.err");
+    ASSERT_TRUE(WaitUntil([&] { return x_->SelectionOwner("_NET_WM_CM_S0") != 0; }, Ms(30000), Ms(20)))
+        << "picom did not start";
+  }
 }
 
 void GameTest::StartWindowManager() {
@@ -262,6 +270,7 @@ void GameTest::TearDown() {
   }
   programs_.clear();
   x_.reset();
+  compositor_.reset();
   wm_.reset();
   xvfb_.reset();
   dir_.reset();

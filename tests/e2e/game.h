@@ -81,6 +81,7 @@ struct GameOptions {
   std::vector<std::string> env{};        // "NAME=value" added to the program's environment
   bool windowManager = false;            // openbox around the program
   std::string resources{};               // the root's RESOURCE_MANAGER (Xft.dpi)
+  bool compositor = false;               // picom, drawing windows by their alpha
 };
 
 // The one fixture of the tests of the real program: a private Xvfb (and
@@ -183,6 +184,7 @@ class GameTest : public ::testing::Test {
   std::unique_ptr<Xvfb> xvfb_;
   std::unique_ptr<XClient> x_;
   std::optional<Child> wm_;
+  std::optional<Child> compositor_;
   std::vector<std::unique_ptr<Program>> programs_;
   bool screenSaved_ = false;
   std::string testName_;

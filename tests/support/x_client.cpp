@@ -184,6 +184,11 @@ bool XClient::Viewable(std::uint32_t window) {
   return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
+int XClient::Depth(std::uint32_t window) {
+  Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
+  return g ? g->depth : 0;
+}
+
 bool XClient::OverrideRedirect(std::uint32_t window) {
   Reply r(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr));
   return r && r->override_redirect;

@@ -76,6 +76,7 @@ class XClient {
   bool Exists(std::uint32_t window);
   bool Viewable(std::uint32_t window);
   bool OverrideRedirect(std::uint32_t window);
+  int Depth(std::uint32_t window);  // bits per pixel of its visual; 0 when gone
   // Its outer rectangle on the screen, in pixels.
   plat::Rect ScreenRect(std::uint32_t window);
   // Its bounding outline, relative to the window, clipped to its rectangle.

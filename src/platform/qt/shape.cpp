@@ -49,11 +49,26 @@ Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
 // Sends the shown part to the server; the server exposes what it uncovers,
 // in this window and in those below (screen_changes.h).
 void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
+  const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
   Region shown = ShownPart(rec, cut);
   shown.Offset(rec.rect.left - rec.onServer.left, rec.rect.top - rec.onServer.top);
-  x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()),
-                Scaled(shown, DeviceScale()));
   rec.cutAtMonitor = cut.has_value();
+  if (!rec.widget->testAttribute(Qt::WA_TranslucentBackground)) {
+    x11::SetShape(B().conn, xid, Scaled(shown, DeviceScale()));
+    return;
+  }
+  // Drawn by its alpha: a compositor takes a window's new pixels only inside
+  // its bounding shape, so a pixel turned transparent outside a new outline
+  // would stay on the screen. The X window shows its whole rectangle (cut at
+  // the monitor) and the outline cuts its input.
+  Region box(Rect{0, 0, rec.onServer.Width(), rec.onServer.Height()});
+  if (cut) {
+    Region on(*cut);
+    on.Offset(-rec.onServer.left, -rec.onServer.top);
+    box.Intersect(on);
+  }
+  x11::SetShape(B().conn, xid, Scaled(box, DeviceScale()));
+  x11::SetShape(B().conn, xid, Scaled(shown, DeviceScale()), true);
 }
 
 // A new outline that takes the X window elsewhere (ServerRect): emptied
@@ -107,6 +122,22 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     FollowOutline(*rec);
     SendShape(*rec, CutFor(*rec));
     NoteCut(*rec, before);
+    // Drawn by alpha: what the outline gained or lost is painted anew (the
+    // rest stays as it is).
+    if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
+      Region was = before;
+      was.Offset(-rec->onServer.left, -rec->onServer.top);
+      Region now = *rec->outline;
+      now.Offset(rec->rect.left - rec->onServer.left, rec->rect.top - rec->onServer.top);
+      Region kept = was;
+      kept.Intersect(now);
+      was.Unite(now);
+      was.Subtract(kept);
+      if (!was.IsEmpty()) {
+        B().changed.emplace(w, rec->widget->paints());
+        rec->widget->update(ToQRegion(was));
+      }
+    }
     return true;
   }
   rec->widget->setMask(ToQRegion(clipped));

@@ -79,6 +79,16 @@ void Widget::PaintLine(const WindowRec& rec) {
 
 void Widget::PaintWindow(const WindowRec& rec) {
   QPainter p(this);
+  if (rec.outline && testAttribute(Qt::WA_TranslucentBackground)) {
+    // Only the outline is painted; the rest turns transparent.
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rect(), Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const QPoint at(rec.rect.left - rec.onServer.left, rec.rect.top - rec.onServer.top);
+    QRegion inside;
+    for (const Rect& r : rec.outline->Rects()) inside += QRect(r.left, r.top, r.Width(), r.Height());
+    p.setClipRegion(inside.translated(at));
+  }
   if (kind_ != Kind::kLabel || rec.backColorSet) p.fillRect(rect(), ColorOf(rec.backColor));
   // The X window may cover only part of the sprite's rectangle (ServerRect).
   if (kind_ == Kind::kSprite) p.translate(rec.rect.left - rec.onServer.left, rec.rect.top - rec.onServer.top);

@@ -201,6 +201,9 @@ WindowId CreateSpriteWindow(std::string_view name) {
   Widget* w = FindWindow(id)->widget;
   w->setWindowFlags(kSpriteFlags);
   w->setAttribute(Qt::WA_ShowWithoutActivating);
+  // Under a compositor that draws windows by their alpha (Wayland's for X
+  // programs among them), the pixels outside the outline are transparent.
+  if (x11::CompositedWithAlpha(B().conn, B().root)) w->setAttribute(Qt::WA_TranslucentBackground);
   w->setWindowTitle(QString::fromStdString(std::string(name)));
   w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
   SetUpSpriteXWindow(*FindWindow(id));

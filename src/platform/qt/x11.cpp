@@ -118,13 +118,14 @@ bool HasShape(xcb_connection_t* c) {
   return ext && ext->present;
 }
 
-void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline) {
+void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input) {
   std::vector<xcb_rectangle_t> rects;
   for (const Rect& r : outline.Rects()) {
     rects.push_back({Clamp16(r.left), Clamp16(r.top), ClampSize(r.Width()), ClampSize(r.Height())});
   }
   // The region's rectangles come in y-x bands, the order the server likes best.
-  xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_YX_BANDED,
+  xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, input ? XCB_SHAPE_SK_INPUT : XCB_SHAPE_SK_BOUNDING,
+                       XCB_CLIP_ORDERING_YX_BANDED,
                        window, 0, 0, static_cast<std::uint32_t>(rects.size()), rects.data());
 }
 
@@ -149,6 +150,25 @@ bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root) {
     }
   }
   return false;
+}
+
+bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root) {
+  int screen = 0;
+  bool deep = false;
+  for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s), ++screen) {
+    if (s.data->root != root) continue;
+    for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(s.data); d.rem; xcb_depth_next(&d)) {
+      deep = deep || (d.data->depth == 32 && d.data->visuals_len > 0);
+    }
+    break;
+  }
+  if (!deep) return false;
+  const xcb_atom_t cm = Atom(c, "_NET_WM_CM_S" + std::to_string(screen));
+  xcb_get_selection_owner_reply_t* r =
+      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, cm), nullptr);
+  const bool owned = r && r->owner != XCB_NONE;
+  std::free(r);
+  return owned;
 }
 
 void Move(xcb_connection_t* c, std::uint32_t window, int x, int y) {

@@ -42,8 +42,13 @@ bool HasShape(xcb_connection_t* c);
 // colour), so that a pixel value can be written from red, green and blue.
 bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root);
 std::uint32_t RootVisual(xcb_connection_t* c, std::uint32_t root);
-// Cuts the window to `outline` (device pixels, window-relative).
-void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline);
+// Whether a compositing manager runs on the root's screen (it owns
+// _NET_WM_CM_S<n>) and the screen offers 32-bit visuals: windows can then be
+// drawn by their alpha, which such compositors use instead of SHAPE.
+bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root);
+// Cuts the window to `outline` (device pixels, window-relative): what it
+// shows, or with `input` only where it takes clicks.
+void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input = false);
 
 void Move(xcb_connection_t* c, std::uint32_t window, int x, int y);
 void Raise(xcb_connection_t* c, std::uint32_t window);
