@@ -21,11 +21,6 @@ std::int32_t RoundToInt32(double v) {
       v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-std::int16_t RoundToInt16(double v) {
-  return static_cast<std::int16_t>(CheckedNearbyEven(
-      v, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
-}
-
 std::int32_t IntDiv(double a, double b) {
   const std::int64_t ia = RoundToInt32(a);
   const std::int64_t ib = RoundToInt32(b);

@@ -10,9 +10,6 @@ namespace plat {
 // when the result does not fit 32 bits (or v is not a number).
 std::int32_t RoundToInt32(double v);
 
-// The same into a 16-bit field.
-std::int16_t RoundToInt16(double v);
-
 // a \ b: both operands rounded with RoundToInt32, then divided truncating
 // toward zero. Throws RuntimeError("Division by zero") when b rounds to 0.
 std::int32_t IntDiv(double a, double b);

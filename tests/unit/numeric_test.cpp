@@ -13,7 +13,6 @@ namespace {
 
 using plat::FloorToInt32;
 using plat::IntDiv;
-using plat::RoundToInt16;
 using plat::RoundToInt32;
 using plat::RuntimeError;
 
@@ -39,9 +38,6 @@ TEST(NumericTest, HalvesRoundToEven) {
   EXPECT_EQ(RoundToInt32(2.4999), 2);
   EXPECT_EQ(RoundToInt32(2.5001), 3);
   EXPECT_EQ(RoundToInt32(-2.5001), -3);
-  EXPECT_EQ(RoundToInt16(0.5), 0);
-  EXPECT_EQ(RoundToInt16(1.5), 2);
-  EXPECT_EQ(RoundToInt16(-1.5), -2);
 }
 
 TEST(NumericTest, SinglePrecisionValuesRoundAsStored) {
@@ -62,16 +58,6 @@ TEST(NumericTest, ThirtyTwoBitOverflowThrows) {
   EXPECT_EQ(ErrorOf([] { RoundToInt32(1e300); }), "Overflow");
   EXPECT_EQ(ErrorOf([] { RoundToInt32(std::numeric_limits<double>::infinity()); }), "Overflow");
   EXPECT_EQ(ErrorOf([] { RoundToInt32(std::nan("")); }), "Overflow");
-}
-
-TEST(NumericTest, SixteenBitOverflowThrows) {
-  EXPECT_EQ(RoundToInt16(32767.4), 32767);
-  EXPECT_EQ(RoundToInt16(-32768.5), -32768);  // even
-  EXPECT_EQ(RoundToInt16(-32768.0), -32768);
-  EXPECT_EQ(ErrorOf([] { RoundToInt16(32767.5); }), "Overflow");
-  EXPECT_EQ(ErrorOf([] { RoundToInt16(32768.0); }), "Overflow");
-  EXPECT_EQ(ErrorOf([] { RoundToInt16(-32769.0); }), "Overflow");
-  EXPECT_EQ(ErrorOf([] { RoundToInt16(std::nan("")); }), "Overflow");
 }
 
 TEST(NumericTest, IntDivTruncatesTowardZero) {
