@@ -144,6 +144,11 @@ void Bystander::Activate() {
   std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
 }
 
+void Bystander::Focus() {
+  xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
+  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+}
+
 Bystander::~Bystander() {
   if (c_) xcb_disconnect(c_);
 }
@@ -195,51 +200,47 @@ void GameTest::StartServer(const GameOptions& options) {
   options_ = options;
   dir_ = std::make_unique<TempDir>();
   ASSERT_FALSE(dir_->path().empty()) << "no temporary directory";
-  xvfb_ = std::make_unique<Xvfb>(options.width, options.height, dir_->path());
-  ASSERT_FALSE(xvfb_->display().empty()) << xvfb_->error();
+  std::vector<std::string> desktop;
+  if (options.windowManager) desktop.push_back("openbox --sm-disable");
+  if (options.compositor) desktop.push_back("picom --backend xrender --shadow");
+  desktop.insert(desktop.end(), options.desktop.begin(), options.desktop.end());
+  std::vector<std::unique_ptr<Launcher>> launchers;
+  for (const std::string& command : desktop) {
+    launchers.push_back(MakeLauncher(command));
+    ASSERT_TRUE(launchers.back()) << "no launcher for " << command;
+  }
+  std::size_t next = 0;
+  if (!launchers.empty() && launchers.front()->ServesX()) {
+    // A Wayland compositor's XWayland is the X server.
+    ASSERT_NO_FATAL_FAILURE(StartDesktopProgram(std::move(launchers[next++]), desktop.front()));
+    display_ = desktop_.back()->Display();
+    ASSERT_FALSE(display_.empty()) << desktop.front() << " serves no X display";
+  } else {
+    xvfb_ = std::make_unique<Xvfb>(options.width, options.height, dir_->path());
+    ASSERT_FALSE(xvfb_->display().empty()) << xvfb_->error();
+    display_ = xvfb_->display();
+  }
   // Commands a test runs (xrandr) work on the private server too.
-  setenv("DISPLAY", xvfb_->display().c_str(), 1);
-  x_ = std::make_unique<XClient>(xvfb_->display());
-  ASSERT_TRUE(x_->ok()) << "cannot connect to " << xvfb_->display();
+  setenv("DISPLAY", display_.c_str(), 1);
+  x_ = std::make_unique<XClient>(display_);
+  ASSERT_TRUE(x_->ok()) << "cannot connect to " << display_;
   ASSERT_EQ(x_->width(), options.width);
   ASSERT_EQ(x_->height(), options.height);
   x_->SetDesktopColour(kDesktop);
   if (options.workArea) x_->SetWorkArea(*options.workArea);
   // What xrdb would load (Xft.dpi).
   if (!options.resources.empty()) x_->SetStringProperty(x_->Root(), "RESOURCE_MANAGER", options.resources);
-  if (options.windowManager) {
-    ASSERT_NO_FATAL_FAILURE(StartWindowManager());
-  }
-  if (options.compositor) {
-    std::vector<std::string> env{"DISPLAY=" + xvfb_->display(), "HOME=" + dir_->path(),
-                                 "PATH=" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "")};
-    compositor_.emplace(std::vector<std::string>{"picom", "--backend", "xrender", "--shadow"}, env,
-                        dir_->path() + "/compositor.out", dir_->path() + "/compositor.err");
-    ASSERT_TRUE(WaitUntil([&] { return x_->SelectionOwner("_NET_WM_CM_S0") != 0; }, Ms(30000), Ms(20)))
-        << "picom did not start";
+  for (; next < launchers.size(); ++next) {
+    ASSERT_NO_FATAL_FAILURE(StartDesktopProgram(std::move(launchers[next]), desktop[next]));
   }
 }
 
-void GameTest::StartWindowManager() {
-  std::vector<std::string> env{"DISPLAY=" + xvfb_->display(), "HOME=" + dir_->path(),
-                               "PATH=" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "")};
-  wm_.emplace(std::vector<std::string>{"openbox", "--sm-disable"}, env, dir_->path() + "/wm.out",
-              dir_->path() + "/wm.err");
-  const bool up = WaitUntil(
-      [&] { return !x_->Cardinals(x_->Root(), "_NET_SUPPORTING_WM_CHECK").empty(); }, Ms(30000),
-      Ms(20));
-  ASSERT_TRUE(up) << "openbox did not start";
-  // Openbox announces itself before it manages windows, and a window
-  // mapped in between stays unmapped: wait until a probe gets its frame.
-  Bystander probe(xvfb_->display(), {0, 0, 8, 8}, 0);
-  const bool managing = WaitUntil(
-      [&] {
-        if (TopLevel(probe.id()) != probe.id()) return true;
-        probe.Map();
-        return false;
-      },
-      Ms(30000), Ms(200));
-  ASSERT_TRUE(managing) << "openbox does not manage windows";
+void GameTest::StartDesktopProgram(std::unique_ptr<Launcher> launcher, const std::string& command) {
+  const std::string started = launcher->Start({display_, dir_->path(), options_.width, options_.height});
+  desktop_.push_back(std::move(launcher));
+  ASSERT_EQ(started, "") << command;
+  const std::string ready = desktop_.back()->WaitReady(Ms(30000));
+  ASSERT_EQ(ready, "") << command << " is not ready";
 }
 
 Program& GameTest::StartProgram(const std::vector<std::string>& env,
@@ -270,8 +271,8 @@ void GameTest::TearDown() {
   }
   programs_.clear();
   x_.reset();
-  compositor_.reset();
-  wm_.reset();
+  // The compositor before the window manager, and the server last.
+  while (!desktop_.empty()) desktop_.pop_back();
   xvfb_.reset();
   dir_.reset();
 }

@@ -344,6 +344,19 @@ void XClient::DeleteProperty(std::uint32_t window, const std::string& name) {
 void XClient::SetDesktopColour(std::uint32_t rgb) {
   xcb_change_window_attributes(c_, root_, XCB_CW_BACK_PIXEL, &rgb);
   xcb_clear_area(c_, 0, root_, 0, 0, 0, 0);
+  // Compositors paint the desktop from the wallpaper pixmap that setters of
+  // the root's picture announce: a tile of the colour.
+  const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+  const xcb_pixmap_t tile = xcb_generate_id(c_);
+  xcb_create_pixmap(c_, s->root_depth, tile, root_, 8, 8);
+  const xcb_gcontext_t gc = xcb_generate_id(c_);
+  xcb_create_gc(c_, gc, tile, XCB_GC_FOREGROUND, &rgb);
+  const xcb_rectangle_t all{0, 0, 8, 8};
+  xcb_poly_fill_rectangle(c_, tile, gc, 1, &all);
+  xcb_free_gc(c_, gc);
+  for (const char* name : {"_XROOTPMAP_ID", "_XSETROOT_ID"}) {
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, Atom(name), XCB_ATOM_PIXMAP, 32, 1, &tile);
+  }
   Sync();
 }
 
