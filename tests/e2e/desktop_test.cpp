@@ -632,7 +632,10 @@ INSTANTIATE_TEST_SUITE_P(
         DesktopCase{"icewm", {"icewm"}, true, false},
         DesktopCase{"fluxbox", {"fluxbox"}, true, false},
         DesktopCase{"picom", {"openbox --sm-disable", "picom --backend xrender --shadow --fading"}, true, true},
-        DesktopCase{"xcompmgr", {"openbox --sm-disable", "xcompmgr -c"}, true, true}),
+        DesktopCase{"xcompmgr", {"openbox --sm-disable", "xcompmgr -c"}, true, true},
+        DesktopCase{"weston", {"weston"}, false, true},
+        DesktopCase{"sway", {"sway"}, false, true},
+        DesktopCase{"mutter", {"mutter"}, false, true}),
     [](const ::testing::TestParamInfo<DesktopCase>& info) { return std::string(info.param.label); });
 
 // Every sprite shows on the monitor only: its outline on the screen lies

@@ -226,6 +226,25 @@ void GameTest::StartServer(const GameOptions& options) {
   ASSERT_TRUE(x_->ok()) << "cannot connect to " << display_;
   ASSERT_EQ(x_->width(), options.width);
   ASSERT_EQ(x_->height(), options.height);
+  if (!desktop_.empty() && desktop_.front()->ServesX()) {
+    // XWayland has no picture of the whole screen: where the compositor
+    // takes screenshots, the screen is read from them.
+    Launcher* compositor = desktop_.front().get();
+    const std::string ppm = dir_->path() + "/screen.ppm";
+    if (compositor->Screenshot(ppm)) {
+      x_->ReadScreenWith([compositor, ppm](const plat::Rect& r) {
+        std::vector<std::uint32_t> out;
+        if (!compositor->Screenshot(ppm)) return out;
+        const PpmImage shot = ReadPpm(ppm);
+        if (r.left < 0 || r.top < 0 || r.right > shot.width || r.bottom > shot.height) return out;
+        for (int y = r.top; y < r.bottom; ++y) {
+          const auto row = shot.pixels.begin() + static_cast<std::ptrdiff_t>(y) * shot.width;
+          out.insert(out.end(), row + r.left, row + r.right);
+        }
+        return out;
+      });
+    }
+  }
   x_->SetDesktopColour(kDesktop);
   if (options.workArea) x_->SetWorkArea(*options.workArea);
   // What xrdb would load (Xft.dpi).
@@ -236,7 +255,7 @@ void GameTest::StartServer(const GameOptions& options) {
 }
 
 void GameTest::StartDesktopProgram(std::unique_ptr<Launcher> launcher, const std::string& command) {
-  const std::string started = launcher->Start({display_, dir_->path(), options_.width, options_.height});
+  const std::string started = launcher->Start({display_, dir_->path(), options_.width, options_.height, kDesktop});
   desktop_.push_back(std::move(launcher));
   ASSERT_EQ(started, "") << command;
   const std::string ready = desktop_.back()->WaitReady(Ms(30000));
@@ -247,7 +266,7 @@ Program& GameTest::StartProgram(const std::vector<std::string>& env,
                                 const std::vector<std::string>& args) {
   const std::string dir = dir_->path() + "/program" + std::to_string(programs_.size());
   std::filesystem::create_directory(dir);
-  programs_.push_back(std::make_unique<Program>(ZB_PROGRAM, xvfb_->display(), args, dir, env));
+  programs_.push_back(std::make_unique<Program>(ZB_PROGRAM, display_, args, dir, env));
   return *programs_.back();
 }
 

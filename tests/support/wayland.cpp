@@ -1,4 +1,4 @@
-// Wayland compositors with XWayland, headless.
+// The launchers of the Wayland desktops.
 #include "support/wayland.h"
 
 #include <dirent.h>
@@ -12,8 +12,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
+#include "support/processes.h"
 #include "support/x_client.h"
 
 namespace xtest {
@@ -110,101 +112,101 @@ std::string UserName() {
   return p ? p->pw_name : std::to_string(getuid());
 }
 
-}  // namespace
+enum class Kind { kWeston, kSway, kMutter };
 
-ScreenImage ReadPpm(const std::string& path) {
-  ScreenImage img;
-  std::ifstream f(path, std::ios::binary);
-  std::string magic;
-  int maxval = 0;
-  f >> magic >> img.width >> img.height >> maxval;
-  f.get();
-  if (!f || magic != "P6" || maxval != 255 || img.width <= 0 || img.height <= 0) return {};
-  const std::size_t count = static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height);
-  std::vector<unsigned char> bytes(count * 3);
-  f.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!f) return {};
-  img.pixels.resize(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    img.pixels[i] = (std::uint32_t{bytes[3 * i]} << 16) | (std::uint32_t{bytes[3 * i + 1]} << 8) |
-                    bytes[3 * i + 2];
-  }
-  return img;
-}
-
-const char* WaylandCompositor::Name(Kind kind) {
-  switch (kind) {
-    case Kind::kWeston: return "weston";
-    case Kind::kSway: return "sway";
-    case Kind::kMutter: return "mutter";
-  }
-  return "?";
-}
-
-WaylandCompositor::WaylandCompositor(Kind kind, int width, int height, std::uint32_t desktopRgb,
-                                     const std::string& dir)
-    : kind_(kind), dir_(dir + "/" + Name(kind)) {
-  std::filesystem::create_directories(dir_);
-  socket_ = std::string("zb-") + Name(kind) + "-" + std::to_string(getpid());
-  switch (kind) {
-    case Kind::kWeston: StartWeston(width, height, desktopRgb); break;
-    case Kind::kSway: StartSway(width, height, desktopRgb); break;
-    case Kind::kMutter: StartMutter(width, height); break;
-  }
-  if (!error_.empty()) return;
-  if (!AwaitReady(desktopRgb, width, height)) {
-    display_.clear();
+class WaylandCompositor : public Launcher {
+ public:
+  WaylandCompositor(Kind kind, std::string command) : kind_(kind), command_(std::move(command)) {}
+  ~WaylandCompositor() override {
     Stop();
+    if (ownRuntime_) {
+      std::error_code ignored;
+      std::filesystem::remove_all(runtime_, ignored);
+    }
   }
-}
 
-WaylandCompositor::~WaylandCompositor() {
-  Stop();
-  if (ownRuntime_) {
-    std::error_code ignored;
-    std::filesystem::remove_all(runtime_, ignored);
+  std::string Command() const override { return command_; }
+  bool ServesX() const override { return true; }
+  std::string Display() const override { return display_; }
+  bool Running() override { return compositor_ && compositor_->Running(); }
+
+  std::string Start(const LaunchContext& context) override {
+    context_ = context;
+    dir_ = context.dir + "/" + Name();
+    std::filesystem::create_directories(dir_);
+    socket_ = "zb-" + Name() + "-" + std::to_string(getpid());
+    switch (kind_) {
+      case Kind::kWeston: StartWeston(); break;
+      case Kind::kSway: StartSway(); break;
+      case Kind::kMutter: StartMutter(); break;
+    }
+    return error_;
   }
-}
 
-// weston: the headless back end drawing with pixman, XWayland, the desktop
-// shell with no panel; --debug lets any client take screenshots. It names
-// XWayland's display in its log.
-void WaylandCompositor::StartWeston(int width, int height, std::uint32_t desktopRgb) {
+  std::string WaitReady(Ms limit) override;
+  bool Screenshot(const std::string& ppmPath) override;
+  void Stop() override;
+
+ private:
+  std::string Name() const { return command_.substr(0, command_.find(' ')); }
+  std::string Log() const { return kind_ == Kind::kWeston ? displayFile_ : dir_ + "/" + Name() + ".err"; }
+  std::string Failure(const std::string& what) const {
+    return Name() + ": " + what + "; its log ends:\n" + Tail(Log());
+  }
+  void StartWeston();
+  void StartSway();
+  void StartMutter();
+
+  Kind kind_;
+  std::string command_;
+  LaunchContext context_;
+  std::string dir_;
+  std::string runtime_;      // XDG_RUNTIME_DIR of the compositor
+  bool ownRuntime_ = false;  // made outside the test's directory, removed at the end
+  std::string socket_;       // WAYLAND_DISPLAY
+  std::string displayFile_;  // where the compositor names XWayland's display
+  std::string display_;
+  std::string error_;
+  std::optional<Child> compositor_;
+  int shots_ = 0;
+};
+
+void WaylandCompositor::StartWeston() {
   runtime_ = dir_ + "/runtime";
   mkdir(runtime_.c_str(), 0700);
   const std::string ini = dir_ + "/weston.ini";
-  WriteFile(ini, "[core]\nidle-time=0\n[shell]\nbackground-color=0xff" + Colour(desktopRgb) +
+  WriteFile(ini, "[core]\nidle-time=0\n[shell]\nbackground-color=0xff" + Colour(context_.desktopColour) +
                      "\npanel-position=none\nlocking=false\n");
   displayFile_ = dir_ + "/weston.log";
   compositor_.emplace(
       std::vector<std::string>{"weston", "--backend=headless-backend.so", "--use-pixman", "--xwayland",
-                               "--debug", "--width=" + std::to_string(width),
-                               "--height=" + std::to_string(height), "--socket=" + socket_,
+                               "--debug", "--width=" + std::to_string(context_.width),
+                               "--height=" + std::to_string(context_.height), "--socket=" + socket_,
                                "--config=" + ini, "--log=" + displayFile_},
-      EnvironmentWith({"XDG_RUNTIME_DIR=" + runtime_}, {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET"}),
+      EnvironmentWith({"XDG_RUNTIME_DIR=" + runtime_, "HOME=" + context_.dir},
+                      {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET"}),
       dir_ + "/weston.out", dir_ + "/weston.err");
 }
 
-// sway on wlroots' headless back end. It will not run as root: then it runs
-// as nobody, in a runtime directory of nobody's made here. Its configuration
-// opens XWayland to the test's user and then writes the names of its Wayland
-// socket (it picks one itself) and of XWayland's display.
-void WaylandCompositor::StartSway(int width, int height, std::uint32_t desktopRgb) {
+void WaylandCompositor::StartSway() {
   std::vector<std::string> argv;
-  const bool root = getuid() == 0;
-  if (root) {
+  if (getuid() == 0) {
     const std::optional<Account> nobody = Nobody();
     if (!nobody) {
       error_ = "sway will not run as root, and there is no user nobody to run it as";
       return;
     }
     std::string pattern = (std::filesystem::temp_directory_path() / "zb-sway-XXXXXX").string();
-    if (!mkdtemp(pattern.data()) || chown(pattern.c_str(), nobody->uid, nobody->gid) != 0) {
+    if (!mkdtemp(pattern.data())) {
       error_ = "cannot make a runtime directory for nobody";
       return;
     }
     runtime_ = pattern;
     ownRuntime_ = true;
+    if (chown(pattern.c_str(), nobody->uid, nobody->gid) != 0) {
+      error_ = "cannot give the runtime directory to nobody";
+      return;
+    }
     argv = {"setpriv", "--reuid=" + std::to_string(nobody->uid), "--regid=" + std::to_string(nobody->gid),
             "--clear-groups", "--pdeathsig=KILL"};
   } else {
@@ -213,11 +215,10 @@ void WaylandCompositor::StartSway(int width, int height, std::uint32_t desktopRg
   }
   displayFile_ = runtime_ + "/display";
   const std::string config = runtime_ + "/config";
-  const std::string hex = Colour(desktopRgb);
   WriteFile(config,
             "xwayland enable\n"
-            "output HEADLESS-1 mode " + std::to_string(width) + "x" + std::to_string(height) +
-                " position 0 0 bg #" + hex + " solid_color\n"
+            "output HEADLESS-1 mode " + std::to_string(context_.width) + "x" + std::to_string(context_.height) +
+                " position 0 0 bg #" + Colour(context_.desktopColour) + " solid_color\n"
             "focus_follows_mouse no\n"
             "exec sh -c 'xhost +si:localuser:" + UserName() + " >/dev/null && echo \"$WAYLAND_DISPLAY\" > " +
                 runtime_ + "/socket && echo \"$DISPLAY\" > " + displayFile_ + ".new && mv " + displayFile_ +
@@ -233,19 +234,16 @@ void WaylandCompositor::StartSway(int width, int height, std::uint32_t desktopRg
                       dir_ + "/sway.out", dir_ + "/sway.err");
 }
 
-// mutter headless with a virtual monitor, on a session bus of its own. It
-// runs a command once XWayland is up, with DISPLAY and XAUTHORITY set, and
-// ends when that command ends: the command opens XWayland to the test's user,
-// writes the display's name and stays.
-void WaylandCompositor::StartMutter(int width, int height) {
+// mutter ends when the command it runs ends: the command stays.
+void WaylandCompositor::StartMutter() {
   runtime_ = dir_ + "/runtime";
   mkdir(runtime_.c_str(), 0700);
   displayFile_ = dir_ + "/display";
   compositor_.emplace(
       std::vector<std::string>{
           "dbus-run-session", "--", "mutter", "--headless", "--wayland", "--virtual-monitor",
-          std::to_string(width) + "x" + std::to_string(height), "--wayland-display=" + socket_, "--",
-          "sh", "-c",
+          std::to_string(context_.width) + "x" + std::to_string(context_.height),
+          "--wayland-display=" + socket_, "--", "sh", "-c",
           "xhost +si:localuser:" + UserName() + " >/dev/null && echo \"$DISPLAY\" > " + displayFile_ +
               ".new && mv " + displayFile_ + ".new " + displayFile_ + " && exec sleep infinity"},
       EnvironmentWith({"XDG_RUNTIME_DIR=" + runtime_, "HOME=" + runtime_},
@@ -254,30 +252,27 @@ void WaylandCompositor::StartMutter(int width, int height) {
       dir_ + "/mutter.out", dir_ + "/mutter.err");
 }
 
-bool WaylandCompositor::AwaitReady(std::uint32_t desktopRgb, int width, int height) {
-  const std::string log = kind_ == Kind::kWeston ? displayFile_ : dir_ + "/" + Name(kind_) + ".err";
-  const auto failed = [&](const std::string& what) {
-    error_ = std::string(Name(kind_)) + ": " + what + "; its log ends:\n" + Tail(log);
-    return false;
-  };
+std::string WaylandCompositor::WaitReady(Ms limit) {
+  const Clock::time_point end = Clock::now() + limit;
+  const auto left = [&] { return std::chrono::duration_cast<Ms>(end - Clock::now()); };
   // The display's name.
-  const bool named = WaitUntil(
+  WaitUntil(
       [&] {
-        if (!compositor_->Running()) return true;
+        if (!Running()) return true;
         const std::string text = ReadAll(displayFile_);
         if (kind_ == Kind::kWeston) {
           const std::string mark = "xserver listening on display ";
           const std::size_t at = text.find(mark);
           if (at == std::string::npos) return false;
-          const std::size_t end = text.find('\n', at);
-          display_ = text.substr(at + mark.size(), end - at - mark.size());
+          const std::size_t eol = text.find('\n', at);
+          display_ = text.substr(at + mark.size(), eol - at - mark.size());
         } else if (!text.empty() && text.back() == '\n') {
           display_ = text.substr(0, text.size() - 1);
         }
         return !display_.empty();
       },
-      Ms(30000), Ms(20));
-  if (!named || display_.empty()) return failed("no XWayland display came up");
+      left(), Ms(20));
+  if (display_.empty()) return Failure(Running() ? "no XWayland display came up" : "it ended");
   if (kind_ == Kind::kSway) {
     const std::string text = ReadAll(runtime_ + "/socket");
     socket_ = text.substr(0, text.find('\n'));
@@ -286,97 +281,94 @@ bool WaylandCompositor::AwaitReady(std::uint32_t desktopRgb, int width, int heig
   // XWayland answers, its screen is the output's size, and the compositor's
   // X window manager owns the compositing manager's selection.
   XClient x(display_);
-  if (!x.ok()) return failed("cannot connect to XWayland on " + display_);
-  if (x.width() != width || x.height() != height) {
-    return failed("XWayland's screen is " + std::to_string(x.width()) + "x" + std::to_string(x.height()));
+  if (!x.ok()) return Failure("cannot connect to XWayland on " + display_);
+  if (x.width() != context_.width || x.height() != context_.height) {
+    return Failure("XWayland's screen is " + std::to_string(x.width()) + "x" + std::to_string(x.height()));
   }
-  if (!WaitUntil([&] { return x.SelectionOwner("_NET_WM_CM_S0") != 0; }, Ms(30000), Ms(20))) {
-    return failed("no compositing manager on XWayland's screen");
+  if (!WaitUntil([&] { return !Running() || x.SelectionOwner("_NET_WM_CM_S0") != 0; }, left(), Ms(20)) ||
+      !Running()) {
+    return Failure("nobody owns _NET_WM_CM_S0 on XWayland's screen");
   }
-  if (!CanScreenshot()) return true;
+  if (kind_ == Kind::kMutter) return "";
   // The background is painted: the corners and the middle show the desktop.
-  ScreenImage shot;
+  const std::string ppm = dir_ + "/ready.ppm";
+  PpmImage shot;
+  const std::uint32_t desktop = context_.desktopColour;
+  const auto at = [&](int x, int y) { return shot.pixels[static_cast<std::size_t>(y * shot.width + x)]; };
   const bool painted = WaitUntil(
       [&] {
-        shot = Screenshot();
-        return !shot.empty() && shot.width == width && shot.height == height &&
-               shot.At(0, 0) == desktopRgb && shot.At(width - 1, height - 1) == desktopRgb &&
-               shot.At(width / 2, height / 2) == desktopRgb;
+        if (!Running()) return true;
+        shot = Screenshot(ppm) ? ReadPpm(ppm) : PpmImage{};
+        const int w = context_.width, h = context_.height;
+        return shot.width == w && shot.height == h && at(0, 0) == desktop && at(w - 1, h - 1) == desktop &&
+               at(w / 2, h / 2) == desktop;
       },
-      Ms(30000), Ms(50));
-  if (!painted) {
-    return failed(shot.empty() ? std::string("no screenshot")
-                               : "the screen is not the desktop colour but " + Colour(shot.At(0, 0)));
+      left(), Ms(50));
+  std::remove(ppm.c_str());
+  if (!painted || !Running()) {
+    return Failure(shot.pixels.empty() ? std::string("no screenshot")
+                                       : "the screen shows " + Colour(at(0, 0)) + ", not the desktop");
   }
-  return true;
+  return "";
 }
 
-ScreenImage WaylandCompositor::Screenshot(const std::string& png) {
-  if (!CanScreenshot() || !compositor_ || !compositor_->Running()) return {};
-  const std::string shotDir = dir_ + "/shot" + std::to_string(shots_++);
-  std::filesystem::create_directories(shotDir);
+bool WaylandCompositor::Screenshot(const std::string& ppmPath) {
+  if (kind_ == Kind::kMutter || !Running()) return false;
   const std::vector<std::string> env = EnvironmentWith(
       {"XDG_RUNTIME_DIR=" + runtime_, "WAYLAND_DISPLAY=" + socket_}, {"DISPLAY", "WAYLAND_SOCKET"});
-  const std::string ppm = shotDir + "/screen.ppm";
-  std::string picture;
-  if (kind_ == Kind::kWeston) {
-    // weston-screenshooter writes wayland-screenshot-<time>.png where it runs.
-    if (!RunHelper({"sh", "-c", "cd '" + shotDir + "' && exec weston-screenshooter"}, env,
-                   shotDir + "/screenshooter.log")) {
-      return {};
-    }
-    for (const auto& e : std::filesystem::directory_iterator(shotDir)) {
-      if (e.path().extension() == ".png") picture = e.path().string();
-    }
-    if (picture.empty() ||
-        !RunHelper({"convert", picture, "ppm:" + ppm}, EnvironmentWith({}), shotDir + "/convert.log")) {
-      return {};
-    }
-  } else {
-    if (!RunHelper({"grim", "-t", "ppm", ppm}, env, shotDir + "/grim.log")) return {};
+  if (kind_ == Kind::kSway) return RunHelper({"grim", "-t", "ppm", ppmPath}, env, dir_ + "/grim.log");
+  // weston-screenshooter writes wayland-screenshot-<time>.png where it runs.
+  const std::string shotDir = dir_ + "/shot" + std::to_string(shots_++);
+  std::filesystem::create_directories(shotDir);
+  bool ok = RunHelper({"sh", "-c", "cd '" + shotDir + "' && exec weston-screenshooter"}, env,
+                      dir_ + "/screenshooter.log");
+  std::string png;
+  for (const auto& e : std::filesystem::directory_iterator(shotDir)) {
+    if (e.path().extension() == ".png") png = e.path().string();
   }
-  ScreenImage img = ReadPpm(ppm);
-  if (!png.empty() && !img.empty()) {
-    if (!picture.empty()) {
-      std::error_code ignored;
-      std::filesystem::copy_file(picture, png, std::filesystem::copy_options::overwrite_existing, ignored);
-    } else {
-      RunHelper({"convert", ppm, png}, EnvironmentWith({}), shotDir + "/convert.log");
-    }
-  }
+  ok = ok && !png.empty() &&
+       RunHelper({"convert", png, "ppm:" + ppmPath}, EnvironmentWith({}), dir_ + "/convert.log");
   std::error_code ignored;
   std::filesystem::remove_all(shotDir, ignored);
-  return img;
+  return ok;
 }
 
-bool WaylandCompositor::Stop() {
-  if (!compositor_) return true;
+void WaylandCompositor::Stop() {
+  if (!compositor_) return;
   const pid_t group = compositor_->pid();
-  bool clean = true;
-  if (group > 0) {
-    // The compositor first, alone: it ends its XWayland and helpers and
-    // removes XWayland's sockets, which it cannot do once they are killed
-    // under it. mutter ends when the command it runs ends, and
-    // dbus-run-session with it.
-    const pid_t main = kind_ == Kind::kMutter ? Member(group, "sleep") : group;
-    if (main > 0) kill(main, SIGTERM);
-    const auto over = [&] {
-      compositor_->Status();
-      return !GroupAlive(group);
-    };
-    if (!WaitUntil(over, Ms(10000), Ms(20))) {
-      clean = false;
-      kill(-group, SIGTERM);
-      if (!WaitUntil(over, Ms(3000), Ms(20))) kill(-group, SIGKILL);
-    }
+  // The compositor first, alone: it ends its XWayland and helpers and
+  // removes XWayland's sockets, which it cannot do once they are killed
+  // under it. mutter ends when the command it runs ends, and
+  // dbus-run-session with it.
+  const pid_t main = kind_ == Kind::kMutter ? Member(group, "sleep") : group;
+  if (main > 0) kill(main, SIGTERM);
+  const auto over = [&] {
+    compositor_->Status();
+    return !GroupAlive(group);
+  };
+  if (!WaitUntil(over, Ms(10000), Ms(20))) {
+    std::fprintf(stderr, "%s did not end on its own; its process group is killed\n", command_.c_str());
+    kill(-group, SIGTERM);
+    if (!WaitUntil(over, Ms(3000), Ms(20))) kill(-group, SIGKILL);
   }
   compositor_.reset();
   // XWayland's socket goes with it.
   if (!display_.empty()) {
     const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
-    if (!WaitUntil([&] { return access(socket.c_str(), F_OK) != 0; }, Ms(5000), Ms(20))) clean = false;
+    if (!WaitUntil([&] { return access(socket.c_str(), F_OK) != 0; }, Ms(5000), Ms(20))) {
+      std::fprintf(stderr, "%s left XWayland's socket %s\n", command_.c_str(), socket.c_str());
+    }
   }
-  return clean;
+}
+
+}  // namespace
+
+std::unique_ptr<Launcher> MakeWaylandLauncher(const std::string& commandLine) {
+  const std::string program = commandLine.substr(0, commandLine.find(' '));
+  if (program == "weston") return std::make_unique<WaylandCompositor>(Kind::kWeston, commandLine);
+  if (program == "sway") return std::make_unique<WaylandCompositor>(Kind::kSway, commandLine);
+  if (program == "mutter") return std::make_unique<WaylandCompositor>(Kind::kMutter, commandLine);
+  return nullptr;
 }
 
 }  // namespace xtest

@@ -249,6 +249,17 @@ std::vector<std::uint32_t> XClient::Pixels(const plat::Rect& rect) {
   if (beforeReading_) beforeReading_();
   std::vector<std::uint32_t> out;
   if (rect.Width() <= 0 || rect.Height() <= 0) return out;
+  if (screenReader_) {
+    // The compositor's window manager is an X client too, and shows no
+    // change while the server is grabbed.
+    if (grabs_ > 0) {
+      xcb_ungrab_server(c_);
+      Sync();
+    }
+    out = screenReader_(rect);
+    if (grabs_ > 0) xcb_grab_server(c_);
+    return out;
+  }
   Reply r(xcb_get_image_reply(
       c_,
       xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, static_cast<std::int16_t>(rect.left),
@@ -262,6 +273,24 @@ std::vector<std::uint32_t> XClient::Pixels(const plat::Rect& rect) {
   out.resize(count);
   std::memcpy(out.data(), xcb_get_image_data(r.p), count * 4);
   for (std::uint32_t& p : out) p &= 0xffffff;
+  return out;
+}
+
+std::vector<std::uint32_t> XClient::WindowPixels(std::uint32_t window) {
+  if (beforeReading_) beforeReading_();
+  Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
+  if (!g || g->width == 0 || g->height == 0) return {};
+  Reply r(xcb_get_image_reply(c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, g->width, g->height, ~0u),
+                              nullptr));
+  // 24- and 32-bit windows alike keep 32 bits a pixel, in host order.
+  if (!r || (r->depth != 24 && r->depth != 32)) return {};
+  const std::size_t count = std::size_t{g->width} * g->height;
+  if (static_cast<std::size_t>(xcb_get_image_data_length(r.p)) < count * 4) return {};
+  std::vector<std::uint32_t> out(count);
+  std::memcpy(out.data(), xcb_get_image_data(r.p), count * 4);
+  if (r->depth == 24) {
+    for (std::uint32_t& p : out) p |= 0xff000000u;
+  }
   return out;
 }
 

@@ -95,6 +95,15 @@ class XClient {
   // this process lets the server catch up with what it sent).
   std::vector<std::uint32_t> Pixels(const plat::Rect& r);
   void BeforeReading(std::function<void()> f) { beforeReading_ = std::move(f); }
+  // Where Pixels reads the screen from instead of the root window: an X
+  // server that has no picture of the whole screen (XWayland, whose windows
+  // the Wayland compositor puts together) lets the compositor's own
+  // screenshot stand for it.
+  using ScreenReader = std::function<std::vector<std::uint32_t>(const plat::Rect&)>;
+  void ReadScreenWith(ScreenReader f) { screenReader_ = std::move(f); }
+  // A window's own pixels as the server keeps them, 0xAARRGGBB row by row
+  // (alpha 0xff for windows without an alpha channel); empty on failure.
+  std::vector<std::uint32_t> WindowPixels(std::uint32_t window);
   // The whole screen as a binary PPM file, for looking at after a failure.
   bool SaveScreen(const std::string& path);
 
@@ -181,6 +190,7 @@ class XClient {
   std::uint32_t netWmName_ = 0;
   int grabs_ = 0;
   std::function<void()> beforeReading_;
+  ScreenReader screenReader_;
 };
 
 // The server grabbed for the life of this object.
