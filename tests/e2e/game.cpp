@@ -227,11 +227,15 @@ void GameTest::StartServer(const GameOptions& options) {
   ASSERT_EQ(x_->width(), options.width);
   ASSERT_EQ(x_->height(), options.height);
   if (!desktop_.empty() && desktop_.front()->ServesX()) {
-    // XWayland has no picture of the whole screen: where the compositor
-    // takes screenshots, the screen is read from them.
+    // XWayland has no picture of the whole screen: the screen is read from
+    // the compositor's own screenshots, or where it takes none from the
+    // windows as a compositor drawing them by their alpha shows them.
     Launcher* compositor = desktop_.front().get();
     const std::string ppm = dir_->path() + "/screen.ppm";
-    if (compositor->Screenshot(ppm)) {
+    XClient* x = x_.get();
+    if (!compositor->Screenshot(ppm)) {
+      x_->ReadScreenWith([x](const plat::Rect& r) { return x->ComposedPixels(r, kDesktop); }, false);
+    } else {
       x_->ReadScreenWith([compositor, ppm](const plat::Rect& r) {
         std::vector<std::uint32_t> out;
         if (!compositor->Screenshot(ppm)) return out;
@@ -242,7 +246,7 @@ void GameTest::StartServer(const GameOptions& options) {
           out.insert(out.end(), row + r.left, row + r.right);
         }
         return out;
-      });
+      }, true);
     }
   }
   x_->SetDesktopColour(kDesktop);
