@@ -422,11 +422,12 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     return {left, top, left + static_cast<int>(a[2]), top + static_cast<int>(a[3])};
   }
 
-  // The player puts the focus on `w`: through the window manager as a click
-  // or a task bar does, else the window takes it itself.
+  // The player clicks into `w`: the window manager gives it the focus; with
+  // none, the window takes it itself.
   void GiveFocus(Bystander& w) {
     if (GetParam().managed) {
-      w.Activate();
+      const plat::Rect r = X().ScreenRect(w.id());
+      X().Click((r.left + r.right) / 2, (r.top + r.bottom) / 2, 1);
     } else {
       w.Focus();
     }
@@ -462,7 +463,7 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
                                 {bg.rect.left, bg.rect.top - 12, bg.rect.right, bg.rect.top}};
     plat::Region others;
     for (const Window& w : X().Mapped()) {
-      plat::Region s = X().Shape(w.id);
+      plat::Region s = X().Outline(w.id);
       s.Offset(w.rect.left, w.rect.top);
       others.Unite(s);
     }
@@ -531,8 +532,9 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
   // The terminal the player starts the game from, with the focus.
   Bystander terminal(Display(), {600, 200, 900, 500}, 0xc0c0c0);
   if (c.managed) {
-    ASSERT_TRUE(WaitUntil([&] { return TopLevel(terminal.id()) != terminal.id(); }, Ms(10000)))
-        << "the window manager did not frame an ordinary window";
+    ASSERT_TRUE(WaitUntil([&] { return TopLevel(terminal.id()) != terminal.id() && X().Viewable(terminal.id()); },
+                          Ms(10000)))
+        << "the window manager did not frame and show an ordinary window";
   }
   ASSERT_NO_FATAL_FAILURE(GiveFocus(terminal));
 

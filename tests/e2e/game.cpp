@@ -362,7 +362,7 @@ std::optional<Balloon> GameTest::ReadBalloon() {
   if (!l || !c || !r) return std::nullopt;
   Balloon b{*l, *c, *r, {}};
   for (const Window* w : {&b.left, &b.centre, &b.right}) {
-    plat::Region part = x_->Shape(w->id);
+    plat::Region part = x_->Outline(w->id);
     part.Offset(w->rect.left, w->rect.top);
     b.outline.Unite(part);
   }
@@ -397,7 +397,7 @@ std::vector<Pixel> GameTest::VisiblePixels(const Window& window,
       continue;
     }
     if (!above) continue;
-    plat::Region s = x_->Shape(o.id);
+    plat::Region s = x_->Outline(o.id);
     s.Offset(o.rect.left, o.rect.top);
     covered.Unite(s);
   }
@@ -450,7 +450,7 @@ GameTest::PictureCheck GameTest::ComparePicture(const Window& window, const plat
     return c;
   }
   const Window& w = *now;
-  const plat::Region outline = x_->Shape(w.id);
+  const plat::Region outline = x_->Outline(w.id);
   for (const Pixel& p : VisiblePixels(w, outline)) {
     const int x = p.x - w.rect.left;
     const int y = p.y - w.rect.top;

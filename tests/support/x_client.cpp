@@ -204,11 +204,11 @@ plat::Rect XClient::ScreenRect(std::uint32_t window) {
   return plat::Rect{t->dst_x, t->dst_y, t->dst_x + g->width, t->dst_y + g->height};
 }
 
-plat::Region XClient::Shape(std::uint32_t window) {
-  if (beforeReading_) beforeReading_();
-  Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
-  Reply r(xcb_shape_get_rectangles_reply(
-      c_, xcb_shape_get_rectangles(c_, window, XCB_SHAPE_SK_BOUNDING), nullptr));
+namespace {
+
+plat::Region ShapeOfKind(xcb_connection_t* c, std::uint32_t window, xcb_shape_kind_t kind) {
+  Reply g(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+  Reply r(xcb_shape_get_rectangles_reply(c, xcb_shape_get_rectangles(c, window, kind), nullptr));
   if (!g || !r) return {};
   std::vector<plat::Rect> rects;
   const xcb_rectangle_t* p = xcb_shape_get_rectangles_rectangles(r.p);
@@ -218,6 +218,20 @@ plat::Region XClient::Shape(std::uint32_t window) {
   plat::Region shape = plat::Region::FromRects(rects);
   shape.Intersect(plat::Region(plat::Rect{0, 0, g->width, g->height}));
   return shape;
+}
+
+}  // namespace
+
+plat::Region XClient::Shape(std::uint32_t window) {
+  if (beforeReading_) beforeReading_();
+  return ShapeOfKind(c_, window, XCB_SHAPE_SK_BOUNDING);
+}
+
+plat::Region XClient::Outline(std::uint32_t window) {
+  if (beforeReading_) beforeReading_();
+  plat::Region out = ShapeOfKind(c_, window, XCB_SHAPE_SK_BOUNDING);
+  out.Intersect(ShapeOfKind(c_, window, XCB_SHAPE_SK_INPUT));
+  return out;
 }
 
 std::vector<std::uint32_t> XClient::Stacking() { return Children(root_); }

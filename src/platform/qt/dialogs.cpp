@@ -73,10 +73,12 @@ class ModalScope {
     if (const std::uint32_t leader = x11::ClientLeader(B().conn, xid)) {
       x11::SetWmClass(B().conn, leader);
     }
+    focusBefore_ = x11::InputFocus(B().conn);
     TakeKeysAtTheFocus();
   }
   ~ModalScope() {
     if (keysAt_ && B().spriteXids.count(keysAt_)) x11::SelectKeyEvents(B().conn, keysAt_, false);
+    GiveTheFocusBack();
     B().modals.pop_back();
     --B().modalDepth;
   }
@@ -103,7 +105,20 @@ class ModalScope {
     x11::SelectKeyEvents(B().conn, keysAt_, true);
   }
 
+  // A dialog that took the focus leaves it to the root when it closes:
+  // without a window manager to pass it on, the window that had it before
+  // (the player's terminal) would be left without the keyboard. The window
+  // hid before this runs, and the server has reverted the focus already.
+  void GiveTheFocusBack() {
+    if (Nobodys(focusBefore_) || !Nobodys(x11::InputFocus(B().conn))) return;
+    if (x11::Viewable(B().conn, focusBefore_)) x11::Focus(B().conn, focusBefore_);
+  }
+  bool Nobodys(std::uint32_t focus) const {
+    return focus == XCB_NONE || focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus == B().root;
+  }
+
   std::uint32_t keysAt_ = 0;
+  std::uint32_t focusBefore_ = XCB_NONE;
 };
 
 QRect PxRect(const TwipsRect& r) {
