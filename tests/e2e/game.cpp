@@ -236,6 +236,7 @@ void GameTest::StartServer(const GameOptions& options) {
     if (!compositor->Screenshot(ppm)) {
       x_->ReadScreenWith([x](const plat::Rect& r) { return x->ComposedPixels(r, kDesktop); }, false);
     } else {
+      screenFromScreenshots_ = true;
       x_->ReadScreenWith([compositor, ppm](const plat::Rect& r) {
         std::vector<std::uint32_t> out;
         if (!compositor->Screenshot(ppm)) return out;
@@ -471,7 +472,10 @@ GameTest::PictureCheck GameTest::ComparePicture(const Window& window, const plat
   for (int y = 0; y < w.rect.Height() && !px.empty(); ++y) {
     for (int x = 0; x < w.rect.Width(); ++x) {
       if (outline.ContainsPoint(x, y) || others.ContainsPoint(w.rect.left + x, w.rect.top + y)) continue;
-      if (px[static_cast<std::size_t>(y * w.rect.Width() + x)] != kDesktop) ++c.leaks;
+      const std::uint32_t p = px[static_cast<std::size_t>(y * w.rect.Width() + x)];
+      if (p != kDesktop && ++c.leaks <= 3) {
+        c.first += " leak (" + std::to_string(x) + "," + std::to_string(y) + ") " + Hex(p);
+      }
     }
   }
   return c;
@@ -490,7 +494,7 @@ bool GameTest::ExpectShowsPicture(const Window& window, int shape) {
   EXPECT_EQ(c.problem, "");
   EXPECT_GT(c.checked, 0) << window.name << ": no pixel of the picture can be seen";
   EXPECT_EQ(c.wrong, 0) << window.name << " does not show picture " << shape << " at 1:1:" << c.first;
-  EXPECT_EQ(c.leaks, 0) << window.name << ": pixels outside the outline are not the desktop";
+  EXPECT_EQ(c.leaks, 0) << window.name << ": pixels outside the outline are not the desktop:" << c.first;
   return c.ok();
 }
 

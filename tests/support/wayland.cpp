@@ -220,6 +220,9 @@ void WaylandCompositor::StartSway() {
             "output HEADLESS-1 mode " + std::to_string(context_.width) + "x" + std::to_string(context_.height) +
                 " position 0 0 bg #" + Colour(context_.desktopColour) + " solid_color\n"
             "focus_follows_mouse no\n"
+            // Windows stand where they ask to, as on the other desktops,
+            // rather than tiled over the whole screen.
+            "for_window [shell=\"xwayland\"] floating enable\n"
             "exec sh -c 'xhost +si:localuser:" + UserName() + " >/dev/null && echo \"$WAYLAND_DISPLAY\" > " +
                 runtime_ + "/socket && echo \"$DISPLAY\" > " + displayFile_ + ".new && mv " + displayFile_ +
                 ".new " + displayFile_ + "'\n");
