@@ -407,10 +407,11 @@ struct DesktopCase {
   std::vector<std::string> desktop;  // its programs' command lines, started in order
   bool managed;                      // a window manager frames the dialog and gives the focus
   bool composited;                   // a compositor draws the windows by their alpha
-  // Whether a click into the terminal gives it the focus back after the
-  // lamps took it at the title: icewm still believes the terminal has it and
-  // does nothing (neither does its task bar).
-  bool clickRefocuses = true;
+  // How the player gives the terminal the focus back after the lamps took
+  // it at the title. The window manager did not see it go: icewm, and
+  // fluxbox mostly, still believe the terminal has it and ignore a click
+  // into it; fluxbox's task bar still works, icewm's not.
+  enum class Back { kClick, kTaskBar, kItself } back = Back::kClick;
   // Shadows the compositor draws around every window's rectangle, which no
   // property of the program's windows turns off: the sprites and the desktop
   // next to them may show darkened (xcompmgr -c).
@@ -430,13 +431,16 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     return {left, top, left + static_cast<int>(a[2]), top + static_cast<int>(a[3])};
   }
 
-  // The player clicks into `w`: the window manager gives it the focus. With
-  // none, or where the window manager cannot know that the game took the
-  // focus (`byClick` false), the window takes it itself.
-  void GiveFocus(Bystander& w, bool byClick = true) {
-    if (GetParam().managed && byClick) {
+  // The player clicks into `w`, and the window manager gives it the focus;
+  // or picks it in the task bar (_NET_ACTIVE_WINDOW); with no window
+  // manager, the window takes it itself.
+  void GiveFocus(Bystander& w, DesktopCase::Back how = DesktopCase::Back::kClick) {
+    if (!GetParam().managed) how = DesktopCase::Back::kItself;
+    if (how == DesktopCase::Back::kClick) {
       const plat::Rect r = X().ScreenRect(w.id());
       X().Click((r.left + r.right) / 2, (r.top + r.bottom) / 2, 1);
+    } else if (how == DesktopCase::Back::kTaskBar) {
+      w.Activate();
     } else {
       w.Focus();
     }
@@ -574,7 +578,7 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
   Shot("title");
 
   // The player clicks into the terminal and plays on.
-  ASSERT_NO_FATAL_FAILURE(GiveFocus(terminal, c.clickRefocuses));
+  ASSERT_NO_FATAL_FAILURE(GiveFocus(terminal, c.back));
   ASSERT_NO_FATAL_FAILURE(StartPlaying());
   X().Key(key::kRight, true);
   const std::optional<Window> enemy = X().WaitFor("frmEnemy", Ms(20000));
@@ -642,10 +646,10 @@ INSTANTIATE_TEST_SUITE_P(
         DesktopCase{"bare_xvfb", {}, false, false},
         DesktopCase{"openbox", {"openbox --sm-disable"}, true, false},
         DesktopCase{"xfwm4", {"xfwm4 --compositor=on --vblank=off --sm-client-disable"}, true, true},
-        DesktopCase{"icewm", {"icewm"}, true, false, false},
-        DesktopCase{"fluxbox", {"fluxbox"}, true, false},
+        DesktopCase{"icewm", {"icewm"}, true, false, DesktopCase::Back::kItself},
+        DesktopCase{"fluxbox", {"fluxbox"}, true, false, DesktopCase::Back::kTaskBar},
         DesktopCase{"picom", {"openbox --sm-disable", "picom --backend xrender --shadow --fading"}, true, true},
-        DesktopCase{"xcompmgr", {"openbox --sm-disable", "xcompmgr -c"}, true, true, true, true}),
+        DesktopCase{"xcompmgr", {"openbox --sm-disable", "xcompmgr -c"}, true, true, DesktopCase::Back::kClick, true}),
     [](const ::testing::TestParamInfo<DesktopCase>& info) { return std::string(info.param.label); });
 
 // Every sprite shows on the monitor only: its outline on the screen lies
