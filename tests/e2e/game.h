@@ -177,6 +177,12 @@ class GameTest : public ::testing::Test {
   };
   Motion FollowMoves(const Window& w, Ms span, Ms limit);
 
+  // Whether a pixel seen on the screen is the colour wanted; after
+  // AllowShadows, also that colour darkened by a compositor's shadow, which
+  // some compositors draw under every window whatever its properties.
+  bool Looks(std::uint32_t seen, std::uint32_t want) const;
+  void AllowShadows() { shadowsAllowed_ = true; }
+
   // Every mapped window of the game is an override-redirect sprite.
   void ExpectAllOverrideRedirect();
   void ExpectRunning();
@@ -201,6 +207,7 @@ class GameTest : public ::testing::Test {
   std::vector<std::unique_ptr<Program>> programs_;
   bool screenSaved_ = false;
   bool screenFromScreenshots_ = false;
+  bool shadowsAllowed_ = false;
   std::string testName_;
 };
 

@@ -3,6 +3,8 @@
 // ends the program meanwhile, they close and the exit reaches the game.
 #include "platform/dialogs.h"
 
+#include <algorithm>
+
 #include <QAbstractNativeEventFilter>
 #include <QAction>
 #include <QCoreApplication>
@@ -13,6 +15,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <xcb/xcb.h>
 
@@ -184,7 +187,25 @@ int PopupMenu(std::span<const MenuItem> items) {
   QAction* chosen = nullptr;
   {
     ModalScope scope(&menu);
-    chosen = menu.exec(QCursor::pos());
+    const QPoint at = QCursor::pos();
+    // Qt keeps a menu inside the screen's available area, which it takes
+    // from _NET_WORKAREA as it is: an empty one (a panel gone wrong) gives
+    // the menu no room, Qt never maps it, and its loop would wait for ever
+    // with the game standing still. The menu then goes at the pointer,
+    // inside the whole monitor, once Qt has laid it out.
+    const QScreen* screen = QGuiApplication::screenAt(at);
+    const QSize want = menu.sizeHint();
+    if (screen && (screen->availableGeometry().width() < want.width() ||
+                   screen->availableGeometry().height() < want.height())) {
+      QTimer::singleShot(0, &menu, [&menu, at, screen] {
+        const QSize size = menu.sizeHint();
+        const QRect all = screen->geometry();
+        const QPoint corner(std::clamp(at.x(), all.left(), std::max(all.left(), all.right() - size.width() + 1)),
+                            std::clamp(at.y(), all.top(), std::max(all.top(), all.bottom() - size.height() + 1)));
+        menu.setGeometry(QRect(corner, size));
+      });
+    }
+    chosen = menu.exec(at);
   }
   ThrowPendingExit();
   const auto it = std::find(actions.begin(), actions.end(), chosen);
