@@ -534,7 +534,7 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     for (int y = title.rect.top; y < title.rect.bottom; ++y) {
       for (int x = title.rect.left; x < title.rect.right; ++x) {
         const std::uint32_t p = px[static_cast<std::size_t>((y - title.rect.top) * title.rect.Width() + x - title.rect.left)];
-        if (!outlines.ContainsPoint(x, y) && p != kDesktop) ++left;
+        if (!outlines.ContainsPoint(x, y) && !Looks(p, kDesktop)) ++left;
       }
     }
     EXPECT_EQ(left, 0) << "pixels of the title are left on the screen after Space";
