@@ -427,10 +427,11 @@ struct DesktopCase {
   //   or a window's own request is undone, and the lamps cannot take it at
   //   the title; the focus must then stay wherever the compositor put it;
   bool clientsMoveFocus = true;
-  // - XTEST can move the pointer: false on weston, whose headless back end
-  //   has no pointer and whose XWayland (22.1.9) then crashes as soon as an
-  //   XTEST pointer enters a window: no click, menu or dialog there, and
-  //   the program is ended with --quit;
+  // - clicks made through XTEST reach X windows: false on weston, whose
+  //   headless back end has no pointer: XWayland gives a click to the window
+  //   under the compositor's pointer, here none (and moving the pointer with
+  //   XWarpPointer, as xdotool does, crashes XWayland 22.1.9). No click,
+  //   menu or dialog there; the program is ended with --quit;
   bool pointer = true;
   // - the frames it draws carry _NET_FRAME_EXTENTS and _NET_WM_ALLOWED_ACTIONS
   //   (weston draws a frame with a close button and announces neither);
@@ -459,7 +460,18 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
   // focus, it stays wherever the compositor put it.
   void GiveFocus(Bystander& w, DesktopCase::Back how = DesktopCase::Back::kClick) {
     if (!GetParam().clientsMoveFocus) {
+      // Once the window shows and the compositor's focus has settled (sway
+      // focuses a new window a moment after it maps).
+      ASSERT_TRUE(WaitUntil([&] { return X().Viewable(w.id()); }, Ms(10000))) << "the terminal does not show";
       focused_ = X().FocusWindow();
+      WaitUntil(
+          [&] {
+            std::this_thread::sleep_for(Ms(300));
+            const std::uint32_t before = focused_;
+            focused_ = X().FocusWindow();
+            return before == focused_;
+          },
+          Ms(5000), Ms(0));
       return;
     }
     focused_ = w.id();

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -156,6 +156,7 @@ class WaylandCompositor : public Launcher {
   void StartWeston();
   void StartSway();
   void StartMutter();
+  std::vector<std::uint32_t> MutterPixels();
 
   Kind kind_;
   std::string command_;
@@ -168,6 +169,8 @@ class WaylandCompositor : public Launcher {
   std::string display_;
   std::string error_;
   std::optional<Child> compositor_;
+  std::unique_ptr<Xvfb> host_;               // where mutter shows its screen
+  std::vector<std::uint32_t> background_;    // mutter's desktop there
   int shots_ = 0;
 };
 
@@ -237,22 +240,37 @@ void WaylandCompositor::StartSway() {
                       dir_ + "/sway.out", dir_ + "/sway.err");
 }
 
-// mutter ends when the command it runs ends: the command stays.
+// mutter ends when the command it runs ends: the command stays. It shows
+// its screen in a window of an Xvfb of its own (--nested), where the test
+// reads what it draws; --headless draws where nobody can read it.
 void WaylandCompositor::StartMutter() {
   runtime_ = dir_ + "/runtime";
   mkdir(runtime_.c_str(), 0700);
   displayFile_ = dir_ + "/display";
+  host_ = std::make_unique<Xvfb>(context_.width, context_.height, dir_);
+  if (host_->display().empty()) {
+    error_ = "no Xvfb for mutter to draw in: " + host_->error();
+    return;
+  }
   compositor_.emplace(
       std::vector<std::string>{
-          "dbus-run-session", "--", "mutter", "--headless", "--wayland", "--virtual-monitor",
-          std::to_string(context_.width) + "x" + std::to_string(context_.height),
-          "--wayland-display=" + socket_, "--", "sh", "-c",
+          "dbus-run-session", "--", "mutter", "--nested", "--wayland", "--wayland-display=" + socket_, "--",
+          "sh", "-c",
           "xhost +si:localuser:" + UserName() + " >/dev/null && echo \"$DISPLAY\" > " + displayFile_ +
               ".new && mv " + displayFile_ + ".new " + displayFile_ + " && exec sleep infinity"},
-      EnvironmentWith({"XDG_RUNTIME_DIR=" + runtime_, "HOME=" + runtime_},
-                      {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "DBUS_SESSION_BUS_ADDRESS",
-                       "XAUTHORITY"}),
+      EnvironmentWith({"XDG_RUNTIME_DIR=" + runtime_, "HOME=" + runtime_, "DISPLAY=" + host_->display(),
+                       "MUTTER_DEBUG_DUMMY_MODE_SPECS=" + std::to_string(context_.width) + "x" +
+                           std::to_string(context_.height)},
+                      {"WAYLAND_DISPLAY", "WAYLAND_SOCKET", "DBUS_SESSION_BUS_ADDRESS", "XAUTHORITY"}),
       dir_ + "/mutter.out", dir_ + "/mutter.err");
+}
+
+// What mutter draws in its window on the Xvfb, 0xRRGGBB; empty when it
+// cannot be read.
+std::vector<std::uint32_t> WaylandCompositor::MutterPixels() {
+  XClient host(host_->display());
+  if (!host.ok()) return {};
+  return host.Pixels({0, 0, context_.width, context_.height});
 }
 
 std::string WaylandCompositor::WaitReady(Ms limit) {
@@ -292,7 +310,24 @@ std::string WaylandCompositor::WaitReady(Ms limit) {
       !Running()) {
     return Failure("nobody owns _NET_WM_CM_S0 on XWayland's screen");
   }
-  if (kind_ == Kind::kMutter) return "";
+  if (kind_ == Kind::kMutter) {
+    // mutter without a shell paints a gradient of its own for the desktop:
+    // once it is on the screen, unchanged, it is what the desktop looks like.
+    std::vector<std::uint32_t> before;
+    const bool painted = WaitUntil(
+        [&] {
+          if (!Running()) return true;
+          std::vector<std::uint32_t> now = MutterPixels();
+          const bool same = !now.empty() && now == before &&
+                            std::count(now.begin(), now.end(), 0u) < static_cast<long>(now.size() / 2);
+          before = std::move(now);
+          return same;
+        },
+        left(), Ms(100));
+    if (!painted || !Running()) return Failure("mutter's window on the Xvfb shows no desktop");
+    background_ = std::move(before);
+    return "";
+  }
   // The background is painted: the corners and the middle show the desktop.
   const std::string ppm = dir_ + "/ready.ppm";
   PpmImage shot;
@@ -316,7 +351,31 @@ std::string WaylandCompositor::WaitReady(Ms limit) {
 }
 
 bool WaylandCompositor::Screenshot(const std::string& ppmPath) {
-  if (kind_ == Kind::kMutter || !Running()) return false;
+  if (!Running()) return false;
+  if (kind_ == Kind::kMutter) {
+    // Read from the Xvfb, mutter's own desktop painted the desktop's colour.
+    std::vector<std::uint32_t> px = MutterPixels();
+    if (px.size() != background_.size()) return false;
+    // mutter dithers its gradient afresh wherever it repaints: a level or
+    // two either way is still its desktop.
+    const auto near = [](std::uint32_t a, std::uint32_t b) {
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int d = static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff);
+        if (d < -3 || d > 3) return false;
+      }
+      return true;
+    };
+    for (std::size_t i = 0; i < px.size(); ++i) {
+      if (near(px[i], background_[i])) px[i] = context_.desktopColour & 0xffffff;
+    }
+    std::ofstream f(ppmPath, std::ios::binary);
+    f << "P6\n" << context_.width << " " << context_.height << "\n255\n";
+    for (std::uint32_t p : px) {
+      const char rgb[3] = {static_cast<char>(p >> 16), static_cast<char>(p >> 8), static_cast<char>(p)};
+      f.write(rgb, 3);
+    }
+    return static_cast<bool>(f);
+  }
   const std::vector<std::string> env = EnvironmentWith(
       {"XDG_RUNTIME_DIR=" + runtime_, "WAYLAND_DISPLAY=" + socket_}, {"DISPLAY", "WAYLAND_SOCKET"});
   if (kind_ == Kind::kSway) return RunHelper({"grim", "-t", "ppm", ppmPath}, env, dir_ + "/grim.log");
@@ -355,6 +414,7 @@ void WaylandCompositor::Stop() {
     if (!WaitUntil(over, Ms(3000), Ms(20))) kill(-group, SIGKILL);
   }
   compositor_.reset();
+  host_.reset();
   // XWayland's socket goes with it.
   if (!display_.empty()) {
     const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);

@@ -25,10 +25,13 @@ namespace xtest {
 //   directory made for it and removed at the end. Its configuration opens
 //   XWayland to the test's user (xhost) and writes the display's name.
 //   Screenshots with grim.
-// - mutter: --headless with a virtual monitor, on a D-Bus session of its own;
-//   the command it runs once XWayland is up opens the display to the test's
-//   user and writes its name. It takes no screenshot: mutter alone, without
-//   GNOME Shell, offers no way short of a PipeWire screen cast.
+// - mutter: on a D-Bus session of its own, --nested in a window of an Xvfb of
+//   its own the output's size: mutter alone, without GNOME Shell, takes no
+//   screenshot (short of a PipeWire screen cast), and --headless draws where
+//   nobody can read it, but the Xvfb shows what it draws. Its desktop, a
+//   gradient of its own, reads as the desktop's colour in its screenshots.
+//   The command it runs once XWayland is up opens the display to the
+//   test's user and writes its name.
 std::unique_ptr<Launcher> MakeWaylandLauncher(const std::string& commandLine);
 
 }  // namespace xtest
