@@ -761,6 +761,8 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
   ExpectNothingLeft(terminal);
 }
 
+// Each row's label is also in the list of ctest entries in CMakeLists.txt,
+// and its command lines name programs MakeLauncher knows.
 INSTANTIATE_TEST_SUITE_P(
     Desktops, OnEveryDesktop,
     ::testing::Values(

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -168,6 +169,17 @@ class Dialog : public QDialog {
   DialogLayout layout_;
 };
 
+// The application's style, but menus keep no margin to the screen's
+// available area: Qt measures a menu's room and its place from there, so a
+// margin far outside the screen lifts those limits.
+class UnboundMenus : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_MenuDesktopFrameWidth) return -(1 << 15);
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
 }  // namespace
 }  // namespace plat::qt
 
@@ -178,33 +190,34 @@ using namespace plat::qt;
 int PopupMenu(std::span<const MenuItem> items) {
   if (!Open()) return -1;
   ThrowPendingExit();
+  // Qt lays a menu out in, and keeps it inside, the screen's available
+  // area, which it takes from _NET_WORKAREA as it is: on an empty one (a
+  // panel gone wrong) it gave the menu no room and never mapped it, and the
+  // menu's loop held the game still for ever. There the menu keeps no
+  // margin to that area (which lifts Qt's limits) and goes at the pointer,
+  // inside the monitor.
+  const QPoint pointer = QCursor::pos();
+  const QScreen* screen = QGuiApplication::screenAt(pointer);
+  const bool roomless = screen && (screen->availableGeometry().width() * 2 < screen->geometry().width() ||
+                                   screen->availableGeometry().height() * 2 < screen->geometry().height());
+  UnboundMenus unbound;
   QMenu menu;
+  if (roomless) menu.setStyle(&unbound);
   std::vector<QAction*> actions;
   for (const MenuItem& item : items) {
     actions.push_back(item.separator ? menu.addSeparator()
                                      : menu.addAction(QString::fromStdString(item.caption)));
   }
+  QPoint at = pointer;
+  if (roomless) {
+    const QSize size = menu.sizeHint();
+    const QRect all = screen->geometry();
+    at = QPoint(std::clamp(at.x(), all.left(), std::max(all.left(), all.right() - size.width() + 1)),
+                std::clamp(at.y(), all.top(), std::max(all.top(), all.bottom() - size.height() + 1)));
+  }
   QAction* chosen = nullptr;
   {
     ModalScope scope(&menu);
-    const QPoint at = QCursor::pos();
-    // Qt keeps a menu inside the screen's available area, which it takes
-    // from _NET_WORKAREA as it is: an empty one (a panel gone wrong) gives
-    // the menu no room, Qt never maps it, and its loop would wait for ever
-    // with the game standing still. The menu then goes at the pointer,
-    // inside the whole monitor, once Qt has laid it out.
-    const QScreen* screen = QGuiApplication::screenAt(at);
-    const QSize want = menu.sizeHint();
-    if (screen && (screen->availableGeometry().width() < want.width() ||
-                   screen->availableGeometry().height() < want.height())) {
-      QTimer::singleShot(0, &menu, [&menu, at, screen] {
-        const QSize size = menu.sizeHint();
-        const QRect all = screen->geometry();
-        const QPoint corner(std::clamp(at.x(), all.left(), std::max(all.left(), all.right() - size.width() + 1)),
-                            std::clamp(at.y(), all.top(), std::max(all.top(), all.bottom() - size.height() + 1)));
-        menu.setGeometry(QRect(corner, size));
-      });
-    }
     chosen = menu.exec(at);
   }
   ThrowPendingExit();
