@@ -491,8 +491,7 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
 
   // The focus stays where the player put it (the terminal), or where the
   // compositor did when no X client can move it.
-  void ExpectFocusStaysOn(const Bystander& w, const char* when) {
-    (void)w;
+  void ExpectFocusStays(const char* when) {
     // A focus change another client makes comes a moment after what caused it.
     const bool moved = WaitUntil([&] { return X().FocusWindow() != focused_; }, Ms(300), Ms(20));
     EXPECT_FALSE(moved) << when << ": the focus went from " << focused_ << " to " << X().FocusWindow();
@@ -501,11 +500,11 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
 
   // Once the program has ended: none of its windows, its selection free,
   // the focus where it was, the desktop still running.
-  void ExpectNothingLeft(const Bystander& terminal) {
+  void ExpectNothingLeft() {
     EXPECT_TRUE(WaitUntil([&] { return ProgramWindows().empty(); }, Ms(5000)))
         << ProgramWindows().size() << " windows of the program are left";
     EXPECT_EQ(X().SelectionOwner("_ZEMBRANT_S0"), 0u);
-    ExpectFocusStaysOn(terminal, "after the end");
+    ExpectFocusStays("after the end");
     for (const auto& program : DesktopPrograms()) {
       EXPECT_TRUE(program->Running()) << program->Command() << " ended during the game";
     }
@@ -717,13 +716,13 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
     Program& quit = StartProgram({}, {"--quit"});
     EXPECT_EQ(quit.child().WaitExit(Ms(30000)), std::optional<int>(0)) << quit.Stderr();
     EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
-    ExpectNothingLeft(terminal);
+    ExpectNothingLeft();
     return;
   }
   const std::optional<std::pair<int, int>> onBg = VisiblePoint(Get("frmBG"));
   ASSERT_TRUE(onBg);
   X().Click(onBg->first, onBg->second, 1);
-  ExpectFocusStaysOn(terminal, "play and a click on the scenery");
+  ExpectFocusStays("play and a click on the scenery");
 
   // The right button on the lamps: the menu, the game standing still; its
   // first item shows the version dialog.
@@ -758,7 +757,7 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
 
   // 終了 from the menu: the program ends, and nothing of it is left.
   ASSERT_NO_FATAL_FAILURE(EndThroughTheMenu(game));
-  ExpectNothingLeft(terminal);
+  ExpectNothingLeft();
 }
 
 // Each row's label is also in the list of ctest entries in CMakeLists.txt,
