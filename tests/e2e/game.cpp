@@ -228,27 +228,24 @@ void GameTest::StartServer(const GameOptions& options) {
   ASSERT_EQ(x_->height(), options.height);
   if (!desktop_.empty() && desktop_.front()->ServesX()) {
     // XWayland has no picture of the whole screen: the screen is read from
-    // the compositor's own screenshots, or where it takes none from the
-    // windows as a compositor drawing them by their alpha shows them.
+    // the compositor's own screenshots.
     Launcher* compositor = desktop_.front().get();
     const std::string ppm = dir_->path() + "/screen.ppm";
-    XClient* x = x_.get();
-    if (!compositor->Screenshot(ppm)) {
-      x_->ReadScreenWith([x](const plat::Rect& r) { return x->ComposedPixels(r, kDesktop); }, false);
-    } else {
-      screenFromScreenshots_ = true;
-      x_->ReadScreenWith([compositor, ppm](const plat::Rect& r) {
-        std::vector<std::uint32_t> out;
-        if (!compositor->Screenshot(ppm)) return out;
-        const PpmImage shot = ReadPpm(ppm);
-        if (r.left < 0 || r.top < 0 || r.right > shot.width || r.bottom > shot.height) return out;
-        for (int y = r.top; y < r.bottom; ++y) {
-          const auto row = shot.pixels.begin() + static_cast<std::ptrdiff_t>(y) * shot.width;
-          out.insert(out.end(), row + r.left, row + r.right);
-        }
-        return out;
-      }, true);
-    }
+    ASSERT_TRUE(compositor->Screenshot(ppm)) << desktop.front() << " takes no screenshot";
+    screenFromScreenshots_ = true;
+    x_->ReadScreenWith(
+        [compositor, ppm](const plat::Rect& r) {
+          std::vector<std::uint32_t> out;
+          if (!compositor->Screenshot(ppm)) return out;
+          const PpmImage shot = ReadPpm(ppm);
+          if (r.left < 0 || r.top < 0 || r.right > shot.width || r.bottom > shot.height) return out;
+          for (int y = r.top; y < r.bottom; ++y) {
+            const auto row = shot.pixels.begin() + static_cast<std::ptrdiff_t>(y) * shot.width;
+            out.insert(out.end(), row + r.left, row + r.right);
+          }
+          return out;
+        },
+        true);
   }
   x_->SetDesktopColour(kDesktop);
   if (options.workArea) x_->SetWorkArea(*options.workArea);
