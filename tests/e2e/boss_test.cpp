@@ -115,79 +115,14 @@ TEST_F(Boss, TheBossEntersFallsToTheBeamAndTheWinEndsWithTheStaffRoll) {
   ASSERT_TRUE(ExpectShowsPicture(Get("frmPlayer"), 11))
       << "not invincible: the boss's sprays would end the game";
 
-  // Down to the core's height, one tap a frame, each move read back.
+  // Down to the core's height, then fire until the wreck stands on the
+  // bottom, a volley at a time.
   const int stripTop = bottom - 99;
-  for (int taps = 0; taps < 40; ++taps) {
-    const Window now = Get("frmPlayer");
-    const int row = now.rect.top - stripTop;
-    if (row >= 68) break;
-    X().Tap(key::kDown, Ms(5));  // shorter than a frame: it still counts once
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          const std::optional<Window> s = X().One("frmPlayer");
-          return s && s->rect.top != now.rect.top;
-        },
-        Ms(3000), Ms(2)))
-        << "the ship does not go down at row " << row;
-    // One pixel a frame; two if this process was held up with the key down.
-    const int moved = Get("frmPlayer").rect.top - now.rect.top;
-    ASSERT_GE(moved, 1) << "the ship goes up on Down";
-    ASSERT_LE(moved, 2) << "one tap moved the ship " << moved << " pixels";
-  }
+  ASSERT_NO_FATAL_FAILURE(SteerToTheCore(stripTop));
   const Window aimed = Get("frmPlayer");
-  const int row = aimed.rect.top - stripTop;
-  ASSERT_GE(row, 67);
-  ASSERT_LE(row, 70);
-  EXPECT_EQ(aimed.rect.left, ship.rect.left) << "the ship drifts during the boss battle";
-
-  // Fire until the wreck stands on the bottom, a volley at a time: the core
-  // flashes white at a hit, and once the volley stops it shows the boss's
-  // strength, pale yellow and then red as it falls.
-  const plat::Region core = TableOutline(5, 37, 66);
-  const auto isWreck = [](const Window& w) { return w.rect.Width() == 61 && w.rect.Height() == 45; };
-  std::optional<Window> wreck;
-  const auto coreColour = [&]() -> std::optional<std::uint32_t> {
-    const std::optional<Window> w = X().One("frmBoss");
-    if (!w || isWreck(*w)) {
-      wreck = w;
-      return std::nullopt;
-    }
-    const std::vector<Pixel> px = VisiblePixels(*w, core);
-    const bool whole = !px.empty() && std::all_of(px.begin(), px.end(), [&](const Pixel& p) {
-      return p.rgb == px.front().rgb;
-    });
-    return whole ? std::optional(px.front().rgb) : std::nullopt;
-  };
-  std::vector<std::uint32_t> strengths;  // the core's colour after each volley
-  int flashes = 0;
-  const Clock::time_point fightStart = Clock::now();
-  while (!wreck && MsSince(fightStart) < 60000) {
-    X().Key(key::kSpace, true);
-    const bool flashed = WaitUntil([&] { return wreck || coreColour() == 0xffffff; }, Ms(3000), Ms(5));
-    X().Key(key::kSpace, false);
-    flashes += flashed && !wreck;
-    std::optional<std::uint32_t> settled;
-    WaitUntil([&] {
-      settled = coreColour();
-      return wreck || (settled && *settled != 0xffffff);
-    }, Ms(3000), Ms(10));
-    if (settled && *settled != 0xffffff) strengths.push_back(*settled);
-    // The next volley after the shake, so that the boss falls at its place.
-    std::this_thread::sleep_for(Ms(400));
-    WaitUntil([&] {
-      const std::optional<Window> w = X().One("frmBoss");
-      return wreck || !w || w->rect.left == boss->rect.left;
-    }, Ms(3000), Ms(10));
-  }
-  ASSERT_TRUE(wreck) << "the boss does not fall";
-  EXPECT_GE(flashes, 3) << "the core does not flash white at the hits";
-  const auto at = [&](std::uint32_t rgb) {
-    return std::find(strengths.begin(), strengths.end(), rgb) - strengths.begin();
-  };
-  const auto count = static_cast<std::ptrdiff_t>(strengths.size());
-  EXPECT_LT(at(0xfcec80), count) << "the core never turns pale yellow";
-  EXPECT_LT(at(0xff0000), count) << "the core never turns red";
-  EXPECT_LT(at(0xfcec80), at(0xff0000)) << "red before pale yellow";
+  const CoreFight fight = FightTheBoss(*boss);
+  ASSERT_NO_FATAL_FAILURE(ExpectCoreColours(fight));
+  const std::optional<Window>& wreck = fight.wreck;
   EXPECT_EQ(wreck->rect.bottom, bottom);
   EXPECT_EQ(X().Shape(wreck->id), TableOutline(9, 61, 45));
   ExpectShowsPicture(*wreck, 9);

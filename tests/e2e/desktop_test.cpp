@@ -619,18 +619,28 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
   // ..._<moment>_own.png from a desktop that takes screenshots itself.
   void Shot(const std::string& moment) {
     const char* prefix = std::getenv("ZB_SHOTS");
-    if (!prefix || !*prefix) return;
-    const std::string base = std::string(prefix) + GetParam().label + "_" + moment;
+    if (prefix && *prefix) SaveShots(std::string(prefix) + GetParam().label + "_" + moment);
+  }
+  // The same into the directory ZB_DESKTOP_SHOTS names, when it does:
+  // <dir>/<label>_<moment>.png (and _own.png).
+  void DirShot(const std::string& moment) {
+    const char* dir = std::getenv("ZB_DESKTOP_SHOTS");
+    if (dir && *dir) SaveShots(std::string(dir) + "/" + GetParam().label + "_" + moment);
+  }
+  // Both screens are taken first, then converted: the moment is short.
+  void SaveShots(const std::string& base) {
+    const std::string server = Dir() + "/shot.ppm";
+    const std::string own = Dir() + "/own.ppm";
+    const bool fromServer = X().SaveScreen(server);
+    bool fromDesktop = false;
+    for (const auto& program : DesktopPrograms()) fromDesktop = program->Screenshot(own) || fromDesktop;
     const auto toPng = [](const std::string& ppm, const std::string& png) {
       const std::string command = "convert '" + ppm + "' '" + png + "'";
       EXPECT_EQ(std::system(command.c_str()), 0) << command;
       std::remove(ppm.c_str());
     };
-    const std::string ppm = Dir() + "/shot.ppm";
-    if (X().SaveScreen(ppm)) toPng(ppm, base + ".png");
-    for (const auto& program : DesktopPrograms()) {
-      if (program->Screenshot(ppm)) toPng(ppm, base + "_own.png");
-    }
+    if (fromServer) toPng(server, base + ".png");
+    if (fromDesktop) toPng(own, base + "_own.png");
   }
 };
 
@@ -758,6 +768,49 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
   // 終了 from the menu: the program ends, and nothing of it is left.
   ASSERT_NO_FATAL_FAILURE(EndThroughTheMenu(game));
   ExpectNothingLeft();
+}
+
+// The boss fight on each desktop: from column 950 the boss comes at once;
+// the core's white flash, then its pale yellow and red as the boss weakens,
+// are seen on the screen as the desktop shows it.
+TEST_P(OnEveryDesktop, TheBossCoreShowsItsColours) {
+  const DesktopCase& c = GetParam();
+  ASSERT_NO_FATAL_FAILURE(StartServer({.desktop = c.desktop}));
+  if (c.shadowsEverywhere) AllowShadows();
+  Program& game = StartProgram({}, {"950"});
+  const std::optional<Window> title = WaitForTitle(game);
+  ASSERT_TRUE(title) << game.Stderr();
+  const plat::Rect area = WorkArea();
+  ExpectShowsPicture(*title, 4);
+  DirShot("title");
+  ASSERT_NO_FATAL_FAILURE(PressSpaceAtTitle());
+
+  // Home once the boss shows (the frames run again after its entrance):
+  // invincible through its sprays.
+  ASSERT_TRUE(X().WaitFor("frmBoss", Ms(30000))) << "no boss";
+  X().Tap(key::kHome);
+  const std::optional<Window> boss = X().WaitFor(
+      "frmBoss", Ms(30000), [&](const Window& w) { return w.rect.left == area.left + 986; });
+  ASSERT_TRUE(boss) << "the boss does not stop at its place";
+  EXPECT_EQ(boss->rect.bottom, area.bottom);
+  EXPECT_TRUE(WaitUntil([&] { return BalloonGone(); }, Ms(20000))) << "the taunt stays";
+  EXPECT_TRUE(WaitForColour(*boss, TableOutline(5, 37, 66), 0x00ff00)) << "the core is not green";
+  std::this_thread::sleep_for(Ms(300));
+  ASSERT_TRUE(ExpectShowsPicture(Get("frmPlayer"), 11)) << "not invincible";
+
+  ASSERT_NO_FATAL_FAILURE(SteerToTheCore(Get("frmBG").rect.top));
+  const CoreFight fight = FightTheBoss(*boss, [&] { DirShot("core_flash"); });
+  ASSERT_NO_FATAL_FAILURE(ExpectCoreColours(fight));
+
+  if (c.pointer) {
+    ASSERT_NO_FATAL_FAILURE(EndThroughTheMenu(game));
+  } else {
+    Program& quit = StartProgram({}, {"--quit"});
+    EXPECT_EQ(quit.child().WaitExit(Ms(30000)), std::optional<int>(0)) << quit.Stderr();
+    EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+  }
+  EXPECT_TRUE(WaitUntil([&] { return ProgramWindows().empty(); }, Ms(5000)))
+      << ProgramWindows().size() << " windows of the program are left";
 }
 
 // Each row's label is also in the list of ctest entries in CMakeLists.txt,

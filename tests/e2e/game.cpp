@@ -10,6 +10,7 @@
 #include <ostream>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "game/parts/balloon/balloon.h"
 #include "game/base/pictures.h"
@@ -569,6 +570,87 @@ void GameTest::EndThroughMenu() {
   const std::optional<int> status = Game().child().WaitExit(Ms(60000));
   ASSERT_TRUE(status) << "the end command did not end the program";
   EXPECT_EQ(*status, 0) << Game().Stderr();
+}
+
+void GameTest::SteerToTheCore(int stripTop) {
+  const Window start = Get("frmPlayer");
+  for (int taps = 0; taps < 40; ++taps) {
+    const Window now = Get("frmPlayer");
+    const int row = now.rect.top - stripTop;
+    if (row >= 68) break;
+    x_->Tap(key::kDown, Ms(5));  // shorter than a frame: it still counts once
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          const std::optional<Window> s = x_->One("frmPlayer");
+          return s && s->rect.top != now.rect.top;
+        },
+        Ms(3000), Ms(2)))
+        << "the ship does not go down at row " << row;
+    // One pixel a frame; two if this process was held up with the key down.
+    const int moved = Get("frmPlayer").rect.top - now.rect.top;
+    ASSERT_GE(moved, 1) << "the ship goes up on Down";
+    ASSERT_LE(moved, 2) << "one tap moved the ship " << moved << " pixels";
+  }
+  const Window aimed = Get("frmPlayer");
+  const int row = aimed.rect.top - stripTop;
+  ASSERT_GE(row, 67);
+  ASSERT_LE(row, 70);
+  EXPECT_EQ(aimed.rect.left, start.rect.left) << "the ship drifts during the boss battle";
+}
+
+GameTest::CoreFight GameTest::FightTheBoss(const Window& boss, const std::function<void()>& atFirstFlash) {
+  const plat::Region core = TableOutline(5, 37, 66);
+  const auto isWreck = [](const Window& w) { return w.rect.Width() == 61 && w.rect.Height() == 45; };
+  CoreFight fight;
+  const auto coreColour = [&]() -> std::optional<std::uint32_t> {
+    const std::optional<Window> w = x_->One("frmBoss");
+    if (!w || isWreck(*w)) {
+      fight.wreck = w;
+      return std::nullopt;
+    }
+    const std::vector<Pixel> px = VisiblePixels(*w, core);
+    const bool whole = !px.empty() && std::all_of(px.begin(), px.end(), [&](const Pixel& p) {
+      return p.rgb == px.front().rgb;
+    });
+    return whole ? std::optional(px.front().rgb) : std::nullopt;
+  };
+  const Clock::time_point fightStart = Clock::now();
+  bool shot = false;
+  while (!fight.wreck && MsSince(fightStart) < 60000) {
+    x_->Key(key::kSpace, true);
+    const bool flashed =
+        WaitUntil([&] { return fight.wreck || coreColour() == 0xffffff; }, Ms(3000), Ms(5));
+    if (flashed && !fight.wreck && !shot && atFirstFlash) {
+      atFirstFlash();
+      shot = true;
+    }
+    x_->Key(key::kSpace, false);
+    fight.flashes += flashed && !fight.wreck;
+    std::optional<std::uint32_t> settled;
+    WaitUntil([&] {
+      settled = coreColour();
+      return fight.wreck || (settled && *settled != 0xffffff);
+    }, Ms(3000), Ms(10));
+    if (settled && *settled != 0xffffff) fight.strengths.push_back(*settled);
+    // The next volley after the shake, so that the boss falls at its place.
+    std::this_thread::sleep_for(Ms(400));
+    WaitUntil([&] {
+      const std::optional<Window> w = x_->One("frmBoss");
+      return fight.wreck || !w || w->rect.left == boss.rect.left;
+    }, Ms(3000), Ms(10));
+  }
+  return fight;
+}
+
+void GameTest::ExpectCoreColours(const CoreFight& fight) {
+  ASSERT_TRUE(fight.wreck) << "the boss does not fall";
+  EXPECT_GE(fight.flashes, 3) << "the core does not flash white at the hits";
+  const std::vector<std::uint32_t>& s = fight.strengths;
+  const auto at = [&](std::uint32_t rgb) { return std::find(s.begin(), s.end(), rgb) - s.begin(); };
+  const auto count = static_cast<std::ptrdiff_t>(s.size());
+  EXPECT_LT(at(0xfcec80), count) << "the core never turns pale yellow";
+  EXPECT_LT(at(0xff0000), count) << "the core never turns red";
+  EXPECT_LT(at(0xfcec80), at(0xff0000)) << "red before pale yellow";
 }
 
 }  // namespace e2e

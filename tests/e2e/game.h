@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -182,6 +183,23 @@ class GameTest : public ::testing::Test {
   // some compositors draw under every window whatever its properties.
   bool Looks(std::uint32_t seen, std::uint32_t want) const;
   void AllowShadows() { shadowsAllowed_ = true; }
+
+  // The boss fight, from the ship standing still at the boss's arrival,
+  // invincible: the ship goes down to the core's height, one tap a frame,
+  // its rows read back (the scenery strip's top at `stripTop`).
+  void SteerToTheCore(int stripTop);
+  // Then fires a volley at a time until the wreck stands, reading the core
+  // (inside `boss`, standing at its place) after each: white at a hit, then
+  // the boss's strength, pale yellow and red as it falls. `atFirstFlash`
+  // runs once, while the core shows white with the fire still held.
+  struct CoreFight {
+    int flashes = 0;                       // volleys that showed the core white
+    std::vector<std::uint32_t> strengths;  // the core's colour after each volley
+    std::optional<Window> wreck;
+  };
+  CoreFight FightTheBoss(const Window& boss, const std::function<void()>& atFirstFlash = {});
+  // The wreck stands, the core flashed and went pale yellow, then red.
+  void ExpectCoreColours(const CoreFight& fight);
 
   // Every mapped window of the game is an override-redirect sprite.
   void ExpectAllOverrideRedirect();
