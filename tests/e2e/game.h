@@ -190,14 +190,17 @@ class GameTest : public ::testing::Test {
   void SteerToTheCore(int stripTop);
   // Then fires a volley at a time until the wreck stands, reading the core
   // (inside `boss`, standing at its place) after each: white at a hit, then
-  // the boss's strength, pale yellow and red as it falls. `atFirstFlash`
-  // runs once, while the core shows white with the fire still held.
+  // the boss's strength, pale yellow and red as it falls. `atRedFlash`
+  // runs once, while the core shows white with the fire still held, at the
+  // first hit after it showed red: late, so that the hits made while it
+  // runs cannot skip a colour.
   struct CoreFight {
     int flashes = 0;                       // volleys that showed the core white
     std::vector<std::uint32_t> strengths;  // the core's colour after each volley
     std::optional<Window> wreck;
+    std::string mixed;  // the colours of the latest reading that showed several
   };
-  CoreFight FightTheBoss(const Window& boss, const std::function<void()>& atFirstFlash = {});
+  CoreFight FightTheBoss(const Window& boss, const std::function<void()>& atRedFlash = {});
   // The wreck stands, the core flashed and went pale yellow, then red.
   void ExpectCoreColours(const CoreFight& fight);
 
