@@ -439,6 +439,11 @@ struct DesktopCase {
   // - _NET_CLIENT_LIST lists managed windows only (wlroots lists
   //   override-redirect ones too).
   bool listsManagedOnly = true;
+  // - the screen shows a change of the X server's windows within 100 ms:
+  //   false on mutter, whose screen shows them 300 to 500 ms late, longer
+  //   than the boss's core stays white after a hit (fire held that long
+  //   takes most of the boss's strength in one volley).
+  bool showsWithin100Ms = true;
 };
 
 void PrintTo(const DesktopCase& c, std::ostream* os) { *os << c.label; }
@@ -772,7 +777,8 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
 
 // The boss fight on each desktop: from column 950 the boss comes at once;
 // the core's white flash, then its pale yellow and red as the boss weakens,
-// are seen on the screen as the desktop shows it.
+// are seen on the screen as the desktop shows it (the flash where the
+// screen follows the windows quickly enough).
 TEST_P(OnEveryDesktop, TheBossCoreShowsItsColours) {
   const DesktopCase& c = GetParam();
   ASSERT_NO_FATAL_FAILURE(StartServer({.desktop = c.desktop}));
@@ -800,7 +806,7 @@ TEST_P(OnEveryDesktop, TheBossCoreShowsItsColours) {
 
   ASSERT_NO_FATAL_FAILURE(SteerToTheCore(Get("frmBG").rect.top));
   const CoreFight fight = FightTheBoss(*boss, [&] { DirShot("core_flash"); });
-  ASSERT_NO_FATAL_FAILURE(ExpectCoreColours(fight));
+  ASSERT_NO_FATAL_FAILURE(ExpectCoreColours(fight, c.showsWithin100Ms ? 3 : 0));
 
   if (c.pointer) {
     ASSERT_NO_FATAL_FAILURE(EndThroughTheMenu(game));
@@ -832,7 +838,7 @@ INSTANTIATE_TEST_SUITE_P(
         DesktopCase{.label = "sway", .desktop = {"sway"}, .managed = false, .composited = true,
                     .clicksReachWm = false, .clientsMoveFocus = false, .listsManagedOnly = false},
         DesktopCase{.label = "mutter", .desktop = {"mutter"}, .managed = true, .composited = true,
-                    .clicksReachWm = false}),
+                    .clicksReachWm = false, .showsWithin100Ms = false}),
     [](const ::testing::TestParamInfo<DesktopCase>& info) { return std::string(info.param.label); });
 
 // Every sprite shows on the monitor only: its outline on the screen lies

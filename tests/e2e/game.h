@@ -191,7 +191,7 @@ class GameTest : public ::testing::Test {
   // Then fires a volley at a time until the wreck stands, reading the core
   // (inside `boss`, standing at its place) after each: white at a hit, then
   // the boss's strength, pale yellow and red as it falls. `atRedFlash`
-  // runs once, while the core shows white with the fire still held, at the
+  // runs once, while the core is white with the fire still held, at the
   // first hit after it showed red: late, so that the hits made while it
   // runs cannot skip a colour.
   struct CoreFight {
@@ -201,8 +201,9 @@ class GameTest : public ::testing::Test {
     std::string mixed;  // the colours of the latest reading that showed several
   };
   CoreFight FightTheBoss(const Window& boss, const std::function<void()>& atRedFlash = {});
-  // The wreck stands, the core flashed and went pale yellow, then red.
-  void ExpectCoreColours(const CoreFight& fight);
+  // The wreck stands, the core flashed white `flashes` times at least and
+  // went pale yellow, then red.
+  void ExpectCoreColours(const CoreFight& fight, int flashes = 3);
 
   // Every mapped window of the game is an override-redirect sprite.
   void ExpectAllOverrideRedirect();
