@@ -599,7 +599,7 @@ void GameTest::SteerToTheCore(int stripTop) {
   EXPECT_EQ(aimed.rect.left, start.rect.left) << "the ship drifts during the boss battle";
 }
 
-GameTest::CoreFight GameTest::FightTheBoss(const Window& boss, const std::function<void()>& atRedFlash) {
+GameTest::CoreFight GameTest::FightTheBoss(const Window& boss, const FlashShot& atFlash) {
   const plat::Region core = TableOutline(5, 37, 66);
   const auto isWreck = [](const Window& w) { return w.rect.Width() == 61 && w.rect.Height() == 45; };
   CoreFight fight;
@@ -654,10 +654,11 @@ GameTest::CoreFight GameTest::FightTheBoss(const Window& boss, const std::functi
   // as the server has the core white, and the screen is looked at once
   // then, within the flash's 100 ms after the last hit.
   const bool slowScreen = ScreenFromScreenshots();
+  const plat::Rect screen{0, 0, options_.width, options_.height};
   const Clock::time_point fightStart = Clock::now();
-  bool late = false;
+  bool shown = false;  // atFlash has had its screen
   while (!fight.wreck && MsSince(fightStart) < 60000) {
-    const bool red = std::find(fight.strengths.begin(), fight.strengths.end(), 0xff0000u) != fight.strengths.end();
+    bool whiteOnScreen = false;
     x_->Key(key::kSpace, true);
     bool flashed = false;
     if (slowScreen) {
@@ -665,12 +666,26 @@ GameTest::CoreFight GameTest::FightTheBoss(const Window& boss, const std::functi
     } else {
       flashed = WaitUntil([&] { return fight.wreck || coreColour() == 0xffffff; }, Ms(3000), Ms(5));
     }
-    if (flashed && !fight.wreck && red && !late) {
-      if (atRedFlash) atRedFlash();
-      late = true;
-    }
     x_->Key(key::kSpace, false);
-    if (slowScreen && flashed && !fight.wreck) flashed = coreColour() == 0xffffff;
+    if (flashed && !fight.wreck && atFlash && !shown) {
+      // The whole screen, while the flash lasts: for atFlash when it shows
+      // the core white.
+      const std::optional<Window> w = x_->One("frmBoss");
+      const std::vector<std::uint32_t> px = x_->Pixels(screen);
+      bool white = w && !isWreck(*w) && px.size() == static_cast<std::size_t>(screen.Width() * screen.Height());
+      for (const plat::Rect& r : core.Rects()) {
+        for (int y = r.top; y < r.bottom && white; ++y) {
+          for (int x = r.left; x < r.right && white; ++x) {
+            white = px[static_cast<std::size_t>((w->rect.top + y) * screen.Width() + w->rect.left + x)] == 0xffffff;
+          }
+        }
+      }
+      if (white) {
+        atFlash(px, screen.Width(), screen.Height());
+        shown = whiteOnScreen = true;
+      }
+    }
+    if (slowScreen && flashed && !fight.wreck) flashed = whiteOnScreen || coreColour() == 0xffffff;
     fight.flashes += flashed && !fight.wreck;
     std::optional<std::uint32_t> settled;
     WaitUntil([&] {

@@ -190,17 +190,17 @@ class GameTest : public ::testing::Test {
   void SteerToTheCore(int stripTop);
   // Then fires a volley at a time until the wreck stands, reading the core
   // (inside `boss`, standing at its place) after each: white at a hit, then
-  // the boss's strength, pale yellow and red as it falls. `atRedFlash`
-  // runs once, while the core is white with the fire still held, at the
-  // first hit after it showed red: late, so that the hits made while it
-  // runs cannot skip a colour.
+  // the boss's strength, pale yellow and red as it falls. `atFlash` gets
+  // the whole screen (0xRRGGBB, row by row, its width and height) once, the
+  // first time a look at it shows the core white.
+  using FlashShot = std::function<void(const std::vector<std::uint32_t>&, int, int)>;
   struct CoreFight {
     int flashes = 0;                       // volleys that showed the core white
     std::vector<std::uint32_t> strengths;  // the core's colour after each volley
     std::optional<Window> wreck;
     std::string mixed;  // the colours of the latest reading that showed several
   };
-  CoreFight FightTheBoss(const Window& boss, const std::function<void()>& atRedFlash = {});
+  CoreFight FightTheBoss(const Window& boss, const FlashShot& atFlash = {});
   // The wreck stands, the core flashed white `flashes` times at least and
   // went pale yellow, then red.
   void ExpectCoreColours(const CoreFight& fight, int flashes = 3);
