@@ -51,6 +51,7 @@ struct WindowRec {
   const Picture* picture = nullptr;
   std::optional<Region> outline;
   Rect onServer;  // sprites: where the X window is, in game pixels (ServerRect)
+  bool sizedOnServer = false;  // last resized by the backend alone: Qt may not know the size
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)

@@ -87,6 +87,8 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
   const Rect server = ServerRect(rec);
   if (server.Width() == rec.onServer.Width() && server.Height() == rec.onServer.Height()) {
     NoteMoved(rec, ScreenShapeAt(rec, old));
+  } else if (FilledByServer(rec)) {
+    NoteCut(rec, ScreenShapeAt(rec, old));  // what it uncovers below
   }
   PlaceOnServer(rec);
   KeepOnMonitor(rec);
@@ -119,14 +121,33 @@ Rect ServerRect(const WindowRec& rec) {
               rec.rect.top + e.bottom};
 }
 
+// A window kept to its outline's extents that the server fills with its
+// colour is resized straight on the server, in one request: Qt paints
+// nothing of it, so neither its backing store nor its idea of the size need
+// follow (Qt is told when it paints the window again: screen_changes.h).
+// The server fills what the new size exposes; the callers note what the
+// change uncovers below (NoteCut).
 void PlaceOnServer(WindowRec& rec) {
   const Rect to = ServerRect(rec);
   const bool resized = to.Width() != rec.onServer.Width() || to.Height() != rec.onServer.Height();
   rec.onServer = to;
+  const QPoint at = DevicePoint(to.left, to.top);
+  if (resized && FitsToOutline(rec) && FilledByServer(rec)) {
+    x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(),
+                    to.Height() * DeviceScale());
+    rec.sizedOnServer = true;
+    return;
+  }
   if (resized) {
     if (rec.widget->isVisible()) B().exposing = true;
     rec.widget->setGeometry(DesktopRect(rec));
     MarkChanged(rec.id);
+    // Qt sends nothing when the size is the one it last knew.
+    if (rec.sizedOnServer) {
+      x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(),
+                      to.Height() * DeviceScale());
+    }
+    rec.sizedOnServer = false;
   }
   MoveOnServer(rec);
 }

@@ -177,6 +177,16 @@ void Move(xcb_connection_t* c, std::uint32_t window, int x, int y) {
   xcb_configure_window(c, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
 }
 
+void MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int width, int height) {
+  const std::uint32_t values[] = {static_cast<std::uint32_t>(Clamp16(x)), static_cast<std::uint32_t>(Clamp16(y)),
+                                  std::max<std::uint32_t>(1, ClampSize(width)),
+                                  std::max<std::uint32_t>(1, ClampSize(height))};
+  xcb_configure_window(c, window,
+                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                           XCB_CONFIG_WINDOW_HEIGHT,
+                       values);
+}
+
 void Raise(xcb_connection_t* c, std::uint32_t window) {
   const std::uint32_t values[] = {XCB_STACK_MODE_ABOVE};
   xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, values);

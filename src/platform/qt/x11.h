@@ -51,6 +51,8 @@ bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root);
 void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input = false);
 
 void Move(xcb_connection_t* c, std::uint32_t window, int x, int y);
+// Places and sizes the window in one request.
+void MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int width, int height);
 void Raise(xcb_connection_t* c, std::uint32_t window);
 void Focus(xcb_connection_t* c, std::uint32_t window);
 
