@@ -53,6 +53,7 @@ struct WindowRec {
   Rect onServer;  // sprites: where the X window is, in game pixels (ServerRect)
   bool sizedOnServer = false;  // last resized by the backend alone: Qt may not know the size
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
+  bool boundingSet = false;   // drawn by alpha: a bounding shape of the backend's on the window
   std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
   std::vector<PrintedText> texts;

@@ -139,15 +139,20 @@ void PlaceOnServer(WindowRec& rec) {
     return;
   }
   if (resized) {
-    if (rec.widget->isVisible()) B().exposing = true;
+    const bool shown = rec.widget->isVisible();
+    if (shown) B().exposing = true;
     rec.widget->setGeometry(DesktopRect(rec));
     MarkChanged(rec.id);
     // Qt sends nothing when the size is the one it last knew.
-    if (rec.sizedOnServer) {
+    const bool sentHere = rec.sizedOnServer;
+    if (sentHere) {
       x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(),
                       to.Height() * DeviceScale());
     }
     rec.sizedOnServer = false;
+    // Qt sent the new place with the new size (a hidden window gets its
+    // place when shown).
+    if (shown || sentHere) return;
   }
   MoveOnServer(rec);
 }
@@ -189,6 +194,7 @@ void SetUpSpriteXWindow(WindowRec& rec) {
   x11::LabelSpriteWindow(B().conn, xid);
   rec.onRootVisual = x11::DropKeyEvents(B().conn, xid) == x11::RootVisual(B().conn, B().root);
   B().spriteXids.emplace(xid, rec.id);
+  rec.boundingSet = false;
   rec.serverBackground = -1;
   UpdateServerBackground(rec);
 }

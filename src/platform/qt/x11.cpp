@@ -129,6 +129,10 @@ void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, 
                        window, 0, 0, static_cast<std::uint32_t>(rects.size()), rects.data());
 }
 
+void ClearShape(xcb_connection_t* c, std::uint32_t window) {
+  xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0, XCB_PIXMAP_NONE);
+}
+
 std::uint32_t RootVisual(xcb_connection_t* c, std::uint32_t root) {
   for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s)) {
     if (s.data->root == root) return s.data->root_visual;
