@@ -68,9 +68,9 @@ bool OnConfigure(xcb_configure_notify_event_t* ev) {
     RestoreGeometry(*rec, ev->window);  // another client resized it
     return true;
   }
-  // The backend sized it on the server itself, and Qt paints nothing of it
-  // (windows.cpp): Qt would only ask the server about its frame.
-  if (FilledByServer(*rec)) return true;
+  // The backend sized it on the server itself, and Qt keeps a size of its
+  // own for it (windows.cpp): Qt would only ask the server about its frame.
+  if (rec->sizedOnServer) return true;
   ev->response_type |= kSentEvent;
   return false;  // Qt handles it, now without asking the server
 }

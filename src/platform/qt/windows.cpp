@@ -121,23 +121,38 @@ Rect ServerRect(const WindowRec& rec) {
               rec.rect.top + e.bottom};
 }
 
-// A window kept to its outline's extents that the server fills with its
-// colour is resized straight on the server, in one request: Qt paints
-// nothing of it, so neither its backing store nor its idea of the size need
-// follow (Qt is told when it paints the window again: screen_changes.h).
-// The server fills what the new size exposes; the callers note what the
-// change uncovers below (NoteCut).
+// A window kept to its outline's extents is resized straight on the server,
+// in one request. Qt's idea of its size matters only for painting it: for a
+// window the server fills with its colour Qt paints nothing, so its size may
+// stay behind (Qt is told when it paints the window again: screen_changes.h);
+// otherwise Qt keeps a size at least as large, grown in steps and never
+// shrunk, so that its backing store is seldom made anew, and repaints the
+// window's new rectangle (PaintArea). The callers note what the change
+// uncovers below (NoteCut).
+static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
+  Widget* w = rec.widget;
+  const Rect& to = rec.onServer;
+  rec.sizedOnServer = true;
+  if (!FilledByServer(rec)) {
+    constexpr int kStep = 64;
+    const QSize need(to.Width(), to.Height());
+    if (need.width() > w->width() || need.height() > w->height()) {
+      const QSize grown((need.width() + kStep - 1) / kStep * kStep, (need.height() + kStep - 1) / kStep * kStep);
+      w->setGeometry(QRect(DesktopRect(rec).topLeft(),
+                           grown.boundedTo(QSize(rec.rect.Width(), rec.rect.Height())).expandedTo(need)));
+    }
+    if (w->isVisible()) B().exposing = true;
+    MarkChanged(rec.id);
+  }
+  x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(), to.Height() * DeviceScale());
+}
+
 void PlaceOnServer(WindowRec& rec) {
   const Rect to = ServerRect(rec);
   const bool resized = to.Width() != rec.onServer.Width() || to.Height() != rec.onServer.Height();
   rec.onServer = to;
   const QPoint at = DevicePoint(to.left, to.top);
-  if (resized && FitsToOutline(rec) && FilledByServer(rec)) {
-    x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(),
-                    to.Height() * DeviceScale());
-    rec.sizedOnServer = true;
-    return;
-  }
+  if (resized && FitsToOutline(rec)) return ResizeOnServer(rec, at);
   if (resized) {
     const bool shown = rec.widget->isVisible();
     if (shown) B().exposing = true;
@@ -157,6 +172,11 @@ void PlaceOnServer(WindowRec& rec) {
   MoveOnServer(rec);
 }
 
+QRect PaintArea(const WindowRec& rec) {
+  if (rec.kind != Kind::kSprite || !rec.sizedOnServer) return rec.widget->rect();
+  return QRect(0, 0, rec.onServer.Width(), rec.onServer.Height());
+}
+
 WindowRec* FindWindow(WindowId w) {
   auto it = B().windows.find(w);
   return it == B().windows.end() ? nullptr : &it->second;
@@ -173,7 +193,7 @@ namespace {
 void MarkOne(WindowRec* rec) {
   if (!rec || !rec->widget) return;
   B().changed.emplace(rec->id, rec->widget->paints());
-  rec->widget->update();
+  rec->widget->update(PaintArea(*rec));
 }
 
 }  // namespace
@@ -207,6 +227,7 @@ void RemakeSprite(WindowId id) {
   SetUpSpriteXWindow(*rec);
   ResendShape(*rec);
   w->setGeometry(DesktopRect(*rec));
+  rec->sizedOnServer = false;
   if (rec->visible) {
     MoveOnServer(*rec);
     x11::Raise(B().conn, XidOf(*rec));
@@ -320,6 +341,7 @@ void SetVisible(WindowId w, bool visible) {
   // Qt may still believe an older position: showing must not bring it back.
   rec->onServer = ServerRect(*rec);
   widget->setGeometry(DesktopRect(*rec));
+  rec->sizedOnServer = false;
   MoveOnServer(*rec);
   x11::Raise(B().conn, XidOf(*rec));  // shown on top of the other sprites
   widget->show();
