@@ -28,7 +28,7 @@ std::optional<std::pair<int, int>> DesktopTest::VisiblePoint(const Window& targe
   plat::Region covered;
   bool above = false;
   for (const Window& o : all) {
-    plat::Region s = X().Shape(o.id);
+    plat::Region s = X().Outline(o.id);
     s.Offset(o.rect.left, o.rect.top);
     if (o.id == target.id) {
       own = s;
@@ -59,7 +59,7 @@ std::optional<std::pair<int, int>> DesktopTest::PointOffTheSprites(const plat::R
   ServerGrab grab(X());
   plat::Region sprites;
   for (const Window& w : Sprites()) {
-    plat::Region s = X().Shape(w.id);
+    plat::Region s = X().Outline(w.id);
     s.Offset(w.rect.left, w.rect.top);
     sprites.Unite(s);
   }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <thread>
@@ -398,6 +399,260 @@ TEST_F(Desktop, SigtermSigintAndSighupEndTheProgramCleanly) {
   ASSERT_TRUE(OpenMenuOn("frmShe")) << "no menu";
   ExpectCleanEndOn(inMenu, SIGHUP);
 }
+
+// --- one scenario on every desktop ------------------------------------------
+
+struct DesktopCase {
+  const char* label;                 // ctest runs each as e2e_on_<label>
+  std::vector<std::string> desktop;  // its programs' command lines, started in order
+  bool managed;                      // a window manager frames the dialog and gives the focus
+  bool composited;                   // a compositor draws the windows by their alpha
+  // How the player gives the terminal the focus back after the lamps took
+  // it at the title. The window manager did not see it go: icewm, and
+  // fluxbox mostly, still believe the terminal has it and ignore a click
+  // into it; fluxbox's task bar still works, icewm's not.
+  enum class Back { kClick, kTaskBar, kItself } back = Back::kClick;
+  // Shadows the compositor draws around every window's rectangle, which no
+  // property of the program's windows turns off: the sprites and the desktop
+  // next to them may show darkened (xcompmgr -c).
+  bool shadowsEverywhere = false;
+};
+
+void PrintTo(const DesktopCase& c, std::ostream* os) { *os << c.label; }
+
+class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<DesktopCase> {
+ protected:
+  // The work area the game must stand on: the root's _NET_WORKAREA where a
+  // window manager sets one, else the screen.
+  plat::Rect WorkArea() {
+    const std::vector<std::uint32_t> a = X().Cardinals(X().Root(), "_NET_WORKAREA");
+    if (a.size() < 4) return {0, 0, ScreenWidth(), ScreenHeight()};
+    const int left = static_cast<int>(a[0]), top = static_cast<int>(a[1]);
+    return {left, top, left + static_cast<int>(a[2]), top + static_cast<int>(a[3])};
+  }
+
+  // The player clicks into `w`, and the window manager gives it the focus;
+  // or picks it in the task bar (_NET_ACTIVE_WINDOW); with no window
+  // manager, the window takes it itself.
+  void GiveFocus(Bystander& w, DesktopCase::Back how = DesktopCase::Back::kClick) {
+    if (!GetParam().managed) how = DesktopCase::Back::kItself;
+    if (how == DesktopCase::Back::kClick) {
+      const plat::Rect r = X().ScreenRect(w.id());
+      X().Click((r.left + r.right) / 2, (r.top + r.bottom) / 2, 1);
+    } else if (how == DesktopCase::Back::kTaskBar) {
+      w.Activate();
+    } else {
+      w.Focus();
+    }
+    ASSERT_TRUE(WaitUntil([&] { return X().FocusWindow() == w.id(); }, Ms(10000)))
+        << "the terminal did not get the focus";
+  }
+
+  void ExpectFocusStaysOn(const Bystander& w, const char* when) {
+    // A focus change another client makes comes a moment after what caused it.
+    const bool moved = WaitUntil([&] { return X().FocusWindow() != w.id(); }, Ms(300), Ms(20));
+    EXPECT_FALSE(moved) << when << ": the focus went from the terminal to " << X().FocusWindow();
+  }
+
+  // Sprites are shown as they are, whatever the desktop: unframed, unlisted,
+  // 32-bit where a compositor draws them by their alpha.
+  void ExpectSpritesUnframed(const char* when) {
+    const std::vector<std::uint32_t> clients = X().Cardinals(X().Root(), "_NET_CLIENT_LIST");
+    for (const Window& w : Sprites()) {
+      EXPECT_TRUE(w.overrideRedirect) << when << ": " << w.name;
+      EXPECT_EQ(X().Parent(w.id), X().Root()) << when << ": " << w.name << " is framed";
+      EXPECT_TRUE(X().Cardinals(w.id, "_NET_FRAME_EXTENTS").empty()) << when << ": " << w.name << " is framed";
+      EXPECT_EQ(std::count(clients.begin(), clients.end(), w.id), 0) << when << ": " << w.name << " is listed";
+      EXPECT_EQ(X().Depth(w.id), GetParam().composited ? 32 : 24) << when << ": " << w.name;
+    }
+  }
+
+  // No shadow or box around the sprites: beside the lamps and above the
+  // scenery strip, the desktop shows wherever no window lies (darkened at
+  // most, under a compositor that shadows every window).
+  void ExpectNoShadows(const char* when) {
+    const Window lamps = Get("frmShe");
+    const Window bg = Get("frmBG");
+    const plat::Rect bands[] = {{lamps.rect.right, lamps.rect.top - 12, lamps.rect.right + 12, lamps.rect.top},
+                                {bg.rect.left, bg.rect.top - 12, bg.rect.right, bg.rect.top}};
+    plat::Region others;
+    for (const Window& w : X().Mapped()) {
+      plat::Region s = X().Outline(w.id);
+      s.Offset(w.rect.left, w.rect.top);
+      others.Unite(s);
+    }
+    for (const plat::Rect& band : bands) {
+      const std::vector<std::uint32_t> px = X().Pixels(band);
+      ASSERT_EQ(px.size(), static_cast<std::size_t>(band.Width() * band.Height()));
+      int wrong = 0;
+      for (int y = band.top; y < band.bottom; ++y) {
+        for (int x = band.left; x < band.right; ++x) {
+          if (others.ContainsPoint(x, y)) continue;
+          const std::uint32_t p = px[static_cast<std::size_t>((y - band.top) * band.Width() + x - band.left)];
+          if (!Looks(p, kDesktop) && wrong++ == 0) {
+            ADD_FAILURE() << when << ": pixel " << x << "," << y << " is " << std::hex << p << " not the desktop";
+          }
+        }
+      }
+      EXPECT_EQ(wrong, 0) << when << ": pixels not the desktop next to the sprites";
+    }
+  }
+
+  // Every window the program made, anywhere in the tree (inside frames too).
+  std::vector<std::uint32_t> ProgramWindows() {
+    std::vector<std::uint32_t> out;
+    std::vector<std::uint32_t> level{X().Root()};
+    for (int depth = 0; depth < 6 && !level.empty(); ++depth) {
+      std::vector<std::uint32_t> next;
+      for (std::uint32_t w : level) {
+        for (std::uint32_t c : X().Children(w)) {
+          if (X().StringProperty(c, "WM_CLASS") == kWmClass) out.push_back(c);
+          next.push_back(c);
+        }
+      }
+      level = std::move(next);
+    }
+    return out;
+  }
+
+  // The screen now as PNG files for people to look at, when ZB_SHOTS names
+  // a path prefix: <prefix><label>_<moment>.png from the X server, and
+  // ..._<moment>_own.png from a desktop that takes screenshots itself.
+  void Shot(const std::string& moment) {
+    const char* prefix = std::getenv("ZB_SHOTS");
+    if (!prefix || !*prefix) return;
+    const std::string base = std::string(prefix) + GetParam().label + "_" + moment;
+    const auto toPng = [](const std::string& ppm, const std::string& png) {
+      const std::string command = "convert '" + ppm + "' '" + png + "'";
+      EXPECT_EQ(std::system(command.c_str()), 0) << command;
+      std::remove(ppm.c_str());
+    };
+    const std::string ppm = Dir() + "/shot.ppm";
+    if (X().SaveScreen(ppm)) toPng(ppm, base + ".png");
+    for (const auto& program : DesktopPrograms()) {
+      if (program->Screenshot(ppm)) toPng(ppm, base + "_own.png");
+    }
+  }
+};
+
+// Title, Space, the launch balloon, play among enemies, the right-click
+// menu, the version dialog and OK, and the end from the menu, with the
+// same checks on each desktop: where the windows stand and what they show,
+// no frame on the sprites, the focus left where the player put it, the
+// dialog framed where a window manager runs, nothing left after the end.
+TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
+  const DesktopCase& c = GetParam();
+  ASSERT_NO_FATAL_FAILURE(StartServer({.desktop = c.desktop}));
+  if (c.shadowsEverywhere) AllowShadows();
+  // The terminal the player starts the game from, with the focus.
+  Bystander terminal(Display(), {600, 200, 900, 500}, 0xc0c0c0);
+  if (c.managed) {
+    ASSERT_TRUE(WaitUntil([&] { return TopLevel(terminal.id()) != terminal.id() && X().Viewable(terminal.id()); },
+                          Ms(10000)))
+        << "the window manager did not frame and show an ordinary window";
+  }
+  ASSERT_NO_FATAL_FAILURE(GiveFocus(terminal));
+
+  Program& game = StartProgram({}, {"100"});
+  const std::optional<Window> title = WaitForTitle(game);
+  ASSERT_TRUE(title) << game.Stderr();
+  const plat::Rect area = WorkArea();
+  const int titleLeft = area.left + (area.Width() - 300) / 2;
+  EXPECT_EQ(title->rect, (plat::Rect{titleLeft, area.bottom - 72, titleLeft + 300, area.bottom - 24}));
+  const Window lamps = Get("frmShe");
+  EXPECT_EQ(lamps.rect, (plat::Rect{area.left, area.bottom - 11, area.left + 25, area.bottom}));
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{area.left, area.bottom - 99, area.left + 1024, area.bottom}));
+  EXPECT_EQ(Get("frmPlayer").rect, (plat::Rect{area.left + 101, area.bottom - 50, area.left + 120, area.bottom - 40}));
+  ExpectSpritesUnframed("at the title");
+  for (const plat::Rect& lamp : {plat::Rect{1, 1, 11, 10}, plat::Rect{13, 1, 23, 10}}) {
+    EXPECT_TRUE(WaitForColour(lamps, plat::Region(lamp), 0x00ff00)) << "a lamp is not lit";
+  }
+  ExpectShowsPicture(*title, 4);
+  ExpectShowsPicture(Get("frmBG"), 6);
+  ExpectShowsPicture(Get("frmPlayer"), 10);
+  ExpectNoShadows("at the title");
+  // The lamps take the keyboard once, at the first title, so that the
+  // game's keys do not type into the terminal.
+  EXPECT_TRUE(WaitUntil([&] { return X().FocusWindow() == lamps.id; }, Ms(5000)))
+      << "the lamps did not take the focus at the title";
+  Shot("title");
+
+  // The player clicks into the terminal and plays on.
+  ASSERT_NO_FATAL_FAILURE(GiveFocus(terminal, c.back));
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  X().Key(key::kRight, true);
+  const std::optional<Window> enemy = X().WaitFor("frmEnemy", Ms(20000));
+  X().Key(key::kRight, false);
+  ASSERT_TRUE(enemy) << "no enemy came";
+  for (int i = 0; i < 4; ++i) {
+    X().Tap(key::kSpace, Ms(40));
+    std::this_thread::sleep_for(Ms(250));
+  }
+  EXPECT_TRUE(ShipMoves(X(), Ms(5000))) << "the ship does not fly";
+  ExpectShowsPicture(Get("frmPlayer"), 11);
+  ExpectShowsPicture(Get("frmBG"), 6);
+  EXPECT_EQ(Get("frmBG").rect.bottom, area.bottom);
+  ExpectSpritesUnframed("in play");
+  ExpectNoShadows("in play");
+  Shot("play");
+  const std::optional<std::pair<int, int>> onBg = VisiblePoint(Get("frmBG"));
+  ASSERT_TRUE(onBg);
+  X().Click(onBg->first, onBg->second, 1);
+  ExpectFocusStaysOn(terminal, "play and a click on the scenery");
+
+  // The right button on the lamps: the menu, the game standing still; its
+  // first item shows the version dialog.
+  const std::optional<Window> menu = OpenMenuOn("frmShe");
+  ASSERT_TRUE(menu) << "the right button on the lamps opened no menu";
+  EXPECT_TRUE(ShipStandsStill(Ms(800))) << "frames ran while the menu was open";
+  X().Tap(key::kDown);
+  X().Tap(key::kReturn);
+  EXPECT_TRUE(MenuGone(*menu));
+  DialogPicture picture;
+  const std::uint32_t dialog = AwaitDialog(picture);
+  ASSERT_NE(dialog, 0u) << "no version dialog with its icon";
+  EXPECT_FALSE(X().OverrideRedirect(dialog));
+  const std::vector<std::uint32_t> frame = X().Cardinals(dialog, "_NET_FRAME_EXTENTS");
+  if (c.managed) {
+    EXPECT_NE(TopLevel(dialog), dialog) << "the dialog is not framed";
+    ASSERT_EQ(frame.size(), 4u) << "the dialog is not framed";
+    EXPECT_GT(frame[2], 0u) << "the dialog has no title bar";
+    const std::vector<std::string> actions = X().AtomListProperty(dialog, "_NET_WM_ALLOWED_ACTIONS");
+    EXPECT_NE(std::find(actions.begin(), actions.end(), "_NET_WM_ACTION_CLOSE"), actions.end())
+        << "the window manager offers no way to close the dialog";
+  } else {
+    EXPECT_EQ(TopLevel(dialog), dialog);
+  }
+  Shot("dialog");
+  ASSERT_NO_FATAL_FAILURE(CheckAndCloseDialog(dialog, picture));
+  EXPECT_TRUE(WaitUntil([&] { return X().FocusWindow() == terminal.id(); }, Ms(5000)))
+      << "the focus did not come back to the terminal after the dialog";
+  ExpectSpritesUnframed("after the dialog");
+
+  // 終了 from the menu: the program ends, and nothing of it is left.
+  ASSERT_NO_FATAL_FAILURE(EndThroughTheMenu(game));
+  EXPECT_TRUE(WaitUntil([&] { return ProgramWindows().empty(); }, Ms(5000)))
+      << ProgramWindows().size() << " windows of the program are left";
+  EXPECT_EQ(X().SelectionOwner("_ZEMBRANT_S0"), 0u);
+  ExpectFocusStaysOn(terminal, "after the end");
+  for (const auto& program : DesktopPrograms()) {
+    EXPECT_TRUE(program->Running()) << program->Command() << " ended during the game";
+  }
+}
+
+// Each row's label is also in the list of ctest entries in CMakeLists.txt,
+// and its command lines name programs MakeLauncher knows.
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, OnEveryDesktop,
+    ::testing::Values(
+        DesktopCase{"bare_xvfb", {}, false, false},
+        DesktopCase{"openbox", {"openbox --sm-disable"}, true, false},
+        DesktopCase{"xfwm4", {"xfwm4 --compositor=on --vblank=off --sm-client-disable"}, true, true},
+        DesktopCase{"icewm", {"icewm"}, true, false, DesktopCase::Back::kItself},
+        DesktopCase{"fluxbox", {"fluxbox"}, true, false, DesktopCase::Back::kTaskBar},
+        DesktopCase{"picom", {"openbox --sm-disable", "picom --backend xrender --shadow --fading"}, true, true},
+        DesktopCase{"xcompmgr", {"openbox --sm-disable", "xcompmgr -c"}, true, true, DesktopCase::Back::kClick, true}),
+    [](const ::testing::TestParamInfo<DesktopCase>& info) { return std::string(info.param.label); });
 
 // Every sprite shows on the monitor only: its outline on the screen lies
 // inside `monitor`.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/launcher.h"
 #include "support/processes.h"
 #include "support/x_client.h"
 
@@ -65,6 +66,9 @@ class Bystander {
   // Asks the window manager to raise and focus it, as a task bar does
   // (_NET_ACTIVE_WINDOW).
   void Activate();
+  // Takes the keyboard focus itself, as a program does where no window
+  // manager gives it.
+  void Focus();
   // Waits for a mouse button pressed on the window: true when one came.
   bool AwaitPress(Ms limit);
 
@@ -82,17 +86,21 @@ struct GameOptions {
   bool windowManager = false;            // openbox around the program
   std::string resources{};               // the root's RESOURCE_MANAGER (Xft.dpi)
   bool compositor = false;               // picom, drawing windows by their alpha
+  // The desktop's programs as command lines, started in this order after
+  // openbox and picom when those are asked for (support/launcher.h): a
+  // window manager, then a compositor.
+  std::vector<std::string> desktop{};
 };
 
-// The one fixture of the tests of the real program: a private Xvfb (and
-// openbox when asked), the tests' own X client on it, and the programs
-// started there, stopped at the end of the test. The screen is saved at the
-// first failure.
+// The one fixture of the tests of the real program: a private Xvfb (or the
+// X display of a Wayland compositor), the desktop's programs on it, the
+// tests' own X client, and the programs started there, stopped at the end of
+// the test. The screen is saved at the first failure.
 class GameTest : public ::testing::Test {
  protected:
   void TearDown() override;
 
-  // The server alone; fails the test when it (or openbox) does not come up.
+  // The server and the desktop; fails the test when they do not come up.
   void StartServer(const GameOptions& options = {});
   // A program on that server, with `env` ("NAME=value") added to the test's
   // own environment.
@@ -103,9 +111,11 @@ class GameTest : public ::testing::Test {
 
   XClient& X() { return *x_; }
   Program& Game() { return *programs_.front(); }
-  const std::string& Display() const { return xvfb_->display(); }
+  const std::string& Display() const { return display_; }
   const std::string& Dir() const { return dir_->path(); }
-  pid_t ServerPid() const { return xvfb_->pid(); }
+  pid_t ServerPid() const { return xvfb_ ? xvfb_->pid() : -1; }
+  // The desktop's programs, in the order they started.
+  const std::vector<std::unique_ptr<Launcher>>& DesktopPrograms() const { return desktop_; }
   int ScreenWidth() const { return options_.width; }
   int ScreenHeight() const { return options_.height; }
   int WorkBottom() const;
@@ -164,6 +174,12 @@ class GameTest : public ::testing::Test {
   };
   Motion FollowMoves(const Window& w, Ms span, Ms limit);
 
+  // Whether a pixel seen on the screen is the colour wanted; after
+  // AllowShadows, also that colour darkened by a compositor's shadow, which
+  // some compositors draw under every window whatever its properties.
+  bool Looks(std::uint32_t seen, std::uint32_t want) const;
+  void AllowShadows() { shadowsAllowed_ = true; }
+
   // Every mapped window of the game is an override-redirect sprite.
   void ExpectAllOverrideRedirect();
   void ExpectRunning();
@@ -176,17 +192,18 @@ class GameTest : public ::testing::Test {
   void SaveScreenAtFailure();
 
  private:
-  void StartWindowManager();
+  void StartDesktopProgram(std::unique_ptr<Launcher> launcher, const std::string& command);
   std::optional<Window> WaitForTitleOf(Program& game, Ms limit, int scale);
 
   GameOptions options_;
   std::unique_ptr<TempDir> dir_;
   std::unique_ptr<Xvfb> xvfb_;
+  std::string display_;
   std::unique_ptr<XClient> x_;
-  std::optional<Child> wm_;
-  std::optional<Child> compositor_;
+  std::vector<std::unique_ptr<Launcher>> desktop_;
   std::vector<std::unique_ptr<Program>> programs_;
   bool screenSaved_ = false;
+  bool shadowsAllowed_ = false;
   std::string testName_;
 };
 

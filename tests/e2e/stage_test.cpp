@@ -33,14 +33,19 @@ TEST_F(Stage, LaunchBalloonThenTheShipKeepsItsPacePausesAndFliesOverTheScenery) 
   ASSERT_TRUE(ship);
 
   // Space: the balloon at the ship. Its lifetime is bracketed by the last
-  // poll that did not see it and the first that did, at both ends.
+  // poll that did not see it and the first that did, at both ends. What a
+  // poll sees is the server's state at some moment between asking and
+  // having the answer: a poll that did not see the balloon (or saw it still
+  // there) counts from when it asked, one that saw it (or saw it gone) from
+  // when it had the answer.
   X().Tap(key::kSpace, Ms(60));
   Clock::time_point lastUnseen = Clock::now();
   std::optional<Balloon> balloon;
   ASSERT_TRUE(WaitUntil(
       [&] {
+        const Clock::time_point asked = Clock::now();
         balloon = ReadBalloon();
-        if (!balloon) lastUnseen = Clock::now();
+        if (!balloon) lastUnseen = asked;
         return balloon.has_value();
       },
       Ms(15000), Ms(2)))
@@ -67,8 +72,9 @@ TEST_F(Stage, LaunchBalloonThenTheShipKeepsItsPacePausesAndFliesOverTheScenery) 
   Clock::time_point lastSeen = Clock::now();
   ASSERT_TRUE(WaitUntil(
       [&] {
+        const Clock::time_point asked = Clock::now();
         if (!BalloonGone()) {
-          lastSeen = Clock::now();
+          lastSeen = asked;
           return false;
         }
         return true;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,26 +33,81 @@ int EnvInt(const char* name, int fallback) {
   return v && *v ? std::atoi(v) : fallback;
 }
 
+// What the program's windows show at a sample. Its sprite windows are made
+// anew by each game's set-up, which the title follows; the game holds them
+// until the next set-up, a speech balloon's three windows coming and going
+// among them. While a set-up or the staff roll remakes windows, the program
+// holds fewer or other windows for a while: no fault, and nothing to count.
+enum class Phase {
+  kTitle,     // the title waits, painted
+  kHeld,      // the windows the last set-up made, and perhaps a balloon's
+  kRemaking,  // windows of the last set-up gone, or one still being made
+};
+
 struct Sample {
   double atS;
   long rssKiB;
   long sharedKiB;  // of rssKiB: the windows' pictures
-  bool atTitle;
-  std::optional<faults::ResourceCount> resources;  // none while a balloon shows
+  Phase phase;
+  faults::ResourceCount resources;
+  std::uint32_t balloonWindows;  // among resources' windows
+  bool AtTitle() const { return phase == Phase::kTitle; }
 };
+
+bool IsTitle(const faults::XWindow& w) {
+  return w.mapped && w.name == "frmSTAFF" && w.width == 300 && w.height == 48;
+}
 
 class SoakX11 : public GameTest {
  protected:
-  // Whether the title waits, and whether a balloon shows (its windows come
-  // and go with it).
-  std::pair<bool, bool> TitleAndBalloon() {
-    bool title = false;
-    bool balloon = false;
-    for (const Window& w : X().Mapped()) {
-      title = title || (w.name == "frmSTAFF" && w.rect.Width() == 300 && w.rect.Height() == 48);
-      balloon = balloon || w.name == "frmL" || w.name == "frmC" || w.name == "frmR";
+  // The program's windows and resources at one moment, its phase told by
+  // the windows it had when it last showed the title (`titleWindows`,
+  // updated here).
+  Sample Read(faults::XResources& xres, std::set<std::uint32_t>& titleWindows, double atS) {
+    const pid_t pid = Game().pid();
+    Sample s{atS, faults::ResidentKiB(pid), faults::SharedResidentKiB(pid),
+             Phase::kRemaking, {}, 0};
+    // Qt makes a window's picture when it first paints it: the title is
+    // counted as the title once it shows its own picture.
+    std::uint32_t paintedTitle = 0;
+    if (const std::optional<Window> t = WaitingTitle(X().Mapped())) {
+      if (ComparePicture(*t, *Picture(4)).ok()) paintedTitle = t->id;
     }
-    return {title, balloon};
+    const faults::XResources::Moment m =
+        xres.Read([&titleWindows](std::uint32_t id, const faults::XWindows& windows) {
+          // The title shows once the set-up has made every window, on the
+          // connection that made them: a title that came and went between
+          // two samples counts too.
+          if (!IsTitle(windows.at(id))) return;
+          titleWindows.clear();
+          for (const auto& [w, _] : windows) titleWindows.insert(w);
+        });
+    s.resources = m.resources;
+    std::uint32_t title = 0;
+    bool lamps = false;
+    std::set<std::uint32_t> windows;
+    for (const auto& [id, w] : m.windows) {
+      windows.insert(id);
+      if (IsTitle(w)) title = id;
+      lamps = lamps || (w.mapped && w.name == "frmShe");
+    }
+    if (title != 0 && lamps) {
+      // Nothing is made or unmade while the title waits.
+      titleWindows = windows;
+      s.phase = title == paintedTitle ? Phase::kTitle : Phase::kHeld;
+      return s;
+    }
+    if (titleWindows.empty() ||
+        !std::includes(windows.begin(), windows.end(), titleWindows.begin(), titleWindows.end())) {
+      return s;  // windows of the last set-up gone: the next one under way
+    }
+    for (const auto& [id, w] : m.windows) {
+      if (titleWindows.count(id)) continue;
+      if (w.name.empty()) return s;  // a window still being made
+      if (w.name == "frmL" || w.name == "frmC" || w.name == "frmR") ++s.balloonWindows;
+    }
+    s.phase = Phase::kHeld;
+    return s;
   }
 };
 
@@ -76,27 +132,28 @@ TEST_F(SoakX11, RandomKeysAndLeftClicksLeaveMemoryAndXResourcesFlat) {
   options.env = {"ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":quarantine_size_mb=4"};
   ASSERT_NO_FATAL_FAILURE(StartGame(options));
   ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
-  faults::XResources xres(faults::DisplayOf(Game().pid()));
+  faults::XResources xres(faults::DisplayOf(Game().pid()), Game().pid());
   ASSERT_TRUE(xres.ok()) << "no X-Resource extension on the server";
-  ASSERT_GE(xres.Of(Game().pid()).clients, 1) << "the program's connections are not found";
+  ASSERT_GE(xres.Count().clients, 1) << "the program's connections are not found";
 
   faults::RandomUser user(X(), seed);
   std::vector<Sample> samples;
+  std::set<std::uint32_t> titleWindows;
   const Clock::time_point start = Clock::now();
   Clock::time_point nextSample = start;
-  while (e2e::MsSince(start) < seconds * 1000.0) {
+  // The first sample comes before any input: the title still waits.
+  for (;;) {
+    if (Clock::now() >= nextSample) {
+      nextSample = Clock::now() + kSampleEvery;
+      ASSERT_TRUE(Game().Running()) << "the program ended: " << Game().Stderr();
+      samples.push_back(Read(xres, titleWindows, e2e::MsSince(start) / 1000));
+    }
+    if (e2e::MsSince(start) >= seconds * 1000.0) break;
     user.Step();
-    if (Clock::now() < nextSample) continue;
-    nextSample = Clock::now() + kSampleEvery;
-    ASSERT_TRUE(Game().Running()) << "the program ended: " << Game().Stderr();
-    const auto [title, balloon] = TitleAndBalloon();
-    const pid_t pid = Game().pid();
-    Sample s{e2e::MsSince(start) / 1000, faults::ResidentKiB(pid), faults::SharedResidentKiB(pid),
-             title, std::nullopt};
-    if (!balloon) s.resources = xres.Of(Game().pid());
-    samples.push_back(s);
   }
   user.ReleaseAll();
+  ASSERT_NE(samples.front().phase, Phase::kRemaking)
+      << "the title did not wait at the first sample";
   std::printf("soak: %d keys, %d clicks, %zu samples, peak RSS %ld KiB\n", user.keys(),
               user.clicks(), samples.size(), faults::PeakResidentKiB(Game().pid()));
 
@@ -112,8 +169,8 @@ TEST_F(SoakX11, RandomKeysAndLeftClicksLeaveMemoryAndXResourcesFlat) {
     if (s.atS < warmUpS) continue;
     if (!base) base = s;
     privateGrowth = std::max(privateGrowth, (s.rssKiB - s.sharedKiB) - (base->rssKiB - base->sharedKiB));
-    if (s.atTitle && !baseTitle) baseTitle = s;
-    if (s.atTitle) titleGrowth = std::max(titleGrowth, s.rssKiB - baseTitle->rssKiB);
+    if (s.AtTitle() && !baseTitle) baseTitle = s;
+    if (s.AtTitle()) titleGrowth = std::max(titleGrowth, s.rssKiB - baseTitle->rssKiB);
   }
   ASSERT_TRUE(base) << "no sample after the warm-up";
   std::printf("soak: RSS %ld KiB (%ld shared) after the warm-up; later at most %ld KiB more "
@@ -129,28 +186,37 @@ TEST_F(SoakX11, RandomKeysAndLeftClicksLeaveMemoryAndXResourcesFlat) {
     EXPECT_LT(titleGrowth, kMaxGrowthKiB) << "resident memory at the title grows";
   }
 
-  // X resources. The windows are made once: their number never changes but
-  // with a balloon. Qt keeps a picture (a pixmap, a shared-memory segment
-  // and a GC) for each window it has painted and that has not been hidden
-  // since: never more than there are windows, and back to the same set
-  // whenever the title waits again.
-  std::optional<faults::ResourceCount> firstInPlay;
+  // X resources. From one set-up to the next the program holds the same
+  // windows, and a balloon's while it shows. Qt keeps a picture (a pixmap,
+  // a shared-memory segment and a GC) for each window it has painted and
+  // that has not been hidden since: never more than there are windows, and
+  // back to the same set whenever the title waits again.
+  std::optional<Sample> firstSteady;
   std::optional<faults::ResourceCount> firstTitle;
   int titles = 0;
+  int remaking = 0;
   for (const Sample& s : samples) {
-    if (!s.resources) continue;
-    const faults::ResourceCount& r = *s.resources;
-    std::printf("soak: %6.1f s%s RSS %ld KiB (%ld shared) X %s\n", s.atS, s.atTitle ? " title" : "",
-                s.rssKiB, s.sharedKiB, faults::Describe(r).c_str());
+    const faults::ResourceCount& r = s.resources;
+    const char* phase =
+        s.phase == Phase::kTitle ? " title" : s.phase == Phase::kHeld ? "" : " remaking";
+    std::printf("soak: %6.1f s%s RSS %ld KiB (%ld shared) X %s%s\n", s.atS, phase, s.rssKiB,
+                s.sharedKiB, faults::Describe(r).c_str(),
+                s.balloonWindows ? " (a balloon's among them)" : "");
+    if (s.phase == Phase::kRemaking) {
+      ++remaking;
+      continue;
+    }
     const std::uint32_t windows = Count(r, "WINDOW");
     EXPECT_LE(Count(r, "PIXMAP"), windows) << "at " << s.atS << " s: " << faults::Describe(r);
     EXPECT_LE(Count(r, "ShmSeg"), windows) << "at " << s.atS << " s: " << faults::Describe(r);
     EXPECT_LE(Count(r, "GC"), windows + 2) << "at " << s.atS << " s: " << faults::Describe(r);
     if (s.atS < warmUpS) continue;
-    if (!firstInPlay) firstInPlay = r;
-    EXPECT_EQ(windows, Count(*firstInPlay, "WINDOW")) << "at " << s.atS << " s: " << faults::Describe(r);
-    EXPECT_EQ(r.clients, firstInPlay->clients) << "at " << s.atS << " s";
-    if (!s.atTitle) continue;
+    if (!firstSteady) firstSteady = s;
+    EXPECT_EQ(windows - s.balloonWindows,
+              Count(firstSteady->resources, "WINDOW") - firstSteady->balloonWindows)
+        << "at " << s.atS << " s: " << faults::Describe(r);
+    EXPECT_EQ(r.clients, firstSteady->resources.clients) << "at " << s.atS << " s";
+    if (!s.AtTitle()) continue;
     if (!firstTitle) {
       firstTitle = r;
       continue;
@@ -158,9 +224,10 @@ TEST_F(SoakX11, RandomKeysAndLeftClicksLeaveMemoryAndXResourcesFlat) {
     ++titles;
     EXPECT_EQ(faults::Describe(r), faults::Describe(*firstTitle)) << "title at " << s.atS << " s";
   }
-  ASSERT_TRUE(firstInPlay) << "no sample of the X resources after the warm-up";
-  std::printf("soak: X resources at %d later titles compared with the first after the warm-up\n",
-              titles);
+  ASSERT_TRUE(firstSteady) << "no sample of the X resources after the warm-up";
+  std::printf("soak: X resources at %d later titles compared with the first after the warm-up; "
+              "%d samples while windows were being remade\n",
+              titles, remaking);
   // Ten minutes of play always come back to the title, a minute may not.
   if (seconds >= 300) {
     EXPECT_GE(titles, 1) << "the game never came back to the title";

@@ -203,11 +203,11 @@ plat::Rect XClient::ScreenRect(std::uint32_t window) {
   return plat::Rect{t->dst_x, t->dst_y, t->dst_x + g->width, t->dst_y + g->height};
 }
 
-plat::Region XClient::Shape(std::uint32_t window) {
-  if (beforeReading_) beforeReading_();
-  Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
-  Reply r(xcb_shape_get_rectangles_reply(
-      c_, xcb_shape_get_rectangles(c_, window, XCB_SHAPE_SK_BOUNDING), nullptr));
+namespace {
+
+plat::Region ShapeOfKind(xcb_connection_t* c, std::uint32_t window, xcb_shape_kind_t kind) {
+  Reply g(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+  Reply r(xcb_shape_get_rectangles_reply(c, xcb_shape_get_rectangles(c, window, kind), nullptr));
   if (!g || !r) return {};
   std::vector<plat::Rect> rects;
   const xcb_rectangle_t* p = xcb_shape_get_rectangles_rectangles(r.p);
@@ -217,6 +217,20 @@ plat::Region XClient::Shape(std::uint32_t window) {
   plat::Region shape = plat::Region::FromRects(rects);
   shape.Intersect(plat::Region(plat::Rect{0, 0, g->width, g->height}));
   return shape;
+}
+
+}  // namespace
+
+plat::Region XClient::Shape(std::uint32_t window) {
+  if (beforeReading_) beforeReading_();
+  return ShapeOfKind(c_, window, XCB_SHAPE_SK_BOUNDING);
+}
+
+plat::Region XClient::Outline(std::uint32_t window) {
+  if (beforeReading_) beforeReading_();
+  plat::Region out = ShapeOfKind(c_, window, XCB_SHAPE_SK_BOUNDING);
+  out.Intersect(ShapeOfKind(c_, window, XCB_SHAPE_SK_INPUT));
+  return out;
 }
 
 std::vector<std::uint32_t> XClient::Stacking() { return Children(root_); }
@@ -344,6 +358,19 @@ void XClient::DeleteProperty(std::uint32_t window, const std::string& name) {
 void XClient::SetDesktopColour(std::uint32_t rgb) {
   xcb_change_window_attributes(c_, root_, XCB_CW_BACK_PIXEL, &rgb);
   xcb_clear_area(c_, 0, root_, 0, 0, 0, 0);
+  // Compositors paint the desktop from the wallpaper pixmap that setters of
+  // the root's picture announce: a tile of the colour.
+  const xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+  const xcb_pixmap_t tile = xcb_generate_id(c_);
+  xcb_create_pixmap(c_, s->root_depth, tile, root_, 8, 8);
+  const xcb_gcontext_t gc = xcb_generate_id(c_);
+  xcb_create_gc(c_, gc, tile, XCB_GC_FOREGROUND, &rgb);
+  const xcb_rectangle_t all{0, 0, 8, 8};
+  xcb_poly_fill_rectangle(c_, tile, gc, 1, &all);
+  xcb_free_gc(c_, gc);
+  for (const char* name : {"_XROOTPMAP_ID", "_XSETROOT_ID"}) {
+    xcb_change_property(c_, XCB_PROP_MODE_REPLACE, root_, Atom(name), XCB_ATOM_PIXMAP, 32, 1, &tile);
+  }
   Sync();
 }
 

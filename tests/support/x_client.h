@@ -81,6 +81,10 @@ class XClient {
   plat::Rect ScreenRect(std::uint32_t window);
   // Its bounding outline, relative to the window, clipped to its rectangle.
   plat::Region Shape(std::uint32_t window);
+  // What of it shows and takes clicks: its bounding outline cut by its input
+  // shape (a 32-bit sprite drawn by its alpha keeps its whole rectangle as
+  // bounding shape and cuts only its input).
+  plat::Region Outline(std::uint32_t window);
   // Children of the root, bottom to top.
   std::vector<std::uint32_t> Stacking();
   // Children of a window, bottom to top, and its parent.

@@ -77,11 +77,17 @@ StderrHold g_stderrHold;
 // server's notice of its hiding has arrived. For our override-redirect
 // windows it only skips the window-manager state Qt writes before mapping,
 // and it happens whenever a sprite is hidden and shown within a frame.
+//
+// Qt looks into the user's runtime directory only for a sandbox's marker
+// file at start-up, and the program keeps nothing there: Qt's notices about
+// that directory (XDG_RUNTIME_DIR unset, as under root without a login
+// session, or a directory of the wrong owner or mode) concern nothing the
+// program does.
 QtMessageHandler g_nextHandler = nullptr;
 
 void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (message.contains(QLatin1String("setNetWmStateOnUnmappedWindow() called on mapped window")) ||
-      IsFontNoise(message)) {
+      message.startsWith(QLatin1String("QStandardPaths: ")) || IsFontNoise(message)) {
     return;
   }
   // Qt ends the program itself (exit status 1) right after this warning.

@@ -3,6 +3,8 @@
 // ends the program meanwhile, they close and the exit reaches the game.
 #include "platform/dialogs.h"
 
+#include <algorithm>
+
 #include <QAbstractNativeEventFilter>
 #include <QAction>
 #include <QCoreApplication>
@@ -12,7 +14,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <xcb/xcb.h>
 
@@ -73,10 +77,12 @@ class ModalScope {
     if (const std::uint32_t leader = x11::ClientLeader(B().conn, xid)) {
       x11::SetWmClass(B().conn, leader);
     }
+    focusBefore_ = x11::InputFocus(B().conn);
     TakeKeysAtTheFocus();
   }
   ~ModalScope() {
     if (keysAt_ && B().spriteXids.count(keysAt_)) x11::SelectKeyEvents(B().conn, keysAt_, false);
+    GiveTheFocusBack();
     B().modals.pop_back();
     --B().modalDepth;
   }
@@ -103,7 +109,20 @@ class ModalScope {
     x11::SelectKeyEvents(B().conn, keysAt_, true);
   }
 
+  // A dialog that took the focus leaves it to the root when it closes:
+  // without a window manager to pass it on, the window that had it before
+  // (the player's terminal) would be left without the keyboard. The window
+  // hid before this runs, and the server has reverted the focus already.
+  void GiveTheFocusBack() {
+    if (Nobodys(focusBefore_) || !Nobodys(x11::InputFocus(B().conn))) return;
+    if (x11::Viewable(B().conn, focusBefore_)) x11::Focus(B().conn, focusBefore_);
+  }
+  bool Nobodys(std::uint32_t focus) const {
+    return focus == XCB_NONE || focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus == B().root;
+  }
+
   std::uint32_t keysAt_ = 0;
+  std::uint32_t focusBefore_ = XCB_NONE;
 };
 
 QRect PxRect(const TwipsRect& r) {
@@ -150,6 +169,17 @@ class Dialog : public QDialog {
   DialogLayout layout_;
 };
 
+// The application's style, but menus keep no margin to the screen's
+// available area: Qt measures a menu's room and its place from there, so a
+// margin far outside the screen lifts those limits.
+class UnboundMenus : public QProxyStyle {
+ public:
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_MenuDesktopFrameWidth) return -(1 << 15);
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
 }  // namespace
 }  // namespace plat::qt
 
@@ -160,16 +190,35 @@ using namespace plat::qt;
 int PopupMenu(std::span<const MenuItem> items) {
   if (!Open()) return -1;
   ThrowPendingExit();
+  // Qt lays a menu out in, and keeps it inside, the screen's available
+  // area, which it takes from _NET_WORKAREA as it is: on an empty one (a
+  // panel gone wrong) it gave the menu no room and never mapped it, and the
+  // menu's loop held the game still for ever. There the menu keeps no
+  // margin to that area (which lifts Qt's limits) and goes at the pointer,
+  // inside the monitor.
+  const QPoint pointer = QCursor::pos();
+  const QScreen* screen = QGuiApplication::screenAt(pointer);
+  const bool roomless = screen && (screen->availableGeometry().width() * 2 < screen->geometry().width() ||
+                                   screen->availableGeometry().height() * 2 < screen->geometry().height());
+  UnboundMenus unbound;
   QMenu menu;
+  if (roomless) menu.setStyle(&unbound);
   std::vector<QAction*> actions;
   for (const MenuItem& item : items) {
     actions.push_back(item.separator ? menu.addSeparator()
                                      : menu.addAction(QString::fromStdString(item.caption)));
   }
+  QPoint at = pointer;
+  if (roomless) {
+    const QSize size = menu.sizeHint();
+    const QRect all = screen->geometry();
+    at = QPoint(std::clamp(at.x(), all.left(), std::max(all.left(), all.right() - size.width() + 1)),
+                std::clamp(at.y(), all.top(), std::max(all.top(), all.bottom() - size.height() + 1)));
+  }
   QAction* chosen = nullptr;
   {
     ModalScope scope(&menu);
-    chosen = menu.exec(QCursor::pos());
+    chosen = menu.exec(at);
   }
   ThrowPendingExit();
   const auto it = std::find(actions.begin(), actions.end(), chosen);

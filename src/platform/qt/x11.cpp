@@ -81,6 +81,14 @@ std::uint32_t InputFocus(xcb_connection_t* c) {
   return focus;
 }
 
+bool Viewable(xcb_connection_t* c, std::uint32_t window) {
+  xcb_get_window_attributes_reply_t* r =
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+  const bool viewable = r && r->map_state == XCB_MAP_STATE_VIEWABLE;
+  std::free(r);
+  return viewable;
+}
+
 std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window) {
   xcb_get_property_reply_t* r = xcb_get_property_reply(
       c, xcb_get_property(c, 0, window, Atom(c, "WM_CLIENT_LEADER"), XCB_ATOM_WINDOW, 0, 1),

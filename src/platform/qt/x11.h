@@ -26,6 +26,8 @@ std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window);
 void SelectKeyEvents(xcb_connection_t* c, std::uint32_t window, bool on);
 // The window with the keyboard focus (or PointerRoot, None).
 std::uint32_t InputFocus(xcb_connection_t* c);
+// Whether the window exists and is mapped with all its ancestors.
+bool Viewable(xcb_connection_t* c, std::uint32_t window);
 
 // The hidden window Qt names as the leader of the program's windows (their
 // WM_CLIENT_LEADER, the group its dialogs are transient for); 0 for none.

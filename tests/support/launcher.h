@@ -1,0 +1,82 @@
+// The desktop around a test of the real program, made of launchers: each
+// starts one program of the desktop (a window manager, an X compositor, or a
+// Wayland compositor that serves the X display through XWayland), tells when
+// it is ready by a state it shows, can take a screenshot of its own, and
+// stops it.
+//
+// A desktop is a list of command lines started in order, as a user would
+// type them ("openbox --sm-disable", then "picom --backend xrender
+// --shadow"). MakeLauncher picks the launcher by the program's name; a new
+// kind of desktop is one more entry in the table in launcher.cpp.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/x_client.h"
+
+namespace xtest {
+
+// Where a launcher starts its program.
+struct LaunchContext {
+  // The X display to run on (":N"); empty for a launcher that serves the
+  // display itself (ServesX).
+  std::string display;
+  // A directory of the test's own, the program's HOME; logs go there.
+  std::string dir;
+  // The screen's size in pixels (the size of the virtual output of a
+  // Wayland compositor).
+  int width = 1280;
+  int height = 1024;
+};
+
+class Launcher {
+ public:
+  // Stops the program (Stop).
+  virtual ~Launcher() = default;
+
+  // The command line as a user would type it, for messages.
+  virtual std::string Command() const = 0;
+
+  // Whether the program serves the X display itself (XWayland under a
+  // Wayland compositor). Such a launcher comes first in a desktop: no Xvfb
+  // is started, and the display is Display() once WaitReady succeeded.
+  virtual bool ServesX() const { return false; }
+  virtual std::string Display() const { return {}; }
+
+  // Starts the program: "" when it started, else what went wrong.
+  virtual std::string Start(const LaunchContext& context) = 0;
+  // Waits up to `limit` until the program is ready, judged by a state it
+  // shows on the X server (a window manager's _NET_SUPPORTING_WM_CHECK and
+  // a new window framed; a compositor owning _NET_WM_CM_S0): "" when ready,
+  // else what is still missing.
+  virtual std::string WaitReady(Ms limit) = 0;
+  // Whether the program still runs.
+  virtual bool Running() = 0;
+  // The screen as the program itself shows it (a Wayland compositor's own
+  // screenshot, which sees what the X server cannot), written to `ppmPath`
+  // as a binary PPM (P6, 8 bits); false when it has no way of its own.
+  virtual bool Screenshot(const std::string& ppmPath) {
+    (void)ppmPath;
+    return false;
+  }
+  // Stops the program and whatever it started. Safe to call twice.
+  virtual void Stop() = 0;
+};
+
+// The launcher for a command line, chosen by its first word: openbox,
+// xfwm4, icewm, fluxbox (window managers; xfwm4 --compositor=on composites
+// too), picom, xcompmgr (compositors). nullptr for a program it does not
+// know.
+std::unique_ptr<Launcher> MakeLauncher(const std::string& commandLine);
+
+// A binary PPM's pixels, 0xRRGGBB row by row; empty when it cannot be read.
+struct PpmImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+PpmImage ReadPpm(const std::string& path);
+
+}  // namespace xtest
