@@ -2,10 +2,11 @@
 // a private Xvfb with picom (xrender backend, no shadows): 20 s of scripted
 // play, then 20 s of oneko chasing a moving pointer on the same server, as a
 // yardstick. For each: the CPU of the program, the X server and picom; for
-// the game also the pixels picom repaints per frame (XDamage on the windows
-// it paints to) against the least it could repaint: the screen area that the
-// game's moved, re-cut, shown or hidden windows cover before and after each
-// change.
+// the game also the pixels picom repaints per frame (XDamage on the overlay
+// window it paints the screen on) against the least it could repaint: the
+// screen area that what the game's moved, re-cut, shown or hidden windows
+// show (bounding shape cut by input shape) covers before and after each
+// change. The log has the same per window.
 #include <benchmark/benchmark.h>
 #include <xcb/composite.h>
 #include <xcb/damage.h>
