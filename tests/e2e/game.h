@@ -114,6 +114,9 @@ class GameTest : public ::testing::Test {
   const std::string& Display() const { return display_; }
   const std::string& Dir() const { return dir_->path(); }
   pid_t ServerPid() const { return xvfb_ ? xvfb_->pid() : -1; }
+  // Whether the screen is read from a Wayland compositor's screenshots,
+  // which come some time after the X server's windows were read.
+  bool ScreenFromScreenshots() const { return screenFromScreenshots_; }
   // The desktop's programs, in the order they started.
   const std::vector<std::unique_ptr<Launcher>>& DesktopPrograms() const { return desktop_; }
   int ScreenWidth() const { return options_.width; }
@@ -203,6 +206,7 @@ class GameTest : public ::testing::Test {
   std::vector<std::unique_ptr<Launcher>> desktop_;
   std::vector<std::unique_ptr<Program>> programs_;
   bool screenSaved_ = false;
+  bool screenFromScreenshots_ = false;
   bool shadowsAllowed_ = false;
   std::string testName_;
 };

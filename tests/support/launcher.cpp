@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "support/processes.h"
+#include "support/wayland.h"
 #include "support/xcb_reply.h"
 
 namespace xtest {
@@ -187,7 +188,7 @@ std::unique_ptr<Launcher> MakeLauncher(const std::string& commandLine) {
   if (program == "picom" || program == "xcompmgr") {
     return std::make_unique<XProgram>(commandLine, argv, Readiness{.composites = true});
   }
-  return nullptr;
+  return MakeWaylandLauncher(commandLine);
 }
 
 PpmImage ReadPpm(const std::string& path) {

@@ -29,6 +29,9 @@ struct LaunchContext {
   // Wayland compositor).
   int width = 1280;
   int height = 1024;
+  // The desktop's colour, 0xRRGGBB, where the program paints the
+  // background (a Wayland compositor's desktop shell).
+  std::uint32_t desktopColour = 0x3a6ea5;
 };
 
 class Launcher {
@@ -67,8 +70,9 @@ class Launcher {
 
 // The launcher for a command line, chosen by its first word: openbox,
 // xfwm4, icewm, fluxbox (window managers; xfwm4 --compositor=on composites
-// too), picom, xcompmgr (compositors). nullptr for a program it does not
-// know.
+// too), picom, xcompmgr (compositors), weston, sway, mutter (Wayland
+// compositors serving the display through XWayland, support/wayland.h).
+// nullptr for a program it does not know.
 std::unique_ptr<Launcher> MakeLauncher(const std::string& commandLine);
 
 // A binary PPM's pixels, 0xRRGGBB row by row; empty when it cannot be read.

@@ -7,6 +7,7 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -263,6 +264,16 @@ std::vector<std::uint32_t> XClient::Pixels(const plat::Rect& rect) {
   if (beforeReading_) beforeReading_();
   std::vector<std::uint32_t> out;
   if (rect.Width() <= 0 || rect.Height() <= 0) return out;
+  if (screenReader_) {
+    const bool release = readerUngrabbed_ && grabs_ > 0;
+    if (release) {
+      xcb_ungrab_server(c_);
+      Sync();
+    }
+    out = screenReader_(rect);
+    if (release) xcb_grab_server(c_);
+    return out;
+  }
   Reply r(xcb_get_image_reply(
       c_,
       xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, static_cast<std::int16_t>(rect.left),
@@ -277,6 +288,90 @@ std::vector<std::uint32_t> XClient::Pixels(const plat::Rect& rect) {
   std::memcpy(out.data(), xcb_get_image_data(r.p), count * 4);
   for (std::uint32_t& p : out) p &= 0xffffff;
   return out;
+}
+
+std::vector<std::uint32_t> XClient::WindowPixels(std::uint32_t window) {
+  if (beforeReading_) beforeReading_();
+  Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, window), nullptr));
+  if (!g || g->width == 0 || g->height == 0) return {};
+  Reply r(xcb_get_image_reply(c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, g->width, g->height, ~0u),
+                              nullptr));
+  // 24- and 32-bit windows alike keep 32 bits a pixel, in host order.
+  if (!r || (r->depth != 24 && r->depth != 32)) return {};
+  const std::size_t count = std::size_t{g->width} * g->height;
+  if (static_cast<std::size_t>(xcb_get_image_data_length(r.p)) < count * 4) return {};
+  std::vector<std::uint32_t> out(count);
+  std::memcpy(out.data(), xcb_get_image_data(r.p), count * 4);
+  if (r->depth == 24) {
+    for (std::uint32_t& p : out) p |= 0xff000000u;
+  }
+  return out;
+}
+
+std::vector<std::uint32_t> XClient::ComposedPixels(const plat::Rect& r, std::uint32_t desktop) {
+  if (beforeReading_) beforeReading_();
+  std::vector<std::uint32_t> out;
+  if (r.Width() <= 0 || r.Height() <= 0) return out;
+  out.assign(static_cast<std::size_t>(r.Width()) * static_cast<std::size_t>(r.Height()), desktop & 0xffffff);
+  ServerGrab grab(*this);
+  Compose(root_, 0, 0, plat::Rect{0, 0, width_, height_}, r, out);
+  return out;
+}
+
+// Paints the viewable children of `parent`, whose inside starts at (x, y) on
+// the screen, within `clip`, into `out` (the pixels of `r`).
+void XClient::Compose(std::uint32_t parent, int x, int y, const plat::Rect& clip, const plat::Rect& r,
+                      std::vector<std::uint32_t>& out) {
+  Reply tree(xcb_query_tree_reply(c_, xcb_query_tree(c_, parent), nullptr));
+  if (!tree) return;
+  const xcb_window_t* kids = xcb_query_tree_children(tree.p);
+  const int n = xcb_query_tree_children_length(tree.p);
+  for (int i = 0; i < n; ++i) {
+    Reply a(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, kids[i]), nullptr));
+    if (!a || a->map_state != XCB_MAP_STATE_VIEWABLE || a->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT) continue;
+    Reply g(xcb_get_geometry_reply(c_, xcb_get_geometry(c_, kids[i]), nullptr));
+    if (!g) continue;
+    const int left = x + g->x + g->border_width;
+    const int top = y + g->y + g->border_width;
+    const plat::Rect inside{left, top, left + g->width, top + g->height};
+    const plat::Rect part{std::max({inside.left, clip.left, r.left}), std::max({inside.top, clip.top, r.top}),
+                          std::min({inside.right, clip.right, r.right}),
+                          std::min({inside.bottom, clip.bottom, r.bottom})};
+    if (part.Width() <= 0 || part.Height() <= 0) continue;
+    Reply img(xcb_get_image_reply(
+        c_,
+        xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, kids[i], static_cast<std::int16_t>(part.left - left),
+                      static_cast<std::int16_t>(part.top - top), static_cast<std::uint16_t>(part.Width()),
+                      static_cast<std::uint16_t>(part.Height()), ~0u),
+        nullptr));
+    const std::size_t count = static_cast<std::size_t>(part.Width()) * static_cast<std::size_t>(part.Height());
+    if (img && (img->depth == 24 || img->depth == 32) &&
+        static_cast<std::size_t>(xcb_get_image_data_length(img.p)) >= count * 4) {
+      const auto* px = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(img.p));
+      plat::Region shape = Shape(kids[i]);
+      shape.Offset(left, top);
+      for (int py = part.top; py < part.bottom; ++py) {
+        for (int qx = part.left; qx < part.right; ++qx) {
+          if (!shape.ContainsPoint(qx, py)) continue;
+          const std::uint32_t s = px[static_cast<std::size_t>((py - part.top) * part.Width() + qx - part.left)];
+          std::uint32_t& d = out[static_cast<std::size_t>((py - r.top) * r.Width() + qx - r.left)];
+          if (img->depth == 24) {
+            d = s & 0xffffff;
+            continue;
+          }
+          // Premultiplied: the source plus what its alpha leaves of the rest.
+          const std::uint32_t alpha = s >> 24;
+          std::uint32_t blended = 0;
+          for (int shift = 0; shift < 24; shift += 8) {
+            const std::uint32_t c = ((s >> shift) & 0xff) + (((d >> shift) & 0xff) * (255 - alpha) + 127) / 255;
+            blended |= std::min(c, 255u) << shift;
+          }
+          d = blended;
+        }
+      }
+    }
+    Compose(kids[i], left, top, part, r, out);
+  }
 }
 
 bool XClient::SaveScreen(const std::string& path) {

@@ -99,6 +99,26 @@ class XClient {
   // this process lets the server catch up with what it sent).
   std::vector<std::uint32_t> Pixels(const plat::Rect& r);
   void BeforeReading(std::function<void()> f) { beforeReading_ = std::move(f); }
+  // Where Pixels reads the screen from instead of the root window: an X
+  // server that has no picture of the whole screen (XWayland, whose windows
+  // the Wayland compositor puts together) lets the compositor's own
+  // screenshot stand for it.
+  // `ungrabbed`: the reader needs the server free while it reads (the
+  // compositor's window manager, an X client, shows no change meanwhile).
+  using ScreenReader = std::function<std::vector<std::uint32_t>(const plat::Rect&)>;
+  void ReadScreenWith(ScreenReader f, bool ungrabbed) {
+    screenReader_ = std::move(f);
+    readerUngrabbed_ = ungrabbed;
+  }
+  // A window's own pixels as the server keeps them, 0xAARRGGBB row by row
+  // (alpha 0xff for windows without an alpha channel); empty on failure.
+  std::vector<std::uint32_t> WindowPixels(std::uint32_t window);
+  // What the server's windows make of a rectangle of the screen when a
+  // compositor draws each by its alpha over a desktop of colour `desktop`:
+  // every viewable window's own pixels, bottom to top, children over their
+  // parents, cut by their bounding shapes. 0xRRGGBB row by row, like Pixels;
+  // from windows alone, it works where the root has no picture (XWayland).
+  std::vector<std::uint32_t> ComposedPixels(const plat::Rect& r, std::uint32_t desktop);
   // The whole screen as a binary PPM file, for looking at after a failure.
   bool SaveScreen(const std::string& path);
 
@@ -169,6 +189,8 @@ class XClient {
 
  private:
   std::uint8_t Keycode(std::uint32_t keysym);
+  void Compose(std::uint32_t parent, int x, int y, const plat::Rect& clip, const plat::Rect& r,
+               std::vector<std::uint32_t>& out);
   void ReadNames(std::vector<Window>& windows);
   std::uint32_t ServerTime();
 
@@ -185,6 +207,8 @@ class XClient {
   std::uint32_t netWmName_ = 0;
   int grabs_ = 0;
   std::function<void()> beforeReading_;
+  ScreenReader screenReader_;
+  bool readerUngrabbed_ = false;
 };
 
 // The server grabbed for the life of this object.
