@@ -156,6 +156,45 @@ TEST_F(Pixels, TheServerFillsWhatItUncoversOfAOneColourWindow) {
   EXPECT_EQ(At(shots, 11, 7), pic_.pixels[7 * 12 + 11]);
 }
 
+// A one-colour window kept to its outline's extents is sized by the server
+// alone; it still takes the whole rectangle for a large outline, and a
+// picture given later shows in all of its outline.
+TEST_F(Pixels, AWindowSizedOnTheServerAloneTakesALargeOutlineAndAPicture) {
+  const plat::WindowId w = ShowWindow({100, 200, 300, 240}, "frmEShot");
+  plat::SetBackColor(w, kMagenta);
+  for (const Rect& r : {Rect{1, 1, 3, 3}, Rect{2, 3, 10, 7}, Rect{5, 2, 7, 4}}) {
+    ASSERT_TRUE(plat::SetWindowShape(w, plat::Region(r)));
+    plat::DoEvents();
+  }
+  EXPECT_EQ(X().ScreenRect(Xid(w)), (Rect{105, 202, 107, 204}));
+  plat::DoEvents();  // the server's notices of the sizes are all in
+  ASSERT_TRUE(plat::SetWindowShape(w, plat::Region(Rect{0, 0, 200, 39})));
+  plat::DoEvents();
+  EXPECT_EQ(X().ScreenRect(Xid(w)), (Rect{100, 200, 300, 240}));
+  EXPECT_EQ(X().Pixels({298, 237, 300, 239}), std::vector<std::uint32_t>(4, Rgb(kMagenta)));
+
+  // Shown again while small, then grown on the server alone.
+  ASSERT_TRUE(plat::SetWindowShape(w, plat::Region(Rect{1, 1, 3, 3})));
+  plat::SetVisible(w, false);
+  plat::SetVisible(w, true);
+  plat::DoEvents();
+  const std::vector<Rect> squares{{1, 1, 3, 3}, {9, 5, 11, 7}};
+  ASSERT_TRUE(plat::SetWindowShape(w, plat::Region::FromRects(squares)));
+  plat::DoEvents();
+  EXPECT_EQ(X().ScreenRect(Xid(w)), (Rect{101, 201, 111, 207}));
+  plat::DoEvents();
+  plat::SetPicture(w, &pic_.picture);
+  plat::DoEvents();
+  for (const Rect& q : squares) {
+    const std::vector<std::uint32_t> seen = X().Pixels({100 + q.left, 200 + q.top, 100 + q.right, 200 + q.bottom});
+    for (int y = 0; y < 2; ++y) {
+      for (int x = 0; x < 2; ++x) {
+        EXPECT_EQ(seen[y * 2 + x], pic_.pixels[(q.top + y) * 12 + q.left + x]) << q.left + x << "," << q.top + y;
+      }
+    }
+  }
+}
+
 // Particles appear where the burst window was cut away a frame before.
 TEST_F(Pixels, WhatANewOutlineUncoversIsPaintedInTheSameYield) {
   const plat::WindowId dot = ShowWindow({100, 200, 300, 240}, "frmDot");

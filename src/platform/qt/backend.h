@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QRect>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -51,7 +52,9 @@ struct WindowRec {
   const Picture* picture = nullptr;
   std::optional<Region> outline;
   Rect onServer;  // sprites: where the X window is, in game pixels (ServerRect)
+  bool sizedOnServer = false;  // last resized by the backend alone: Qt's size may differ (PlaceOnServer)
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
+  bool boundingSet = false;   // drawn by alpha: a bounding shape of the backend's on the window
   std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
   std::vector<PrintedText> texts;
@@ -152,8 +155,12 @@ void DropTimersOf(WindowRec& rec);
 // it shows is the same either way (windows.cpp).
 Rect ServerRect(const WindowRec& rec);
 // Puts the X window on ServerRect: resized through Qt, moved straight on the
-// server (windows.cpp).
+// server; kept to its outline's extents, resized straight on the server too
+// (windows.cpp).
 void PlaceOnServer(WindowRec& rec);
+// What of a window or control Qt paints: the widget, or of a sprite window
+// sized on the server alone the part the X window has.
+QRect PaintArea(const WindowRec& rec);
 // A sprite's X window: labelled and registered (windows.cpp); made anew
 // for the same record, with its outline, place and visibility, after
 // another client destroyed it.

@@ -63,11 +63,14 @@ bool OnConfigure(xcb_configure_notify_event_t* ev) {
   if (ev->response_type & kSentEvent) return true;
   if (ev->event != ev->window) return false;
   if (IsPureMove(rec->id, ev)) return true;
-  if (QSize(ev->width, ev->height) != ProgramSize(*rec) && rec->onServer.Width() > 0 &&
-      rec->onServer.Height() > 0) {
+  const bool programSize = QSize(ev->width, ev->height) == ProgramSize(*rec);
+  if (!programSize && rec->onServer.Width() > 0 && rec->onServer.Height() > 0) {
     RestoreGeometry(*rec, ev->window);  // another client resized it
     return true;
   }
+  // The backend sized it on the server itself, and Qt keeps a size of its
+  // own for it (windows.cpp): Qt would only ask the server about its frame.
+  if (rec->sizedOnServer) return true;
   ev->response_type |= kSentEvent;
   return false;  // Qt handles it, now without asking the server
 }

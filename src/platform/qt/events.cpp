@@ -44,7 +44,7 @@ void RepaintChanged() {
     const WindowRec* rec = FindWindow(id);
     const WindowRec* top = TopLevelOf(id);
     if (!rec || !rec->widget || !rec->widget->isVisible() || !IsExposed(*top)) continue;
-    if (rec->widget->paints() == paintsBefore) rec->widget->repaint();
+    if (rec->widget->paints() == paintsBefore) rec->widget->repaint(PaintArea(*rec));
   }
 }
 

@@ -1,4 +1,4 @@
-// Waiting for the server's exposures with a marker property change.
+// Waiting for the server's exposures with a marker message.
 #include "platform/qt/exposures.h"
 
 #include <QAbstractNativeEventFilter>
@@ -34,9 +34,16 @@ class Marker : public QAbstractNativeEventFilter {
     xcb_destroy_window(B().conn, xid_);
   }
 
-  // Appending nothing changes nothing but still notifies.
+  // A message to the marker window, which the server hands to its maker
+  // alone (no event mask): other clients, a compositor among them, hear
+  // nothing of it, as they would of a property change.
   void Send() {
-    xcb_change_property(B().conn, XCB_PROP_MODE_APPEND, xid_, atom_, XCB_ATOM_INTEGER, 32, 0, nullptr);
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = xid_;
+    message.type = atom_;
+    xcb_send_event(B().conn, 0, xid_, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
     ++sent_;
   }
 
@@ -65,19 +72,20 @@ class Marker : public QAbstractNativeEventFilter {
       Create();
       return true;
     }
-    if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
-    const auto* pn = static_cast<const xcb_property_notify_event_t*>(message);
-    if (pn->window == xid_ && pn->atom == atom_) ++seen_;
-    return false;
+    if ((ev->response_type & 0x7f) != XCB_CLIENT_MESSAGE) return false;
+    const auto* cm = static_cast<const xcb_client_message_event_t*>(message);
+    if (cm->window != xid_ || cm->type != atom_) return false;
+    ++seen_;
+    return true;
   }
 
  private:
   // A hidden window of the program's own, not Qt's: it is told of its
-  // property changes and of its destruction.
+  // destruction.
   void Create() {
     xcb_connection_t* c = B().conn;
     xid_ = xcb_generate_id(c);
-    const std::uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    const std::uint32_t values[] = {1, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, xid_, B().root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
                       XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
   }

@@ -1,7 +1,8 @@
 // Waiting for the server's exposures: after windows moved, were cut or were
 // hidden, the server sends expose events for what they uncovered. A marker
-// property change made after those requests comes back after those events,
-// so once Qt has handled the marker it has handled (and painted) them all.
+// message the program sends itself after those requests comes back after
+// those events, so once Qt has handled the marker it has handled (and
+// painted) them all.
 #pragma once
 
 namespace plat::qt {

@@ -16,8 +16,12 @@ namespace plat::qt {
 namespace {
 
 // Without any font Qt draws boxes for every character: the program says so
-// once.
+// once, when it first needs a font (looking through the fonts costs Qt a
+// while, which the start need not wait for: the title shows no text).
 void NoteMissingFonts() {
+  static bool noted = false;
+  if (noted) return;
+  noted = true;
   if (QFontDatabase::families().isEmpty()) std::fputs("zembrant: no fonts found: texts show as boxes\n", stderr);
 }
 
@@ -30,13 +34,13 @@ bool IsFontNoise(const QString& message) {
 }
 
 void InstallFontSubstitutes() {
-  NoteMissingFonts();
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
   QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
 }
 
 QFont FontOf(const TextFont& wanted) {
+  NoteMissingFonts();
   QFont font(QString::fromStdString(wanted.family));
   font.setPixelSize(std::max(1, static_cast<int>(std::lround(wanted.pointSize * 96.0 / 72.0))));
   font.setBold(wanted.bold);

@@ -71,6 +71,8 @@ bool PaintedByServer(const WindowRec& rec) {
          rec.texts.empty() && rec.children.empty();
 }
 
+bool FilledByServer(const WindowRec& rec) { return PaintedByServer(rec) && rec.serverBackground >= 0; }
+
 void UpdateServerBackground(WindowRec& rec) {
   if (rec.kind != Kind::kSprite || !rec.widget) return;
   const std::int64_t want =
@@ -84,9 +86,16 @@ void UpdateServerBackground(WindowRec& rec) {
   if (want == kNoBackground) {
     const std::uint32_t none = XCB_BACK_PIXMAP_NONE;
     xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXMAP, &none);
+    // Qt paints it all again, told first the size the server gave it alone.
+    if (rec.sizedOnServer) rec.widget->setGeometry(ToQRect(rec.onServer).translated(GameOrigin()));
+    rec.widget->setUpdatesEnabled(true);
   } else {
+    // The server alone paints it from now on, in the new colour at once;
+    // Qt neither paints it nor keeps a picture of it for the server.
     const auto pixel = static_cast<std::uint32_t>(want);
     xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXEL, &pixel);
+    xcb_clear_area(B().conn, 0, xid, 0, 0, 0, 0);
+    rec.widget->setUpdatesEnabled(false);
   }
 }
 

@@ -15,9 +15,12 @@ namespace plat::qt {
 
 // Whether the server paints the window by itself.
 bool PaintedByServer(const WindowRec& rec);
+// Whether it does now: its colour is its X background.
+bool FilledByServer(const WindowRec& rec);
 // Gives the window its colour as X background while the server can paint it
-// alone, none (Qt's choice, no flicker) otherwise. Call after any change of
-// colour, picture, text or controls.
+// alone, and leaves the painting to the server (Qt paints nothing of it);
+// none (Qt's choice, no flicker) otherwise, Qt painting it. Call after any
+// change of colour, picture, text or controls.
 void UpdateServerBackground(WindowRec& rec);
 
 // The shape a sprite window shows, in game pixels on the primary monitor;

@@ -60,22 +60,32 @@ void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
   // Drawn by its alpha: a compositor takes a window's new pixels only inside
   // its bounding shape, so a pixel turned transparent outside a new outline
   // would stay on the screen. The X window shows its whole rectangle (cut at
-  // the monitor) and the outline cuts its input.
-  Region box(Rect{0, 0, rec.onServer.Width(), rec.onServer.Height()});
+  // the monitor) and the outline cuts its input. Uncut, the bounding shape
+  // is the server's own, which follows the window's size: a compositor
+  // hears of one change per new outline, not two.
   if (cut) {
+    Region box(Rect{0, 0, rec.onServer.Width(), rec.onServer.Height()});
     Region on(*cut);
     on.Offset(-rec.onServer.left, -rec.onServer.top);
     box.Intersect(on);
+    x11::SetShape(B().conn, xid, Scaled(box, DeviceScale()));
+    rec.boundingSet = true;
+  } else if (rec.boundingSet) {
+    x11::ClearShape(B().conn, xid);
+    rec.boundingSet = false;
   }
-  x11::SetShape(B().conn, xid, Scaled(box, DeviceScale()));
   x11::SetShape(B().conn, xid, Scaled(shown, DeviceScale()), true);
 }
 
 // A new outline that takes the X window elsewhere (ServerRect): emptied
 // first, so that the old outline never shows for a moment at the new place.
+// (A window drawn by its alpha shows its whole rectangle whatever its
+// outline: it is painted anew instead.)
 void FollowOutline(WindowRec& rec) {
   if (ServerRect(rec) == rec.onServer) return;
-  x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()), Region());
+  if (!rec.widget->testAttribute(Qt::WA_TranslucentBackground)) {
+    x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()), Region());
+  }
   PlaceOnServer(rec);
 }
 

@@ -87,6 +87,8 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
   const Rect server = ServerRect(rec);
   if (server.Width() == rec.onServer.Width() && server.Height() == rec.onServer.Height()) {
     NoteMoved(rec, ScreenShapeAt(rec, old));
+  } else if (FilledByServer(rec)) {
+    NoteCut(rec, ScreenShapeAt(rec, old));  // what it uncovers below
   }
   PlaceOnServer(rec);
   KeepOnMonitor(rec);
@@ -119,16 +121,60 @@ Rect ServerRect(const WindowRec& rec) {
               rec.rect.top + e.bottom};
 }
 
+// A window kept to its outline's extents is resized straight on the server,
+// in one request. Qt's idea of its size matters only for painting it: for a
+// window the server fills with its colour Qt paints nothing, so its size may
+// stay behind (Qt is told when it paints the window again: screen_changes.h);
+// otherwise Qt keeps a size at least as large, grown in steps and never
+// shrunk, so that its backing store is seldom made anew, and repaints the
+// window's new rectangle (PaintArea). The callers note what the change
+// uncovers below (NoteCut).
+static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
+  Widget* w = rec.widget;
+  const Rect& to = rec.onServer;
+  rec.sizedOnServer = true;
+  if (!FilledByServer(rec)) {
+    constexpr int kStep = 64;
+    const QSize need(to.Width(), to.Height());
+    if (need.width() > w->width() || need.height() > w->height()) {
+      const QSize grown((need.width() + kStep - 1) / kStep * kStep, (need.height() + kStep - 1) / kStep * kStep);
+      w->setGeometry(QRect(DesktopRect(rec).topLeft(),
+                           grown.boundedTo(QSize(rec.rect.Width(), rec.rect.Height())).expandedTo(need)));
+    }
+    if (w->isVisible()) B().exposing = true;
+    MarkChanged(rec.id);
+  }
+  x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(), to.Height() * DeviceScale());
+}
+
 void PlaceOnServer(WindowRec& rec) {
   const Rect to = ServerRect(rec);
   const bool resized = to.Width() != rec.onServer.Width() || to.Height() != rec.onServer.Height();
   rec.onServer = to;
+  const QPoint at = DevicePoint(to.left, to.top);
+  if (resized && FitsToOutline(rec)) return ResizeOnServer(rec, at);
   if (resized) {
-    if (rec.widget->isVisible()) B().exposing = true;
+    const bool shown = rec.widget->isVisible();
+    if (shown) B().exposing = true;
     rec.widget->setGeometry(DesktopRect(rec));
     MarkChanged(rec.id);
+    // Qt sends nothing when the size is the one it last knew.
+    const bool sentHere = rec.sizedOnServer;
+    if (sentHere) {
+      x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(),
+                      to.Height() * DeviceScale());
+    }
+    rec.sizedOnServer = false;
+    // Qt sent the new place with the new size (a hidden window gets its
+    // place when shown).
+    if (shown || sentHere) return;
   }
   MoveOnServer(rec);
+}
+
+QRect PaintArea(const WindowRec& rec) {
+  if (rec.kind != Kind::kSprite || !rec.sizedOnServer) return rec.widget->rect();
+  return QRect(0, 0, rec.onServer.Width(), rec.onServer.Height());
 }
 
 WindowRec* FindWindow(WindowId w) {
@@ -147,7 +193,7 @@ namespace {
 void MarkOne(WindowRec* rec) {
   if (!rec || !rec->widget) return;
   B().changed.emplace(rec->id, rec->widget->paints());
-  rec->widget->update();
+  rec->widget->update(PaintArea(*rec));
 }
 
 }  // namespace
@@ -168,6 +214,7 @@ void SetUpSpriteXWindow(WindowRec& rec) {
   x11::LabelSpriteWindow(B().conn, xid);
   rec.onRootVisual = x11::DropKeyEvents(B().conn, xid) == x11::RootVisual(B().conn, B().root);
   B().spriteXids.emplace(xid, rec.id);
+  rec.boundingSet = false;
   rec.serverBackground = -1;
   UpdateServerBackground(rec);
 }
@@ -180,6 +227,7 @@ void RemakeSprite(WindowId id) {
   SetUpSpriteXWindow(*rec);
   ResendShape(*rec);
   w->setGeometry(DesktopRect(*rec));
+  rec->sizedOnServer = false;
   if (rec->visible) {
     MoveOnServer(*rec);
     x11::Raise(B().conn, XidOf(*rec));
@@ -293,6 +341,7 @@ void SetVisible(WindowId w, bool visible) {
   // Qt may still believe an older position: showing must not bring it back.
   rec->onServer = ServerRect(*rec);
   widget->setGeometry(DesktopRect(*rec));
+  rec->sizedOnServer = false;
   MoveOnServer(*rec);
   x11::Raise(B().conn, XidOf(*rec));  // shown on top of the other sprites
   widget->show();

@@ -137,6 +137,10 @@ void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, 
                        window, 0, 0, static_cast<std::uint32_t>(rects.size()), rects.data());
 }
 
+void ClearShape(xcb_connection_t* c, std::uint32_t window) {
+  xcb_shape_mask(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0, XCB_PIXMAP_NONE);
+}
+
 std::uint32_t RootVisual(xcb_connection_t* c, std::uint32_t root) {
   for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s)) {
     if (s.data->root == root) return s.data->root_visual;
@@ -183,6 +187,16 @@ void Move(xcb_connection_t* c, std::uint32_t window, int x, int y) {
   const std::uint32_t values[] = {static_cast<std::uint32_t>(Clamp16(x)),
                                   static_cast<std::uint32_t>(Clamp16(y))};
   xcb_configure_window(c, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+}
+
+void MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int width, int height) {
+  const std::uint32_t values[] = {static_cast<std::uint32_t>(Clamp16(x)), static_cast<std::uint32_t>(Clamp16(y)),
+                                  std::max<std::uint32_t>(1, ClampSize(width)),
+                                  std::max<std::uint32_t>(1, ClampSize(height))};
+  xcb_configure_window(c, window,
+                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                           XCB_CONFIG_WINDOW_HEIGHT,
+                       values);
 }
 
 void Raise(xcb_connection_t* c, std::uint32_t window) {

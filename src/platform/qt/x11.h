@@ -51,8 +51,12 @@ bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root);
 // Cuts the window to `outline` (device pixels, window-relative): what it
 // shows, or with `input` only where it takes clicks.
 void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input = false);
+// Gives the window back the bounding shape of its own: its whole rectangle.
+void ClearShape(xcb_connection_t* c, std::uint32_t window);
 
 void Move(xcb_connection_t* c, std::uint32_t window, int x, int y);
+// Places and sizes the window in one request.
+void MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int width, int height);
 void Raise(xcb_connection_t* c, std::uint32_t window);
 void Focus(xcb_connection_t* c, std::uint32_t window);
 
