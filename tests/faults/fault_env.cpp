@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 namespace faults {
 
@@ -15,17 +14,6 @@ std::string WriteFontsConf(const std::string& dir, const std::vector<std::string
   f << "  <cachedir>" << dir << "/fontconfig-cache</cachedir>\n</fontconfig>\n";
   return path;
 }
-
-namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-}  // namespace
 
 Ended RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
                  const std::string& dir, xtest::Ms limit, const std::string& outFile) {
@@ -40,8 +28,8 @@ Ended RunProgram(const std::vector<std::string>& args, const std::vector<std::st
     xtest::Child child(argv, environment, out, dir + "/run.err");
     ended.status = child.WaitExit(limit);
   }
-  if (outFile.empty()) ended.out = ReadFile(out);
-  ended.err = ReadFile(dir + "/run.err");
+  if (outFile.empty()) ended.out = xtest::ReadFile(out);
+  ended.err = xtest::ReadFile(dir + "/run.err");
   return ended;
 }
 

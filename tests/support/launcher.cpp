@@ -34,14 +34,6 @@ bool Has(const std::vector<std::string>& argv, const std::string& word) {
   return false;
 }
 
-std::string Tail(const std::string& path) {
-  std::ifstream f(path);
-  std::stringstream s;
-  s << f.rdbuf();
-  const std::string all = s.str();
-  return all.size() > 1500 ? all.substr(all.size() - 1500) : all;
-}
-
 // A window of the launcher's own, mapped until a window manager frames it:
 // window managers announce themselves before they manage windows, and a
 // window mapped in between may stay unmapped.
@@ -138,7 +130,7 @@ class XProgram : public Launcher {
 
  private:
   std::string Failure(const std::string& what) {
-    return command_ + ": " + what + (Running() ? "" : " (it ended)") + "; stderr: " + Tail(log_ + ".err");
+    return command_ + ": " + what + (Running() ? "" : " (it ended)") + "; stderr: " + FileTail(log_ + ".err");
   }
 
   std::string command_;

@@ -183,13 +183,19 @@ Program::Program(const std::string& binary, const std::string& display,
   child_.emplace(argv, env, dir + "/program.out", errFile_);
 }
 
-std::string Program::Stderr() const {
-  std::ifstream f(errFile_);
+std::string ReadFile(const std::string& path) {
+  std::ifstream f(path);
   std::stringstream s;
   s << f.rdbuf();
-  const std::string all = s.str();
-  return all.size() > 4000 ? all.substr(all.size() - 4000) : all;
+  return s.str();
 }
+
+std::string FileTail(const std::string& path, std::size_t n) {
+  const std::string all = ReadFile(path);
+  return all.size() > n ? all.substr(all.size() - n) : all;
+}
+
+std::string Program::Stderr() const { return FileTail(errFile_, 4000); }
 
 namespace {
 

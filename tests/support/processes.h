@@ -94,6 +94,11 @@ class Program {
   std::optional<Child> child_;
 };
 
+// A file's whole text, empty when it cannot be read; and its last `n`
+// bytes, for an error message.
+std::string ReadFile(const std::string& path);
+std::string FileTail(const std::string& path, std::size_t n = 1500);
+
 // CPU seconds a process's living threads have used so far, to the
 // nanosecond where the kernel keeps scheduler figures (else to the clock
 // tick); negative when it cannot be read.

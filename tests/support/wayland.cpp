@@ -21,19 +21,6 @@
 namespace xtest {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-// The last `n` bytes of a log, for an error message.
-std::string Tail(const std::string& path, std::size_t n = 1500) {
-  const std::string all = ReadAll(path);
-  return all.size() > n ? all.substr(all.size() - n) : all;
-}
-
 bool WriteFile(const std::string& path, const std::string& text) {
   std::ofstream f(path);
   f << text;
@@ -55,7 +42,7 @@ void ForEachProcess(F f) {
     char* end = nullptr;
     const long pid = std::strtol(e->d_name, &end, 10);
     if (*end != '\0' || pid <= 0) continue;
-    const std::string stat = ReadAll("/proc/" + std::to_string(pid) + "/stat");
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
     const std::size_t close = stat.rfind(')');
     if (close == std::string::npos) continue;
     std::istringstream rest(stat.substr(close + 2));
@@ -80,7 +67,7 @@ pid_t Member(pid_t group, const std::string& command) {
   pid_t found = 0;
   ForEachProcess([&](pid_t pid, char state, pid_t pgrp) {
     if (pgrp == group && state != 'Z' &&
-        ReadAll("/proc/" + std::to_string(pid) + "/comm") == command + "\n") {
+        ReadFile("/proc/" + std::to_string(pid) + "/comm") == command + "\n") {
       found = pid;
     }
   });
@@ -151,7 +138,7 @@ class WaylandCompositor : public Launcher {
   std::string Name() const { return command_.substr(0, command_.find(' ')); }
   std::string Log() const { return kind_ == Kind::kWeston ? displayFile_ : dir_ + "/" + Name() + ".err"; }
   std::string Failure(const std::string& what) const {
-    return Name() + ": " + what + "; its log ends:\n" + Tail(Log());
+    return Name() + ": " + what + "; its log ends:\n" + FileTail(Log());
   }
   void StartWeston();
   void StartSway();
@@ -280,7 +267,7 @@ std::string WaylandCompositor::WaitReady(Ms limit) {
   WaitUntil(
       [&] {
         if (!Running()) return true;
-        const std::string text = ReadAll(displayFile_);
+        const std::string text = ReadFile(displayFile_);
         if (kind_ == Kind::kWeston) {
           const std::string mark = "xserver listening on display ";
           const std::size_t at = text.find(mark);
@@ -295,7 +282,7 @@ std::string WaylandCompositor::WaitReady(Ms limit) {
       left(), Ms(20));
   if (display_.empty()) return Failure(Running() ? "no XWayland display came up" : "it ended");
   if (kind_ == Kind::kSway) {
-    const std::string text = ReadAll(runtime_ + "/socket");
+    const std::string text = ReadFile(runtime_ + "/socket");
     socket_ = text.substr(0, text.find('\n'));
   }
 

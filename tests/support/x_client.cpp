@@ -493,14 +493,20 @@ void XClient::Resize(std::uint32_t window, int width, int height) {
   Sync();
 }
 
-void XClient::SendDeleteWindow(std::uint32_t window) {
+// A 32-bit client message about `window` of the given type, sent to `to`.
+static void SendClientMessage(xcb_connection_t* c, xcb_window_t to, std::uint32_t mask,
+                              xcb_window_t window, xcb_atom_t type, std::uint32_t data0) {
   xcb_client_message_event_t ev{};
   ev.response_type = XCB_CLIENT_MESSAGE;
   ev.format = 32;
   ev.window = window;
-  ev.type = Atom("WM_PROTOCOLS");
-  ev.data.data32[0] = Atom("WM_DELETE_WINDOW");
-  xcb_send_event(c_, 0, window, 0, reinterpret_cast<const char*>(&ev));
+  ev.type = type;
+  ev.data.data32[0] = data0;
+  xcb_send_event(c, 0, to, mask, reinterpret_cast<const char*>(&ev));
+}
+
+void XClient::SendDeleteWindow(std::uint32_t window) {
+  SendClientMessage(c_, window, 0, window, Atom("WM_PROTOCOLS"), Atom("WM_DELETE_WINDOW"));
   Sync();
 }
 
@@ -515,15 +521,9 @@ void XClient::Destroy(std::uint32_t window) {
 }
 
 void XClient::Iconify(std::uint32_t window) {
-  xcb_client_message_event_t ev{};
-  ev.response_type = XCB_CLIENT_MESSAGE;
-  ev.format = 32;
-  ev.window = window;
-  ev.type = Atom("WM_CHANGE_STATE");
-  ev.data.data32[0] = 3;  // IconicState
-  xcb_send_event(c_, 0, root_,
-                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                 reinterpret_cast<const char*>(&ev));
+  constexpr std::uint32_t kIconicState = 3;
+  SendClientMessage(c_, root_, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                    window, Atom("WM_CHANGE_STATE"), kIconicState);
   Sync();
 }
 
