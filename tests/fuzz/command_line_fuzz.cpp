@@ -12,6 +12,7 @@
 //  - an error is one line of text without control characters (C1 ones in
 //    UTF-8 included) and starts no game;
 //  - arguments of any length, up to a megabyte, are read.
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -79,33 +80,23 @@ std::string JoinPlain(const std::vector<std::string>& args) {
   return text;
 }
 
-std::size_t Digits(std::string_view s, std::size_t i) {
-  std::size_t n = 0;
-  while (i + n < s.size() && s[i + n] >= '0' && s[i + n] <= '9') ++n;
-  return n;
-}
-
-// The number `text` starts with after blanks (spaces, tabs): a sign, digits
-// with an optional point and fraction or a point and digits, then an
-// exponent when it has digits. Empty when there is none.
-std::string_view LeadingNumberText(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  const std::size_t start = i;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  const std::size_t whole = Digits(text, i);
-  i += whole;
-  if (i < text.size() && text[i] == '.' && (whole > 0 || Digits(text, i + 1) > 0)) {
-    i += 1 + Digits(text, i + 1);
-  } else if (whole == 0) {
-    return {};
-  }
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    std::size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    if (const std::size_t exponent = Digits(text, j); exponent > 0) i = j + exponent;
-  }
-  return text.substr(start, i - start);
+// The number `text` starts with after blanks (spaces, tabs), as the C
+// library reads a decimal number: a sign, digits with an optional point and
+// fraction or a point and digits, then an exponent when it has digits. What
+// else strtod takes is no number here: other white space before it,
+// infinities and NaNs, and hexadecimal, of which only the leading 0 counts.
+std::string LeadingNumberText(const std::string& text) {
+  const std::size_t blanks = text.find_first_not_of(" \t");
+  if (blanks == std::string::npos) return {};
+  const char* start = text.c_str() + blanks;
+  if (std::isspace(static_cast<unsigned char>(*start))) return {};
+  char* end = nullptr;
+  std::strtod(start, &end);
+  const std::string number(start, static_cast<std::size_t>(end - start));
+  const std::size_t body = number.starts_with('+') || number.starts_with('-') ? 1 : 0;
+  if (body < number.size() && std::isalpha(static_cast<unsigned char>(number[body]))) return {};
+  if (number.find_first_of("xX") != std::string::npos) return number.substr(0, body + 1);
+  return number;
 }
 
 // v rounded to the nearest integer, halves to the even one.
@@ -167,7 +158,7 @@ void CheckOption(const std::string& option, const zb::CommandLine& cl) {
 }
 
 void CheckStartColumn(const std::string& joined, const zb::CommandLine& cl) {
-  const std::string number(LeadingNumberText(joined));
+  const std::string number = LeadingNumberText(joined);
   const double value = number.empty() ? 0 : std::strtod(number.c_str(), nullptr);
   const double rounded = std::isfinite(value) ? HalfEven(value) : value;
   if (const auto decimal = DecimalHalfEven(number)) {
