@@ -222,6 +222,37 @@ plat::Region ShapeOfKind(xcb_connection_t* c, std::uint32_t window, xcb_shape_ki
 
 }  // namespace
 
+plat::Region OpaquePart(xcb_connection_t* c, std::uint32_t window, const plat::Rect& area) {
+  if (area.Width() <= 0 || area.Height() <= 0) return {};
+  // The alpha's top bit alone: one bit a pixel, rows padded as the server says.
+  Reply r(xcb_get_image_reply(c,
+                              xcb_get_image(c, XCB_IMAGE_FORMAT_XY_PIXMAP, window, static_cast<std::int16_t>(area.left),
+                                            static_cast<std::int16_t>(area.top), static_cast<std::uint16_t>(area.Width()),
+                                            static_cast<std::uint16_t>(area.Height()), 0x80000000u),
+                              nullptr));
+  if (!r || r.p->depth != 32) return {};
+  const xcb_setup_t* setup = xcb_get_setup(c);
+  const int pad = setup->bitmap_format_scanline_pad;
+  const int stride = (area.Width() + pad - 1) / pad * pad / 8;
+  const bool lsbFirst = setup->bitmap_format_bit_order == XCB_IMAGE_ORDER_LSB_FIRST;
+  const std::uint8_t* bits = xcb_get_image_data(r.p);
+  if (xcb_get_image_data_length(r.p) < stride * area.Height()) return {};
+  std::vector<plat::Rect> rects;
+  const auto opaque = [&](int x, int y) {
+    const std::uint8_t byte = bits[y * stride + x / 8];
+    return ((byte >> (lsbFirst ? x % 8 : 7 - x % 8)) & 1) != 0;
+  };
+  for (int y = 0; y < area.Height(); ++y) {
+    for (int x = 0; x < area.Width(); ++x) {
+      if (!opaque(x, y)) continue;
+      const int from = x;
+      while (x < area.Width() && opaque(x, y)) ++x;
+      rects.push_back({area.left + from, area.top + y, area.left + x, area.top + y + 1});
+    }
+  }
+  return plat::Region::FromRects(rects);
+}
+
 plat::Region XClient::Shape(std::uint32_t window) {
   if (beforeReading_) beforeReading_();
   return ShapeOfKind(c_, window, XCB_SHAPE_SK_BOUNDING);
@@ -230,8 +261,18 @@ plat::Region XClient::Shape(std::uint32_t window) {
 plat::Region XClient::Outline(std::uint32_t window) {
   if (beforeReading_) beforeReading_();
   plat::Region out = ShapeOfKind(c_, window, XCB_SHAPE_SK_BOUNDING);
-  out.Intersect(ShapeOfKind(c_, window, XCB_SHAPE_SK_INPUT));
+  const plat::Region input = ShapeOfKind(c_, window, XCB_SHAPE_SK_INPUT);
+  if (input.IsEmpty() && !out.IsEmpty() && Depth(window) == 32) {
+    out.Intersect(OpaquePart(c_, window, out.Extents()));
+  } else {
+    out.Intersect(input);
+  }
   return out;
+}
+
+plat::Region XClient::InputShape(std::uint32_t window) {
+  if (beforeReading_) beforeReading_();
+  return ShapeOfKind(c_, window, XCB_SHAPE_SK_INPUT);
 }
 
 std::vector<std::uint32_t> XClient::Stacking() { return Children(root_); }
@@ -535,6 +576,11 @@ std::uint32_t XClient::TakeSelection(const std::string& name) {
   xcb_set_selection_owner(c_, w, Atom(name), XCB_CURRENT_TIME);
   Sync();
   return before;
+}
+
+void XClient::ReleaseSelection(const std::string& name) {
+  xcb_set_selection_owner(c_, XCB_NONE, Atom(name), XCB_CURRENT_TIME);
+  Sync();
 }
 
 void XClient::ForceScreenSaver(bool on) {

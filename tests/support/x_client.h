@@ -42,6 +42,10 @@ struct Window {
 // (times `scale`) both among the mapped windows; nullopt otherwise.
 std::optional<Window> WaitingTitle(const std::vector<Window>& mapped, int scale = 1);
 
+// The pixels of a 32-bit window more than half opaque, in `area` (window
+// pixels), relative to the window; read from the window's own contents.
+plat::Region OpaquePart(xcb_connection_t* c, std::uint32_t window, const plat::Rect& area);
+
 class XClient {
  public:
   // Connects to `display` (empty: DISPLAY); ok() says whether it could.
@@ -81,10 +85,13 @@ class XClient {
   plat::Rect ScreenRect(std::uint32_t window);
   // Its bounding outline, relative to the window, clipped to its rectangle.
   plat::Region Shape(std::uint32_t window);
-  // What of it shows and takes clicks: its bounding outline cut by its input
-  // shape (a 32-bit sprite drawn by its alpha keeps its whole rectangle as
-  // bounding shape and cuts only its input).
+  // What of it shows: its bounding outline cut by its input shape (a 32-bit
+  // sprite drawn by its alpha keeps its whole rectangle as bounding shape and
+  // cuts only its input); of a 32-bit window that lets every click through
+  // (an empty input shape), its opaque pixels.
   plat::Region Outline(std::uint32_t window);
+  // Where it takes clicks, relative to the window.
+  plat::Region InputShape(std::uint32_t window);
   // Children of the root, bottom to top.
   std::vector<std::uint32_t> Stacking();
   // Children of a window, bottom to top, and its parent.
@@ -148,6 +155,7 @@ class XClient {
   void Iconify(std::uint32_t window);
   // Takes the selection with a window of this client's own; its owner before.
   std::uint32_t TakeSelection(const std::string& name);
+  void ReleaseSelection(const std::string& name);
   // The server's screen saver switched on or off at once.
   void ForceScreenSaver(bool on);
 

@@ -183,6 +183,57 @@ TEST_F(X11Test, AOneColourWindowFarLargerThanItsOutlineIsKeptToItsExtents) {
   EXPECT_EQ(plat::GetWindowRect(w).width, 200 * 15);
 }
 
+// Under a compositor the same window, spread over the screen, is drawn by
+// its alpha and lets every click through: its X window keeps its box while
+// the squares move inside it, so that the compositor hears of nothing but
+// new pixels, and takes a new box around them when they leave it. A small
+// one-colour sprite (an enemy) still takes clicks on its outline, and so
+// does the spread window once it takes clicks itself.
+TEST_F(X11Test, UnderACompositorTheShotsWindowKeepsItsBoxAndLetsClicksThrough) {
+  X().TakeSelection("_NET_WM_CM_S0");
+  struct Release {
+    ~Release() { X().ReleaseSelection("_NET_WM_CM_S0"); }
+  } release;
+  const plat::Rect screen{0, 0, X().width(), X().height()};
+  const plat::WindowId w = ShowWindow(screen, "frmEShot");
+  plat::SetBackColor(w, plat::RGB(255, 0, 0));
+  ASSERT_EQ(X().Depth(Xid(w)), 32) << "no compositor seen";
+  const auto squares = [](int x, int y) {
+    return plat::Region::FromRects(std::vector<plat::Rect>{{x, y, x + 2, y + 2}, {x + 40, y + 9, x + 42, y + 11}});
+  };
+  std::optional<plat::Rect> box;
+  for (const int x : {300, 303, 306, 309, 700}) {
+    ASSERT_TRUE(plat::SetWindowShape(w, squares(x, 500)));
+    plat::DoEvents();
+    const plat::Rect on = X().ScreenRect(Xid(w));
+    if (x == 700) {
+      EXPECT_NE(on, *box) << "no new box for squares far away";
+    } else if (x != 300) {
+      EXPECT_EQ(on, *box) << "the box moved for squares at " << x;
+    }
+    box = on;
+    EXPECT_LT(std::int64_t{on.Width()} * on.Height(), 300 * 300);
+    plat::Region seen = X().Outline(Xid(w));
+    seen.Offset(on.left, on.top);
+    EXPECT_EQ(seen, squares(x, 500)) << "squares at " << x;
+    EXPECT_TRUE(X().InputShape(Xid(w)).IsEmpty()) << "squares at " << x;
+    EXPECT_EQ(X().Pixels({x, 500, x + 2, 502}), std::vector<std::uint32_t>(4, 0xff0000)) << x;
+  }
+  EXPECT_EQ(plat::GetWindowRect(w).width, X().width() * 15);
+
+  const plat::WindowId enemy = ShowWindow({100, 100, 121, 110}, "frmEnemy");
+  plat::SetBackColor(enemy, plat::RGB(0, 0, 0));
+  const plat::Region body(plat::Rect{2, 2, 19, 8});
+  ASSERT_TRUE(plat::SetWindowShape(enemy, body));
+  plat::DoEvents();
+  EXPECT_EQ(X().InputShape(Xid(enemy)), body);
+  plat::SetMouseDownHandler(w, [](int, int, int) {});
+  plat::DoEvents();
+  plat::Region takes = X().InputShape(Xid(w));
+  takes.Offset(X().ScreenRect(Xid(w)).left, X().ScreenRect(Xid(w)).top);
+  EXPECT_EQ(takes, squares(700, 500));
+}
+
 // Keys reach the menu before it holds the keyboard, here never: another
 // program has it while the menu opens, and the lamps have the focus.
 TEST_F(X11Test, KeysTypedBeforeTheMenuHoldsTheKeyboardStillReachIt) {

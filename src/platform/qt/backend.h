@@ -55,6 +55,7 @@ struct WindowRec {
   bool sizedOnServer = false;  // last resized by the backend alone: Qt's size may differ (PlaceOnServer)
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   bool boundingSet = false;   // drawn by alpha: a bounding shape of the backend's on the window
+  bool inputEmptied = false;  // drawn by alpha: the input shape sent is empty (PassesClicks)
   std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
   std::vector<PrintedText> texts;
@@ -148,6 +149,16 @@ void DeliverDueTimers();
 void ReschedulePump();
 void DropTimersOf(WindowRec& rec);
 
+// A sprite window of one colour, with nothing drawn on it and no clicks
+// taken, cut to an outline: the enemy shots' and the burst's (windows.cpp).
+bool OneColourCutOut(const WindowRec& rec);
+// Such a window drawn by its alpha under a compositor keeps its whole
+// rectangle, shows its outline by its pixels and lets every click through:
+// it is re-cut almost every frame, and a compositor takes any change of a
+// window's shape or size, even of where it takes clicks, as a new window
+// (a new picture of it bound, about a millisecond of its time), while new
+// pixels cost it next to nothing.
+bool PassesClicks(const WindowRec& rec);
 // Where a sprite window's X window belongs, in game pixels: on its
 // rectangle, or, for a one-colour window far larger than its outline (the
 // enemy shots', the burst's), on the outline's extents only, since a

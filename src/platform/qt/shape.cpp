@@ -74,7 +74,13 @@ void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
     x11::ClearShape(B().conn, xid);
     rec.boundingSet = false;
   }
+  if (PassesClicks(rec)) {
+    if (!rec.inputEmptied) x11::SetShape(B().conn, xid, Region(), true);
+    rec.inputEmptied = true;
+    return;
+  }
   x11::SetShape(B().conn, xid, Scaled(shown, DeviceScale()), true);
+  rec.inputEmptied = false;
 }
 
 // A new outline that takes the X window elsewhere (ServerRect): emptied

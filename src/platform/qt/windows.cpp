@@ -29,16 +29,29 @@ std::uint32_t XidOf(const WindowRec& rec) {
 // Where a sprite window's X window lies in Qt's desktop coordinates.
 QRect DesktopRect(const WindowRec& rec) { return ToQRect(rec.onServer).translated(GameOrigin()); }
 
-// One colour, nothing drawn on it, no clicks taken, and its outline's
-// extents under a quarter of its area.
+std::int64_t AreaOf(const Rect& r) { return std::int64_t{r.Width()} * r.Height(); }
+
+bool Translucent(const WindowRec& rec) { return rec.widget->testAttribute(Qt::WA_TranslucentBackground); }
+
+// One colour, nothing drawn on it, no clicks taken, and either drawn by its
+// alpha (PassesClicks) or its outline's extents under a quarter of its area.
 bool FitsToOutline(const WindowRec& rec) {
-  if (rec.kind != Kind::kSprite || !rec.outline || rec.picture || !rec.children.empty() ||
-      !rec.texts.empty() || !rec.caption.empty() || rec.onMouseDown) {
-    return false;
-  }
+  if (!OneColourCutOut(rec)) return false;
+  if (PassesClicks(rec)) return true;
   const Rect e = rec.outline->Extents();
   return 4 * std::int64_t{e.Width()} * e.Height() <
          std::int64_t{rec.rect.Width()} * rec.rect.Height();
+}
+
+// What a window shows and whether it takes clicks decide how the server
+// paints it and how its X window follows the outline (ServerRect,
+// PassesClicks).
+void FollowContent(WindowRec& rec) {
+  UpdateServerBackground(rec);
+  if (rec.kind != Kind::kSprite || !rec.widget) return;
+  const bool moves = ServerRect(rec) != rec.onServer;
+  if (moves) PlaceOnServer(rec);
+  if (moves || PassesClicks(rec) != rec.inputEmptied) ResendShape(rec);  // the shape is the X window's
 }
 
 WindowId AddWindow(Kind kind, std::string_view name, WindowRec* parent) {
@@ -59,7 +72,7 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
   WindowRec* parent = FindWindow(parentId);
   if (!parent || parent->kind == Kind::kLine || !parent->widget) return kNoWindow;
   const WindowId id = AddWindow(kind, name, parent);
-  UpdateServerBackground(*FindWindow(parentId));
+  FollowContent(*FindWindow(parentId));
   Widget* w = FindWindow(id)->widget;
   w->setGeometry(0, 0, 0, 0);
   w->hide();  // a new control waits to be shown, even on a shown window
@@ -113,12 +126,48 @@ void GiveFocus(WindowRec& rec) {
 
 }  // namespace
 
+bool PassesClicks(const WindowRec& rec) {
+  return OneColourCutOut(rec) && Translucent(rec) && 2 * AreaOf(rec.rect) >= AreaOf(MonitorInGame());
+}
+
+bool OneColourCutOut(const WindowRec& rec) {
+  return rec.kind == Kind::kSprite && rec.widget && rec.outline && !rec.picture && rec.children.empty() &&
+         rec.texts.empty() && rec.caption.empty() && !rec.onMouseDown;
+}
+
+namespace {
+
+bool Contains(const Rect& outer, const Rect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+// A window that passes clicks need not follow its outline closely, since
+// only its pixels show the outline: it keeps its box while the outline
+// stays inside and the box is not far too large, and otherwise takes the
+// outline's extents with a margin. A box kept is a change the compositor
+// does not hear of; the outline's squares move a few pixels a frame.
+Rect BoxAround(const WindowRec& rec, const Rect& extents) {
+  constexpr int kMargin = 64;
+  const Rect& now = rec.onServer;
+  Rect box{extents.left - kMargin, extents.top - kMargin, extents.right + kMargin, extents.bottom + kMargin};
+  box = Rect{std::max(box.left, rec.rect.left), std::max(box.top, rec.rect.top),
+             std::min(box.right, rec.rect.right), std::min(box.bottom, rec.rect.bottom)};
+  const bool keep = Contains(rec.rect, now) && Contains(now, extents) && AreaOf(now) <= 4 * AreaOf(box);
+  return keep ? now : box;
+}
+
+}  // namespace
+
 Rect ServerRect(const WindowRec& rec) {
   if (!FitsToOutline(rec)) return rec.rect;
   Rect e = rec.outline->Extents();
-  if (e.Width() <= 0 || e.Height() <= 0) e = Rect{0, 0, 1, 1};  // shows nothing: its shape is empty
-  return Rect{rec.rect.left + e.left, rec.rect.top + e.top, rec.rect.left + e.right,
-              rec.rect.top + e.bottom};
+  const bool empty = e.Width() <= 0 || e.Height() <= 0;
+  if (empty) e = Rect{0, 0, 1, 1};  // shows nothing: its shape is empty
+  e = Rect{rec.rect.left + e.left, rec.rect.top + e.top, rec.rect.left + e.right, rec.rect.top + e.bottom};
+  if (!PassesClicks(rec)) return e;
+  if (empty && Contains(rec.rect, rec.onServer) && rec.onServer.Width() > 0) return rec.onServer;
+  return BoxAround(rec, e);
 }
 
 // A window kept to its outline's extents is resized straight on the server,
@@ -150,9 +199,12 @@ static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
 void PlaceOnServer(WindowRec& rec) {
   const Rect to = ServerRect(rec);
   const bool resized = to.Width() != rec.onServer.Width() || to.Height() != rec.onServer.Height();
+  const bool moved = to.left != rec.onServer.left || to.top != rec.onServer.top;
   rec.onServer = to;
   const QPoint at = DevicePoint(to.left, to.top);
   if (resized && FitsToOutline(rec)) return ResizeOnServer(rec, at);
+  // Drawn by its alpha, a window's pixels would move with it.
+  if (moved && PassesClicks(rec)) return ResizeOnServer(rec, at);
   if (resized) {
     const bool shown = rec.widget->isVisible();
     if (shown) B().exposing = true;
@@ -215,6 +267,7 @@ void SetUpSpriteXWindow(WindowRec& rec) {
   rec.onRootVisual = x11::DropKeyEvents(B().conn, xid) == x11::RootVisual(B().conn, B().root);
   B().spriteXids.emplace(xid, rec.id);
   rec.boundingSet = false;
+  rec.inputEmptied = false;
   rec.serverBackground = -1;
   UpdateServerBackground(rec);
 }
@@ -274,7 +327,7 @@ void DestroyWindow(WindowId w) {
   Backend& b = B();
   if (WindowRec* parent = FindWindow(rec->parent)) {
     std::erase(parent->children, w);
-    UpdateServerBackground(*parent);
+    FollowContent(*parent);
     MarkChanged(parent->id);
   }
   QPointer<Widget> widget = rec->widget;
@@ -361,7 +414,7 @@ void SetBackColor(WindowId w, Color c) {
   if (rec->backColorSet && rec->backColor == c) return;
   rec->backColor = c;
   rec->backColorSet = true;
-  UpdateServerBackground(*rec);
+  FollowContent(*rec);
   MarkChanged(w, Change::kContent);
 }
 
@@ -374,7 +427,7 @@ void SetPicture(WindowId w, const Picture* picture) {
   WindowRec* rec = FindWindow(w);
   if (!rec || rec->picture == picture) return;
   rec->picture = picture;
-  UpdateServerBackground(*rec);
+  FollowContent(*rec);
   MarkChanged(w, Change::kContent);
 }
 
@@ -387,7 +440,7 @@ void ClearText(WindowId w) {
   WindowRec* rec = FindWindow(w);
   if (!rec || rec->texts.empty()) return;
   rec->texts.clear();
-  UpdateServerBackground(*rec);
+  FollowContent(*rec);
   MarkChanged(w, Change::kContent);
 }
 
@@ -396,7 +449,7 @@ void PrintText(WindowId w, int xPx, int yPx, std::string_view utf8, const TextFo
   WindowRec* rec = FindWindow(w);
   if (!rec) return;
   rec->texts.push_back({xPx, yPx, std::string(utf8), font, color});
-  UpdateServerBackground(*rec);
+  FollowContent(*rec);
   MarkChanged(w, Change::kContent);
 }
 
@@ -424,7 +477,10 @@ void SetLine(WindowId line, double x1, double y1, double x2, double y2, Color co
 }
 
 void SetMouseDownHandler(WindowId w, MouseDownHandler handler) {
-  if (WindowRec* rec = FindWindow(w)) rec->onMouseDown = std::move(handler);
+  WindowRec* rec = FindWindow(w);
+  if (!rec) return;
+  rec->onMouseDown = std::move(handler);
+  FollowContent(*rec);
 }
 
 void SetGotFocusHandler(WindowId w, std::function<void()> handler) {
