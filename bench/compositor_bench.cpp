@@ -118,6 +118,7 @@ class Watcher {
       Handle(e);
       std::free(e);
     }
+    ReadRedrawn();
   }
   void ResetCounts() {
     Drain();
@@ -162,6 +163,9 @@ class Watcher {
     std::string name;
     Figures figures;
     plat::Region outline;  // relative to the window
+    int depth = 0;
+    bool byAlpha = false;  // 32-bit and passing every click: its pixels show the outline
+    plat::Region redrawn;  // drawn into since the last look, relative to the window
     plat::Region Box() const {
       if (!mapped) return {};
       plat::Region r(rect);
@@ -186,7 +190,8 @@ class Watcher {
       Win& win = wins_[w];
       win.rect = {g->x, g->y, g->x + g->width, g->y + g->height};
       win.mapped = a->map_state == XCB_MAP_STATE_VIEWABLE;
-      win.outline = Outline(w, win.rect);
+      win.depth = g->depth;
+      win.outline = Outline(w, win);
       win.name = Name(w);
       xcb_shape_select_input(c_, w, 1);
       xcb_damage_create(c_, xcb_generate_id(c_), w, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
@@ -210,11 +215,46 @@ class Watcher {
   // What a window shows: its bounding shape, and of a window drawn by its
   // alpha (whose bounding shape is its whole rectangle) only its input
   // shape, the outline the program gave it; the input shape is the whole
-  // window where none was set.
-  plat::Region Outline(xcb_window_t w, const plat::Rect& rect) {
-    plat::Region out = Shape(w, rect, XCB_SHAPE_SK_BOUNDING);
-    out.Intersect(Shape(w, rect, XCB_SHAPE_SK_INPUT));
+  // window where none was set. A 32-bit window that passes every click (an
+  // empty input shape) shows its opaque pixels: those are read anew where
+  // it is drawn into (ReadRedrawn).
+  plat::Region Outline(xcb_window_t w, Win& win) {
+    plat::Region out = Shape(w, win.rect, XCB_SHAPE_SK_BOUNDING);
+    const plat::Region input = Shape(w, win.rect, XCB_SHAPE_SK_INPUT);
+    win.byAlpha = win.depth == 32 && input.IsEmpty();
+    if (!win.byAlpha) {
+      out.Intersect(input);
+      return out;
+    }
+    if (!win.mapped) return {};
+    out.Intersect(xtest::OpaquePart(c_, w, out.Extents()));
     return out;
+  }
+
+  // Of the windows that show their outline by their pixels: what changed
+  // where they were drawn into, once a look (the pixels as they are now
+  // against those seen before) counted as the least to repaint.
+  void ReadRedrawn() {
+    for (auto& [id, win] : wins_) {
+      if (!win.byAlpha || win.redrawn.IsEmpty()) continue;
+      plat::Region now = win.mapped ? xtest::OpaquePart(c_, id, win.redrawn.Extents()) : plat::Region();
+      now.Intersect(win.redrawn);
+      plat::Region before = win.outline;
+      before.Intersect(win.redrawn);
+      win.outline.Subtract(win.redrawn);
+      win.outline.Unite(now);
+      win.redrawn = {};
+      // What stayed as it was needs no repaint.
+      plat::Region changed = before;
+      changed.Unite(now);
+      plat::Region kept = before;
+      kept.Intersect(now);
+      changed.Subtract(kept);
+      changed.Offset(win.rect.left, win.rect.top);
+      changed.Intersect(plat::Region(plat::Rect{0, 0, kWidth, kHeight}));
+      least += Area(changed);
+      win.figures.least += Area(changed);
+    }
   }
 
   plat::Region Shape(xcb_window_t w, const plat::Rect& rect, xcb_shape_sk_t kind) {
@@ -260,6 +300,10 @@ class Watcher {
       const std::int64_t area = static_cast<std::int64_t>(d->area.width) * d->area.height;
       if (auto it = wins_.find(d->drawable); it != wins_.end()) {
         it->second.figures.drawn += area;
+        if (it->second.byAlpha) {
+          it->second.redrawn.Unite(plat::Region(plat::Rect{d->area.x, d->area.y, d->area.x + d->area.width,
+                                                            d->area.y + d->area.height}));
+        }
       } else if (d->drawable == paintTarget_) {
         painted += area;
         if (d->timestamp != lastPaintTime_) {
@@ -272,7 +316,7 @@ class Watcher {
       if (s->shape_kind != XCB_SHAPE_SK_BOUNDING && s->shape_kind != XCB_SHAPE_SK_INPUT) return;
       Changed(s->affected_window, [&](Win& w) {
         ++w.figures.cuts;
-        w.outline = Outline(s->affected_window, w.rect);
+        w.outline = Outline(s->affected_window, w);
       });
     } else if (type == XCB_CONFIGURE_NOTIFY) {
       auto* c = reinterpret_cast<xcb_configure_notify_event_t*>(e);
@@ -282,7 +326,7 @@ class Watcher {
         if (w.rect == r) return;
         ++w.figures.moves;
         w.rect = r;
-        if (resized) w.outline = Outline(c->window, r);
+        if (resized) w.outline = Outline(c->window, w);
       });
     } else if (type == XCB_MAP_NOTIFY) {
       auto* m = reinterpret_cast<xcb_map_notify_event_t*>(e);
