@@ -58,6 +58,8 @@ struct WindowRec {
   bool inputEmptied = false;  // drawn by alpha: the input shape sent is empty (PassesClicks)
   std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
+  bool argbVisual = false;    // sprites: pixels coded 0xAARRGGBB
+  std::uint32_t fillPixel = 0;  // the pixel the outline is filled with (DrawnOnClear)
   std::vector<PrintedText> texts;
   std::string caption;
   TextFont captionFont;

@@ -120,7 +120,7 @@ class ConfigureFilter : public QAbstractNativeEventFilter {
     auto* ev = static_cast<xcb_generic_event_t*>(message);
     switch (ev->response_type & ~kSentEvent) {
       case XCB_EXPOSE:
-        return ExposureNeedsNoPaint(static_cast<xcb_expose_event_t*>(message)->window);
+        return ExposureNeedsNoPaint(static_cast<xcb_expose_event_t*>(message));
       case XCB_CONFIGURE_NOTIFY:
         return OnConfigure(static_cast<xcb_configure_notify_event_t*>(message));
       case XCB_UNMAP_NOTIFY:

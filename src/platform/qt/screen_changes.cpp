@@ -5,15 +5,54 @@
 #include <QWindow>
 #include <xcb/xcb.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/qt/geometry.h"
 #include "platform/qt/widget.h"
+#include "platform/qt/x11.h"
 
 namespace plat::qt {
 namespace {
 
 constexpr std::int64_t kNoBackground = -1;
+// Drawn by its alpha, the window is transparent where nothing is drawn: the
+// server clears what it exposes, and the program fills the outline.
+constexpr std::int64_t kClearForOutline = -2;
+
+std::uint32_t Xid(const WindowRec& rec) { return static_cast<std::uint32_t>(rec.widget->winId()); }
+
+// The outline's rectangles in the X window's device pixels, within `area`
+// when given (device pixels too).
+std::vector<Rect> OutlineOnWindow(const WindowRec& rec, const Region& outline, const std::optional<Rect>& area) {
+  const int scale = DeviceScale();
+  std::vector<Rect> out;
+  for (Rect r : outline.Rects()) {
+    r = Rect{r.left * scale, r.top * scale, r.right * scale, r.bottom * scale};
+    if (area) {
+      r = Rect{std::max(r.left, area->left), std::max(r.top, area->top), std::min(r.right, area->right),
+               std::min(r.bottom, area->bottom)};
+      if (r.Width() <= 0 || r.Height() <= 0) continue;
+    }
+    out.push_back(r);
+  }
+  return out;
+}
+
+Region OutlineInWindow(const WindowRec& rec) {
+  Region outline = rec.outline ? *rec.outline : Region();
+  outline.Offset(rec.rect.left - rec.onServer.left, rec.rect.top - rec.onServer.top);
+  return outline;
+}
+
+std::uint32_t FillPixel(const WindowRec& rec) {
+  return 0xff000000u | (RedOf(rec.backColor) << 16) | (GreenOf(rec.backColor) << 8) | BlueOf(rec.backColor);
+}
+
+void FillOutline(const WindowRec& rec, const std::optional<Rect>& area) {
+  x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OutlineOnWindow(rec, OutlineInWindow(rec), area));
+}
 
 bool Shown(const WindowRec& rec) { return rec.widget && rec.widget->isVisible(); }
 
@@ -71,7 +110,28 @@ bool PaintedByServer(const WindowRec& rec) {
          rec.texts.empty() && rec.children.empty();
 }
 
-bool FilledByServer(const WindowRec& rec) { return PaintedByServer(rec) && rec.serverBackground >= 0; }
+bool FilledByServer(const WindowRec& rec) {
+  return (PaintedByServer(rec) && rec.serverBackground >= 0) || DrawnOnClear(rec);
+}
+
+bool DrawnOnClear(const WindowRec& rec) { return rec.serverBackground == kClearForOutline; }
+
+void RedrawOutline(const WindowRec& rec) {
+  xcb_clear_area(B().conn, 0, Xid(rec), 0, 0, 0, 0);
+  FillOutline(rec, std::nullopt);
+}
+
+void RedrawOutlineChange(const WindowRec& rec, const Region& before) {
+  Region was = before;
+  was.Offset(-rec.onServer.left, -rec.onServer.top);
+  const Region now = OutlineInWindow(rec);
+  Region lost = was;
+  lost.Subtract(now);
+  Region gained = now;
+  gained.Subtract(was);
+  x11::ClearRects(B().conn, Xid(rec), OutlineOnWindow(rec, lost, std::nullopt));
+  x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OutlineOnWindow(rec, gained, std::nullopt));
+}
 
 void UpdateServerBackground(WindowRec& rec) {
   if (rec.kind != Kind::kSprite || !rec.widget) return;
@@ -79,11 +139,26 @@ void UpdateServerBackground(WindowRec& rec) {
       PaintedByServer(rec)
           ? static_cast<std::int64_t>((RedOf(rec.backColor) << 16) | (GreenOf(rec.backColor) << 8) |
                                       BlueOf(rec.backColor))
-          : kNoBackground;
-  if (want == rec.serverBackground) return;
+      : PassesClicks(rec) && rec.argbVisual ? kClearForOutline
+                                            : kNoBackground;
+  if (want == rec.serverBackground) {
+    if (want == kClearForOutline && rec.fillPixel != FillPixel(rec)) {
+      rec.fillPixel = FillPixel(rec);
+      FillOutline(rec, std::nullopt);  // a new colour
+    }
+    return;
+  }
   rec.serverBackground = want;
   const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
-  if (want == kNoBackground) {
+  if (want == kClearForOutline) {
+    // The server clears and the program fills the outline from now on; Qt
+    // neither paints it nor keeps a picture of it.
+    const std::uint32_t clear = 0;
+    xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXEL, &clear);
+    rec.fillPixel = FillPixel(rec);
+    RedrawOutline(rec);
+    rec.widget->setUpdatesEnabled(false);
+  } else if (want == kNoBackground) {
     const std::uint32_t none = XCB_BACK_PIXMAP_NONE;
     xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXMAP, &none);
     // Qt paints it all again, told first the size the server gave it alone.
@@ -125,7 +200,7 @@ void NoteCut(const WindowRec& rec, const Region& before) {
   if (!Shown(rec)) return;
   const Region after = ScreenShape(rec);
   if (MeetsOthers(rec, Uncovered(before, after), true)) return NeedPaint();
-  if (!PaintedByServer(rec) && !Uncovered(after, before).IsEmpty()) NeedPaint();
+  if (!PaintedByServer(rec) && !DrawnOnClear(rec) && !Uncovered(after, before).IsEmpty()) NeedPaint();
 }
 
 void NoteHidden(const WindowRec& rec, const Region& before) {
@@ -136,11 +211,12 @@ void NoteShown(const WindowRec& rec) {
   if (!PaintedByServer(rec)) NeedPaint();
 }
 
-bool ExposureNeedsNoPaint(std::uint32_t xid) {
-  const auto it = B().spriteXids.find(xid);
+bool ExposureNeedsNoPaint(const xcb_expose_event_t* ev) {
+  const auto it = B().spriteXids.find(ev->window);
   if (it == B().spriteXids.end()) return false;
   const WindowRec* rec = FindWindow(it->second);
-  if (!rec || !PaintedByServer(*rec) || rec->serverBackground < 0 || !rec->widget) return false;
+  if (!rec || !rec->widget || !FilledByServer(*rec)) return false;
+  if (DrawnOnClear(*rec)) FillOutline(*rec, Rect{ev->x, ev->y, ev->x + ev->width, ev->y + ev->height});
   const QWindow* window = rec->widget->windowHandle();
   return window && window->isExposed();
 }

@@ -8,6 +8,8 @@
 // that colour, and the server fills what it exposes without asking.
 #pragma once
 
+#include <xcb/xcb.h>
+
 #include "platform/qt/backend.h"
 #include "platform/region.h"
 
@@ -15,8 +17,15 @@ namespace plat::qt {
 
 // Whether the server paints the window by itself.
 bool PaintedByServer(const WindowRec& rec);
-// Whether it does now: its colour is its X background.
+// Whether it does now: its colour is its X background, or, drawn by its
+// alpha and passing clicks (PassesClicks), its X background is transparent
+// and the program fills the outline straight on the server (DrawnOnClear).
 bool FilledByServer(const WindowRec& rec);
+bool DrawnOnClear(const WindowRec& rec);
+// Of a window DrawnOnClear: its outline drawn anew, all of it, or where it
+// differs from `before` (its screen shape before a change).
+void RedrawOutline(const WindowRec& rec);
+void RedrawOutlineChange(const WindowRec& rec, const Region& before);
 // Gives the window its colour as X background while the server can paint it
 // alone, and leaves the painting to the server (Qt paints nothing of it);
 // none (Qt's choice, no flicker) otherwise, Qt painting it. Call after any
@@ -37,6 +46,7 @@ void NoteShown(const WindowRec& rec);
 
 // For the expose filter: an exposure of a window the server paints alone
 // needs nothing of Qt once Qt knows the window is on screen.
-bool ExposureNeedsNoPaint(std::uint32_t xid);
+// One drawn on clear has what the server exposed of its outline filled.
+bool ExposureNeedsNoPaint(const xcb_expose_event_t* ev);
 
 }  // namespace plat::qt

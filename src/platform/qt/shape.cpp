@@ -138,9 +138,12 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     FollowOutline(*rec);
     SendShape(*rec, CutFor(*rec));
     NoteCut(*rec, before);
+    UpdateServerBackground(*rec);
     // Drawn by alpha: what the outline gained or lost is painted anew (the
     // rest stays as it is).
-    if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
+    if (DrawnOnClear(*rec)) {
+      RedrawOutlineChange(*rec, before);
+    } else if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
       Region was = before;
       was.Offset(-rec->onServer.left, -rec->onServer.top);
       Region now = *rec->outline;

@@ -105,6 +105,7 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
   }
   PlaceOnServer(rec);
   KeepOnMonitor(rec);
+  FollowContent(rec);
 }
 
 void CollectTree(WindowId id, std::vector<WindowId>& out) {
@@ -194,6 +195,7 @@ static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
     MarkChanged(rec.id);
   }
   x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(), to.Height() * DeviceScale());
+  if (DrawnOnClear(rec)) RedrawOutline(rec);  // its pixels moved with it
 }
 
 void PlaceOnServer(WindowRec& rec) {
@@ -264,7 +266,9 @@ void MarkChanged(WindowId w, Change what) {
 void SetUpSpriteXWindow(WindowRec& rec) {
   const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
   x11::LabelSpriteWindow(B().conn, xid);
-  rec.onRootVisual = x11::DropKeyEvents(B().conn, xid) == x11::RootVisual(B().conn, B().root);
+  const std::uint32_t visual = x11::DropKeyEvents(B().conn, xid);
+  rec.onRootVisual = visual == x11::RootVisual(B().conn, B().root);
+  rec.argbVisual = x11::IsArgb32(B().conn, visual);
   B().spriteXids.emplace(xid, rec.id);
   rec.boundingSet = false;
   rec.inputEmptied = false;

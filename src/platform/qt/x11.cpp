@@ -183,6 +183,55 @@ bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root) {
   return owned;
 }
 
+bool IsArgb32(xcb_connection_t* c, std::uint32_t visual) {
+  for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s)) {
+    for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(s.data); d.rem; xcb_depth_next(&d)) {
+      if (d.data->depth != 32) continue;
+      for (xcb_visualtype_iterator_t v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
+        if (v.data->visual_id != visual) continue;
+        return v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR && v.data->red_mask == 0xff0000u &&
+               v.data->green_mask == 0xff00u && v.data->blue_mask == 0xffu;
+      }
+    }
+  }
+  return false;
+}
+
+namespace {
+
+std::vector<xcb_rectangle_t> XRects(const std::vector<Rect>& rects) {
+  std::vector<xcb_rectangle_t> out;
+  out.reserve(rects.size());
+  for (const Rect& r : rects) {
+    out.push_back({Clamp16(r.left), Clamp16(r.top), ClampSize(r.Width()), ClampSize(r.Height())});
+  }
+  return out;
+}
+
+}  // namespace
+
+void FillRects(xcb_connection_t* c, std::uint32_t window, std::uint32_t pixel, const std::vector<Rect>& rects) {
+  if (rects.empty()) return;
+  // One context for every 32-bit window of the screen, made on the first.
+  static xcb_connection_t* madeOn = nullptr;
+  static xcb_gcontext_t gc = 0;
+  if (madeOn != c) {
+    gc = xcb_generate_id(c);
+    const std::uint32_t exposures = 0;
+    xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &exposures);
+    madeOn = c;
+  }
+  xcb_change_gc(c, gc, XCB_GC_FOREGROUND, &pixel);
+  const std::vector<xcb_rectangle_t> xr = XRects(rects);
+  xcb_poly_fill_rectangle(c, window, gc, static_cast<std::uint32_t>(xr.size()), xr.data());
+}
+
+void ClearRects(xcb_connection_t* c, std::uint32_t window, const std::vector<Rect>& rects) {
+  for (const xcb_rectangle_t& r : XRects(rects)) {
+    if (r.width > 0 && r.height > 0) xcb_clear_area(c, 0, window, r.x, r.y, r.width, r.height);
+  }
+}
+
 void Move(xcb_connection_t* c, std::uint32_t window, int x, int y) {
   const std::uint32_t values[] = {static_cast<std::uint32_t>(Clamp16(x)),
                                   static_cast<std::uint32_t>(Clamp16(y))};

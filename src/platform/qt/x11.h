@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/region.h"
 #include "platform/types.h"
@@ -53,6 +54,14 @@ bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root);
 void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input = false);
 // Gives the window back the bounding shape of its own: its whole rectangle.
 void ClearShape(xcb_connection_t* c, std::uint32_t window);
+
+// Whether the visual is 32-bit with 8 bits each of alpha, red, green and
+// blue, alpha on top: a pixel is then 0xAARRGGBB.
+bool IsArgb32(xcb_connection_t* c, std::uint32_t visual);
+// Fills the rectangles of a 32-bit window with the pixel, or clears them to
+// its background, the server telling no one.
+void FillRects(xcb_connection_t* c, std::uint32_t window, std::uint32_t pixel, const std::vector<Rect>& rects);
+void ClearRects(xcb_connection_t* c, std::uint32_t window, const std::vector<Rect>& rects);
 
 void Move(xcb_connection_t* c, std::uint32_t window, int x, int y);
 // Places and sizes the window in one request.
