@@ -164,8 +164,9 @@ bool PassesClicks(const WindowRec& rec);
 // Where a sprite window's X window belongs, in game pixels: on its
 // rectangle, or, for a one-colour window far larger than its outline (the
 // enemy shots', the burst's), on the outline's extents only, since a
-// compositor repaints the whole of a window that is moved or re-cut. What
-// it shows is the same either way (windows.cpp).
+// compositor repaints the whole of a window that is moved or re-cut; one
+// that passes clicks keeps a box around them (PassesClicks). What it shows
+// is the same either way (windows.cpp).
 Rect ServerRect(const WindowRec& rec);
 // Puts the X window on ServerRect: resized through Qt, moved straight on the
 // server; kept to its outline's extents, resized straight on the server too
