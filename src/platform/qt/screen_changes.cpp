@@ -23,9 +23,9 @@ constexpr std::int64_t kClearForOutline = -2;
 
 std::uint32_t Xid(const WindowRec& rec) { return static_cast<std::uint32_t>(rec.widget->winId()); }
 
-// The outline's rectangles in the X window's device pixels, within `area`
-// when given (device pixels too).
-std::vector<Rect> OutlineOnWindow(const WindowRec& rec, const Region& outline, const std::optional<Rect>& area) {
+// A region's rectangles in device pixels, within `area` when given (device
+// pixels too).
+std::vector<Rect> OnDevice(const Region& outline, const std::optional<Rect>& area) {
   const int scale = DeviceScale();
   std::vector<Rect> out;
   for (Rect r : outline.Rects()) {
@@ -51,7 +51,7 @@ std::uint32_t FillPixel(const WindowRec& rec) {
 }
 
 void FillOutline(const WindowRec& rec, const std::optional<Rect>& area) {
-  x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OutlineOnWindow(rec, OutlineInWindow(rec), area));
+  x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OnDevice(OutlineInWindow(rec), area));
 }
 
 bool Shown(const WindowRec& rec) { return rec.widget && rec.widget->isVisible(); }
@@ -129,8 +129,8 @@ void RedrawOutlineChange(const WindowRec& rec, const Region& before) {
   lost.Subtract(now);
   Region gained = now;
   gained.Subtract(was);
-  x11::ClearRects(B().conn, Xid(rec), OutlineOnWindow(rec, lost, std::nullopt));
-  x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OutlineOnWindow(rec, gained, std::nullopt));
+  x11::ClearRects(B().conn, Xid(rec), OnDevice(lost, std::nullopt));
+  x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OnDevice(gained, std::nullopt));
 }
 
 void UpdateServerBackground(WindowRec& rec) {
