@@ -71,6 +71,16 @@ QPoint DevicePoint(int x, int y) {
 
 QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
+bool Inside(const Rect& r, const Rect& area) {
+  return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+}
+
+Rect Clipped(const Rect& r, const Rect& area) {
+  const Rect out{std::max(r.left, area.left), std::max(r.top, area.top), std::min(r.right, area.right),
+                 std::min(r.bottom, area.bottom)};
+  return out.Width() > 0 && out.Height() > 0 ? out : Rect{};
+}
+
 Rect MonitorInGame() {
   const QScreen* screen = Primary();
   if (!screen) return {};

@@ -22,6 +22,10 @@ int DeviceScale();
 QPoint DevicePoint(int x, int y);
 
 QRect ToQRect(const Rect& r);
+// Whether `r` lies wholly inside `area`; the part of `r` inside `area`
+// (empty when they do not meet).
+bool Inside(const Rect& r, const Rect& area);
+Rect Clipped(const Rect& r, const Rect& area);
 
 // The primary monitor in game pixels.
 Rect MonitorInGame();

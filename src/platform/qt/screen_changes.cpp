@@ -30,12 +30,8 @@ std::vector<Rect> OnDevice(const Region& outline, const std::optional<Rect>& are
   std::vector<Rect> out;
   for (Rect r : outline.Rects()) {
     r = Rect{r.left * scale, r.top * scale, r.right * scale, r.bottom * scale};
-    if (area) {
-      r = Rect{std::max(r.left, area->left), std::max(r.top, area->top), std::min(r.right, area->right),
-               std::min(r.bottom, area->bottom)};
-      if (r.Width() <= 0 || r.Height() <= 0) continue;
-    }
-    out.push_back(r);
+    if (area) r = Clipped(r, *area);
+    if (r.Width() > 0) out.push_back(r);
   }
   return out;
 }
@@ -89,9 +85,7 @@ bool MeetsOthers(const WindowRec& rec, const Region& area, bool clientPainted) {
 }
 
 bool OnPrimaryScreen(const Region& shape) {
-  const Rect e = shape.Extents();
-  const Rect m = MonitorInGame();
-  return e.left >= m.left && e.top >= m.top && e.right <= m.right && e.bottom <= m.bottom;
+  return Inside(shape.Extents(), MonitorInGame());
 }
 
 // What `before` had that `after` has not: the server exposes it below.
@@ -121,10 +115,7 @@ void RedrawOutline(const WindowRec& rec) {
   FillOutline(rec, std::nullopt);
 }
 
-void RedrawOutlineChange(const WindowRec& rec, const Region& before) {
-  Region was = before;
-  was.Offset(-rec.onServer.left, -rec.onServer.top);
-  const Region now = OutlineInWindow(rec);
+void RedrawOutlineChange(const WindowRec& rec, const Region& was, const Region& now) {
   Region lost = was;
   lost.Subtract(now);
   Region gained = now;

@@ -22,10 +22,10 @@ bool PaintedByServer(const WindowRec& rec);
 // and the program fills the outline straight on the server (DrawnOnClear).
 bool FilledByServer(const WindowRec& rec);
 bool DrawnOnClear(const WindowRec& rec);
-// Of a window DrawnOnClear: its outline drawn anew, all of it, or where it
-// differs from `before` (its screen shape before a change).
+// Of a window DrawnOnClear: its outline drawn anew, all of it, or where the
+// outline `now` differs from the one it `was` (both in window pixels).
 void RedrawOutline(const WindowRec& rec);
-void RedrawOutlineChange(const WindowRec& rec, const Region& before);
+void RedrawOutlineChange(const WindowRec& rec, const Region& was, const Region& now);
 // Gives the window its colour as X background while the server can paint it
 // alone, and leaves the painting to the server (Qt paints nothing of it);
 // none (Qt's choice, no flicker) otherwise, Qt painting it. Call after any

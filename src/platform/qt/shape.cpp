@@ -29,10 +29,6 @@ QRegion ToQRegion(const Region& r) {
   return out.isEmpty() ? QRegion(-1, -1, 1, 1) : out;
 }
 
-bool Inside(const Rect& r, const Rect& area) {
-  return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
-}
-
 // The part of the window the server shows: its outline (the whole window
 // without one), cut at the monitor when `monitor` is given.
 Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
@@ -141,13 +137,15 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     UpdateServerBackground(*rec);
     // Drawn by alpha: what the outline gained or lost is painted anew (the
     // rest stays as it is).
-    if (DrawnOnClear(*rec)) {
-      RedrawOutlineChange(*rec, before);
-    } else if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
+    if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
       Region was = before;
       was.Offset(-rec->onServer.left, -rec->onServer.top);
       Region now = *rec->outline;
       now.Offset(rec->rect.left - rec->onServer.left, rec->rect.top - rec->onServer.top);
+      if (DrawnOnClear(*rec)) {
+        RedrawOutlineChange(*rec, was, now);
+        return true;
+      }
       Region kept = was;
       kept.Intersect(now);
       was.Unite(now);

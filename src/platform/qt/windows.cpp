@@ -38,9 +38,7 @@ bool Translucent(const WindowRec& rec) { return rec.widget->testAttribute(Qt::WA
 bool FitsToOutline(const WindowRec& rec) {
   if (!OneColourCutOut(rec)) return false;
   if (PassesClicks(rec)) return true;
-  const Rect e = rec.outline->Extents();
-  return 4 * std::int64_t{e.Width()} * e.Height() <
-         std::int64_t{rec.rect.Width()} * rec.rect.Height();
+  return 4 * AreaOf(rec.outline->Extents()) < AreaOf(rec.rect);
 }
 
 // What a window shows and whether it takes clicks decide how the server
@@ -138,11 +136,6 @@ bool OneColourCutOut(const WindowRec& rec) {
 
 namespace {
 
-bool Contains(const Rect& outer, const Rect& inner) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
 // A window that passes clicks need not follow its outline closely, since
 // only its pixels show the outline: it keeps its box while the outline
 // stays inside and the box is not far too large, and otherwise takes the
@@ -151,10 +144,9 @@ bool Contains(const Rect& outer, const Rect& inner) {
 Rect BoxAround(const WindowRec& rec, const Rect& extents) {
   constexpr int kMargin = 64;
   const Rect& now = rec.onServer;
-  Rect box{extents.left - kMargin, extents.top - kMargin, extents.right + kMargin, extents.bottom + kMargin};
-  box = Rect{std::max(box.left, rec.rect.left), std::max(box.top, rec.rect.top),
-             std::min(box.right, rec.rect.right), std::min(box.bottom, rec.rect.bottom)};
-  const bool keep = Contains(rec.rect, now) && Contains(now, extents) && AreaOf(now) <= 4 * AreaOf(box);
+  const Rect box = Clipped(
+      {extents.left - kMargin, extents.top - kMargin, extents.right + kMargin, extents.bottom + kMargin}, rec.rect);
+  const bool keep = Inside(now, rec.rect) && Inside(extents, now) && AreaOf(now) <= 4 * AreaOf(box);
   return keep ? now : box;
 }
 
@@ -167,7 +159,7 @@ Rect ServerRect(const WindowRec& rec) {
   if (empty) e = Rect{0, 0, 1, 1};  // shows nothing: its shape is empty
   e = Rect{rec.rect.left + e.left, rec.rect.top + e.top, rec.rect.left + e.right, rec.rect.top + e.bottom};
   if (!PassesClicks(rec)) return e;
-  if (empty && Contains(rec.rect, rec.onServer) && rec.onServer.Width() > 0) return rec.onServer;
+  if (empty && Inside(rec.onServer, rec.rect) && rec.onServer.Width() > 0) return rec.onServer;
   return BoxAround(rec, e);
 }
 

@@ -126,11 +126,21 @@ bool HasShape(xcb_connection_t* c) {
   return ext && ext->present;
 }
 
-void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input) {
-  std::vector<xcb_rectangle_t> rects;
-  for (const Rect& r : outline.Rects()) {
-    rects.push_back({Clamp16(r.left), Clamp16(r.top), ClampSize(r.Width()), ClampSize(r.Height())});
+namespace {
+
+std::vector<xcb_rectangle_t> XRects(const std::vector<Rect>& rects) {
+  std::vector<xcb_rectangle_t> out;
+  out.reserve(rects.size());
+  for (const Rect& r : rects) {
+    out.push_back({Clamp16(r.left), Clamp16(r.top), ClampSize(r.Width()), ClampSize(r.Height())});
   }
+  return out;
+}
+
+}  // namespace
+
+void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input) {
+  const std::vector<xcb_rectangle_t> rects = XRects(outline.Rects());
   // The region's rectangles come in y-x bands, the order the server likes best.
   xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, input ? XCB_SHAPE_SK_INPUT : XCB_SHAPE_SK_BOUNDING,
                        XCB_CLIP_ORDERING_YX_BANDED,
@@ -196,19 +206,6 @@ bool IsArgb32(xcb_connection_t* c, std::uint32_t visual) {
   }
   return false;
 }
-
-namespace {
-
-std::vector<xcb_rectangle_t> XRects(const std::vector<Rect>& rects) {
-  std::vector<xcb_rectangle_t> out;
-  out.reserve(rects.size());
-  for (const Rect& r : rects) {
-    out.push_back({Clamp16(r.left), Clamp16(r.top), ClampSize(r.Width()), ClampSize(r.Height())});
-  }
-  return out;
-}
-
-}  // namespace
 
 void FillRects(xcb_connection_t* c, std::uint32_t window, std::uint32_t pixel, const std::vector<Rect>& rects) {
   if (rects.empty()) return;
