@@ -14,6 +14,16 @@ std::string Escape(const char* format, unsigned value) {
 
 bool Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
+// Code points a terminal shows as nothing or lets reorder what follows: C1
+// controls, line and paragraph separators, and the invisible format
+// characters (soft hyphen, zero-width spaces and joiners, direction marks,
+// embeddings, overrides and isolates, the byte order mark).
+bool Invisible(unsigned cp) {
+  return cp <= 0x9F || cp == 0xAD || cp == 0x61C || cp == 0x180E ||
+         (cp >= 0x200B && cp <= 0x200F) || (cp >= 0x2028 && cp <= 0x202E) ||
+         (cp >= 0x2060 && cp <= 0x206F) || cp == 0xFEFF || (cp >= 0xFFF9 && cp <= 0xFFFB);
+}
+
 // The length of the well-formed UTF-8 sequence at text[i] (2 to 4) and its
 // code point; 0 when there is none.
 std::size_t Sequence(std::string_view text, std::size_t i, unsigned& cp) {
@@ -57,7 +67,7 @@ std::string Printable(std::string_view text) {
       out += Escape("\\x%02x", c);
       ++i;
     } else {
-      out += cp <= 0x9F ? Escape("\\u%04x", cp) : std::string(text.substr(i, n));
+      out += Invisible(cp) ? Escape("\\u%04x", cp) : std::string(text.substr(i, n));
       i += n;
     }
   }

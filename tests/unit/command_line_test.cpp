@@ -42,6 +42,9 @@ TEST(CommandLine, ErrorsHelpAndVersion) {
   // Controls in a quoted argument are written out: C0, DEL, C1 in UTF-8.
   EXPECT_EQ(Parse({"--a\x1b[2J\x7f\xc2\x9b\xe3\x81\x82"}).message,
             "unknown option '--a\\x1b[2J\\x7f\\u009b\xe3\x81\x82' (try --help)");
+  // So are the characters that turn the rest of a line around or hide in it.
+  EXPECT_EQ(Parse({"--\xe2\x80\xae" "ab\xe2\x80\x8b\xef\xbb\xbf\xc2\xa0"}).message,
+            "unknown option '--\\u202eab\\u200b\\ufeff\xc2\xa0' (try --help)");
 }
 
 // Long arguments are read in one pass with no recursion: none of these may
