@@ -9,7 +9,9 @@
 #include "game/base/pictures.h"
 #include "game/base/state.h"
 #include "game/flow/frame_loop.h"
+#include "game/parts/balloon/balloon.h"
 #include "game/parts/beam/beam.h"
+#include "game/parts/boss/boss.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {

@@ -2,9 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "game/base/game_windows.h"
-#include "platform/errors.h"
-#include "game/parts/balloon/balloon.h"
 #include "game/base/shaping.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/ship/ship_window.h"
+#include "platform/errors.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

@@ -14,6 +14,7 @@
 #include "game/parts/enemy_shots/enemy_shots.h"
 #include "game/parts/scenery/scenery.h"
 #include "game/parts/ship/ship.h"
+#include "game/parts/ship/ship_window.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
@@ -22,7 +23,6 @@ namespace zb {
 namespace {
 
 constexpr std::uint32_t kFrameMs = 50;
-constexpr std::int32_t kBossTriggerColumn = 912;
 
 KeyPressLatch homeKey{plat::VK_HOME};
 KeyPressLatch escapeKey{plat::VK_ESCAPE};

@@ -8,11 +8,16 @@
 #include "game/base/pictures.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
 #include "platform/window.h"
 
 namespace zb {
+
+BalloonCapWindow balloonLeft("frmL", 0);
+BalloonCentreWindow balloonCentre("frmC");
+BalloonCapWindow balloonRight("frmR", 1);
 
 namespace {
 

@@ -82,6 +82,8 @@ void OnShakeTick() {
 
 }  // namespace
 
+BossWindow bossWindow("frmBoss");
+
 void BossWindow::OnLoad() {
   SpriteWindow::OnLoad();
   core.id = plat::CreatePictureBox(id_, "CT");
