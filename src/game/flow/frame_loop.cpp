@@ -86,8 +86,10 @@ std::optional<StageEnd> RunOneFrame() {
     return std::nullopt;
   }
   // A ship being destroyed with its last life has lost, even when the boss
-  // fell in the same frame: its destruction runs on to the game's end.
+  // fell in the same frame: its destruction runs on to the game's end, and
+  // if Home froze it (the hit forgiven), nothing is left to play for.
   if (Boss.defeated && Ship.lives > 0) return StageEnd::kWin;
+  if (Boss.defeated && !Ship.hit) return StageEnd::kGameOver;
   SteerShip();
   UpdateBeam();
   RunBurstStep();
