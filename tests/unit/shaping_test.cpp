@@ -62,7 +62,7 @@ TEST_F(Shaping, BalloonCapsHaveTheirOwnMessages) {
   EXPECT_THROW(CutWindowToBalloonShape(5, balloonLeft), plat::RuntimeError);
   sim::SetShapeSupported(false);
   ExpectFatal([] { CutWindowToBalloonShape(4, balloonLeft); }, "リージョンデータの読み込みに失敗しました。",
-              "the program's outline of balloon part 4 is damaged");
+              "the program's outline of balloon cap record 4 is damaged");
   ExpectFatal([] { CutWindowToBalloonShape(0, balloonLeft); }, "ウィンドウの整形に失敗しました。",
               "a window could not be cut to its outline: " + plat::ShapeFailureCause());
 }

@@ -123,7 +123,7 @@ void CutWindowToBalloonShape(int record, WindowOps& window) {
   }
   const auto region = RegionFromRecordWords(BalloonTable[record].words);
   if (!region) {
-    plat::FailFatally("リージョンデータの読み込みに失敗しました。", DamagedOutline("balloon part", record));
+    plat::FailFatally("リージョンデータの読み込みに失敗しました。", DamagedOutline("balloon cap record", record));
   }
   if (!window.SetShape(*region)) plat::FailFatally("ウィンドウの整形に失敗しました。", CannotCut());
 }
