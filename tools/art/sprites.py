@@ -64,11 +64,13 @@ SHIP_ART = [
 ]
 SHIP_RECTS = [(4, 1, 6, 2), (4, 2, 7, 3), (5, 3, 8, 4), (10, 3, 12, 4), (4, 4, 14, 5),
               (2, 5, 15, 6), (4, 6, 9, 7), (10, 6, 15, 7), (4, 7, 7, 8), (2, 8, 10, 9)]
+# A dark edge and a light body: the ship shows on light, blue and dark
+# desktops alike.
 SHIP_COLOURS = {
-    "d": 0x26366A, "m": 0x5274B4, "l": 0x98B6E4, "h": 0xDCE8FA,
+    "d": 0x3E5299, "m": 0x7C9CE0, "l": 0xB0C8F2, "h": 0xF0F6FF,
     "c": 0x0090B8, "C": 0x7CF0FF, "r": 0xD83848, "e": 0xFF6A10, "E": 0xFFD848,
 }
-SHIP_GOLD = dict(SHIP_COLOURS, d=0x805000, m=0xC89018, l=0xF4C848, h=0xFFF2B0,
+SHIP_GOLD = dict(SHIP_COLOURS, d=0x8C5C0C, m=0xC89018, l=0xF4C848, h=0xFFF2B0,
                  C=0xFFFFD8, r=0xFF8020)
 
 
