@@ -141,8 +141,8 @@ FRAME_W = 163
 # inside their lower right edges, so each stroke shows a light and a dark
 # side; the 1-pixel role lines have no room for two tones and take a strong
 # orange that stands apart from black, white and a blue desktop alike.
-NAME = (0xFFFFF0, 0x2A3348)      # light face, dark shade
-HEADING = (0xFFE878, 0x5A2A08)
+NAME = (0xFFFFF0, 0x46557A)      # light face, shade dark enough for white, seen on black
+HEADING = (0xFFE878, 0x8A4A10)
 ROLE = 0xE8741C
 
 CREDITS = [  # text, scale, look, blank rows before the line
