@@ -9,6 +9,9 @@
 #include "game/base/pictures.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
+#include "game/parts/boss/boss.h"
+#include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/keys.h"
 #include "platform/sim/sim.h"
 

@@ -8,6 +8,7 @@
 #include "game/base/random.h"
 #include "game/base/shape_table.h"
 #include "game/base/state.h"
+#include "game/flow/entry.h"
 #include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
 #include "game/parts/balloon/balloon.h"
@@ -84,7 +85,7 @@ Snapshot BusyStage() {
   Ship.invincible = true;
   FillEnemies();
   FillEnemyShots();
-  StartBurst(Bursts.ventColumns[0] * kTwips, sceneryWindow.Top() + 83 * kTwips, 0);
+  StartBurst(kVentColumns[0] * kTwips, sceneryWindow.Top() + 83 * kTwips, 0);
   Bursts.running = true;
   sim::PressKey(plat::VK_SPACE);
   return Snapshot::Take();

@@ -7,6 +7,7 @@
 #include "game/base/shape_table.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
+#include "game/flow/entry.h"
 #include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
 #include "game/parts/balloon/balloon.h"

@@ -39,9 +39,11 @@ PICTURES = [  # file name, drawing function
     ("cap2_left", lambda: sprites.balloon_cap(2)),
     ("cap3_right_tail", lambda: sprites.balloon_cap(3)),
     ("icon", sprites.icon),
-    ("icon16", lambda: sprites.small_icon(16)),
-    ("icon22", lambda: sprites.small_icon(22)),
-    ("icon24", lambda: sprites.small_icon(24)),
+    ("icon_tile", sprites.icon_tile),
+    ("icon16", lambda: sprites.icon(16)),
+    ("icon22", lambda: sprites.icon(22)),
+    ("icon24", lambda: sprites.icon(24)),
+    ("icon48", lambda: sprites.icon(48)),
 ]
 
 

@@ -1,5 +1,6 @@
-// zb_icon_gen: writes the program's icons for the hicolor theme as PNG files,
-// each a picture of assets/ enlarged by a whole number, nearest neighbour.
+// zb_icon_gen: writes the program's icons for the hicolor theme as PNG files
+// with transparency, each a picture of assets/ enlarged by a whole number,
+// nearest neighbour.
 //
 //   zb_icon_gen <icon list> <output folder>
 //
@@ -20,12 +21,14 @@
 namespace zb::tools {
 namespace {
 
-// Each pixel of the picture becomes a factor x factor square.
+// Each pixel of the picture becomes a factor x factor square; a "None"
+// pixel is fully transparent.
 QImage Enlarged(const Image& picture, int factor) {
-  QImage out(picture.width * factor, picture.height * factor, QImage::Format_RGB32);
+  QImage out(picture.width * factor, picture.height * factor, QImage::Format_ARGB32);
   for (int y = 0; y < out.height(); ++y) {
     for (int x = 0; x < out.width(); ++x) {
-      out.setPixel(x, y, 0xFF000000u | picture.At(x / factor, y / factor));
+      const std::uint32_t p = picture.At(x / factor, y / factor);
+      out.setPixel(x, y, p == kTransparent ? 0u : 0xFF000000u | p);
     }
   }
   return out;

@@ -137,6 +137,9 @@ void Generate(const std::filesystem::path& listPath, const std::filesystem::path
   for (const Entry& e : entries) {
     Image img = ReadXpm(e.file.string());
     std::string name = e.file.stem().string();
+    // The program's pictures are painted opaque: a window's outline, not
+    // its pixels, says what shows.
+    if (img.HasTransparentPixels()) throw std::runtime_error(name + ": the program's pictures have no transparent pixels");
     std::string id = e.kind + std::to_string(e.index);
     if (e.kind == "shape" && e.index >= 0 && e.index < assets::kShapeCount) {
       if (!e.key) throw std::runtime_error(name + ": a shape picture needs a key colour");

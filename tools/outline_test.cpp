@@ -64,6 +64,14 @@ static char *x[] = {
   ASSERT_EQ(img.height, 2);
   std::vector<std::uint32_t> want{0xFF00FF, 0x102030, 0xFF00FF, 0x102030, 0x102030, 0xFF00FF};
   EXPECT_EQ(img.pixels, want);
+  EXPECT_FALSE(img.HasTransparentPixels());
+}
+
+TEST(Xpm, NoneIsATransparentPixelThatNoColourEquals) {
+  Image img = ParseXpm(R"("3 1 3 1", ". c None", "a c #000000", "b c #FFFFFF", "a.b")", "t");
+  EXPECT_EQ(img.pixels, (std::vector<std::uint32_t>{0x000000, kTransparent, 0xFFFFFF}));
+  EXPECT_TRUE(img.HasTransparentPixels());
+  EXPECT_THROW(ParseXpm(R"("1 1 1 1", "a c none", "a")", "t"), std::runtime_error);
 }
 
 TEST(Xpm, RejectsShortRowsUnknownKeysAndNamedColours) {

@@ -30,7 +30,7 @@ std::vector<std::string> StringLiterals(const std::string& text) {
   return out;
 }
 
-// "#RRGGBB" of a colour line "<key> c #RRGGBB".
+// "#RRGGBB" of a colour line "<key> c #RRGGBB", or kTransparent for "c None".
 std::uint32_t ColourOf(const std::string& line) {
   std::istringstream in(line);
   std::string word;
@@ -38,13 +38,21 @@ std::uint32_t ColourOf(const std::string& line) {
     if (word != "c") continue;
     std::string value;
     in >> value;
+    if (value == "None") return kTransparent;
     if (value.size() != 7 || value[0] != '#') break;
     return static_cast<std::uint32_t>(std::stoul(value.substr(1), nullptr, 16));
   }
-  throw std::runtime_error("colour line without \"c #RRGGBB\": " + line);
+  throw std::runtime_error("colour line without \"c #RRGGBB\" or \"c None\": " + line);
 }
 
 }  // namespace
+
+bool Image::HasTransparentPixels() const {
+  for (std::uint32_t p : pixels) {
+    if (p == kTransparent) return true;
+  }
+  return false;
+}
 
 Image ParseXpm(const std::string& text, const std::string& name) {
   try {

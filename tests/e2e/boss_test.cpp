@@ -3,6 +3,7 @@
 // closing lines, the fly-out, the staff roll and the title again.
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -176,15 +177,33 @@ TEST_F(Boss, TheBossEntersFallsToTheBeamAndTheWinEndsWithTheStaffRoll) {
   EXPECT_GE(step1, 0) << "the roll shows no step of the credits";
   EXPECT_GE(step2, step1 + leastSteps / 2) << "the credits do not scroll";
   EXPECT_LE(step2, step1 + mostSteps + 3) << "the credits scroll too fast";
-  // Each step re-cuts the window and paints what the cut uncovers a moment
-  // later: the roll's colour is read until a reading falls between the two.
-  std::uint32_t rollColour = 0;
-  WaitUntil([&] {
-    const std::vector<Pixel> shown = VisiblePixels(*roll, X().Shape(roll->id));
-    rollColour = shown.empty() ? 0 : shown.front().rgb;
-    return rollColour == 0xffffffu;
+  // The lettering shows its pictures' colours, light faces and dark shades,
+  // so that it reads on a light desktop too. Each step re-cuts the window
+  // and paints what the cut uncovers a moment later: the roll is read until
+  // a reading falls between the two.
+  std::set<std::uint32_t> lettering;
+  for (int shape : {2, 3}) {
+    const plat::Picture* pic = Picture(shape);
+    ASSERT_TRUE(pic);
+    for (int i = 0; i < pic->width * pic->height; ++i) lettering.insert(pic->pixels[i]);
+  }
+  lettering.erase(0x000000);  // the pictures' key colour
+  const auto brightness = [](std::uint32_t rgb) { return (rgb >> 16) + ((rgb >> 8) & 0xff) + (rgb & 0xff); };
+  std::set<std::uint32_t> rollColours;
+  const bool lit = WaitUntil([&] {
+    rollColours.clear();
+    for (const Pixel& p : VisiblePixels(*roll, X().Shape(roll->id))) rollColours.insert(p.rgb);
+    const bool ours = std::all_of(rollColours.begin(), rollColours.end(),
+                                  [&](std::uint32_t c) { return lettering.count(c) > 0; });
+    std::uint32_t lightest = 0, darkest = 3 * 255;
+    for (std::uint32_t c : rollColours) {
+      lightest = std::max(lightest, brightness(c));
+      darkest = std::min(darkest, brightness(c));
+    }
+    return ours && lightest > 600 && lightest > darkest + 300;
   }, Ms(2000));
-  EXPECT_EQ(rollColour, 0xffffffu);
+  EXPECT_TRUE(lit) << "the roll does not show its lettering's light faces and dark shades ("
+                   << rollColours.size() << " colours)";
 
   // The fade to dark grey, then the title again.
   int darkest = 255;

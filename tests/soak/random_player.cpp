@@ -5,11 +5,14 @@
 #include <span>
 
 #include "game/base/game_windows.h"
+#include "game/base/pictures.h"
 #include "game/base/state.h"
+#include "game/parts/boss/boss.h"
+#include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/keys.h"
 #include "platform/region.h"
 #include "platform/sim/sim.h"
-#include "game/base/pictures.h"
 
 namespace zb::soak {
 namespace {

@@ -9,7 +9,10 @@
 #include "game/base/pictures.h"
 #include "game/base/state.h"
 #include "game/flow/frame_loop.h"
+#include "game/parts/balloon/balloon.h"
 #include "game/parts/beam/beam.h"
+#include "game/parts/boss/boss.h"
+#include "platform/keys.h"
 #include "support/combat_fixture.h"
 
 namespace zb::testing {
@@ -116,18 +119,42 @@ TEST_F(BossTest, TheLastHitStartsNoShakeAndTheWreckIsSetUpOnce) {
   EXPECT_FALSE(Record(bossWindow.core.Id()).visible);
 }
 
-TEST_F(BossTest, TheBossFallingInTheFrameOfTheShipsLastHitIsALostGame) {
-  Boss.strength = 1;
-  HitCore();
-  Ship.lives = 1;
-  Ship.hit = true;  // hit in the frame that sees the boss fall
+// The boss falls in the frame of the ship's last hit; Home pressed in frame
+// `homeFrame` of the destruction (none when negative). Returns how the stage
+// ended, in how many frames, and how often the boss's window was cut.
+struct LastHitEnd {
   std::optional<StageEnd> end;
   int frames = 0;
-  while (!(end = RunOneFrame()) && ++frames < 100) {
+  int cuts = 0;
+};
+LastHitEnd FallInTheShipsLastHit(int homeFrame) {
+  Boss.strength = 1;
+  CheckBeamHit(bossWindow.Left() + 104, bossWindow.Top() + 39 * kTwips);
+  Ship.lives = 1;
+  Ship.hit = true;  // hit in the frame that sees the boss fall
+  const int cuts = Record(bossWindow.Id()).shapeCount;
+  LastHitEnd result;
+  while (!(result.end = RunOneFrame()) && ++result.frames < 200) {
+    if (result.frames == homeFrame) sim::PressKey(plat::VK_HOME);
   }
+  result.cuts = Record(bossWindow.Id()).shapeCount - cuts;
+  return result;
+}
+
+TEST_F(BossTest, TheBossFallingInTheFrameOfTheShipsLastHitIsALostGame) {
+  const LastHitEnd run = FallInTheShipsLastHit(-1);
   EXPECT_TRUE(Boss.defeated);
-  EXPECT_EQ(end, StageEnd::kGameOver);
-  EXPECT_EQ(frames, 20) << "the whole destruction is shown";
+  EXPECT_EQ(run.end, StageEnd::kGameOver);
+  EXPECT_EQ(run.frames, 20) << "the whole destruction is shown";
+  EXPECT_EQ(run.cuts, 1) << "the wreck is set up once";
+}
+
+TEST_F(BossTest, TheBossFallingInTheFrameOfTheShipsLastHitEndsTheStageEvenWhenHomeFreezesTheShip) {
+  const LastHitEnd run = FallInTheShipsLastHit(5);
+  EXPECT_TRUE(Boss.defeated);
+  EXPECT_EQ(run.end, StageEnd::kGameOver);
+  EXPECT_LT(run.frames, 20) << "the frozen destruction ends the stage at once";
+  EXPECT_EQ(run.cuts, 1) << "the wreck is set up once";
 }
 
 }  // namespace

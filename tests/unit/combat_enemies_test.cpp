@@ -7,6 +7,7 @@
 
 #include "game/base/game_windows.h"
 #include "game/base/pictures.h"
+#include "game/base/random.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
@@ -150,6 +151,28 @@ TEST_F(CombatEnemies, EnemyShotsAreAimedNearTheShipAtThreeSpeeds) {
     EXPECT_NEAR(std::atan2(s.vy, s.vx), std::atan2(toY, toX), 0.01);
   }
   EXPECT_EQ(speeds, (std::set<long>{30, 37, 45}));
+}
+
+// The ship placed where the scatter of the next draws makes the shot's aim
+// point its own position: it flies straight left at its speed, no overflow.
+TEST_F(CombatEnemies, AShotAimedAtItsOwnPositionFliesLeft) {
+  PlaceEnemy(0, 600, 960);
+  const float shotX = Enemies.slots[0].x - kTwips, shotY = Enemies.slots[0].y + 75;
+  for (std::uint64_t seed : {1u, 2u, 3u}) {
+    SeedRandom(seed);
+    const double speed = std::floor(Rnd() * 3 + 4) * kTwips / 2;
+    Ship.x = shotX - 32 - static_cast<float>(std::floor(Rnd() * 90 + 1 - 30));
+    Ship.y = shotY - 32 - static_cast<float>(std::floor(Rnd() * 90 + 1 - 30));
+    SeedRandom(seed);
+    EnemyShots.slots[0].active = 0;
+    std::int16_t slot = 0;
+    FireEnemyShot(slot);
+    const EnemyShotRecord& s = EnemyShots.slots[0];
+    EXPECT_EQ(s.vx, static_cast<float>(-std::trunc(speed))) << seed;
+    EXPECT_EQ(s.vy, 0) << seed;
+    EXPECT_NO_THROW(MoveEnemyShots()) << seed;
+    EXPECT_EQ(s.x, shotX + s.vx) << seed;
+  }
 }
 
 TEST_F(CombatEnemies, EnemyShotsAreTwoByTwoSquaresFreedBehindOrOffTheScreen) {

@@ -10,6 +10,8 @@
 #include "game/base/state.h"
 #include "game/flow/entry.h"
 #include "game/flow/game_cycle.h"
+#include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/keys.h"
 #include "support/combat_fixture.h"
 
@@ -74,7 +76,7 @@ TEST_F(CombatGame, ThreeLivesLostInTheGroundBringBackTheTitle) {
   ASSERT_EQ(player.census.size(), 2u);
   EXPECT_TRUE(player.lampsDarkAtDestruction);
   EXPECT_TRUE(player.lampsGreenAtTitles);
-  EXPECT_EQ(Ship.lives, 3);
+  EXPECT_EQ(Ship.lives, kStartingLives);
   EXPECT_EQ(Record(shipWindow.Id()).picture, ShapePicture(10));
   EXPECT_LT(sim::Elapsed(), 20'000u) << "the ground is deadly within seconds";
 }

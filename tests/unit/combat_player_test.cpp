@@ -11,7 +11,9 @@
 #include "game/base/state.h"
 #include "game/parts/beam/beam.h"
 #include "game/parts/bursts/bursts.h"
+#include "game/parts/lamps/lamps.h"
 #include "game/parts/ship/ship.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/keys.h"
 #include "support/combat_fixture.h"
 
@@ -63,7 +65,7 @@ TEST_F(CombatPlayer, LostLivesDarkenTheLampsAndInvincibilityForgives) {
   Hit();
   EXPECT_EQ(Ship.lives, 2) << "forgiven while invincible";
   EXPECT_EQ(Ship.hit, false);
-  Wait(1000);  // the ship window's invincibility timer
+  Wait(kInvincibilityMs);  // the ship window's invincibility timer
   EXPECT_EQ(Ship.invincible, false);
   EXPECT_EQ(ShipPicture(), ShapePicture(10));
   Hit();
@@ -76,12 +78,12 @@ TEST_F(CombatPlayer, TheLastLifeEndsInTwentyOneDestructionFramesWithTheWindowInP
   const plat::Rect before = Record(shipWindow.Id()).rect;
   const float x0 = Ship.x;
   for (int frame = 1; frame <= 21; ++frame) {
-    ASSERT_NE(Ship.blastCycles, 999) << frame;
+    ASSERT_NE(Ship.blastCycles, kGameOver) << frame;
     Hit();
     if (frame < 21) EXPECT_EQ(ShipPicture(), ShapePicture(frame % 3 == 2 ? 14 : 13)) << frame;
     EXPECT_EQ(Ship.x, x0 - 30 * frame);
   }
-  EXPECT_EQ(Ship.blastCycles, 999);
+  EXPECT_EQ(Ship.blastCycles, kGameOver);
   EXPECT_EQ(Ship.hit, false);
   EXPECT_FALSE(Ship.outline.has_value());
   const plat::Rect after = Record(shipWindow.Id()).rect;

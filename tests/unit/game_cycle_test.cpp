@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "game/base/game_windows.h"
-#include "platform/handler_guard.h"
 #include "game/base/pictures.h"
 #include "game/base/shaping.h"
 #include "game/base/state.h"
@@ -17,9 +16,13 @@
 #include "game/flow/game_cycle.h"
 #include "game/flow/stage_setup.h"
 #include "game/flow/win.h"
-#include "platform/events.h"
+#include "game/parts/balloon/balloon.h"
 #include "game/parts/boss/boss.h"
+#include "game/parts/lamps/lamps.h"
 #include "game/parts/scenery/scenery.h"
+#include "game/parts/ship/ship_window.h"
+#include "platform/events.h"
+#include "platform/handler_guard.h"
 #include "platform/keys.h"
 #include "support/flow_fixture.h"
 

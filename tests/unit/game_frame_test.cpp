@@ -11,6 +11,7 @@
 #include "game/flow/stage_setup.h"
 #include "game/parts/bursts/bursts.h"
 #include "game/parts/enemies/enemies.h"
+#include "game/parts/ship/ship_window.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"

@@ -9,8 +9,10 @@
 #include "game/base/state.h"
 #include "game/flow/stage_setup.h"
 #include "game/parts/beam/beam.h"
+#include "game/parts/boss/boss.h"
 #include "game/parts/bursts/bursts.h"
 #include "game/parts/scenery/scenery.h"
+#include "game/parts/ship/ship_window.h"
 #include "support/flow_fixture.h"
 
 namespace zb {
@@ -32,7 +34,7 @@ TEST_F(StageSetUp, ShipRecordForStartColumns0_300_913) {
   EXPECT_EQ(Ship.maxY, 1024 * 15);
   EXPECT_EQ(Ship.minY, 150 + 1024 * 15 - 1485);
   EXPECT_EQ(Ship.step, 7.5f);
-  EXPECT_EQ(Ship.lives, 3);
+  EXPECT_EQ(Ship.lives, kStartingLives);
 }
 
 TEST_F(StageSetUp, WindowsOfAFreshStage) {

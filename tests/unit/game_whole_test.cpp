@@ -12,6 +12,9 @@
 #include "game/base/pictures.h"
 #include "game/base/state.h"
 #include "game/flow/entry.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/keys.h"
 #include "support/flow_fixture.h"
 

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "game/base/game_windows.h"
+#include "game/base/pictures.h"
+#include "game/base/shaping.h"
 #include "game/base/state.h"
 #include "game/base/version.h"
 #include "game/flow/stage_setup.h"
+#include "game/parts/boss/boss.h"
+#include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/errors.h"
 #include "platform/events.h"
-#include "game/base/pictures.h"
-#include "game/base/shaping.h"
 #include "support/flow_fixture.h"
 
 namespace zb {

@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "game/base/shape_table.h"
+#include "game/parts/boss/boss.h"
 #include "game/parts/scenery/scenery.h"
 #include "support/outline_records.h"
 
@@ -21,7 +22,6 @@ constexpr int kStripW = 1024, kStripH = 99;
 constexpr int kTopMin = 10;                  // the ship may rise to 10 pixels below the strip's top
 constexpr int kTopMax = kStripH - 10;        // ... and sink until it rests on the strip's bottom
 constexpr int kStartCol = 36, kStartTop = 49;
-constexpr int kBossTrigger = 912;            // the boss comes when the ship's column passes it
 
 using Column = std::bitset<128>;  // bit y: row y is rock (or ship)
 
@@ -85,13 +85,13 @@ TEST(Scenery, TheShipCanFlyFromItsStartToTheBoss) {
   BuildShapeTable();
   const ShipRoom cave(6);
   ASSERT_TRUE(cave.Free(kStartCol, kStartTop));
-  EXPECT_GT(FurthestColumn(FlyRight(cave, kBossTrigger + 1)), kBossTrigger) << "the way to the boss is blocked";
+  EXPECT_GT(FurthestColumn(FlyRight(cave, kBossTriggerColumn + 1)), kBossTriggerColumn) << "the way to the boss is blocked";
 }
 
 TEST(Scenery, VentsOpenAboveTheFloorWhereTheBurstsStart) {
   BuildShapeTable();
   const ShipRoom cave(6);
-  for (int vent : {546, 562, 580}) {
+  for (int vent : kVentColumns) {
     EXPECT_FALSE(cave.Scenery().At(vent, 83)) << "vent " << vent << " starts inside the rock";
     bool floorBelow = false;
     for (int x = vent - 4; x <= vent + 4; ++x)
@@ -126,15 +126,15 @@ TEST(Scenery, TheBossCaveIsClosedBehindTheShipAndOpenForTheFight) {
     if (full) wallCol = x;
   }
   EXPECT_GE(wallCol, 840) << "no wall from the ship's highest row to the bottom behind the boss's chamber";
-  EXPECT_LT(FurthestColumn(FlyRight(closed, kBossTrigger + 1)), 880);
+  EXPECT_LT(FurthestColumn(FlyRight(closed, kBossTriggerColumn + 1)), 880);
 
   // From wherever the ship arrives, it can move freely (both ways) to the
   // heights at which its beam meets the core: tops 67..70 in front of the boss.
-  const std::vector<Tops> arrival = FlyRight(open, kBossTrigger + 1);
+  const std::vector<Tops> arrival = FlyRight(open, kBossTriggerColumn + 1);
   std::vector<Tops> seen(kStripW);
   std::deque<std::pair<int, int>> todo;
   for (int top = kTopMin; top <= kTopMax; ++top)
-    if (arrival[kBossTrigger + 1][top] && closed.Free(kBossTrigger + 1, top)) todo.push_back({kBossTrigger + 1, top});
+    if (arrival[kBossTriggerColumn + 1][top] && closed.Free(kBossTriggerColumn + 1, top)) todo.push_back({kBossTriggerColumn + 1, top});
   ASSERT_FALSE(todo.empty());
   while (!todo.empty()) {
     auto [col, top] = todo.front();

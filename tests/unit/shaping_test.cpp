@@ -2,9 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "game/base/game_windows.h"
-#include "platform/errors.h"
-#include "game/parts/balloon/balloon.h"
 #include "game/base/shaping.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/ship/ship_window.h"
+#include "platform/errors.h"
 #include "support/flow_fixture.h"
 
 namespace zb {
@@ -61,7 +62,7 @@ TEST_F(Shaping, BalloonCapsHaveTheirOwnMessages) {
   EXPECT_THROW(CutWindowToBalloonShape(5, balloonLeft), plat::RuntimeError);
   sim::SetShapeSupported(false);
   ExpectFatal([] { CutWindowToBalloonShape(4, balloonLeft); }, "リージョンデータの読み込みに失敗しました。",
-              "the program's outline of balloon part 4 is damaged");
+              "the program's outline of balloon cap record 4 is damaged");
   ExpectFatal([] { CutWindowToBalloonShape(0, balloonLeft); }, "ウィンドウの整形に失敗しました。",
               "a window could not be cut to its outline: " + plat::ShapeFailureCause());
 }

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,17 @@ namespace {
 // The theme's icon of the given size, as the build wrote it.
 QImage ThemeIcon(int size) {
   const QString path = QStringLiteral(ZB_ICON_DIR "/%1x%1/apps/zembrant.png").arg(size);
-  return QImage(path).convertToFormat(QImage::Format_RGB32);
+  return QImage(path).convertToFormat(QImage::Format_ARGB32);
+}
+
+// The program's own copy of the icon, which it paints opaque.
+QImage ProgramPicture() {
+  const plat::Picture& icon = *zb::ProgramIcon();
+  QImage picture(icon.width, icon.height, QImage::Format_RGB32);
+  for (int y = 0; y < icon.height; ++y) {
+    for (int x = 0; x < icon.width; ++x) picture.setPixel(x, y, 0xff000000u | icon.pixels[y * icon.width + x]);
+  }
+  return picture;
 }
 
 // Whether `big` is `small` with each pixel made a factor x factor square.
@@ -37,17 +48,57 @@ bool IsEnlarged(const QImage& small, const QImage& big, int factor) {
   return true;
 }
 
-TEST(ThemeIcons, AreTheProgramsPictureEnlargedByWholeNumbers) {
-  const plat::Picture& icon = *zb::ProgramIcon();
-  QImage picture(icon.width, icon.height, QImage::Format_RGB32);
-  for (int y = 0; y < icon.height; ++y) {
-    for (int x = 0; x < icon.width; ++x) picture.setPixel(x, y, 0xff000000u | icon.pixels[y * icon.width + x]);
+struct IconPixels {
+  int opaque = 0;
+  int clear = 0;  // fully transparent
+  std::set<QRgb> colours;
+};
+IconPixels Census(const QImage& icon) {
+  IconPixels out;
+  for (int y = 0; y < icon.height(); ++y) {
+    for (int x = 0; x < icon.width(); ++x) {
+      const QRgb p = icon.pixel(x, y);
+      if (qAlpha(p) == 255) {
+        ++out.opaque;
+        out.colours.insert(p);
+      } else if (qAlpha(p) == 0) {
+        ++out.clear;
+      }
+    }
   }
-  for (int factor : {1, 2, 4, 8}) {
-    EXPECT_TRUE(IsEnlarged(picture, ThemeIcon(32 * factor), factor)) << 32 * factor;
+  return out;
+}
+
+TEST(ThemeIcons, ShowTheShipAloneOnAClearGroundAtEverySize) {
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const QImage icon = ThemeIcon(size);
+    ASSERT_EQ(icon.size(), QSize(size, size)) << size;
+    const IconPixels census = Census(icon);
+    EXPECT_EQ(census.opaque + census.clear, size * size) << size << ": half-transparent pixels";
+    EXPECT_GT(census.clear, size * size / 2) << size << ": not transparent around the ship";
+    EXPECT_GT(census.opaque, size * size / 10) << size;
+    for (QPoint corner : {QPoint(0, 0), QPoint(size - 1, 0), QPoint(0, size - 1), QPoint(size - 1, size - 1)}) {
+      EXPECT_EQ(qAlpha(icon.pixel(corner)), 0) << size;
+    }
   }
-  EXPECT_TRUE(IsEnlarged(ThemeIcon(16), ThemeIcon(48), 3));
-  for (int size : {16, 22, 24}) EXPECT_EQ(ThemeIcon(size).size(), QSize(size, size));
+  for (int factor : {2, 4, 8}) {
+    EXPECT_TRUE(IsEnlarged(ThemeIcon(32), ThemeIcon(32 * factor), factor)) << 32 * factor;
+  }
+  // 48 pixels is a picture of its own, with at least the 32-pixel one's detail.
+  EXPECT_FALSE(IsEnlarged(ThemeIcon(16), ThemeIcon(48), 3));
+  EXPECT_GE(Census(ThemeIcon(48)).colours.size(), Census(ThemeIcon(32)).colours.size());
+  EXPECT_GT(2 * Census(ThemeIcon(48)).opaque, 3 * Census(ThemeIcon(32)).opaque) << "the ship is not drawn larger";
+}
+
+TEST(ThemeIcons, AreTheProgramsPictureWithItsTileCutAway) {
+  const QImage picture = ProgramPicture();
+  const QImage icon = ThemeIcon(32);
+  ASSERT_EQ(icon.size(), picture.size());
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      if (qAlpha(icon.pixel(x, y)) == 255) EXPECT_EQ(icon.pixel(x, y), picture.pixel(x, y)) << x << "," << y;
+    }
+  }
 }
 
 struct ShownLabel {
@@ -75,8 +126,8 @@ TEST_F(X11Test, TheVersionDialogSetsEachTextInAnInstalledFontInsideItsLabel) {
   });
   plat::ShowModalDialog(zb::VersionDialogLayout());
 
-  // The dialog's window carries the picture that the theme's icon shows.
-  EXPECT_TRUE(IsEnlarged(ThemeIcon(32), windowIcon, 1));
+  // The dialog's window carries the program's picture of the icon.
+  EXPECT_TRUE(IsEnlarged(ProgramPicture(), windowIcon, 1));
   ASSERT_EQ(shown.size(), 3u);
   const std::vector<std::pair<std::string, std::string>> want = {
       {"Zembrant", "IPAPMincho"},

@@ -1,4 +1,5 @@
-"""A picture being drawn: a grid of 0xRRGGBB colours, written out as XPM."""
+"""A picture being drawn: a grid of 0xRRGGBB colours (None: transparent),
+written out as XPM."""
 
 XPM_CHARS = (".#+@$%&*=-;>,')!~{]^/(_:<[}|1234567890abcdefghijklmnopqrstuvwxyz"
              "ABCDEFGHIJKLMNOPQRSTUVWXYZ")
@@ -36,7 +37,7 @@ class Canvas:
                         self.set(x0 + dx, y0 + dy, colour)
 
     def write_xpm(self, path, name):
-        colours = sorted({c for row in self.px for c in row})
+        colours = sorted({c for row in self.px for c in row}, key=lambda c: -1 if c is None else c)
         cpp = 1 if len(colours) <= len(XPM_CHARS) else 2
         if cpp == 1:
             codes = {c: XPM_CHARS[i] for i, c in enumerate(colours)}
@@ -46,7 +47,7 @@ class Canvas:
         lines = ["/* XPM */", "static char *%s[] = {" % name,
                  "/* width height colours chars-per-pixel */",
                  '"%d %d %d %d",' % (self.width, self.height, len(colours), cpp)]
-        lines += ['"%s c #%06X",' % (codes[c], c) for c in colours]
+        lines += ['"%s c %s",' % (codes[c], "None" if c is None else "#%06X" % c) for c in colours]
         lines.append("/* pixels */")
         rows = ['"%s"' % "".join(codes[c] for c in row) for row in self.px]
         lines += [r + "," for r in rows[:-1]] + [rows[-1]]

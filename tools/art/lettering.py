@@ -136,45 +136,71 @@ FRAME_W = 163
 
 # The lettering fills rows 93..581, the stretch the staff roll scrolls
 # through its frame before it leaves the closing line on its own.
-CREDITS = [  # text, scale, colour, blank rows before the line
-    ("ZEMBRANT", 3, 0xFFF0A0, 0),
-    ("PROGRAM", 1, 0x9CD8FF, 34),
-    ("GRAPHICS", 1, 0x9CD8FF, 6),
-    ("GAME DESIGN", 1, 0x9CD8FF, 6),
-    ("THE ZEMBRANT", 2, 0xFFFFF0, 10),
-    ("TEAM", 2, 0xFFFFF0, 6),
-    ("TEST PILOT", 1, 0x9CD8FF, 44),
-    ("YOU", 2, 0xFFFFF0, 8),
-    ("THE BOSS", 1, 0x9CD8FF, 44),
-    ("ITS CORE", 2, 0xFFFFF0, 8),
-    ("SPECIAL THANKS", 1, 0x9CD8FF, 44),
-    ("EVERY WINDOW", 2, 0xFFFFF0, 8),
-    ("ON YOUR", 2, 0xFFFFF0, 6),
-    ("DESKTOP", 2, 0xFFFFF0, 6),
-    ("PRESENTED BY", 1, 0x9CD8FF, 49),
-    ("THE ZEMBRANT", 2, 0xFFFFF0, 8),
-    ("TEAM", 2, 0xFFFFF0, 6),
+# Every line must read on a black and on a white desktop without changing
+# its outline. Lines of 2- and 3-pixel strokes are light with a dark shade
+# inside their lower right edges, so each stroke shows a light and a dark
+# side; the 1-pixel role lines have no room for two tones and take a strong
+# orange that stands apart from black, white and a blue desktop alike.
+NAME = (0xFFFFF0, 0x46557A)      # light face, shade dark enough for white, seen on black
+HEADING = (0xFFE878, 0x8A4A10)
+ROLE = 0xE8741C
+
+CREDITS = [  # text, scale, look, blank rows before the line
+    ("ZEMBRANT", 3, HEADING, 0),
+    ("PROGRAM", 1, ROLE, 34),
+    ("GRAPHICS", 1, ROLE, 6),
+    ("GAME DESIGN", 1, ROLE, 6),
+    ("THE ZEMBRANT", 2, NAME, 10),
+    ("TEAM", 2, NAME, 6),
+    ("TEST PILOT", 1, ROLE, 44),
+    ("YOU", 2, NAME, 8),
+    ("THE BOSS", 1, ROLE, 44),
+    ("ITS CORE", 2, NAME, 8),
+    ("SPECIAL THANKS", 1, ROLE, 44),
+    ("EVERY WINDOW", 2, NAME, 8),
+    ("ON YOUR", 2, NAME, 6),
+    ("DESKTOP", 2, NAME, 6),
+    ("PRESENTED BY", 1, ROLE, 49),
+    ("THE ZEMBRANT", 2, NAME, 8),
+    ("TEAM", 2, NAME, 6),
 ]
 CREDITS_TOP = 93
 
 
-def draw_line(c, text, scale, colour, y):
+def shaded(mask, look):
+    """colour_of for paste_mask: one colour, or a (face, shade) pair with the
+    shade on the pixels whose right or lower neighbour is not lettering."""
+    if isinstance(look, int):
+        return lambda dx, dy: look
+    face, shade = look
+
+    def covered(dx, dy):
+        return 0 <= dy < len(mask) and 0 <= dx < len(mask[dy]) and mask[dy][dx] not in ". "
+
+    def colour_of(dx, dy):
+        edge = not covered(dx + 1, dy) or not covered(dx, dy + 1)
+        return shade if edge else face
+    return colour_of
+
+
+def draw_line(c, text, scale, look, y):
     mask = text_mask(text, scale)
     x0 = (FRAME_W - text_width(text, scale)) // 2
-    c.paste_mask(mask, x0, y, lambda x, yy, ch: colour)
+    colour_of = shaded(mask, look)
+    c.paste_mask(mask, x0, y, lambda x, yy, ch: colour_of(x - x0, yy - y))
     return y + len(mask)
 
 
 def credits():
     c = Canvas(177, 613, BLACK)
     y = CREDITS_TOP
-    for text, scale, colour, before in CREDITS:
-        y = draw_line(c, text, scale, colour, y + before)
+    for text, scale, look, before in CREDITS:
+        y = draw_line(c, text, scale, look, y + before)
     return c
 
 
 def closing_line():
     c = Canvas(177, 58, BLACK)
-    y = draw_line(c, "THANK YOU", 2, 0xFFFFF0, 7)
-    draw_line(c, "FOR PLAYING", 1, 0x9CD8FF, y + 3)
+    y = draw_line(c, "THANK YOU", 2, NAME, 7)
+    draw_line(c, "FOR PLAYING", 1, ROLE, y + 3)
     return c

@@ -143,7 +143,8 @@ def girder_holes(x):
 # --- colours -----------------------------------------------------------------
 
 RIM = 0x1A1622
-TONES = [0x6C5C70, 0x5E5064, 0x786672]
+TONES = [0x7C6C80, 0x6E6074, 0x887682]
+LIT = {True: 0xE4D4BA, False: 0xB4A8C8}  # the lit line inside the rim: floor, ceiling
 DEEP = 0x2A2232
 SAND = 0xC4B49E
 MOSS = [0x7C9A48, 0x587A36]
@@ -161,6 +162,13 @@ def on_rim(rock, x, y):
     if y == 0 and x >= MOUTH:
         return False
     return any(is_open(rock, nx, ny) for nx, ny in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)))
+
+
+def inside_rim(rock, x, y):
+    """The rock's second pixel from the open: lit, so the strip's edge shows
+    as a light line on a dark desktop and as the dark rim on a light one."""
+    return any(0 <= nx < W and 0 <= ny < H and ny in rock[nx] and on_rim(rock, nx, ny)
+               for nx, ny in ((x - 1, y), (x + 1, y), (x, y - 1), (x, y + 1)))
 
 
 def in_floor(x, y):
@@ -262,7 +270,10 @@ def scenery(closed):
             else:
                 colour = rock_colour(rock, x, y)
                 heat = near_vent_heat(x, y) if 530 <= x <= 596 and y >= 78 else 0
-                colour = mix(colour, 0x8A3020, heat * 0.5)
+                if inside_rim(rock, x, y) and colour not in MOSS + CRYSTAL:
+                    colour = mix(LIT[in_floor(x, y)], GLOW[1], heat)
+                else:
+                    colour = mix(colour, 0x8A3020, heat * 0.5)
             c.set(x, y, colour)
     for v in VENTS:
         for dx in (-1, 0, 1):

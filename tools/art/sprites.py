@@ -64,11 +64,13 @@ SHIP_ART = [
 ]
 SHIP_RECTS = [(4, 1, 6, 2), (4, 2, 7, 3), (5, 3, 8, 4), (10, 3, 12, 4), (4, 4, 14, 5),
               (2, 5, 15, 6), (4, 6, 9, 7), (10, 6, 15, 7), (4, 7, 7, 8), (2, 8, 10, 9)]
+# A dark edge and a light body: the ship shows on light, blue and dark
+# desktops alike.
 SHIP_COLOURS = {
-    "d": 0x26366A, "m": 0x5274B4, "l": 0x98B6E4, "h": 0xDCE8FA,
+    "d": 0x3E5299, "m": 0x7C9CE0, "l": 0xB0C8F2, "h": 0xF0F6FF,
     "c": 0x0090B8, "C": 0x7CF0FF, "r": 0xD83848, "e": 0xFF6A10, "E": 0xFFD848,
 }
-SHIP_GOLD = dict(SHIP_COLOURS, d=0x805000, m=0xC89018, l=0xF4C848, h=0xFFF2B0,
+SHIP_GOLD = dict(SHIP_COLOURS, d=0x8C5C0C, m=0xC89018, l=0xF4C848, h=0xFFF2B0,
                  C=0xFFFFD8, r=0xFF8020)
 
 
@@ -191,52 +193,79 @@ def balloon_cap(index):
     return c
 
 
-def icon():
-    """The ship at twice its size over a strip of cave, on a night-blue tile."""
-    c = Canvas(32, 32, 0x0C1428)
-    for y in range(32):
-        for x in range(32):
-            c.set(x, y, mix(0x1C2C58, 0x080C1C, y / 31))
-    for x, y in ((3, 3), (20, 2), (28, 6), (9, 27), (14, 4), (25, 25)):
-        c.set(x, y, 0x90A0D0)
-    for x in range(32):
-        top = 27 + (1 if (x * 7) % 5 == 0 else 0) - (1 if x % 9 == 4 else 0)
-        for y in range(top, 32):
-            c.set(x, y, 0x1A1622 if y == top else mix(0x7A6A76, 0x3A3042, (y - top) / 4))
-    for y, row in enumerate(SHIP_ART[1:9]):
-        for x, ch in enumerate(row[2:17]):
-            if ch != ".":
-                c.fill_rect(1 + 2 * x, 7 + 2 * y, 3 + 2 * x, 9 + 2 * y, SHIP_COLOURS[ch])
-    c.fill_rect(27, 15, 32, 16, 0x40FF40)
-    return c
+# The icons: the ship alone, every pixel outside it transparent, so that it
+# sits on any panel or menu. Each size is drawn at its own resolution: the
+# ship's art enlarged by a whole number, then lit along its upper edges,
+# shaded along its lower ones and ringed by a thin dark line.
+ICON_RIM = 0x0E1430
 
 
-# The small icons: where the ship's nose row starts (x, y), where the cave
-# begins, and the stars, for each size that is no whole multiple of 32.
-SMALL_ICONS = {
-    16: ((0, 3), 13, ((2, 1), (11, 1), (14, 8))),
-    22: ((2, 5), 18, ((3, 2), (12, 1), (19, 4), (18, 15))),
-    24: ((3, 6), 20, ((3, 2), (14, 1), (21, 4), (6, 17), (20, 17))),
-}
-
-
-def small_icon(size):
-    """The icon drawn again at 16, 22 or 24 pixels: the ship at its own size
-    over the cave, firing, on the same night-blue tile."""
-    (sx, sy), cave, stars = SMALL_ICONS[size]
-    c = Canvas(size, size, 0x0C1428)
-    for y in range(size):
-        for x in range(size):
-            c.set(x, y, mix(0x1C2C58, 0x080C1C, y / (size - 1)))
-    for x, y in stars:
-        c.set(x, y, 0x90A0D0)
-    for x in range(size):
-        top = cave + (1 if (x * 7) % 5 == 0 else 0) - (1 if x % 9 == 4 else 0)
-        for y in range(top, size):
-            c.set(x, y, 0x1A1622 if y == top else mix(0x7A6A76, 0x3A3042, (y - top) / 3))
+def ship_pixels(scale):
+    """{(x, y): colour} of the ship's art (columns 2..14, rows 1..8)
+    enlarged `scale` times, lit and shaded at that size, with its rim."""
+    body = {}
     for y, row in enumerate(SHIP_ART[1:9]):
         for x, ch in enumerate(row[2:15]):
-            if ch != ".":
-                c.set(sx + x, sy + y, SHIP_COLOURS[ch])
-    c.fill_rect(sx + 13, sy + 4, size, sy + 5, 0x40FF40)
+            if ch == ".":
+                continue
+            for dy in range(scale):
+                for dx in range(scale):
+                    body[(1 + x * scale + dx, 1 + y * scale + dy)] = (ch, dx, dy)
+    out = {}
+    for (x, y), (ch, dx, dy) in body.items():
+        colour = SHIP_COLOURS[ch]
+        if ch in "Ee":                      # the flames: hot at the engine
+            colour = mix(colour, 0xFFFFE0, 0.5 * dx / max(scale - 1, 1))
+        elif (x, y - 1) not in body:
+            colour = mix(colour, 0xFFFFFF, 0.45)
+        elif (x, y + 1) not in body or (x + 1, y) not in body:
+            colour = mix(colour, 0x101830, 0.3)
+        if ch == "C" and scale > 1 and dx == 0 and dy == 0:
+            colour = 0xFFFFFF               # a glint on the canopy
+        out[(x, y)] = colour
+    for x, y in list(body):
+        for nx in (x - 1, x, x + 1):
+            for ny in (y - 1, y, y + 1):
+                if (nx, ny) not in body:
+                    out[(nx, ny)] = ICON_RIM
+    return out
+
+
+def ship_icon(size, scale, left, top, background=None):
+    """The ship at `scale` with its top-left (rim included) at (left, top),
+    on a clear canvas or on `background`, a function of the canvas."""
+    c = Canvas(size, size, None)
+    if background:
+        background(c)
+    for (x, y), colour in ship_pixels(scale).items():
+        c.set(left + x, top + y, colour)
     return c
+
+
+def night_tile(c):
+    """The program's own copy of the icon (the version dialog's and the
+    windows', pictures without transparency) keeps the ship on a night-blue
+    tile over a strip of cave."""
+    for y in range(c.height):
+        for x in range(c.width):
+            c.set(x, y, mix(0x1C2C58, 0x080C1C, y / (c.height - 1)))
+    for x, y in ((3, 3), (20, 2), (28, 6), (9, 27), (14, 4), (25, 25)):
+        c.set(x, y, 0x90A0D0)
+    for x in range(c.width):
+        top = 27 + (1 if (x * 7) % 5 == 0 else 0) - (1 if x % 9 == 4 else 0)
+        for y in range(top, c.height):
+            c.set(x, y, 0x1A1622 if y == top else mix(0x7A6A76, 0x3A3042, (y - top) / 4))
+
+
+# size: (scale, left, top) of the ship with its rim.
+ICON_PLACES = {16: (1, 0, 3), 22: (1, 3, 6), 24: (1, 4, 7), 32: (2, 0, 6), 48: (3, 0, 11)}
+
+
+def icon(size=32):
+    scale, left, top = ICON_PLACES[size]
+    return ship_icon(size, scale, left, top)
+
+
+def icon_tile():
+    scale, left, top = ICON_PLACES[32]
+    return ship_icon(32, scale, left, top, night_tile)

@@ -1,44 +1,38 @@
-// The game's windows, created with their X window names; each part loads
-// its own.
+// The plain sprites, created with their X window names; each part loads its
+// own.
 #include "game/base/game_windows.h"
 
 #include "game/base/screen_metrics.h"
 
 namespace zb {
+namespace {
 
-LampsWindow lampsWindow("frmShe");
+Window* spriteFocusTarget = nullptr;  // constant-initialised: set before any constructor runs
+
+}  // namespace
+
 SpriteWindow bannerWindow("frmSTAFF");
-ShipWindow shipWindow("frmPlayer");
-BossWindow bossWindow("frmBoss");
 SpriteWindow sceneryWindow("frmBG");
 SpriteWindow particlesWindow("frmDot");
 SpriteWindow enemyShotsWindow("frmEShot");
-BalloonCapWindow balloonLeft("frmL", 0);
-BalloonCentreWindow balloonCentre("frmC");
-BalloonCapWindow balloonRight("frmR", 1);
 std::array<SpriteWindow, 6> enemyWindows{SpriteWindow("frmEnemy"), SpriteWindow("frmEnemy"),
                                          SpriteWindow("frmEnemy"), SpriteWindow("frmEnemy"),
                                          SpriteWindow("frmEnemy"), SpriteWindow("frmEnemy")};
 std::array<SpriteWindow, 3> beamWindows{SpriteWindow("frmShot"), SpriteWindow("frmShot"),
                                         SpriteWindow("frmShot")};
 
-void SpriteWindow::OnLoad() { plat::SetGotFocusHandler(id_, [] { lampsWindow.SetFocus(); }); }
+void SetSpriteFocusTarget(Window& window) { spriteFocusTarget = &window; }
+
+void SpriteWindow::OnLoad() {
+  plat::SetGotFocusHandler(id_, [] {
+    if (spriteFocusTarget) spriteFocusTarget->SetFocus();
+  });
+}
 
 void CoverScreenHidden(Window& window) {
   window.SetBackColor(plat::RGB(255, 0, 0));
   window.Move(0, 0, ScreenWidthTwips(), ScreenFullHeightTwips());
   window.SetVisible(false);
-}
-
-void UnloadAllWindows() {
-  for (Window* w : std::initializer_list<Window*>{&balloonLeft, &balloonCentre, &balloonRight,
-                                                  &sceneryWindow, &bossWindow, &particlesWindow,
-                                                  &enemyShotsWindow, &shipWindow, &bannerWindow,
-                                                  &lampsWindow}) {
-    w->Unload();
-  }
-  for (auto& f : enemyWindows) f.Unload();
-  for (auto& f : beamWindows) f.Unload();
 }
 
 }  // namespace zb

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <initializer_list>
 
 #include "game/base/game_windows.h"
 #include "game/base/random.h"
@@ -13,9 +14,12 @@
 #include "game/flow/game_cycle.h"
 #include "game/parts/balloon/balloon.h"
 #include "game/parts/beam/beam.h"
+#include "game/parts/boss/boss.h"
 #include "game/parts/bursts/bursts.h"
 #include "game/parts/enemy_shots/enemy_shots.h"
+#include "game/parts/lamps/lamps.h"
 #include "game/parts/scenery/scenery.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/keys.h"
@@ -42,6 +46,17 @@ void StartUp(std::int32_t startX) {
 }
 
 }  // namespace
+
+void UnloadAllWindows() {
+  for (Window* w : std::initializer_list<Window*>{&balloonLeft, &balloonCentre, &balloonRight,
+                                                  &sceneryWindow, &bossWindow, &particlesWindow,
+                                                  &enemyShotsWindow, &shipWindow, &bannerWindow,
+                                                  &lampsWindow}) {
+    w->Unload();
+  }
+  for (auto& f : enemyWindows) f.Unload();
+  for (auto& f : beamWindows) f.Unload();
+}
 
 void ResetGameState() {
   UnloadAllWindows();

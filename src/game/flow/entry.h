@@ -10,6 +10,9 @@ namespace zb {
 // in the message box (1).
 int RunGame(std::int32_t startX);
 
+// Unloads every window of the game (end of a test, end of the program).
+void UnloadAllWindows();
+
 // Every window unloaded and every record of the game as before the first
 // game (the end of a test, the start of the next).
 void ResetGameState();

@@ -14,6 +14,7 @@
 #include "game/parts/enemy_shots/enemy_shots.h"
 #include "game/parts/scenery/scenery.h"
 #include "game/parts/ship/ship.h"
+#include "game/parts/ship/ship_window.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
 #include "platform/keys.h"
@@ -22,7 +23,6 @@ namespace zb {
 namespace {
 
 constexpr std::uint32_t kFrameMs = 50;
-constexpr std::int32_t kBossTriggerColumn = 912;
 
 KeyPressLatch homeKey{plat::VK_HOME};
 KeyPressLatch escapeKey{plat::VK_ESCAPE};
@@ -86,8 +86,10 @@ std::optional<StageEnd> RunOneFrame() {
     return std::nullopt;
   }
   // A ship being destroyed with its last life has lost, even when the boss
-  // fell in the same frame: its destruction runs on to the game's end.
+  // fell in the same frame: its destruction runs on to the game's end, and
+  // if Home froze it (the hit forgiven), nothing is left to play for.
   if (Boss.defeated && Ship.lives > 0) return StageEnd::kWin;
+  if (Boss.defeated && !Ship.hit) return StageEnd::kGameOver;
   SteerShip();
   UpdateBeam();
   RunBurstStep();

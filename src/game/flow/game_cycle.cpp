@@ -75,7 +75,6 @@ void AbandonGame() {
 }
 
 void RunGameCycle() {
-  Bursts.ventColumns = {546, 562, 580};
   struct Unwatch {
     ~Unwatch() { plat::WatchScreen(false); }  // the program ends
   } unwatch;

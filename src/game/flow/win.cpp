@@ -7,6 +7,8 @@
 #include "game/base/state.h"
 #include "game/base/waits.h"
 #include "game/parts/balloon/balloon.h"
+#include "game/parts/boss/boss.h"
+#include "game/parts/ship/ship_window.h"
 #include "game/parts/staff_roll/staff_roll.h"
 #include "platform/events.h"
 

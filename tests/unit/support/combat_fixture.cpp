@@ -8,6 +8,8 @@
 #include "game/flow/frame_loop.h"
 #include "game/flow/stage_setup.h"
 #include "game/parts/balloon/balloon.h"
+#include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/events.h"
 #include "support/combat_fixture.h"
 

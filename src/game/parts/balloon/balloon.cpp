@@ -8,11 +8,16 @@
 #include "game/base/pictures.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/shaping.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
 #include "platform/window.h"
 
 namespace zb {
+
+BalloonCapWindow balloonLeft("frmL", 0);
+BalloonCentreWindow balloonCentre("frmC");
+BalloonCapWindow balloonRight("frmR", 1);
 
 namespace {
 
@@ -118,7 +123,7 @@ void CutWindowToBalloonShape(int record, WindowOps& window) {
   }
   const auto region = RegionFromRecordWords(BalloonTable[record].words);
   if (!region) {
-    plat::FailFatally("リージョンデータの読み込みに失敗しました。", DamagedOutline("balloon part", record));
+    plat::FailFatally("リージョンデータの読み込みに失敗しました。", DamagedOutline("balloon cap record", record));
   }
   if (!window.SetShape(*region)) plat::FailFatally("ウィンドウの整形に失敗しました。", CannotCut());
 }

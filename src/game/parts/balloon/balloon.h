@@ -9,6 +9,35 @@
 
 namespace zb {
 
+// The balloon's centre, with its close label and border lines.
+class BalloonCentreWindow : public Window {
+ public:
+  using Window::Window;
+  Control closeLabel;
+  Control topLine;
+  Control bottomLine;
+
+ protected:
+  void OnLoad() override;
+  void OnUnload() override;
+};
+
+// The balloon's end caps, each with the picture it starts with.
+class BalloonCapWindow : public Window {
+ public:
+  BalloonCapWindow(std::string name, int capPicture) : Window(std::move(name)), capPicture_(capPicture) {}
+
+ protected:
+  void OnLoad() override;
+
+ private:
+  int capPicture_;
+};
+
+extern BalloonCapWindow balloonLeft;
+extern BalloonCentreWindow balloonCentre;
+extern BalloonCapWindow balloonRight;
+
 enum BalloonKind : int { TailLeft = 0, TailRight = 1 };
 
 // Cuts a cap window to record `record` of the balloon table; fatal when the

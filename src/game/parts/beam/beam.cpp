@@ -7,6 +7,7 @@
 #include "game/base/screen_metrics.h"
 #include "game/base/state.h"
 #include "game/parts/boss/boss.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/events.h"
 #include "platform/keys.h"
 #include "platform/numeric.h"

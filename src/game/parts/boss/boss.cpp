@@ -82,6 +82,8 @@ void OnShakeTick() {
 
 }  // namespace
 
+BossWindow bossWindow("frmBoss");
+
 void BossWindow::OnLoad() {
   SpriteWindow::OnLoad();
   core.id = plat::CreatePictureBox(id_, "CT");
@@ -158,9 +160,9 @@ void StartBossBurst() {
 }
 
 // Made every frame of the battle: at no strength left, the boss gives way to
-// its wreck standing on the bottom, and the stage is won.
+// its wreck standing on the bottom, once, and the stage is won.
 void BossDefeatCheck() {
-  if (Boss.strength >= 1) return;
+  if (Boss.strength >= 1 || Boss.defeated) return;
   bossWindow.Load();  // the core exists once the boss is loaded
   bossWindow.core.SetVisible(false);
   bossWindow.SetVisible(false);

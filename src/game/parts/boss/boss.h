@@ -4,9 +4,29 @@
 
 #include <cstdint>
 
+#include "game/base/game_windows.h"
 #include "platform/types.h"
 
 namespace zb {
+
+// The boss comes when the ship's column (pixels) passes this one.
+inline constexpr std::int32_t kBossTriggerColumn = 912;
+
+// The boss, with its core and its three timers.
+class BossWindow : public SpriteWindow {
+ public:
+  using SpriteWindow::SpriteWindow;
+  Control core;
+  Timer slideTimer;  // the entry slide, one pixel a tick
+  Timer flashTimer;  // ends the core's flash 100 ms after the latest hit
+  Timer shakeTimer;  // the shake after a hit
+
+ protected:
+  void OnLoad() override;
+  void OnUnload() override;
+};
+
+extern BossWindow bossWindow;
 
 // At the set-up: off-screen right, standing on the bottom, hidden.
 void PlaceBoss();

@@ -25,8 +25,6 @@ struct ParticleRecord {
 // the next burst's number written by the frame loop.
 struct BurstsState {
   std::array<ParticleRecord, 21> particles;
-  // Live across all stages of one run.
-  std::array<std::int32_t, 3> ventColumns{546, 562, 580};  // the scenery's vents, pixels
   bool running = false;
   std::int32_t number = 0;  // 0..2: which vent, or which of the boss's spray spots
 };

@@ -13,6 +13,7 @@
 #include "game/base/state.h"
 #include "game/parts/boss/boss.h"
 #include "game/parts/enemy_shots/enemy_shots.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/numeric.h"
 
 namespace zb {

@@ -10,6 +10,7 @@
 #include "game/base/random.h"
 #include "game/base/screen_metrics.h"
 #include "game/base/state.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/errors.h"
 #include "platform/numeric.h"
 

@@ -19,6 +19,10 @@ void OnLampMouseDown(int index, int button, int x, int y) {
 
 }  // namespace
 
+LampsWindow lampsWindow("frmShe");
+
+LampsWindow::LampsWindow(std::string name) : Window(std::move(name)) { SetSpriteFocusTarget(*this); }
+
 void LampsWindow::OnLoad() {
   plat::SetPicture(id_, ShapePicture(Shape::kLamps));
   // Two lamps of 180 x 225 twips: lamps[0] at (0, 0), lamps[1] at (195, -15).

@@ -6,7 +6,10 @@
 
 #include "game/base/game_windows.h"
 #include "game/base/skip_on_error.h"
+#include "game/parts/balloon/balloon.h"
+#include "game/parts/boss/boss.h"
 #include "game/parts/menu/version_dialog.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 

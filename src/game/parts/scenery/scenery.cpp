@@ -31,7 +31,7 @@ bool SceneryBurstDue() {
 }
 
 void StartSceneryBurst() {
-  const double x = Bursts.ventColumns[Bursts.number] * static_cast<double>(TPPX);
+  const double x = kVentColumns[Bursts.number] * static_cast<double>(TPPX);
   StartBurst(x, sceneryWindow.Top() + 83 * TPPY, 0);
 }
 

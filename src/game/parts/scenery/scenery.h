@@ -2,9 +2,16 @@
 // ship when the boss comes, and its vents' sprays.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "game/base/state.h"
 
 namespace zb {
+
+// The columns (pixels) of the strip's three vents, in the order of the
+// bursts' numbers.
+inline constexpr std::array<std::int32_t, 3> kVentColumns{546, 562, 580};
 
 // The scenery, written by this part.
 struct SceneryState {

@@ -9,6 +9,7 @@
 #include "game/base/shaping.h"
 #include "game/base/state.h"
 #include "game/parts/lamps/lamps.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/events.h"
 #include "platform/numeric.h"
 

@@ -13,7 +13,7 @@
 namespace zb {
 namespace {
 
-// About a second after a lost life: the ship is vulnerable again.
+// kInvincibilityMs after a lost life: the ship is vulnerable again.
 void OnInvincibilityEnd() {
   shipWindow.invincibilityTimer.SetEnabled(false);
   SetShapePicture(Shape::kShip, shipWindow);
@@ -26,9 +26,11 @@ void OnShipMouseDown(int button, int x, int y) {
 
 }  // namespace
 
+ShipWindow shipWindow("frmPlayer");
+
 void ShipWindow::OnLoad() {
   invincibilityTimer.id = plat::CreateTimer(id_, [] { OnInvincibilityEnd(); });
-  plat::SetTimerInterval(invincibilityTimer.id, 1000);
+  plat::SetTimerInterval(invincibilityTimer.id, kInvincibilityMs);
   plat::SetTimerEnabled(invincibilityTimer.id, false);
   plat::SetMouseDownHandler(id_, [](int button, int x, int y) {
     OnShipMouseDown(button, x, y);
@@ -41,7 +43,7 @@ void ShowShip() {
   SizeWindowToShape(Shape::kShip, shipWindow);
   SetShapePicture(Shape::kShip, shipWindow);
   Ship.outline = CutWindowToShape(Shape::kShip, shipWindow);
-  Ship.lives = 3;
+  Ship.lives = kStartingLives;
   shipWindow.SetVisible(true);
 }
 

@@ -3,6 +3,7 @@
 
 #include "game/base/game_windows.h"
 #include "game/base/state.h"
+#include "game/parts/ship/ship_window.h"
 #include "platform/keys.h"
 
 namespace zb {

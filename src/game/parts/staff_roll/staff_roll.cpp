@@ -9,6 +9,7 @@
 #include "game/base/shaping.h"
 #include "game/base/skip_on_error.h"
 #include "game/base/waits.h"
+#include "game/base/window_model.h"
 #include "platform/events.h"
 #include "platform/numeric.h"
 
@@ -20,7 +21,22 @@ constexpr int kClosingLineStopStep = 555;
 constexpr int kClosingLineBelow = 600;  // pixels the closing line starts below its outline
 constexpr int kClosingLineRest = 45;    // pixels below its outline where it stops
 
-// The frame: shape 1's size, centred on the bottom of the work area.
+// The lettering's pictures ride with the outline inside the frame: each in
+// a picture box of its own, cut to its own outline, so that its colours
+// (light faces with a dark shade) show on a light desktop as on a dark one.
+Control creditsBox;
+Control closingLineBox;
+
+void LoadLettering(Control& box, Shape shape, const char* name) {
+  box.id = plat::CreatePictureBox(bannerWindow.Id(), name);
+  SizeWindowToShape(shape, box);
+  SetShapePicture(shape, box);
+  CutWindowToShape(shape, box);
+  box.SetVisible(true);
+}
+
+// The frame: shape 1's size, centred on the bottom of the work area, with
+// the lettering's boxes below it until the roll moves them in.
 void PlaceFrame() {
   SkipOnError([] { bannerWindow.Unload(); });
   SkipOnError([] { SizeWindowToShape(Shape::kStaffFrame, bannerWindow); });
@@ -28,6 +44,8 @@ void PlaceFrame() {
     bannerWindow.Move(plat::IntDiv(ScreenWidthTwips() - bannerWindow.Width(), 2),
                   ScreenHeightTwips() - bannerWindow.Height());
   });
+  SkipOnError([] { LoadLettering(creditsBox, Shape::kCredits, "Credits"); });
+  SkipOnError([] { LoadLettering(closingLineBox, Shape::kClosingLine, "ClosingLine"); });
 }
 
 // Step i: the credits i pixels above their outline, the closing line riding
@@ -39,6 +57,8 @@ void RollStep(int i, std::int32_t& rollOffset) {
   const int dy = i < kClosingLineStopStep ? rollOffset + kClosingLineBelow : kClosingLineRest;
   closingLine.Offset(0, dy);
   credits.Unite(closingLine);
+  SkipOnError([&] { creditsBox.Move(0, rollOffset * TPPY); });
+  SkipOnError([&] { closingLineBox.Move(0, dy * TPPY); });
   rollOffset = rollOffset - 1;
   ApplyWindowRegion(credits, bannerWindow);
   if (!bannerWindow.Visible()) {
@@ -56,6 +76,10 @@ void RunStaffRoll() {
     SkipOnError([&] { RollStep(i, rollOffset); });
     YieldAndWait(50);
   }
+  // The fade is the frame's own colour: the closing line's picture gives way
+  // to it.
+  SkipOnError([] { closingLineBox.SetVisible(false); });
+  SkipOnError([] { creditsBox.SetVisible(false); });
   for (int c = 255; c >= 64; c -= 2) {  // the last colour is RGB(65, 65, 65)
     SkipOnError([c] { bannerWindow.SetBackColor(plat::RGB(c, c, c)); });
     YieldAndWait(50);
@@ -63,6 +87,7 @@ void RunStaffRoll() {
   SkipOnError([] { bannerWindow.SetVisible(false); });
   WaitMs(1000);
   SkipOnError([] { bannerWindow.Unload(); });
+  creditsBox.id = closingLineBox.id = plat::kNoWindow;
 }
 
 }  // namespace zb
