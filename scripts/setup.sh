@@ -83,7 +83,7 @@ mapfile -t missing < <(missing_packages)
 ((${#missing[@]} == 0)) && exit 0
 
 if ! command -v apt-get >/dev/null; then
-  echo "setup: install these Debian packages, or your system's own (see the README): ${missing[*]}" >&2
+  echo "setup: install these Debian packages, or your system's own (see docs/reference.md, Other systems): ${missing[*]}" >&2
   exit 1
 fi
 SUDO=()
