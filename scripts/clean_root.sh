@@ -33,8 +33,8 @@ clean_root_base() {
   mkdir -p "$clean_root_cache"
   local log=$clean_root_cache/mmdebstrap.log sources
   mapfile -t sources < <(clean_root_sources)
-  rm -f "$clean_root_tar.new"
-  if ! mmdebstrap --variant=apt bookworm "$clean_root_tar.new" "${sources[@]}" >"$log" 2>&1; then
+  rm -rf "$clean_root_tar.new"
+  if ! mmdebstrap --variant=apt --format=tar bookworm "$clean_root_tar.new" "${sources[@]}" >"$log" 2>&1; then
     if clean_root_offline "$log"; then
       echo "no Debian mirror reachable ($(grep -m1 -oE '(Temporary failure resolving|Could not resolve|Failed to fetch|Unable to connect|Could not connect|Network is unreachable)[^]]*' "$log"))"
       return 77
