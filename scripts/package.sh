@@ -49,6 +49,7 @@ if $clean; then
   # shellcheck source=scripts/clean_root.sh
   source scripts/clean_root.sh
   root=$out/root
+  trap 'rm -rf "$root"' EXIT
   say "making a clean Debian 12 root in $root"
   status=0
   why=$(clean_root_make "$root") || status=$?
@@ -69,7 +70,6 @@ if $clean; then
     exit 1
   fi
   mv "$root/$deb" "$out/"
-  rm -rf "$root"
 else
   command -v dpkg-buildpackage >/dev/null || { say "needs Debian's dpkg-dev (dpkg-buildpackage)"; exit 1; }
   if ! unmet=$(cd "$out/$source" && dpkg-checkbuilddeps 2>&1); then
