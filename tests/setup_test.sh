@@ -34,7 +34,24 @@ PATH=$tmp/user "$BASH" "$setup" play >"$tmp/out" 2>&1
 status=$?
 [[ $status == 1 ]] || fail "a user without root: exit status $status: $(cat "$tmp/out")"
 [[ $(wc -l <"$tmp/out") == 1 ]] || fail "a user without root: not one line: $(cat "$tmp/out")"
-grep -q '^setup: as root, run: apt-get install g++ cmake ninja-build .*fonts-liberation2$' "$tmp/out" ||
+grep -q '^setup: as root, run: apt-get install cmake ninja-build .* g++ .*fonts-liberation2$' "$tmp/out" ||
   fail "a user without root: $(cat "$tmp/out")"
 [[ ! -s $tmp/calls ]] || fail "a user without root: a package manager was called: $(cat "$tmp/calls")"
+# The build's packages are those of debian/control's Build-Depends, all but
+# debhelper's, which only the Debian package's own build needs.
+for package in $(sed -n '/^Build-Depends:/,/^[^ #]/{/^ /s/^ *\([^ ,:|]*\).*/\1/p}' "$1/debian/control"); do
+  [[ $package == debhelper-compat || " $(cat "$tmp/out") " == *" $package "* ]] ||
+    fail "a user without root: $package of debian/control is not named: $(cat "$tmp/out")"
+done
+
+# A build dependency without a probe above it stops the set-up with one line.
+mkdir -p "$tmp/tree/debian"
+cp -r "$1/scripts" "$tmp/tree/"
+sed 's/^ qt6-base-dev,/ qt6-base-dev,\n new-dev,/' "$1/debian/control" >"$tmp/tree/debian/control"
+grep -q '^ new-dev,' "$tmp/tree/debian/control" || fail "could not add a package to a copy of debian/control"
+PATH=$tmp/shims:$PATH bash "$tmp/tree/scripts/setup.sh" play >"$tmp/out" 2>&1
+status=$?
+[[ $status == 1 && $(wc -l <"$tmp/out") == 1 ]] && grep -q "no '# setup:' line above new-dev" "$tmp/out" ||
+  fail "a build dependency without a probe: status $status: $(cat "$tmp/out")"
+[[ ! -s $tmp/calls ]] || fail "a build dependency without a probe: a package manager was called: $(cat "$tmp/calls")"
 echo "setup_test: passed"

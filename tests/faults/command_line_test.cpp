@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "faults/fault_env.h"
+#include "game/base/screen_metrics.h"
 #include "game/base/version.h"
 
 namespace faults {
@@ -15,7 +16,7 @@ struct Case {
   const char* what;
   std::vector<std::string> args;
   int status;
-  const char* errHas;  // the one line on stderr has this
+  std::string errHas;  // the one line on stderr has this
 };
 
 TEST(CommandLineFaults, BadAndLongArgumentsEndWithOneLine) {
@@ -27,7 +28,12 @@ TEST(CommandLineFaults, BadAndLongArgumentsEndWithOneLine) {
       {"its twips overflow", {"--", "-143165590"}, 2, "start column out of range: -143165590"},
       {"100,000 spaces", {spaces}, 2, "DISPLAY is not set"},
       {"a long fraction", {zeros}, 2, "DISPLAY is not set"},
-      {"Qt's options are ours", {"-display", ":99", "-platform", "offscreen"}, 2, "DISPLAY is not set"},
+      {"Qt's options are unknown here", {"-display", ":99", "-platform", "offscreen"}, 2,
+       "unknown option '-display'; usage: zembrant "},
+      {"a short option of other programs", {"-v"}, 2, "unknown option '-v'; usage: zembrant "},
+      {"a column off the field", {"5000"}, 2,
+       "start column out of range: 5000 (the field ends at column " + std::to_string(zb::kFieldRightColumn - 1)},
+      {"a negative column is no option", {"-5"}, 2, "DISPLAY is not set"},
       {"controls are escaped", {"--x\x1b[2J\x07\xc2\x9b"}, 2, "'--x\\x1b[2J\\x07\\u009b'"},
   };
   xtest::TempDir dir;

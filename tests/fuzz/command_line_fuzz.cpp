@@ -1,12 +1,13 @@
 // Fuzzing the command line. The input is split at NUL bytes into arguments,
 // the way argv reaches the program, and every result is checked against what
 // must hold for any arguments:
-//  - the first argument before a "--" that is an option decides: --help and
-//    -h, --version and -V give their texts, --quit asks to end the running
-//    copy, anything else starting with "--" is an error;
+//  - the first argument before a "--" that is an option (starts with "-"
+//    and is no number) decides: --help and -h, --version and -V give their
+//    texts, --quit asks to end the running copy, anything else is an error;
 //  - otherwise the start column is the number the plain arguments, joined by
 //    spaces, start with, rounded half to even; a number whose rounding times
-//    15 (its twips) falls outside 32 bits is an error, never a wrapped column;
+//    15 (its twips) falls outside 32 bits, or at or past the field's right
+//    edge, is an error, never a wrapped or unseen column;
 //  - a number of at most 15 significant digits rounds as its decimal digits
 //    say, whatever the binary floating point makes of it;
 //  - an error is one line of text without control characters (C1 ones in
@@ -22,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "game/base/screen_metrics.h"
 #include "game/base/version.h"
 #include "game/flow/command_line.h"
 
@@ -55,14 +57,6 @@ std::vector<std::string> SplitArguments(const std::uint8_t* data, std::size_t si
   return args;
 }
 
-// The first argument before a "--" that is an option, if any.
-std::optional<std::string> FirstOption(const std::vector<std::string>& args) {
-  for (const auto& arg : args) {
-    if (arg == "--") return std::nullopt;
-    if (arg.starts_with("--") || arg == "-h" || arg == "-V") return arg;
-  }
-  return std::nullopt;
-}
 
 // The plain arguments (all but the first "--") joined by spaces.
 std::string JoinPlain(const std::vector<std::string>& args) {
@@ -97,6 +91,16 @@ std::string LeadingNumberText(const std::string& text) {
   if (body < number.size() && std::isalpha(static_cast<unsigned char>(number[body]))) return {};
   if (number.find_first_of("xX") != std::string::npos) return number.substr(0, body + 1);
   return number;
+}
+
+// The first argument before a "--" that is an option, if any: it starts
+// with '-' and the C library reads no number at its start.
+std::optional<std::string> FirstOption(const std::vector<std::string>& args) {
+  for (const auto& arg : args) {
+    if (arg == "--") return std::nullopt;
+    if (arg.starts_with('-') && LeadingNumberText(arg).empty()) return arg;
+  }
+  return std::nullopt;
 }
 
 // v rounded to the nearest integer, halves to the even one.
@@ -167,6 +171,11 @@ void CheckStartColumn(const std::string& joined, const zb::CommandLine& cl) {
   if (!(rounded * 15 >= INT32_MIN && rounded * 15 <= INT32_MAX)) {
     Check(cl.action == Action::kError && cl.message.find("out of range") != std::string::npos,
           "a column whose twips fall outside 32 bits is an error", number);
+    return;
+  }
+  if (rounded * zb::TPPX >= zb::kFieldRightColumn * zb::TPPX) {
+    Check(cl.action == Action::kError && cl.message.find("out of range") != std::string::npos,
+          "a column at or past the field's right edge is an error", number);
     return;
   }
   Check(cl.action == Action::kPlay, "a number that fits starts a game", number);

@@ -4,13 +4,17 @@
 #   install_test.sh cmake <build directory> <version>
 #       `cmake --install` into a throw-away prefix
 #   install_test.sh package <source directory> <version>
-#       builds the Debian package with scripts/package.sh, installs it with
-#       dpkg into a throw-away root and removes it again
+#       builds the Debian package in a clean Debian 12 root with
+#       `scripts/package.sh --clean-root` (lintian --pedantic clean), installs
+#       it with apt into another clean root, where the program starts on an
+#       X server and ends by `zembrant --quit`, then purges it: nothing may be
+#       left. Skipped (77) with one line when not root, without mmdebstrap or
+#       when no Debian mirror answers.
 #
 # The installed program says its version and its help without a display; the
 # desktop entry, the AppStream data and the manual page pass their
-# validators; the icons are PNG files of the theme's sizes; the licence is
-# there; removing the package leaves nothing behind.
+# validators, and the manual page names every option --help names; the icons
+# are PNG files of the theme's sizes; the licence is there.
 set -uo pipefail
 mode=$1 where=$2 version=$3
 tmp=$(mktemp -d)
@@ -32,16 +36,30 @@ case $mode in
     licence=$root/usr/share/doc/zembrant/LICENSE
     ;;
   package)
-    command -v dpkg-buildpackage >/dev/null || { echo "install_test: no dpkg-buildpackage: skipped"; exit 77; }
-    bash "$where/scripts/package.sh" >"$tmp/log" 2>&1 || fail "scripts/package.sh failed: $(cat "$tmp/log")"
+    [[ $(id -u) == 0 ]] || { echo "install_test: a clean root needs root: skipped"; exit 77; }
+    command -v mmdebstrap >/dev/null || { echo "install_test: no mmdebstrap: skipped"; exit 77; }
+    command -v lintian >/dev/null || fail "no lintian to check the package"
+    bash "$where/scripts/package.sh" --clean-root >"$tmp/log" 2>&1
+    status=$?
+    if [[ $status == 77 ]]; then echo "install_test: $(grep -m1 'mirror' "$tmp/log"): skipped"; exit 77; fi
+    [[ $status == 0 ]] || fail "scripts/package.sh --clean-root failed: $(cat "$tmp/log")"
     deb=$where/build/package/zembrant_${version}_$(dpkg --print-architecture).deb
     [[ -f $deb ]] || fail "no $deb"
-    mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
-    touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
-    # The libraries it depends on are the host's, not the empty root's.
-    dpkg=(dpkg --root="$root" --log="$tmp/dpkg.log" --force-not-root --force-depends)
-    "${dpkg[@]}" -i "$deb" >"$tmp/log" 2>&1 || fail "dpkg -i failed: $(cat "$tmp/log")"
     [[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "the package's version is not $version"
+    # shellcheck source=scripts/clean_root.sh
+    source "$where/scripts/clean_root.sh"
+    clean_root_make "$root" >"$tmp/log" 2>&1 || fail "no clean root: $(cat "$tmp/log")"
+    # What the root holds before, to compare with what the purge leaves.
+    inventory() {
+      (cd "$root" && find . -path ./proc -prune -o -path ./tmp -prune -o -path ./var/cache -prune \
+        -o -path ./var/log -prune -o -path ./var/lib/apt -prune -o -path ./var/lib/dpkg -prune \
+        -o -path ./root -prune -o -path ./run -prune -o -print | sort)
+    }
+    inventory >"$tmp/before"
+    cp "$deb" "$root/tmp/zembrant.deb"
+    # Depends alone, as apt resolves them: no --force of any kind.
+    clean_root_run "$root" sh -c "apt-get update -qq && apt-get install -y -qq --no-install-recommends /tmp/zembrant.deb" \
+      >"$tmp/log" 2>&1 || fail "apt-get install failed in a clean root: $(tail -20 "$tmp/log")"
     prog=$root/usr/games/zembrant
     licence=$root/usr/share/doc/zembrant/copyright
     ;;
@@ -57,15 +75,22 @@ for f in "$prog" "$entry" "$licence"; do
 done
 grep -q "MIT\|Expat" "$licence" || fail "the licence does not name MIT"
 
-# The program, without a display.
+# The installed program, run where it is installed, without a display.
 [[ -x $prog ]] || fail "the program is not executable"
-[[ $(env -u DISPLAY "$prog" --version) == "zembrant $version" ]] || fail "the installed program does not say $version"
-help=$(env -u DISPLAY "$prog" --help) || fail "--help failed"
+program() {
+  if [[ $mode == package ]]; then
+    (unset DISPLAY WAYLAND_DISPLAY; clean_root_run "$root" /usr/games/zembrant "$@")
+  else
+    env -u DISPLAY -u WAYLAND_DISPLAY "$prog" "$@"
+  fi
+}
+[[ $(program --version) == "zembrant $version" ]] || fail "the installed program does not say $version"
+help=$(program --help) || fail "--help failed"
 for gloss in "(About)" "(Quit)" "(Here we go!)"; do
   [[ $help == *"$gloss"* ]] || fail "--help does not gloss $gloss"
 done
 # The desktop entry's Quit action: known to the program, which wants a display.
-env -u DISPLAY "$prog" --quit >/dev/null 2>"$tmp/err"
+program --quit >/dev/null 2>"$tmp/err"
 status=$?
 [[ $status == 2 ]] && grep -q DISPLAY "$tmp/err" || fail "--quit without a display: status $status: $(cat "$tmp/err")"
 
@@ -85,8 +110,9 @@ for line in "Exec=zembrant" "Icon=zembrant" "StartupWMClass=Zembrant" "StartupNo
   grep -qxF "$line" "$entry" || fail "the desktop entry lacks $line"
 done
 grep -q '^Name\[ja\]=' "$entry" && grep -q '^Comment\[ja\]=' "$entry" || fail "the desktop entry has no Japanese name or comment"
-out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
-! grep -q '^[EW]: ' <<<"$out" || fail "appstreamcli validate: $out"
+out=$(appstreamcli validate --pedantic --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+! grep -q '^[EWIP]: ' <<<"$out" || fail "appstreamcli validate --pedantic: $out"
+! grep -q 'https\?://' "$metainfo" || fail "the AppStream data names an address: $(grep 'https\?://' "$metainfo")"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the AppStream data has no release $version"
 grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "the AppStream data does not name MIT"
 
@@ -100,10 +126,44 @@ for gloss in "(About)" "(Quit)" '"Here we go!"' '"We did it!!"'; do
   [[ $page == *"$gloss"* ]] || fail "the manual page in the C locale does not gloss $gloss"
 done
 
+# The manual page and --help name the same options and the same numbers
+# (the default column, the field's edge) in their option lists.
+man_options=$(sed -n '/^OPTIONS/,/^[A-Z]/p' <<<"$page")
+help_options=$(grep '^  ' <<<"$help" | sed '/^$/q')
+[[ -n $man_options && -n $help_options ]] || fail "no option list in the manual page or in --help"
+words() { grep -oE -- '(^|[ ,])--?[A-Za-z][-A-Za-z]*|[0-9]+' <<<"$1" | sed 's/^[ ,]//' | sort -u; }
+drift=$(comm -3 <(words "$help_options") <(words "$man_options"))
+[[ -z $drift ]] || fail "--help and the manual page's OPTIONS differ in (left: --help only, right: the page only): $drift"
+
 if [[ $mode == package ]]; then
-  "${dpkg[@]}" --purge zembrant >"$tmp/log" 2>&1 || fail "dpkg --purge failed: $(cat "$tmp/log")"
-  left=$(cd "$root" && find . -path ./var/lib/dpkg -prune -o ! -type d -print)
-  [[ -z $left ]] || fail "removing the package left: $left"
-  [[ ! -e $root/usr ]] || fail "removing the package left folders: $(cd "$root" && find usr)"
+  # The installed program plays on an X server (its Depends are enough)
+  # and ends by `zembrant --quit`.
+  if command -v Xvfb >/dev/null; then
+    exec 3>"$tmp/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null &
+    xvfb=$!
+    for _ in $(seq 100); do [[ -s $tmp/display ]] && break; sleep 0.1; done
+    display=:$(cat "$tmp/display")
+    DISPLAY=$display clean_root_run "$root" /usr/games/zembrant >/dev/null 2>"$tmp/game.err" &
+    game=$!
+    quit=1
+    for _ in $(seq 60); do
+      DISPLAY=$display clean_root_run "$root" /usr/games/zembrant --quit >/dev/null 2>"$tmp/quit.err" && { quit=0; break; }
+      kill -0 "$game" 2>/dev/null || break
+      sleep 0.5
+    done
+    wait "$game"
+    status=$?
+    kill "$xvfb" 2>/dev/null
+    wait "$xvfb" 2>/dev/null
+    [[ $quit == 0 ]] || fail "zembrant --quit did not end the installed game: $(cat "$tmp/quit.err") (the game: $(cat "$tmp/game.err"))"
+    [[ $status == 0 ]] || fail "the installed game ended with $status: $(cat "$tmp/game.err")"
+  fi
+  # Purged with what it brought in: the packages and files are those of
+  # before, nothing left.
+  clean_root_run "$root" apt-get purge -y -qq --autoremove zembrant >"$tmp/log" 2>&1 ||
+    fail "apt-get purge failed: $(cat "$tmp/log")"
+  left=$(comm -13 "$tmp/before" <(inventory))
+  [[ -z $left ]] || fail "purging the package left: $left"
 fi
 echo "install_test ($mode): passed"
