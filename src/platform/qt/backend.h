@@ -56,7 +56,7 @@ struct WindowRec {
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   bool boundingSet = false;   // drawn by alpha: a bounding shape of the backend's on the window
   bool inputEmptied = false;  // drawn by alpha: the input shape sent is empty (PassesClicks)
-  std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
+  std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (painting.h)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
   bool argbVisual = false;    // sprites: pixels coded 0xAARRGGBB
   std::uint32_t fillPixel = 0;  // the pixel the outline is filled with (DrawnOnClear)

@@ -23,7 +23,7 @@
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
 #include "platform/qt/fonts.h"
-#include "platform/qt/geometry.h"
+#include "platform/qt/screen.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "platform/qt/backend.h"
-#include "platform/qt/geometry.h"
-#include "platform/qt/screen_changes.h"
+#include "platform/qt/screen.h"
+#include "platform/qt/painting.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -43,7 +43,7 @@ Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
 }
 
 // Sends the shown part to the server; the server exposes what it uncovers,
-// in this window and in those below (screen_changes.h).
+// in this window and in those below (painting.h).
 void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
   const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
   Region shown = ShownPart(rec, cut);

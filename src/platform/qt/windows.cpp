@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "platform/qt/backend.h"
-#include "platform/qt/geometry.h"
-#include "platform/qt/screen_changes.h"
+#include "platform/qt/screen.h"
+#include "platform/qt/painting.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -86,7 +86,7 @@ void MoveOnServer(const WindowRec& rec) {
 // Controls are Qt's alone. For a sprite window Qt does the resizing (its
 // backing store must follow) and the position goes to the server last, so
 // that no older position Qt may still believe wins: Qt is not told of plain
-// moves (configure_filter.h).
+// moves (sprite_events.h).
 void ApplyGeometry(WindowRec& rec, const Rect& old) {
   Widget* w = rec.widget;
   if (!w) return;
@@ -166,7 +166,7 @@ Rect ServerRect(const WindowRec& rec) {
 // A window kept to its outline's extents is resized straight on the server,
 // in one request. Qt's idea of its size matters only for painting it: for a
 // window the server fills with its colour Qt paints nothing, so its size may
-// stay behind (Qt is told when it paints the window again: screen_changes.h);
+// stay behind (Qt is told when it paints the window again: painting.h);
 // otherwise Qt keeps a size at least as large, grown in steps and never
 // shrunk, so that its backing store is seldom made anew, and repaints the
 // window's new rectangle (PaintArea). The callers note what the change

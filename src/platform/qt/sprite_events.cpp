@@ -2,7 +2,7 @@
 // what the server has filled with a window's colour already. Keeps sprite
 // windows as the program has them whatever other clients do: a size, a
 // close or an unmapping that did not come from the program is undone.
-#include "platform/qt/configure_filter.h"
+#include "platform/qt/sprite_events.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -14,8 +14,8 @@
 #include <cstdlib>
 
 #include "platform/qt/backend.h"
-#include "platform/qt/geometry.h"
-#include "platform/qt/screen_changes.h"
+#include "platform/qt/screen.h"
+#include "platform/qt/painting.h"
 #include "platform/qt/widget.h"
 
 namespace plat::qt {

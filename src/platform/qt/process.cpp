@@ -1,5 +1,5 @@
 // The self-pipe behind SIGINT, SIGTERM and SIGHUP.
-#include "platform/qt/end_signals.h"
+#include "platform/qt/process.h"
 
 #include <fcntl.h>
 #include <poll.h>

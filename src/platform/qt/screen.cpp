@@ -1,5 +1,5 @@
 // Twips, pixels and where the game's coordinates sit on the X screen.
-#include "platform/qt/geometry.h"
+#include "platform/qt/screen.h"
 
 #include <QGuiApplication>
 #include <QScreen>

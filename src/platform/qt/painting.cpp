@@ -1,4 +1,4 @@
-#include "platform/qt/screen_changes.h"
+#include "platform/qt/painting.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/qt/geometry.h"
+#include "platform/qt/screen.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 

@@ -20,7 +20,7 @@
 #include "platform/events.h"
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
-#include "platform/qt/end_signals.h"
+#include "platform/qt/process.h"
 #include "platform/qt/exposures.h"
 #include "platform/qt/screen_watch.h"
 #include "platform/qt/stats.h"

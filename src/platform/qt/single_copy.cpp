@@ -2,7 +2,7 @@
 // window of ours, in the way X desktop managers hold theirs. Another copy
 // finds it there and says so; `zembrant --quit` sends the window a request to
 // end; a client that takes the selection away ends this copy.
-#include "platform/qt/display_claim.h"
+#include "platform/qt/single_copy.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -17,7 +17,7 @@
 #include "platform/app.h"
 #include "platform/printable.h"
 #include "platform/qt/backend.h"
-#include "platform/qt/end_signals.h"
+#include "platform/qt/process.h"
 #include "platform/qt/x11.h"
 
 namespace plat::qt {

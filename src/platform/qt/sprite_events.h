@@ -12,7 +12,7 @@
 //
 // It also drops the exposures of single-coloured sprite windows that Qt
 // knows are on screen: the server has filled them with the window's colour
-// (screen_changes.h).
+// (painting.h).
 #pragma once
 
 namespace plat::qt {
