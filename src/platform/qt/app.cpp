@@ -16,16 +16,15 @@
 #include "platform/handler_guard.h"
 #include "platform/printable.h"
 #include "platform/qt/backend.h"
-#include "platform/qt/sprite_events.h"
-#include "platform/qt/single_copy.h"
-#include "platform/qt/process.h"
-#include "platform/qt/exposures.h"
 #include "platform/qt/fonts.h"
+#include "platform/qt/painting.h"
+#include "platform/qt/process.h"
 #include "platform/qt/scale.h"
-#include "platform/qt/screen_watch.h"
+#include "platform/qt/screen.h"
+#include "platform/qt/single_copy.h"
 #include "platform/qt/widget.h"
-#include "platform/qt/work_area.h"
 #include "platform/qt/x11.h"
+#include "platform/qt/x_events.h"
 
 namespace plat::qt {
 namespace {
@@ -145,14 +144,6 @@ void StartPumps(Backend& b) {
   }
 }
 
-// The root window of that screen.
-std::uint32_t RootOf(xcb_connection_t* c, int screen) {
-  xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-  for (int i = 0; it.rem > 0; xcb_screen_next(&it), ++i) {
-    if (i == screen) return it.data->root;
-  }
-  return 0;
-}
 
 }  // namespace
 
@@ -187,11 +178,11 @@ std::string OpenPlatform(int& argc, char** argv) {
   // Qt aborts when it cannot reach the display, so look first; the
   // connection made here becomes the keyboard's private one.
   xcb_connection_t* keys = nullptr;
-  if (std::string why = ConnectDisplay(keys, b.screen); !why.empty()) return why;
+  if (std::string why = x11::Connect(keys, b.screen); !why.empty()) return why;
 
   // Wayland sessions run the program through XWayland.
   qputenv("QT_QPA_PLATFORM", "xcb");
-  SettleScaleFactors(keys, RootOf(keys, b.screen));
+  SettleScaleFactors(keys, x11::RootOf(keys, b.screen));
   CatchEndSignals();
   if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
@@ -208,16 +199,15 @@ std::string OpenPlatform(int& argc, char** argv) {
     return "cannot use the X display: Qt's xcb platform plugin is not available";
   }
   b.conn = x11app->connection();
-  b.root = RootOf(b.conn, b.screen);
+  b.root = x11::RootOf(b.conn, b.screen);
   b.shapeAvailable = x11::HasShape(b.conn) && !Pretending("ZEMBRANT_TEST_NO_SHAPE");
   b.serverColours = x11::RootIsTrueColour(b.conn, b.root);
   b.keyboard.Open(keys, !Pretending("ZEMBRANT_TEST_NO_XINPUT"));
   StartPumps(b);
   StartExposureMarker();
-  StartConfigureFilter();
   StartWorkAreaWatch();
+  StartXEvents();
   WarnIfNarrow();
-  StartScreenWatch();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";
@@ -227,10 +217,7 @@ std::string ClaimDisplay() {
   Backend& b = B();
   if (!b.app || b.displayClaim != 0) return "";
   b.displayClaim = ClaimSelection(b.conn, b.root, b.screen);
-  if (b.displayClaim != 0) {
-    StartClaimWatch();
-    return "";
-  }
+  if (b.displayClaim != 0) return "";
   const char* display = std::getenv("DISPLAY");
   return "already running on the X display \"" + Printable(display ? display : "") + "\"";
 }
@@ -242,11 +229,9 @@ void ClosePlatform() {
   b.keyNotifier.reset();
   b.endSignalNotifier.reset();
   b.pump.reset();
+  StopXEvents();
   StopExposureMarker();
-  StopConfigureFilter();
-  StopWorkAreaWatch();
   StopScreenWatch();
-  StopClaimWatch();
   b.keyboard.Close();
   // Last of all: `zembrant --quit` waits for this window to go.
   if (b.displayClaim != 0) x11::DestroyWindow(b.conn, b.displayClaim);

@@ -2,6 +2,7 @@
 // and what the next yield still has to do.
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QPointer>
 #include <QRect>
@@ -21,6 +22,7 @@
 
 #include "platform/qt/keyboard.h"
 #include "platform/region.h"
+#include "platform/screen.h"
 #include "platform/types.h"
 #include "platform/window.h"
 
@@ -83,6 +85,23 @@ struct TimerRec {
   bool Active() const { return enabled && interval > 0; }
 };
 
+// The hidden window whose messages, sent after the program's requests,
+// come back after the exposures those requests caused (painting.h).
+struct ExposureMarker {
+  std::uint32_t window = 0;
+  std::uint32_t atom = 0;
+  std::uint64_t sent = 0;
+  std::uint64_t seen = 0;
+};
+
+// WatchScreen: the screen as it was when watching started, and until when
+// the yields look at it again after an event that may have changed it.
+struct ScreenWatch {
+  bool on = false;
+  std::int64_t lookUntilMs = -1;
+  ScreenInfo screen;
+};
+
 struct Backend {
   std::unique_ptr<QApplication> app;
   xcb_connection_t* conn = nullptr;  // Qt's own connection
@@ -93,7 +112,13 @@ struct Backend {
   Keyboard keyboard;
   std::unique_ptr<QSocketNotifier> keyNotifier;
   std::unique_ptr<QSocketNotifier> endSignalNotifier;  // SIGINT, SIGTERM, SIGHUP
+  std::unique_ptr<QAbstractNativeEventFilter> xEvents;  // the one filter of Qt's X events (x_events.cpp)
   std::uint32_t displayClaim = 0;  // the window owning the display's selection
+  std::uint32_t claimSelection = 0;  // its atom, and the message `--quit` sends
+  std::uint32_t quitAtom = 0;
+  ExposureMarker marker;
+  std::optional<Rect> workArea;  // the desktop's, in device pixels (screen.h)
+  ScreenWatch screenWatch;
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
   std::int64_t pumpDueMs = -1;   // the due time the pump is set for
 
@@ -186,6 +211,10 @@ void ResendShape(WindowRec& rec);
 // Cuts a sprite window at the primary monitor's edges while it reaches past
 // them onto another monitor, and makes it whole again after (shape.cpp).
 void KeepOnMonitor(WindowRec& rec);
+
+// A modal window another client unmapped or destroyed ends as if
+// dismissed (dialogs.cpp).
+void CloseModalIfGone(std::uint32_t xid);
 
 // Destroys every window (and so every timer) and forgets queued events.
 void DestroyAllWindows();

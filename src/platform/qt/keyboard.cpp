@@ -19,6 +19,7 @@
 #include <cstring>
 
 #include "platform/keys.h"
+#include "platform/qt/backend.h"
 
 namespace plat::qt {
 namespace {
@@ -113,6 +114,10 @@ void Keyboard::WatchGrabsAndSaver() {
 void Keyboard::NoteGrab(bool grabbed) {
   grabbed_ = grabbed;
   grabCheckedMs_ = NowMs();
+}
+
+void Keyboard::NoteFocusChange(std::uint8_t mode) {
+  if (mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB) NoteGrab(mode == XCB_NOTIFY_MODE_GRAB);
 }
 
 // Takes the keyboard for an instant: it can only when no one holds it.
@@ -275,3 +280,9 @@ const std::vector<std::uint8_t>& Keyboard::KeycodesOf(int vk) {
 void Keyboard::ForgetKeycodes() { keycodesKnown_ = {}; }
 
 }  // namespace plat::qt
+
+namespace plat {
+
+std::int16_t GetAsyncKeyState(int vk) { return qt::B().keyboard.Poll(vk); }
+
+}  // namespace plat

@@ -1,4 +1,9 @@
+// What the server fills and what Qt paints of a sprite window, and waiting
+// for the server's exposures.
 #include "platform/qt/painting.h"
+
+#include <QCoreApplication>
+#include <QTimer>
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -6,6 +11,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -15,6 +21,9 @@
 
 namespace plat::qt {
 namespace {
+
+constexpr int kMaxExposureWaitMs = 200;
+constexpr char kMarkerName[] = "_ZEMBRANT_EXPOSURE_MARKER";
 
 constexpr std::int64_t kNoBackground = -1;
 // Drawn by its alpha, the window is transparent where nothing is drawn: the
@@ -96,6 +105,17 @@ Region Uncovered(const Region& before, const Region& after) {
 }
 
 void NeedPaint() { B().exposing = true; }
+
+// The marker's hidden window: the program's own, not Qt's, so that it is
+// told of its destruction.
+void CreateMarkerWindow() {
+  Backend& b = B();
+  b.marker.window = xcb_generate_id(b.conn);
+  const std::uint32_t values[] = {1, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+  xcb_create_window(b.conn, XCB_COPY_FROM_PARENT, b.marker.window, b.root, -1, -1, 1, 1, 0,
+                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
+                    XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+}
 
 }  // namespace
 
@@ -210,6 +230,65 @@ bool ExposureNeedsNoPaint(const xcb_expose_event_t* ev) {
   if (DrawnOnClear(*rec)) FillOutline(*rec, Rect{ev->x, ev->y, ev->x + ev->width, ev->y + ev->height});
   const QWindow* window = rec->widget->windowHandle();
   return window && window->isExposed();
+}
+
+void StartExposureMarker() {
+  Backend& b = B();
+  if (b.marker.window != 0) return;
+  b.marker = {};
+  b.marker.atom = x11::Atom(b.conn, kMarkerName);
+  CreateMarkerWindow();
+}
+
+void StopExposureMarker() {
+  Backend& b = B();
+  if (b.marker.window != 0) xcb_destroy_window(b.conn, b.marker.window);
+  b.marker = {};
+}
+
+// A message to the marker window, which the server hands to its maker
+// alone (no event mask): other clients, a compositor among them, hear
+// nothing of it, as they would of a property change.
+void SendExposureMarker() {
+  Backend& b = B();
+  if (b.marker.window == 0) return;
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = b.marker.window;
+  message.type = b.marker.atom;
+  xcb_send_event(b.conn, 0, b.marker.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&message));
+  ++b.marker.sent;
+}
+
+void AwaitExposures() {
+  ExposureMarker& m = B().marker;
+  if (m.window == 0 || m.seen >= m.sent) return;
+  xcb_flush(B().conn);
+  QTimer limit;
+  limit.setSingleShot(true);
+  bool late = false;
+  QObject::connect(&limit, &QTimer::timeout, [&late] { late = true; });
+  limit.start(kMaxExposureWaitMs);
+  while (m.seen < m.sent && !late) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  m.seen = m.sent;  // one that came too late no longer counts
+}
+
+bool OnExposureMarker(const xcb_client_message_event_t* ev) {
+  ExposureMarker& m = B().marker;
+  if (m.window == 0 || ev->window != m.window || ev->type != m.atom) return false;
+  ++m.seen;
+  return true;
+}
+
+// Another client destroyed it: what was sent is lost, and a new one takes
+// its place.
+bool OnMarkerDestroyed(const xcb_destroy_notify_event_t* ev) {
+  ExposureMarker& m = B().marker;
+  if (m.window == 0 || ev->window != m.window) return false;
+  m.seen = m.sent;
+  CreateMarkerWindow();
+  return true;
 }
 
 }  // namespace plat::qt

@@ -44,9 +44,29 @@ void NoteCut(const WindowRec& rec, const Region& before);
 void NoteHidden(const WindowRec& rec, const Region& before);
 void NoteShown(const WindowRec& rec);
 
-// For the expose filter: an exposure of a window the server paints alone
+// For the X event dispatch (x_events.cpp): an exposure of a window the server paints alone
 // needs nothing of Qt once Qt knows the window is on screen.
 // One drawn on clear has what the server exposed of its outline filled.
 bool ExposureNeedsNoPaint(const xcb_expose_event_t* ev);
+
+// Waiting for the server's exposures: after windows moved, were cut or were
+// hidden, the server sends expose events for what they uncovered. A marker
+// message the program sends itself after those requests comes back after
+// those events, so once Qt has handled the marker it has handled (and
+// painted) them all.
+//
+// Creates the hidden window that carries the marker; call once Qt is up.
+void StartExposureMarker();
+void StopExposureMarker();
+// Queues a marker after the requests made so far (sent with the next flush,
+// so that the server answers them in one go).
+void SendExposureMarker();
+// Runs Qt's event loop until the last marker sent has come back (at most a
+// short while, should the server be slow); returns at once without one.
+void AwaitExposures();
+// The marker's own events, from the X event dispatch: true when the event
+// was the marker's.
+bool OnExposureMarker(const xcb_client_message_event_t* ev);
+bool OnMarkerDestroyed(const xcb_destroy_notify_event_t* ev);
 
 }  // namespace plat::qt

@@ -1,4 +1,4 @@
-// Spares Qt the work of the moves of sprite windows.
+// What the server tells of sprite windows (x_events.cpp hands it here).
 //
 // For each configure notification of a top-level window Qt asks the server
 // for the window's position and, a little later, for its frame: two round
@@ -10,14 +10,20 @@
 // take their position as exact: sprite windows are override-redirect
 // children of the root, nothing reparents them.
 //
-// It also drops the exposures of single-coloured sprite windows that Qt
-// knows are on screen: the server has filled them with the window's colour
-// (painting.h).
+// Sprites stay as the program has them whatever other clients do: a size
+// another client gave one is undone, an unmapped one is mapped again, a
+// destroyed one is made anew, and a request to close one is refused.
 #pragma once
+
+#include <xcb/xcb.h>
 
 namespace plat::qt {
 
-void StartConfigureFilter();
-void StopConfigureFilter();
+// Each returns true when Qt is not to see the event.
+bool OnSpriteConfigure(xcb_configure_notify_event_t* ev);
+void OnSpriteUnmapped(const xcb_unmap_notify_event_t* ev);
+void OnSpriteDestroyed(const xcb_destroy_notify_event_t* ev);
+// WM_DELETE_WINDOW and the like: sprites are closed by the program alone.
+bool IsCloseRequestToSprite(const xcb_client_message_event_t* ev);
 
 }  // namespace plat::qt

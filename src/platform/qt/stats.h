@@ -6,7 +6,8 @@
 
 namespace plat::qt::stats {
 
-// Called by every yield.
+// Called by every yield; by the X event dispatch for every event.
 void NoteYield();
+void NoteEvent();
 
 }  // namespace plat::qt::stats

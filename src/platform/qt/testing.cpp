@@ -37,4 +37,6 @@ WindowId WindowOfX(std::uint32_t xid) {
   return kNoWindow;
 }
 
+std::uint32_t ExposureMarkerWindow() { return B().marker.window; }
+
 }  // namespace plat::qt::testing

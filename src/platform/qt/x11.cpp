@@ -12,10 +12,41 @@
 #include <utility>
 #include <vector>
 
+#include "platform/printable.h"
+
 namespace plat::qt::x11 {
 namespace {
 
-xcb_atom_t Atom(xcb_connection_t* c, const std::string& name) {
+std::int16_t Clamp16(int v) { return static_cast<std::int16_t>(std::clamp(v, -32768, 32767)); }
+std::uint16_t ClampSize(int v) { return static_cast<std::uint16_t>(std::clamp(v, 0, 65535)); }
+
+}  // namespace
+
+std::string DisplayName() {
+  const char* display = std::getenv("DISPLAY");
+  return Printable(display ? display : "");
+}
+
+std::string Connect(xcb_connection_t*& conn, int& screen) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) {
+    return "cannot open a window: DISPLAY is not set (an X11 display or XWayland is needed)";
+  }
+  conn = xcb_connect(nullptr, &screen);
+  if (xcb_connection_has_error(conn)) {
+    xcb_disconnect(conn);
+    conn = nullptr;
+    return "cannot connect to the X display \"" + DisplayName() + "\" named by DISPLAY";
+  }
+  if (RootOf(conn, screen) == XCB_NONE) {
+    xcb_disconnect(conn);
+    conn = nullptr;
+    return "the X display \"" + DisplayName() + "\" named by DISPLAY has no such screen";
+  }
+  return "";
+}
+
+std::uint32_t Atom(xcb_connection_t* c, const std::string& name) {
   static std::map<std::pair<xcb_connection_t*, std::string>, xcb_atom_t> cache;
   const auto key = std::make_pair(c, name);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
@@ -27,10 +58,13 @@ xcb_atom_t Atom(xcb_connection_t* c, const std::string& name) {
   return atom;
 }
 
-std::int16_t Clamp16(int v) { return static_cast<std::int16_t>(std::clamp(v, -32768, 32767)); }
-std::uint16_t ClampSize(int v) { return static_cast<std::uint16_t>(std::clamp(v, 0, 65535)); }
-
-}  // namespace
+std::uint32_t RootOf(xcb_connection_t* c, int screen) {
+  xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+  for (int i = 0; it.rem > 0; xcb_screen_next(&it), ++i) {
+    if (i == screen) return it.data->root;
+  }
+  return 0;
+}
 
 void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window) {
   // Compositors draw no shadow under drag-and-drop icons, which is what a
@@ -47,9 +81,8 @@ void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window) {
 }
 
 void SetWmClass(xcb_connection_t* c, std::uint32_t window) {
-  static const char kClass[] = "zembrant\0Zembrant";  // instance, class
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                      sizeof kClass, kClass);
+                      sizeof kWmClass, kWmClass);
 }
 
 std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window) {

@@ -14,6 +14,21 @@ struct xcb_connection_t;
 
 namespace plat::qt::x11 {
 
+// Connects to the display DISPLAY names and checks that its screen exists.
+// Returns "" and the connection and screen number, or one line saying why
+// not (`conn` is then null).
+std::string Connect(xcb_connection_t*& conn, int& screen);
+// DISPLAY as it can be printed.
+std::string DisplayName();
+
+// The atom of that name, interned once per connection.
+std::uint32_t Atom(xcb_connection_t* c, const std::string& name);
+// The root window of the connection's screen `screen`, 0 for none.
+std::uint32_t RootOf(xcb_connection_t* c, int screen);
+// The WM_CLASS every window of the program carries: instance and class,
+// each ended by a zero byte.
+inline constexpr char kWmClass[] = "zembrant\0Zembrant";
+
 // The properties every sprite window carries: the window type compositors
 // leave without shadows, _COMPTON_SHADOW = 0 and the program's WM_CLASS.
 void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window);
