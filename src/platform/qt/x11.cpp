@@ -289,8 +289,4 @@ void Focus(xcb_connection_t* c, std::uint32_t window) {
 
 void Flush(xcb_connection_t* c) { xcb_flush(c); }
 
-void Sync(xcb_connection_t* c) {
-  std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-}
-
 }  // namespace plat::qt::x11

@@ -84,8 +84,7 @@ void MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int wid
 void Raise(xcb_connection_t* c, std::uint32_t window);
 void Focus(xcb_connection_t* c, std::uint32_t window);
 
-// Sends what is buffered; Sync also waits until the server has done it.
+// Sends what is buffered.
 void Flush(xcb_connection_t* c);
-void Sync(xcb_connection_t* c);
 
 }  // namespace plat::qt::x11
