@@ -172,7 +172,7 @@ void PrepareProcess() {
   CatchEndSignals();
 }
 
-std::string OpenPlatform(int& argc, char** argv) {
+std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   Backend& b = B();
   if (b.app) return "";
   // Qt aborts when it cannot reach the display, so look first; the
@@ -182,7 +182,7 @@ std::string OpenPlatform(int& argc, char** argv) {
 
   // Wayland sessions run the program through XWayland.
   qputenv("QT_QPA_PLATFORM", "xcb");
-  SettleScaleFactors(keys, x11::RootOf(keys, b.screen));
+  SettleScaleFactors(keys, x11::RootOf(keys, b.screen), neededWidth);
   CatchEndSignals();
   if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
@@ -207,7 +207,6 @@ std::string OpenPlatform(int& argc, char** argv) {
   StartExposureMarker();
   StartWorkAreaWatch();
   StartXEvents();
-  WarnIfNarrow();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";

@@ -177,7 +177,8 @@ void ReschedulePump();
 void DropTimersOf(WindowRec& rec);
 
 // A sprite window of one colour, with nothing drawn on it and no clicks
-// taken, cut to an outline: the enemy shots' and the burst's (windows.cpp).
+// taken, cut to an outline: a sprite made of a few small squares
+// scattered over a large window, say (windows.cpp).
 bool OneColourCutOut(const WindowRec& rec);
 // Such a window drawn by its alpha under a compositor keeps its whole
 // rectangle, shows its outline by its pixels and lets every click through:
@@ -187,8 +188,8 @@ bool OneColourCutOut(const WindowRec& rec);
 // pixels cost it next to nothing.
 bool PassesClicks(const WindowRec& rec);
 // Where a sprite window's X window belongs, in game pixels: on its
-// rectangle, or, for a one-colour window far larger than its outline (the
-// enemy shots', the burst's), on the outline's extents only, since a
+// rectangle, or, for a one-colour window far larger than its outline
+// (OneColourCutOut), on the outline's extents only, since a
 // compositor repaints the whole of a window that is moved or re-cut; one
 // that passes clicks keeps a box around them (PassesClicks). What it shows
 // is the same either way (windows.cpp).

@@ -56,7 +56,7 @@ class ModalScope {
  private:
   // Until the menu has grabbed the keyboard (a moment after it is mapped, or
   // never when another program holds it), keys go to the window with the
-  // focus. When that is a sprite (the lamps), it takes key events while the
+  // focus. When that is a sprite (the window the game focuses), it takes key events while the
   // menu is open, and Qt hands them to the menu: none is lost.
   // With the focus on no program's window (it falls back to the root when
   // a dialog of ours closes), the sprite the game gave it to takes it back.

@@ -81,8 +81,8 @@ std::int64_t SteadyUs() {
 
 // A yield that follows another within this, with no sleep or wait between,
 // nothing shown or changed since, no handler queued and no tick due, leaves
-// what the server sent meanwhile to the next yield. The game yields once per
-// enemy slot in a row; asking Qt each time costs a poll of the connection
+// what the server sent meanwhile to the next yield. A game may yield many
+// times in a row, once per sprite it moves; asking Qt each time costs a poll of the connection
 // and its reader thread's wake-ups for nothing.
 constexpr std::int64_t kBackToBackUs = 1000;
 

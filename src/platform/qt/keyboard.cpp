@@ -95,8 +95,8 @@ void Keyboard::Open(xcb_connection_t* conn, bool useXInput) {
 }
 
 // Focus events on the root tell of grabs taken on the root or while the
-// focus follows the pointer; the lamps' focus (Qt's connection) of grabs
-// taken while the game has the focus.
+// focus follows the pointer; focus events of the window the game focuses
+// (on Qt's connection, x_events.cpp) of grabs taken while it has the focus.
 void Keyboard::WatchGrabsAndSaver() {
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
   const std::uint32_t mask = XCB_EVENT_MASK_FOCUS_CHANGE;

@@ -76,7 +76,7 @@ bool MeetsShape(const WindowRec& other, const Rect& r) {
 
 // Whether `area` (screen shape) meets a shown sprite window other than `rec`
 // (only those the program paints itself when `clientPainted`). The area is
-// a few rectangles; the other outlines (the scenery's has hundreds) are only
+// a few rectangles; the other outlines (some have hundreds) are only
 // probed, never copied.
 bool MeetsOthers(const WindowRec& rec, const Region& area, bool clientPainted) {
   if (area.IsEmpty()) return false;

@@ -2,7 +2,7 @@
 //
 // For each configure notification of a top-level window Qt asks the server
 // for the window's position and, a little later, for its frame: two round
-// trips per moved window, ten moved windows a frame in a busy stage. Sprite
+// trips per moved window, and a game may move ten windows a frame. Sprite
 // windows are moved by the backend itself, straight on the server, and
 // their positions always reach the server after anything Qt sends (see
 // windows.cpp), so Qt needs no news of a plain move: those notifications
