@@ -34,6 +34,13 @@ class Widget;
 
 enum class Kind { kSprite, kLabel, kPictureBox, kLine };
 
+// Who paints a sprite window; set by ChoosePainter alone (painting.h).
+enum class Painter {
+  kQt,            // Qt, on request; the X window has no background
+  kServerColour,  // the server, from the window's colour as X background
+  kOutlineFill,   // drawn by its alpha: the server clears, the program fills the outline
+};
+
 struct PrintedText {
   int x = 0, y = 0;
   std::string text;
@@ -58,10 +65,10 @@ struct WindowRec {
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   bool boundingSet = false;   // drawn by alpha: a bounding shape of the backend's on the window
   bool inputEmptied = false;  // drawn by alpha: the input shape sent is empty (PassesClicks)
-  std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (painting.h)
+  Painter painter = Painter::kQt;
+  std::uint32_t painterPixel = 0;  // the background (kServerColour) or the fill (kOutlineFill)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
   bool argbVisual = false;    // sprites: pixels coded 0xAARRGGBB
-  std::uint32_t fillPixel = 0;  // the pixel the outline is filled with (DrawnOnClear)
   std::vector<PrintedText> texts;
   std::string caption;
   TextFont captionFont;

@@ -25,11 +25,6 @@ namespace {
 constexpr int kMaxExposureWaitMs = 200;
 constexpr char kMarkerName[] = "_ZEMBRANT_EXPOSURE_MARKER";
 
-constexpr std::int64_t kNoBackground = -1;
-// Drawn by its alpha, the window is transparent where nothing is drawn: the
-// server clears what it exposes, and the program fills the outline.
-constexpr std::int64_t kClearForOutline = -2;
-
 std::uint32_t Xid(const WindowRec& rec) { return static_cast<std::uint32_t>(rec.widget->winId()); }
 
 // A region's rectangles in device pixels, within `area` when given (device
@@ -59,6 +54,17 @@ void FillOutline(const WindowRec& rec, const std::optional<Rect>& area) {
   x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OnDevice(OutlineInWindow(rec), area));
 }
 
+// A sprite of a single colour, with no picture, text or control, on a
+// screen whose pixels the program can write from a colour.
+bool ServerCanPaint(const WindowRec& rec) {
+  return B().serverColours && rec.onRootVisual && rec.kind == Kind::kSprite && !rec.picture &&
+         rec.texts.empty() && rec.children.empty();
+}
+
+std::uint32_t ColourPixel(const WindowRec& rec) {
+  return (RedOf(rec.backColor) << 16) | (GreenOf(rec.backColor) << 8) | BlueOf(rec.backColor);
+}
+
 bool Shown(const WindowRec& rec) { return rec.widget && rec.widget->isVisible(); }
 
 bool Overlap(const Rect& a, const Rect& b) {
@@ -84,7 +90,7 @@ bool MeetsOthers(const WindowRec& rec, const Region& area, bool clientPainted) {
   const std::vector<Rect> rects = area.Rects();
   for (const auto& [id, other] : B().windows) {
     if (id == rec.id || other.kind != Kind::kSprite || !Shown(other)) continue;
-    if (clientPainted && PaintedByServer(other)) continue;
+    if (clientPainted && other.painter == Painter::kServerColour) continue;
     if (!Overlap(extents, other.rect)) continue;
     for (const Rect& r : rects) {
       if (MeetsShape(other, r)) return true;
@@ -119,17 +125,6 @@ void CreateMarkerWindow() {
 
 }  // namespace
 
-bool PaintedByServer(const WindowRec& rec) {
-  return B().serverColours && rec.onRootVisual && rec.kind == Kind::kSprite && !rec.picture &&
-         rec.texts.empty() && rec.children.empty();
-}
-
-bool FilledByServer(const WindowRec& rec) {
-  return (PaintedByServer(rec) && rec.serverBackground >= 0) || DrawnOnClear(rec);
-}
-
-bool DrawnOnClear(const WindowRec& rec) { return rec.serverBackground == kClearForOutline; }
-
 void RedrawOutline(const WindowRec& rec) {
   xcb_clear_area(B().conn, 0, Xid(rec), 0, 0, 0, 0);
   FillOutline(rec, std::nullopt);
@@ -144,44 +139,49 @@ void RedrawOutlineChange(const WindowRec& rec, const Region& was, const Region& 
   x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OnDevice(gained, std::nullopt));
 }
 
-void UpdateServerBackground(WindowRec& rec) {
-  if (rec.kind != Kind::kSprite || !rec.widget) return;
-  const std::int64_t want =
-      PaintedByServer(rec)
-          ? static_cast<std::int64_t>((RedOf(rec.backColor) << 16) | (GreenOf(rec.backColor) << 8) |
-                                      BlueOf(rec.backColor))
-      : PassesClicks(rec) && rec.argbVisual ? kClearForOutline
-                                            : kNoBackground;
-  if (want == rec.serverBackground) {
-    if (want == kClearForOutline && rec.fillPixel != FillPixel(rec)) {
-      rec.fillPixel = FillPixel(rec);
-      FillOutline(rec, std::nullopt);  // a new colour
-    }
-    return;
+void ChoosePainter(WindowRec& rec, bool newXWindow) {
+  if (newXWindow) {
+    rec.painter = Painter::kQt;  // as it starts: no X background
+    rec.painterPixel = 0;
   }
-  rec.serverBackground = want;
+  if (rec.kind != Kind::kSprite || !rec.widget) return;
+  const Painter want = ServerCanPaint(rec)                       ? Painter::kServerColour
+                       : PassesClicks(rec) && rec.argbVisual ? Painter::kOutlineFill
+                                                             : Painter::kQt;
+  const std::uint32_t pixel = want == Painter::kServerColour ? ColourPixel(rec)
+                              : want == Painter::kOutlineFill ? FillPixel(rec)
+                                                              : 0;
+  if (want == rec.painter && pixel == rec.painterPixel) return;
+  const bool newColourOnly = want == rec.painter;
+  rec.painter = want;
+  rec.painterPixel = pixel;
   const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
-  if (want == kClearForOutline) {
-    // The server clears and the program fills the outline from now on; Qt
-    // neither paints it nor keeps a picture of it.
-    const std::uint32_t clear = 0;
-    xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXEL, &clear);
-    rec.fillPixel = FillPixel(rec);
-    RedrawOutline(rec);
-    rec.widget->setUpdatesEnabled(false);
-  } else if (want == kNoBackground) {
-    const std::uint32_t none = XCB_BACK_PIXMAP_NONE;
-    xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXMAP, &none);
-    // Qt paints it all again, told first the size the server gave it alone.
-    if (rec.sizedOnServer) rec.widget->setGeometry(ToQRect(rec.onServer).translated(GameOrigin()));
-    rec.widget->setUpdatesEnabled(true);
-  } else {
-    // The server alone paints it from now on, in the new colour at once;
-    // Qt neither paints it nor keeps a picture of it for the server.
-    const auto pixel = static_cast<std::uint32_t>(want);
-    xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXEL, &pixel);
-    xcb_clear_area(B().conn, 0, xid, 0, 0, 0, 0);
-    rec.widget->setUpdatesEnabled(false);
+  switch (want) {
+    case Painter::kOutlineFill: {
+      if (newColourOnly) return FillOutline(rec, std::nullopt);
+      // The server clears and the program fills the outline from now on; Qt
+      // neither paints it nor keeps a picture of it.
+      const std::uint32_t clear = 0;
+      xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXEL, &clear);
+      RedrawOutline(rec);
+      rec.widget->setUpdatesEnabled(false);
+      return;
+    }
+    case Painter::kQt: {
+      const std::uint32_t none = XCB_BACK_PIXMAP_NONE;
+      xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXMAP, &none);
+      // Qt paints it all again, told first the size the server gave it alone.
+      if (rec.sizedOnServer) rec.widget->setGeometry(ToQRect(rec.onServer).translated(GameOrigin()));
+      rec.widget->setUpdatesEnabled(true);
+      return;
+    }
+    case Painter::kServerColour:
+      // The server alone paints it from now on, in the new colour at once;
+      // Qt neither paints it nor keeps a picture of it for the server.
+      xcb_change_window_attributes(B().conn, xid, XCB_CW_BACK_PIXEL, &pixel);
+      xcb_clear_area(B().conn, 0, xid, 0, 0, 0, 0);
+      rec.widget->setUpdatesEnabled(false);
+      return;
   }
 }
 
@@ -201,7 +201,7 @@ void NoteMoved(const WindowRec& rec, const Region& before) {
   if (!Shown(rec)) return;
   const Region after = ScreenShape(rec);
   if (MeetsOthers(rec, Uncovered(before, after), true)) return NeedPaint();
-  if (PaintedByServer(rec)) return;
+  if (rec.painter == Painter::kServerColour) return;
   if (!OnPrimaryScreen(before) || MeetsOthers(rec, before, false)) NeedPaint();
 }
 
@@ -211,7 +211,7 @@ void NoteCut(const WindowRec& rec, const Region& before) {
   if (!Shown(rec)) return;
   const Region after = ScreenShape(rec);
   if (MeetsOthers(rec, Uncovered(before, after), true)) return NeedPaint();
-  if (!PaintedByServer(rec) && !DrawnOnClear(rec) && !Uncovered(after, before).IsEmpty()) NeedPaint();
+  if (rec.painter == Painter::kQt && !Uncovered(after, before).IsEmpty()) NeedPaint();
 }
 
 void NoteHidden(const WindowRec& rec, const Region& before) {
@@ -219,15 +219,15 @@ void NoteHidden(const WindowRec& rec, const Region& before) {
 }
 
 void NoteShown(const WindowRec& rec) {
-  if (!PaintedByServer(rec)) NeedPaint();
+  if (rec.painter != Painter::kServerColour) NeedPaint();
 }
 
 bool ExposureNeedsNoPaint(const xcb_expose_event_t* ev) {
   const auto it = B().spriteXids.find(ev->window);
   if (it == B().spriteXids.end()) return false;
   const WindowRec* rec = FindWindow(it->second);
-  if (!rec || !rec->widget || !FilledByServer(*rec)) return false;
-  if (DrawnOnClear(*rec)) FillOutline(*rec, Rect{ev->x, ev->y, ev->x + ev->width, ev->y + ev->height});
+  if (!rec || !rec->widget || rec->painter == Painter::kQt) return false;
+  if (rec->painter == Painter::kOutlineFill) FillOutline(*rec, Rect{ev->x, ev->y, ev->x + ev->width, ev->y + ev->height});
   const QWindow* window = rec->widget->windowHandle();
   return window && window->isExposed();
 }

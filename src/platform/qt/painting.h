@@ -15,22 +15,19 @@
 
 namespace plat::qt {
 
-// Whether the server paints the window by itself.
-bool PaintedByServer(const WindowRec& rec);
-// Whether it does now: its colour is its X background, or, drawn by its
-// alpha and passing clicks (PassesClicks), its X background is transparent
-// and the program fills the outline straight on the server (DrawnOnClear).
-bool FilledByServer(const WindowRec& rec);
-bool DrawnOnClear(const WindowRec& rec);
-// Of a window DrawnOnClear: its outline drawn anew, all of it, or where the
-// outline `now` differs from the one it `was` (both in window pixels).
+// Of a window drawn by the outline's fill (Painter::kOutlineFill): its
+// outline drawn anew, all of it, or where the outline `now` differs from
+// the one it `was` (both in window pixels).
 void RedrawOutline(const WindowRec& rec);
 void RedrawOutlineChange(const WindowRec& rec, const Region& was, const Region& now);
-// Gives the window its colour as X background while the server can paint it
-// alone, and leaves the painting to the server (Qt paints nothing of it);
-// none (Qt's choice, no flicker) otherwise, Qt painting it. Call after any
-// change of colour, picture, text or controls.
-void UpdateServerBackground(WindowRec& rec);
+// Sets the window's painter (WindowRec::painter), the one place that does:
+// the server with the window's colour as X background while it can paint
+// it alone; drawn by its alpha and passing clicks (PassesClicks), a
+// transparent X background and the outline filled by the program straight
+// on the server; otherwise Qt, with no X background (Qt's choice, no
+// flicker). Call after any change of colour, picture, text or controls, and
+// with `newXWindow` for a window just made, which has no X background yet.
+void ChoosePainter(WindowRec& rec, bool newXWindow = false);
 
 // The shape a sprite window shows, in game pixels on the primary monitor;
 // ScreenShapeAt as if its rectangle were `at`.

@@ -134,7 +134,7 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     FollowOutline(*rec);
     SendShape(*rec, CutFor(*rec));
     NoteCut(*rec, before);
-    UpdateServerBackground(*rec);
+    ChoosePainter(*rec);
     // Drawn by alpha: what the outline gained or lost is painted anew (the
     // rest stays as it is).
     if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
@@ -142,7 +142,7 @@ bool SetWindowShape(WindowId w, const Region& outline) {
       was.Offset(-rec->onServer.left, -rec->onServer.top);
       Region now = *rec->outline;
       now.Offset(rec->rect.left - rec->onServer.left, rec->rect.top - rec->onServer.top);
-      if (DrawnOnClear(*rec)) {
+      if (rec->painter == Painter::kOutlineFill) {
         RedrawOutlineChange(*rec, was, now);
         return true;
       }

@@ -45,7 +45,7 @@ bool FitsToOutline(const WindowRec& rec) {
 // paints it and how its X window follows the outline (ServerRect,
 // PassesClicks).
 void FollowContent(WindowRec& rec) {
-  UpdateServerBackground(rec);
+  ChoosePainter(rec);
   if (rec.kind != Kind::kSprite || !rec.widget) return;
   const bool moves = ServerRect(rec) != rec.onServer;
   if (moves) PlaceOnServer(rec);
@@ -98,7 +98,7 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
   const Rect server = ServerRect(rec);
   if (server.Width() == rec.onServer.Width() && server.Height() == rec.onServer.Height()) {
     NoteMoved(rec, ScreenShapeAt(rec, old));
-  } else if (FilledByServer(rec)) {
+  } else if (rec.painter != Painter::kQt) {
     NoteCut(rec, ScreenShapeAt(rec, old));  // what it uncovers below
   }
   PlaceOnServer(rec);
@@ -175,7 +175,7 @@ static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
   Widget* w = rec.widget;
   const Rect& to = rec.onServer;
   rec.sizedOnServer = true;
-  if (!FilledByServer(rec)) {
+  if (rec.painter == Painter::kQt) {
     constexpr int kStep = 64;
     const QSize need(to.Width(), to.Height());
     if (need.width() > w->width() || need.height() > w->height()) {
@@ -187,7 +187,7 @@ static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
     MarkChanged(rec.id);
   }
   x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(), to.Height() * DeviceScale());
-  if (DrawnOnClear(rec)) RedrawOutline(rec);  // its pixels moved with it
+  if (rec.painter == Painter::kOutlineFill) RedrawOutline(rec);  // its pixels moved with it
 }
 
 void PlaceOnServer(WindowRec& rec) {
@@ -264,8 +264,7 @@ void SetUpSpriteXWindow(WindowRec& rec) {
   B().spriteXids.emplace(xid, rec.id);
   rec.boundingSet = false;
   rec.inputEmptied = false;
-  rec.serverBackground = -1;
-  UpdateServerBackground(rec);
+  ChoosePainter(rec, true);
 }
 
 void RemakeSprite(WindowId id) {
