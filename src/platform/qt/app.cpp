@@ -22,6 +22,7 @@
 #include "platform/qt/scale.h"
 #include "platform/qt/screen.h"
 #include "platform/qt/single_copy.h"
+#include "platform/qt/stats.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 #include "platform/qt/x_events.h"
@@ -35,42 +36,36 @@ bool Pretending(const char* name) {
   return v && *v && std::string(v) != "0";
 }
 
+void ReleaseStderr(bool keep = false);
+
 // While Qt starts, its complaints about the display are held back, and so
 // is what the libraries below it write to stderr themselves: when it gives
 // up, the program says one line of its own instead.
-bool g_starting = false;
-std::vector<std::string> g_heldBack;
+void HoldStderr() {
+  StartUp& s = B().startUp;
+  std::fflush(stderr);
+  s.heldStderr = memfd_create("zembrant-start", MFD_CLOEXEC);
+  s.savedStderr = s.heldStderr >= 0 ? fcntl(2, F_DUPFD_CLOEXEC, 3) : -1;
+  if (s.savedStderr < 0 || dup2(s.heldStderr, 2) < 0) ReleaseStderr();
+}
 
-class StderrHold {
- public:
-  void Begin() {
-    std::fflush(stderr);
-    held_ = memfd_create("zembrant-start", MFD_CLOEXEC);
-    saved_ = held_ >= 0 ? fcntl(2, F_DUPFD_CLOEXEC, 3) : -1;
-    if (saved_ < 0 || dup2(held_, 2) < 0) End();
-  }
-  // Stderr is itself again; what was written meanwhile follows when `keep`.
-  void End(bool keep = false) {
-    std::fflush(stderr);
-    if (saved_ >= 0) dup2(saved_, 2);
-    if (keep && held_ >= 0) {
-      char buf[4096];
-      lseek(held_, 0, SEEK_SET);
-      for (ssize_t n; (n = read(held_, buf, sizeof buf)) > 0;) {
-        if (write(2, buf, static_cast<std::size_t>(n)) != n) break;
-      }
-    }
-    for (int* fd : {&saved_, &held_}) {
-      if (*fd >= 0) close(*fd);
-      *fd = -1;
+// Stderr is itself again; what was written meanwhile follows when `keep`.
+void ReleaseStderr(bool keep) {
+  StartUp& s = B().startUp;
+  std::fflush(stderr);
+  if (s.savedStderr >= 0) dup2(s.savedStderr, 2);
+  if (keep && s.heldStderr >= 0) {
+    char buf[4096];
+    lseek(s.heldStderr, 0, SEEK_SET);
+    for (ssize_t n; (n = read(s.heldStderr, buf, sizeof buf)) > 0;) {
+      if (write(2, buf, static_cast<std::size_t>(n)) != n) break;
     }
   }
-
- private:
-  int saved_ = -1;
-  int held_ = -1;
-};
-StderrHold g_stderrHold;
+  for (int* fd : {&s.savedStderr, &s.heldStderr}) {
+    if (*fd >= 0) close(*fd);
+    *fd = -1;
+  }
+}
 
 // Qt notes an "internal error" when a window is shown again before the
 // server's notice of its hiding has arrived. For our override-redirect
@@ -82,41 +77,41 @@ StderrHold g_stderrHold;
 // that directory (XDG_RUNTIME_DIR unset, as under root without a login
 // session, or a directory of the wrong owner or mode) concern nothing the
 // program does.
-QtMessageHandler g_nextHandler = nullptr;
-
 void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  StartUp& s = B().startUp;
   if (message.contains(QLatin1String("setNetWmStateOnUnmappedWindow() called on mapped window")) ||
       message.startsWith(QLatin1String("QStandardPaths: ")) || IsFontNoise(message)) {
     return;
   }
   // Qt ends the program itself (exit status 1) right after this warning.
   if (message.startsWith(QLatin1String("The X11 connection broke"))) {
-    if (g_starting) g_stderrHold.End();
+    if (s.starting) ReleaseStderr();
     std::fputs("zembrant: lost the connection to the X display\n", stderr);
-    if (g_starting) std::_Exit(2);
+    if (s.starting) std::_Exit(2);
     return;
   }
   if (type == QtFatalMsg) {
     // Qt would abort: the display failed it (a server gone, no client slot).
-    const std::string why = g_heldBack.empty() ? message.toStdString() : g_heldBack.front();
-    if (g_starting) g_stderrHold.End();
+    const std::string why = s.heldBack.empty() ? message.toStdString() : s.heldBack.front();
+    if (s.starting) ReleaseStderr();
     std::fprintf(stderr, "zembrant: cannot use the X display: %s\n",
                  Printable(why.substr(0, why.find('\n'))).c_str());
-    std::_Exit(g_starting ? 2 : 1);
+    std::_Exit(s.starting ? 2 : 1);
   }
-  if (g_starting && context.category && std::string(context.category).starts_with("qt.qpa")) {
-    g_heldBack.push_back(message.toStdString());
+  if (s.starting && context.category && std::string(context.category).starts_with("qt.qpa")) {
+    s.heldBack.push_back(message.toStdString());
     return;
   }
-  if (g_nextHandler) g_nextHandler(type, context, message);
+  if (s.nextHandler) s.nextHandler(type, context, message);
 }
 
 // Qt's complaints held back while it started, now that it has.
 void ReleaseHeldBack() {
-  g_starting = false;
-  g_stderrHold.End(true);
-  for (const std::string& text : g_heldBack) std::fprintf(stderr, "%s\n", Printable(text).c_str());
-  g_heldBack.clear();
+  StartUp& s = B().startUp;
+  s.starting = false;
+  ReleaseStderr(true);
+  for (const std::string& text : s.heldBack) std::fprintf(stderr, "%s\n", Printable(text).c_str());
+  s.heldBack.clear();
 }
 
 void StartPumps(Backend& b) {
@@ -184,11 +179,11 @@ std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   qputenv("QT_QPA_PLATFORM", "xcb");
   SettleScaleFactors(keys, x11::RootOf(keys, b.screen), neededWidth);
   CatchEndSignals();
-  if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
+  if (!b.startUp.nextHandler) b.startUp.nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QCoreApplication::setApplicationName(QStringLiteral("zembrant"));
-  g_starting = true;
-  g_stderrHold.Begin();
+  b.startUp.starting = true;
+  HoldStderr();
   b.app = std::make_unique<QApplication>(argc, argv);
   ReleaseHeldBack();
   QApplication::setQuitOnLastWindowClosed(false);
@@ -203,6 +198,7 @@ std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   b.shapeAvailable = x11::HasShape(b.conn) && !Pretending("ZEMBRANT_TEST_NO_SHAPE");
   b.serverColours = x11::RootIsTrueColour(b.conn, b.root);
   b.keyboard.Open(keys, !Pretending("ZEMBRANT_TEST_NO_XINPUT"));
+  stats::StartCounting();
   StartPumps(b);
   StartExposureMarker();
   StartWorkAreaWatch();

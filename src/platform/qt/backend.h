@@ -4,6 +4,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QImage>
 #include <QPointer>
 #include <QRect>
 #include <QSocketNotifier>
@@ -109,8 +110,29 @@ struct ScreenWatch {
   ScreenInfo screen;
 };
 
+// While Qt starts (app.cpp): Qt's complaints held back, stderr's copy and
+// the file that holds what is written meanwhile, and the message handler
+// that was there before the program's.
+struct StartUp {
+  bool starting = false;
+  std::vector<std::string> heldBack;
+  int savedStderr = -1;
+  int heldStderr = -1;
+  QtMessageHandler nextHandler = nullptr;
+};
+
+// The traffic counted for the benchmarks with ZEMBRANT_STATS (stats.h).
+struct TrafficCounts {
+  std::string path;  // empty: nothing is counted
+  std::uint64_t events = 0;  // events and errors the server sent Qt's connection
+  std::uint64_t yields = 0;
+  std::uint64_t ownNoOps = 0;  // per connection
+  std::int64_t lastWriteMs = 0;
+};
+
 struct Backend {
   std::unique_ptr<QApplication> app;
+  StartUp startUp;
   xcb_connection_t* conn = nullptr;  // Qt's own connection
   std::uint32_t root = 0;
   int screen = 0;  // the screen DISPLAY names
@@ -154,6 +176,10 @@ struct Backend {
   // When the last yield that asked Qt ended (steady clock, µs); -1 after a
   // sleep or a wait.
   std::int64_t lastYieldUs = -1;
+
+  std::map<const Picture*, QImage> images;  // each picture as Qt draws it (widget.h)
+  bool fontsLookedAt = false;  // whether there are fonts at all (fonts.cpp)
+  TrafficCounts traffic;
 
   int handlerDepth = 0;  // handlers running right now (nested)
   int modalDepth = 0;    // menus, dialogs, message boxes open

@@ -100,18 +100,6 @@ void MarkExposures(Backend& b) {
 
 }  // namespace
 
-Backend& B() {
-  static Backend* backend = new Backend;  // lives as long as the process
-  return *backend;
-}
-
-bool Open() { return B().app != nullptr; }
-
-std::int64_t SteadyMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 void Dispatch(std::function<void()> handler) {
   Backend& b = B();
   if (b.waiting) {

@@ -14,7 +14,6 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -32,11 +31,6 @@ constexpr std::int64_t kKeymapTrustMs = 250;
 constexpr std::int64_t kGrabCheckMs = 1000;
 // A press this close (server time) after the screen saver went off woke it.
 constexpr std::uint32_t kWakeMs = 50;
-
-std::int64_t NowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // The keysym of each virtual-key code the game reads.
 std::uint32_t KeysymOf(int vk) {
@@ -113,7 +107,7 @@ void Keyboard::WatchGrabsAndSaver() {
 
 void Keyboard::NoteGrab(bool grabbed) {
   grabbed_ = grabbed;
-  grabCheckedMs_ = NowMs();
+  grabCheckedMs_ = SteadyMs();
 }
 
 void Keyboard::NoteFocusChange(std::uint8_t mode) {
@@ -122,8 +116,8 @@ void Keyboard::NoteFocusChange(std::uint8_t mode) {
 
 // Takes the keyboard for an instant: it can only when no one holds it.
 void Keyboard::CheckGrabStillHeld() {
-  if (NowMs() - grabCheckedMs_ < kGrabCheckMs) return;
-  grabCheckedMs_ = NowMs();
+  if (SteadyMs() - grabCheckedMs_ < kGrabCheckMs) return;
+  grabCheckedMs_ = SteadyMs();
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
   xcb_grab_keyboard_reply_t* r = xcb_grab_keyboard_reply(
       conn_, xcb_grab_keyboard(conn_, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
@@ -244,7 +238,7 @@ void Keyboard::Handle(xcb_generic_event_t* ev) {
 }
 
 bool Keyboard::KeymapCurrent() const {
-  return xiOpcode_ && !keymapStale_ && NowMs() - keymapReadMs_ < kKeymapTrustMs;
+  return xiOpcode_ && !keymapStale_ && SteadyMs() - keymapReadMs_ < kKeymapTrustMs;
 }
 
 // Asks for the keymap, then reads the events that came meanwhile: those the
@@ -256,7 +250,7 @@ bool Keyboard::ReadKeymap() {
   std::memcpy(keymap_.data(), map->keys, keymap_.size());
   std::free(map);
   keymapRequest_ = cookie.sequence;
-  keymapReadMs_ = NowMs();
+  keymapReadMs_ = SteadyMs();
   keymapStale_ = false;
   Drain();
   return true;

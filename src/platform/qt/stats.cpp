@@ -22,21 +22,7 @@ namespace {
 // Seldom, so that the counting costs next to nothing of what it measures.
 constexpr std::int64_t kWriteEveryMs = 1000;
 
-struct Counts {
-  std::string path;
-  std::uint64_t events = 0;  // events and errors the server sent Qt's connection
-  std::uint64_t yields = 0;
-  std::uint64_t ownNoOps = 0;  // per connection
-  std::int64_t lastWriteMs = 0;
-};
-
-Counts* Enabled() {
-  static Counts* counts = [] {
-    const char* path = std::getenv("ZEMBRANT_STATS");
-    return path && *path ? new Counts{path} : nullptr;
-  }();
-  return counts;
-}
+TrafficCounts* Enabled() { return B().traffic.path.empty() ? nullptr : &B().traffic; }
 
 // Requests sent on `c` before this call, the counting no-ops among them.
 std::uint64_t RequestsSoFar(xcb_connection_t* c) {
@@ -44,7 +30,7 @@ std::uint64_t RequestsSoFar(xcb_connection_t* c) {
   return xcb_no_operation(c).sequence - 1;
 }
 
-void Write(Counts& n) {
+void Write(TrafficCounts& n) {
   const std::uint64_t qt = RequestsSoFar(B().conn);
   const std::uint64_t keys = RequestsSoFar(B().keyboard.Connection());
   const std::uint64_t own = n.ownNoOps++;
@@ -67,12 +53,18 @@ void Write(Counts& n) {
 
 }  // namespace
 
+void StartCounting() {
+  const char* path = std::getenv("ZEMBRANT_STATS");
+  B().traffic = {};
+  if (path) B().traffic.path = path;
+}
+
 void NoteEvent() {
-  if (Counts* n = Enabled()) ++n->events;
+  if (TrafficCounts* n = Enabled()) ++n->events;
 }
 
 void NoteYield() {
-  Counts* n = Enabled();
+  TrafficCounts* n = Enabled();
   if (!n) return;
   ++n->yields;
   const std::int64_t now = SteadyMs();

@@ -6,6 +6,8 @@
 
 namespace plat::qt::stats {
 
+// Reads ZEMBRANT_STATS; called when the platform opens.
+void StartCounting();
 // Called by every yield; by the X event dispatch for every event.
 void NoteYield();
 void NoteEvent();

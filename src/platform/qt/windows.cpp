@@ -223,17 +223,6 @@ QRect PaintArea(const WindowRec& rec) {
   return QRect(0, 0, rec.onServer.Width(), rec.onServer.Height());
 }
 
-WindowRec* FindWindow(WindowId w) {
-  auto it = B().windows.find(w);
-  return it == B().windows.end() ? nullptr : &it->second;
-}
-
-WindowRec* TopLevelOf(WindowId w) {
-  WindowRec* rec = FindWindow(w);
-  while (rec && rec->parent != kNoWindow) rec = FindWindow(rec->parent);
-  return rec;
-}
-
 namespace {
 
 void MarkOne(WindowRec* rec) {
