@@ -227,10 +227,10 @@ bool PassesClicks(const WindowRec& rec);
 // that passes clicks keeps a box around them (PassesClicks). What it shows
 // is the same either way (windows.cpp).
 Rect ServerRect(const WindowRec& rec);
-// Puts the X window on ServerRect: resized through Qt, moved straight on the
-// server; kept to its outline's extents, resized straight on the server too
-// (windows.cpp).
-void PlaceOnServer(WindowRec& rec);
+// Puts the X window on `to` (its ServerRect, worked out once per change):
+// resized through Qt, moved straight on the server; kept to its outline's
+// extents, resized straight on the server too (windows.cpp).
+void PlaceOnServer(WindowRec& rec, const Rect& to);
 // What of a window or control Qt paints: the widget, or of a sprite window
 // sized on the server alone the part the X window has.
 QRect PaintArea(const WindowRec& rec);

@@ -84,11 +84,12 @@ void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
 // (A window drawn by its alpha shows its whole rectangle whatever its
 // outline: it is painted anew instead.)
 void FollowOutline(WindowRec& rec) {
-  if (ServerRect(rec) == rec.onServer) return;
+  const Rect server = ServerRect(rec);
+  if (server == rec.onServer) return;
   if (!rec.widget->testAttribute(Qt::WA_TranslucentBackground)) {
     x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()), Region());
   }
-  PlaceOnServer(rec);
+  PlaceOnServer(rec, server);
 }
 
 // The monitor to cut the window at, nullopt when it lies on it.

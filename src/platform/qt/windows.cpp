@@ -47,8 +47,9 @@ bool FitsToOutline(const WindowRec& rec) {
 void FollowContent(WindowRec& rec) {
   ChoosePainter(rec);
   if (rec.kind != Kind::kSprite || !rec.widget) return;
-  const bool moves = ServerRect(rec) != rec.onServer;
-  if (moves) PlaceOnServer(rec);
+  const Rect server = ServerRect(rec);
+  const bool moves = server != rec.onServer;
+  if (moves) PlaceOnServer(rec, server);
   if (moves || PassesClicks(rec) != rec.inputEmptied) ResendShape(rec);  // the shape is the X window's
 }
 
@@ -95,15 +96,20 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
     MarkChanged(rec.id);
     return;
   }
+  // Where the X window goes, worked out once: placed there, the window's
+  // content decides nothing new about it (ServerRect of a placed window is
+  // where it is).
   const Rect server = ServerRect(rec);
   if (server.Width() == rec.onServer.Width() && server.Height() == rec.onServer.Height()) {
     NoteMoved(rec, ScreenShapeAt(rec, old));
   } else if (rec.painter != Painter::kQt) {
     NoteCut(rec, ScreenShapeAt(rec, old));  // what it uncovers below
   }
-  PlaceOnServer(rec);
+  PlaceOnServer(rec, server);
   KeepOnMonitor(rec);
-  FollowContent(rec);
+  // A new size may let its clicks through, or no longer.
+  ChoosePainter(rec);
+  if (PassesClicks(rec) != rec.inputEmptied) ResendShape(rec);
 }
 
 void CollectTree(WindowId id, std::vector<WindowId>& out) {
@@ -190,8 +196,7 @@ static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
   if (rec.painter == Painter::kOutlineFill) RedrawOutline(rec);  // its pixels moved with it
 }
 
-void PlaceOnServer(WindowRec& rec) {
-  const Rect to = ServerRect(rec);
+void PlaceOnServer(WindowRec& rec, const Rect& to) {
   const bool resized = to.Width() != rec.onServer.Width() || to.Height() != rec.onServer.Height();
   const bool moved = to.left != rec.onServer.left || to.top != rec.onServer.top;
   rec.onServer = to;
