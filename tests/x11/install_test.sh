@@ -10,7 +10,8 @@
 # The installed program says its version and its help without a display; the
 # desktop entry, the AppStream data and the manual page pass their
 # validators; the icons are PNG files of the theme's sizes; the licence is
-# there; removing the package leaves nothing behind.
+# there; the program carries none of the tests' hooks; removing the package
+# leaves nothing behind.
 set -uo pipefail
 mode=$1 where=$2 version=$3
 tmp=$(mktemp -d)
@@ -68,6 +69,15 @@ done
 env -u DISPLAY "$prog" --quit >/dev/null 2>"$tmp/err"
 status=$?
 [[ $status == 2 ]] && grep -q DISPLAY "$tmp/err" || fail "--quit without a display: status $status: $(cat "$tmp/err")"
+
+# The backend's test hooks stay in the tests' own library. (The package's
+# program is stripped: only the install from the build can be looked into.)
+if [[ $mode == cmake ]]; then
+  symbols=$(nm -C "$prog" 2>&1) || fail "nm cannot read the program: $symbols"
+  [[ $symbols == *"plat::OpenPlatform"* ]] || fail "the program's symbols do not show the platform"
+  hooks=$(grep -c 'plat::qt::testing::' <<<"$symbols")
+  [[ $hooks == 0 ]] || fail "the program carries $hooks of the tests' hooks"
+fi
 
 # The icons: no more XPM, PNG at every size of the theme.
 [[ -z $(find "$share/icons" -name '*.xpm') ]] || fail "an XPM icon is still installed"
