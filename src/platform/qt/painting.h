@@ -1,4 +1,5 @@
-// Which changes of sprite windows leave something for the program to paint.
+// Painting sprite windows: who paints each (Painter), which changes leave
+// something for the program to paint, and waiting for the exposures.
 //
 // X keeps no copy of what a window covers: a window moved, cut or hidden
 // uncovers parts of the windows below, and the server asks their owners to

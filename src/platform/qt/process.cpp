@@ -1,4 +1,5 @@
-// The self-pipe behind SIGINT, SIGTERM and SIGHUP.
+// The process: its standard file descriptors kept open, and the self-pipe
+// behind SIGINT, SIGTERM and SIGHUP.
 #include "platform/qt/process.h"
 
 #include <fcntl.h>

@@ -1,4 +1,5 @@
-// Requests made straight on Qt's X connection.
+// Requests made straight on an X connection: connecting, atoms, properties,
+// configure, shape and fills.
 #include "platform/qt/x11.h"
 
 #include <xcb/shape.h>
