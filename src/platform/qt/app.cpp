@@ -233,6 +233,7 @@ void ClosePlatform() {
   b.displayClaim = 0;
   b.app.reset();
   b.conn = nullptr;
+  b.fillContext = 0;  // went with the connection
 }
 
 }  // namespace plat

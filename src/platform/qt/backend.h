@@ -146,6 +146,9 @@ struct Backend {
   std::uint32_t claimSelection = 0;  // its atom, and the message `--quit` sends
   std::uint32_t quitAtom = 0;
   ExposureMarker marker;
+  std::uint32_t fillContext = 0;  // the graphics context outlines are filled with (painting.cpp)
+  // Atoms interned so far, per connection (x11.h).
+  std::map<std::pair<xcb_connection_t*, std::string>, std::uint32_t> atoms;
   std::optional<Rect> workArea;  // the desktop's, in device pixels (screen.h)
   ScreenWatch screenWatch;
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due

@@ -50,8 +50,15 @@ std::uint32_t FillPixel(const WindowRec& rec) {
   return 0xff000000u | (RedOf(rec.backColor) << 16) | (GreenOf(rec.backColor) << 8) | BlueOf(rec.backColor);
 }
 
+// One context for every 32-bit window of the screen, made on the first.
+std::uint32_t FillContext(const WindowRec& rec) {
+  Backend& b = B();
+  if (b.fillContext == 0) b.fillContext = x11::MakeFillContext(b.conn, Xid(rec));
+  return b.fillContext;
+}
+
 void FillOutline(const WindowRec& rec, const std::optional<Rect>& area) {
-  x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OnDevice(OutlineInWindow(rec), area));
+  x11::FillRects(B().conn, FillContext(rec), Xid(rec), FillPixel(rec), OnDevice(OutlineInWindow(rec), area));
 }
 
 // A sprite of a single colour, with no picture, text or control, on a
@@ -136,7 +143,7 @@ void RedrawOutlineChange(const WindowRec& rec, const Region& was, const Region& 
   Region gained = now;
   gained.Subtract(was);
   x11::ClearRects(B().conn, Xid(rec), OnDevice(lost, std::nullopt));
-  x11::FillRects(B().conn, Xid(rec), FillPixel(rec), OnDevice(gained, std::nullopt));
+  x11::FillRects(B().conn, FillContext(rec), Xid(rec), FillPixel(rec), OnDevice(gained, std::nullopt));
 }
 
 void ChoosePainter(WindowRec& rec, bool newXWindow) {

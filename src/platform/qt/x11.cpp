@@ -8,12 +8,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/printable.h"
+#include "platform/qt/backend.h"
 
 namespace plat::qt::x11 {
 namespace {
@@ -48,7 +47,7 @@ std::string Connect(xcb_connection_t*& conn, int& screen) {
 }
 
 std::uint32_t Atom(xcb_connection_t* c, const std::string& name) {
-  static std::map<std::pair<xcb_connection_t*, std::string>, xcb_atom_t> cache;
+  auto& cache = B().atoms;
   const auto key = std::make_pair(c, name);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
@@ -241,17 +240,16 @@ bool IsArgb32(xcb_connection_t* c, std::uint32_t visual) {
   return false;
 }
 
-void FillRects(xcb_connection_t* c, std::uint32_t window, std::uint32_t pixel, const std::vector<Rect>& rects) {
+std::uint32_t MakeFillContext(xcb_connection_t* c, std::uint32_t window) {
+  const xcb_gcontext_t gc = xcb_generate_id(c);
+  const std::uint32_t exposures = 0;
+  xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &exposures);
+  return gc;
+}
+
+void FillRects(xcb_connection_t* c, std::uint32_t gc, std::uint32_t window, std::uint32_t pixel,
+               const std::vector<Rect>& rects) {
   if (rects.empty()) return;
-  // One context for every 32-bit window of the screen, made on the first.
-  static xcb_connection_t* madeOn = nullptr;
-  static xcb_gcontext_t gc = 0;
-  if (madeOn != c) {
-    gc = xcb_generate_id(c);
-    const std::uint32_t exposures = 0;
-    xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &exposures);
-    madeOn = c;
-  }
   xcb_change_gc(c, gc, XCB_GC_FOREGROUND, &pixel);
   const std::vector<xcb_rectangle_t> xr = XRects(rects);
   xcb_poly_fill_rectangle(c, window, gc, static_cast<std::uint32_t>(xr.size()), xr.data());

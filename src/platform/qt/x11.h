@@ -21,7 +21,7 @@ std::string Connect(xcb_connection_t*& conn, int& screen);
 // DISPLAY as it can be printed.
 std::string DisplayName();
 
-// The atom of that name, interned once per connection.
+// The atom of that name, interned once per connection (Backend::atoms).
 std::uint32_t Atom(xcb_connection_t* c, const std::string& name);
 // The root window of the connection's screen `screen`, 0 for none.
 std::uint32_t RootOf(xcb_connection_t* c, int screen);
@@ -73,9 +73,13 @@ void ClearShape(xcb_connection_t* c, std::uint32_t window);
 // Whether the visual is 32-bit with 8 bits each of alpha, red, green and
 // blue, alpha on top: a pixel is then 0xAARRGGBB.
 bool IsArgb32(xcb_connection_t* c, std::uint32_t visual);
+// A graphics context for filling the 32-bit windows of the screen `window`
+// is on, sending no exposures.
+std::uint32_t MakeFillContext(xcb_connection_t* c, std::uint32_t window);
 // Fills the rectangles of a 32-bit window with the pixel, or clears them to
 // its background, the server telling no one.
-void FillRects(xcb_connection_t* c, std::uint32_t window, std::uint32_t pixel, const std::vector<Rect>& rects);
+void FillRects(xcb_connection_t* c, std::uint32_t gc, std::uint32_t window, std::uint32_t pixel,
+               const std::vector<Rect>& rects);
 void ClearRects(xcb_connection_t* c, std::uint32_t window, const std::vector<Rect>& rects);
 
 void Move(xcb_connection_t* c, std::uint32_t window, int x, int y);
