@@ -58,7 +58,9 @@ std::uint32_t FillContext(const WindowRec& rec) {
 }
 
 void FillOutline(const WindowRec& rec, const std::optional<Rect>& area) {
-  x11::FillRects(B().conn, FillContext(rec), Xid(rec), FillPixel(rec), OnDevice(OutlineInWindow(rec), area));
+  const std::vector<Rect> rects = OnDevice(OutlineInWindow(rec), area);
+  const std::uint32_t gc = FillContext(rec);
+  x11::FillRects(B().conn, gc, Xid(rec), FillPixel(rec), rects);
 }
 
 // A sprite of a single colour, with no picture, text or control, on a
