@@ -8,6 +8,7 @@
 #include "game/flow/command_line.h"
 #include "game/flow/entry.h"
 #include "platform/app.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -20,14 +21,25 @@ int Print(const std::string& text) {
   return 1;
 }
 
+// One line on stderr when the stage does not fit on the primary monitor.
+void WarnIfNarrow() {
+  const int width = plat::GetScreen().width;
+  if (width <= 0 || width >= zb::kStageWidthPx) return;
+  std::fprintf(stderr,
+               "zembrant: the screen is %d pixels wide; the stage needs %d, and the boss will be "
+               "off the screen\n",
+               width, zb::kStageWidthPx);
+}
+
 int Play(char* programName, std::int32_t startX) {
   // Qt sees only the program's name: the user's arguments are ours alone.
   static int qtArgc = 1;
   static char* qtArgv[] = {programName, nullptr};
-  if (const std::string why = plat::OpenPlatform(qtArgc, qtArgv); !why.empty()) {
+  if (const std::string why = plat::OpenPlatform(qtArgc, qtArgv, zb::kStageWidthPx); !why.empty()) {
     std::fprintf(stderr, "zembrant: %s\n", why.c_str());
     return 2;
   }
+  WarnIfNarrow();
   if (const std::string why = plat::ClaimDisplay(); !why.empty()) {
     std::fprintf(stderr, "zembrant: %s\n", why.c_str());
     plat::ClosePlatform();

@@ -25,8 +25,11 @@ Outcome QuitRunningCopy();
 
 // Connects to the window system. Returns "" on success, otherwise one line
 // saying why it could not (no display, ...). Called once, before anything
-// else of the platform.
-std::string OpenPlatform(int& argc, char** argv);
+// else of the platform. `neededWidth` is the width in logical pixels the
+// game needs on the primary monitor: a scale factor the platform derives
+// from the desktop's resolution itself is kept small enough for it (0: no
+// such need).
+std::string OpenPlatform(int& argc, char** argv, int neededWidth = 0);
 
 // Makes this copy of the program the one that plays on its display. Returns
 // "" when it is, otherwise one line saying why not (another copy plays there

@@ -33,7 +33,7 @@ using TimerId = std::uint32_t;
 inline constexpr TimerId kNoTimer = 0;
 
 // A borderless top-level sprite window that never takes the focus from a
-// click. `name` ("frmPlayer") identifies it in tests and diagnostics.
+// click. `name` identifies it in tests and diagnostics (its X window's title).
 WindowId CreateSpriteWindow(std::string_view name);
 // Child controls of a window.
 WindowId CreateLabel(WindowId parent, std::string_view name);

@@ -13,6 +13,7 @@
 
 #include "game/base/pictures.h"
 #include "game/base/version.h"
+#include "game/flow/entry.h"
 #include "game/parts/menu/version_dialog.h"
 #include "platform/dialogs.h"
 #include "platform/qt/scale.h"
@@ -168,7 +169,7 @@ TEST(ScaleFactors, TheDesktopsKeepsTheStageOnTheScreenAndStopsAt16) {
   for (const Case& c : {Case{96, 1920, 1}, Case{144, 1920, 1}, Case{144, 2560, 2}, Case{288, 3840, 3},
                         Case{192, 1366, 1}, Case{96, 800, 1}, Case{9600, 2560, 2},
                         Case{1e9, 1 << 20, 16}, Case{0, 3840, 1}, Case{-96, 3840, 1}}) {
-    EXPECT_EQ(DesktopScaleFactor(c.dpi, c.width), c.factor) << c.dpi << " DPI, " << c.width << " px";
+    EXPECT_EQ(DesktopScaleFactor(c.dpi, c.width, zb::kStageWidthPx), c.factor) << c.dpi << " DPI, " << c.width << " px";
   }
   using plat::qt::XftDpi;
   EXPECT_EQ(XftDpi("Xft.antialias:\t1\nXft.dpi:\t144\n"), 144);

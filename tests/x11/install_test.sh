@@ -14,7 +14,8 @@
 # The installed program says its version and its help without a display; the
 # desktop entry, the AppStream data and the manual page pass their
 # validators, and the manual page names every option --help names; the icons
-# are PNG files of the theme's sizes; the licence is there.
+# are PNG files of the theme's sizes; the licence is there; the program
+# carries none of the tests' hooks.
 set -uo pipefail
 mode=$1 where=$2 version=$3
 tmp=$(mktemp -d)
@@ -93,6 +94,15 @@ done
 program --quit >/dev/null 2>"$tmp/err"
 status=$?
 [[ $status == 2 ]] && grep -q DISPLAY "$tmp/err" || fail "--quit without a display: status $status: $(cat "$tmp/err")"
+
+# The backend's test hooks stay in the tests' own library. (The package's
+# program is stripped: only the install from the build can be looked into.)
+if [[ $mode == cmake ]]; then
+  symbols=$(nm -C "$prog" 2>&1) || fail "nm cannot read the program: $symbols"
+  [[ $symbols == *"plat::OpenPlatform"* ]] || fail "the program's symbols do not show the platform"
+  hooks=$(grep -c 'plat::qt::testing::' <<<"$symbols")
+  [[ $hooks == 0 ]] || fail "the program carries $hooks of the tests' hooks"
+fi
 
 # The icons: no more XPM, PNG at every size of the theme.
 [[ -z $(find "$share/icons" -name '*.xpm') ]] || fail "an XPM icon is still installed"

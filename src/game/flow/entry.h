@@ -5,6 +5,10 @@
 
 namespace zb {
 
+// The width in pixels the whole stage needs on the screen: the boss's right
+// edge as it enters, plus one.
+inline constexpr int kStageWidthPx = 1061;
+
 // Start-up and the endless game cycle. Returns the exit status when the
 // program ends: through the menu's end command (0), or a fatal error shown
 // in the message box (1).

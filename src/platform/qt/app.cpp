@@ -16,16 +16,16 @@
 #include "platform/handler_guard.h"
 #include "platform/printable.h"
 #include "platform/qt/backend.h"
-#include "platform/qt/configure_filter.h"
-#include "platform/qt/display_claim.h"
-#include "platform/qt/end_signals.h"
-#include "platform/qt/exposures.h"
 #include "platform/qt/fonts.h"
+#include "platform/qt/painting.h"
+#include "platform/qt/process.h"
 #include "platform/qt/scale.h"
-#include "platform/qt/screen_watch.h"
+#include "platform/qt/screen.h"
+#include "platform/qt/single_copy.h"
+#include "platform/qt/stats.h"
 #include "platform/qt/widget.h"
-#include "platform/qt/work_area.h"
 #include "platform/qt/x11.h"
+#include "platform/qt/x_events.h"
 
 namespace plat::qt {
 namespace {
@@ -36,42 +36,36 @@ bool Pretending(const char* name) {
   return v && *v && std::string(v) != "0";
 }
 
+void ReleaseStderr(bool keep = false);
+
 // While Qt starts, its complaints about the display are held back, and so
 // is what the libraries below it write to stderr themselves: when it gives
 // up, the program says one line of its own instead.
-bool g_starting = false;
-std::vector<std::string> g_heldBack;
+void HoldStderr() {
+  StartUp& s = B().startUp;
+  std::fflush(stderr);
+  s.heldStderr = memfd_create("zembrant-start", MFD_CLOEXEC);
+  s.savedStderr = s.heldStderr >= 0 ? fcntl(2, F_DUPFD_CLOEXEC, 3) : -1;
+  if (s.savedStderr < 0 || dup2(s.heldStderr, 2) < 0) ReleaseStderr();
+}
 
-class StderrHold {
- public:
-  void Begin() {
-    std::fflush(stderr);
-    held_ = memfd_create("zembrant-start", MFD_CLOEXEC);
-    saved_ = held_ >= 0 ? fcntl(2, F_DUPFD_CLOEXEC, 3) : -1;
-    if (saved_ < 0 || dup2(held_, 2) < 0) End();
-  }
-  // Stderr is itself again; what was written meanwhile follows when `keep`.
-  void End(bool keep = false) {
-    std::fflush(stderr);
-    if (saved_ >= 0) dup2(saved_, 2);
-    if (keep && held_ >= 0) {
-      char buf[4096];
-      lseek(held_, 0, SEEK_SET);
-      for (ssize_t n; (n = read(held_, buf, sizeof buf)) > 0;) {
-        if (write(2, buf, static_cast<std::size_t>(n)) != n) break;
-      }
-    }
-    for (int* fd : {&saved_, &held_}) {
-      if (*fd >= 0) close(*fd);
-      *fd = -1;
+// Stderr is itself again; what was written meanwhile follows when `keep`.
+void ReleaseStderr(bool keep) {
+  StartUp& s = B().startUp;
+  std::fflush(stderr);
+  if (s.savedStderr >= 0) dup2(s.savedStderr, 2);
+  if (keep && s.heldStderr >= 0) {
+    char buf[4096];
+    lseek(s.heldStderr, 0, SEEK_SET);
+    for (ssize_t n; (n = read(s.heldStderr, buf, sizeof buf)) > 0;) {
+      if (write(2, buf, static_cast<std::size_t>(n)) != n) break;
     }
   }
-
- private:
-  int saved_ = -1;
-  int held_ = -1;
-};
-StderrHold g_stderrHold;
+  for (int* fd : {&s.savedStderr, &s.heldStderr}) {
+    if (*fd >= 0) close(*fd);
+    *fd = -1;
+  }
+}
 
 // Qt notes an "internal error" when a window is shown again before the
 // server's notice of its hiding has arrived. For our override-redirect
@@ -83,41 +77,41 @@ StderrHold g_stderrHold;
 // that directory (XDG_RUNTIME_DIR unset, as under root without a login
 // session, or a directory of the wrong owner or mode) concern nothing the
 // program does.
-QtMessageHandler g_nextHandler = nullptr;
-
 void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  StartUp& s = B().startUp;
   if (message.contains(QLatin1String("setNetWmStateOnUnmappedWindow() called on mapped window")) ||
       message.startsWith(QLatin1String("QStandardPaths: ")) || IsFontNoise(message)) {
     return;
   }
   // Qt ends the program itself (exit status 1) right after this warning.
   if (message.startsWith(QLatin1String("The X11 connection broke"))) {
-    if (g_starting) g_stderrHold.End();
+    if (s.starting) ReleaseStderr();
     std::fputs("zembrant: lost the connection to the X display\n", stderr);
-    if (g_starting) std::_Exit(2);
+    if (s.starting) std::_Exit(2);
     return;
   }
   if (type == QtFatalMsg) {
     // Qt would abort: the display failed it (a server gone, no client slot).
-    const std::string why = g_heldBack.empty() ? message.toStdString() : g_heldBack.front();
-    if (g_starting) g_stderrHold.End();
+    const std::string why = s.heldBack.empty() ? message.toStdString() : s.heldBack.front();
+    if (s.starting) ReleaseStderr();
     std::fprintf(stderr, "zembrant: cannot use the X display: %s\n",
                  Printable(why.substr(0, why.find('\n'))).c_str());
-    std::_Exit(g_starting ? 2 : 1);
+    std::_Exit(s.starting ? 2 : 1);
   }
-  if (g_starting && context.category && std::string(context.category).starts_with("qt.qpa")) {
-    g_heldBack.push_back(message.toStdString());
+  if (s.starting && context.category && std::string(context.category).starts_with("qt.qpa")) {
+    s.heldBack.push_back(message.toStdString());
     return;
   }
-  if (g_nextHandler) g_nextHandler(type, context, message);
+  if (s.nextHandler) s.nextHandler(type, context, message);
 }
 
 // Qt's complaints held back while it started, now that it has.
 void ReleaseHeldBack() {
-  g_starting = false;
-  g_stderrHold.End(true);
-  for (const std::string& text : g_heldBack) std::fprintf(stderr, "%s\n", Printable(text).c_str());
-  g_heldBack.clear();
+  StartUp& s = B().startUp;
+  s.starting = false;
+  ReleaseStderr(true);
+  for (const std::string& text : s.heldBack) std::fprintf(stderr, "%s\n", Printable(text).c_str());
+  s.heldBack.clear();
 }
 
 void StartPumps(Backend& b) {
@@ -145,14 +139,6 @@ void StartPumps(Backend& b) {
   }
 }
 
-// The root window of that screen.
-std::uint32_t RootOf(xcb_connection_t* c, int screen) {
-  xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-  for (int i = 0; it.rem > 0; xcb_screen_next(&it), ++i) {
-    if (i == screen) return it.data->root;
-  }
-  return 0;
-}
 
 }  // namespace
 
@@ -181,23 +167,23 @@ void PrepareProcess() {
   CatchEndSignals();
 }
 
-std::string OpenPlatform(int& argc, char** argv) {
+std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   Backend& b = B();
   if (b.app) return "";
   // Qt aborts when it cannot reach the display, so look first; the
   // connection made here becomes the keyboard's private one.
   xcb_connection_t* keys = nullptr;
-  if (std::string why = ConnectDisplay(keys, b.screen); !why.empty()) return why;
+  if (std::string why = x11::Connect(keys, b.screen); !why.empty()) return why;
 
   // Wayland sessions run the program through XWayland.
   qputenv("QT_QPA_PLATFORM", "xcb");
-  SettleScaleFactors(keys, RootOf(keys, b.screen));
+  SettleScaleFactors(keys, x11::RootOf(keys, b.screen), neededWidth);
   CatchEndSignals();
-  if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
+  if (!b.startUp.nextHandler) b.startUp.nextHandler = qInstallMessageHandler(QuietMessages);  // the previous one
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   QCoreApplication::setApplicationName(QStringLiteral("zembrant"));
-  g_starting = true;
-  g_stderrHold.Begin();
+  b.startUp.starting = true;
+  HoldStderr();
   b.app = std::make_unique<QApplication>(argc, argv);
   ReleaseHeldBack();
   QApplication::setQuitOnLastWindowClosed(false);
@@ -208,16 +194,15 @@ std::string OpenPlatform(int& argc, char** argv) {
     return "cannot use the X display: Qt's xcb platform plugin is not available";
   }
   b.conn = x11app->connection();
-  b.root = RootOf(b.conn, b.screen);
+  b.root = x11::RootOf(b.conn, b.screen);
   b.shapeAvailable = x11::HasShape(b.conn) && !Pretending("ZEMBRANT_TEST_NO_SHAPE");
   b.serverColours = x11::RootIsTrueColour(b.conn, b.root);
   b.keyboard.Open(keys, !Pretending("ZEMBRANT_TEST_NO_XINPUT"));
+  stats::StartCounting();
   StartPumps(b);
   StartExposureMarker();
-  StartConfigureFilter();
   StartWorkAreaWatch();
-  WarnIfNarrow();
-  StartScreenWatch();
+  StartXEvents();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";
@@ -227,10 +212,7 @@ std::string ClaimDisplay() {
   Backend& b = B();
   if (!b.app || b.displayClaim != 0) return "";
   b.displayClaim = ClaimSelection(b.conn, b.root, b.screen);
-  if (b.displayClaim != 0) {
-    StartClaimWatch();
-    return "";
-  }
+  if (b.displayClaim != 0) return "";
   const char* display = std::getenv("DISPLAY");
   return "already running on the X display \"" + Printable(display ? display : "") + "\"";
 }
@@ -242,17 +224,16 @@ void ClosePlatform() {
   b.keyNotifier.reset();
   b.endSignalNotifier.reset();
   b.pump.reset();
+  StopXEvents();
   StopExposureMarker();
-  StopConfigureFilter();
-  StopWorkAreaWatch();
   StopScreenWatch();
-  StopClaimWatch();
   b.keyboard.Close();
   // Last of all: `zembrant --quit` waits for this window to go.
   if (b.displayClaim != 0) x11::DestroyWindow(b.conn, b.displayClaim);
   b.displayClaim = 0;
   b.app.reset();
   b.conn = nullptr;
+  b.fillContext = 0;  // went with the connection
 }
 
 }  // namespace plat

@@ -2,7 +2,9 @@
 // and what the next yield still has to do.
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
+#include <QImage>
 #include <QPointer>
 #include <QRect>
 #include <QSocketNotifier>
@@ -21,6 +23,7 @@
 
 #include "platform/qt/keyboard.h"
 #include "platform/region.h"
+#include "platform/screen.h"
 #include "platform/types.h"
 #include "platform/window.h"
 
@@ -31,6 +34,13 @@ namespace plat::qt {
 class Widget;
 
 enum class Kind { kSprite, kLabel, kPictureBox, kLine };
+
+// Who paints a sprite window; set by ChoosePainter alone (painting.h).
+enum class Painter {
+  kQt,            // Qt, on request; the X window has no background
+  kServerColour,  // the server, from the window's colour as X background
+  kOutlineFill,   // drawn by its alpha: the server clears, the program fills the outline
+};
 
 struct PrintedText {
   int x = 0, y = 0;
@@ -56,10 +66,10 @@ struct WindowRec {
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   bool boundingSet = false;   // drawn by alpha: a bounding shape of the backend's on the window
   bool inputEmptied = false;  // drawn by alpha: the input shape sent is empty (PassesClicks)
-  std::int64_t serverBackground = -1;  // the X background pixel, -1 for none (screen_changes.h)
+  Painter painter = Painter::kQt;
+  std::uint32_t painterPixel = 0;  // the background (kServerColour) or the fill (kOutlineFill)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
   bool argbVisual = false;    // sprites: pixels coded 0xAARRGGBB
-  std::uint32_t fillPixel = 0;  // the pixel the outline is filled with (DrawnOnClear)
   std::vector<PrintedText> texts;
   std::string caption;
   TextFont captionFont;
@@ -83,8 +93,46 @@ struct TimerRec {
   bool Active() const { return enabled && interval > 0; }
 };
 
+// The hidden window whose messages, sent after the program's requests,
+// come back after the exposures those requests caused (painting.h).
+struct ExposureMarker {
+  std::uint32_t window = 0;
+  std::uint32_t atom = 0;
+  std::uint64_t sent = 0;
+  std::uint64_t seen = 0;
+};
+
+// WatchScreen: the screen as it was when watching started, and until when
+// the yields look at it again after an event that may have changed it.
+struct ScreenWatch {
+  bool on = false;
+  std::int64_t lookUntilMs = -1;
+  ScreenInfo screen;
+};
+
+// While Qt starts (app.cpp): Qt's complaints held back, stderr's copy and
+// the file that holds what is written meanwhile, and the message handler
+// that was there before the program's.
+struct StartUp {
+  bool starting = false;
+  std::vector<std::string> heldBack;
+  int savedStderr = -1;
+  int heldStderr = -1;
+  QtMessageHandler nextHandler = nullptr;
+};
+
+// The traffic counted for the benchmarks with ZEMBRANT_STATS (stats.h).
+struct TrafficCounts {
+  std::string path;  // empty: nothing is counted
+  std::uint64_t events = 0;  // events and errors the server sent Qt's connection
+  std::uint64_t yields = 0;
+  std::uint64_t ownNoOps = 0;  // per connection
+  std::int64_t lastWriteMs = 0;
+};
+
 struct Backend {
   std::unique_ptr<QApplication> app;
+  StartUp startUp;
   xcb_connection_t* conn = nullptr;  // Qt's own connection
   std::uint32_t root = 0;
   int screen = 0;  // the screen DISPLAY names
@@ -93,7 +141,16 @@ struct Backend {
   Keyboard keyboard;
   std::unique_ptr<QSocketNotifier> keyNotifier;
   std::unique_ptr<QSocketNotifier> endSignalNotifier;  // SIGINT, SIGTERM, SIGHUP
+  std::unique_ptr<QAbstractNativeEventFilter> xEvents;  // the one filter of Qt's X events (x_events.cpp)
   std::uint32_t displayClaim = 0;  // the window owning the display's selection
+  std::uint32_t claimSelection = 0;  // its atom, and the message `--quit` sends
+  std::uint32_t quitAtom = 0;
+  ExposureMarker marker;
+  std::uint32_t fillContext = 0;  // the graphics context outlines are filled with (painting.cpp)
+  // Atoms interned so far, per connection (x11.h).
+  std::map<std::pair<xcb_connection_t*, std::string>, std::uint32_t> atoms;
+  std::optional<Rect> workArea;  // the desktop's, in device pixels (screen.h)
+  ScreenWatch screenWatch;
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
   std::int64_t pumpDueMs = -1;   // the due time the pump is set for
 
@@ -122,6 +179,10 @@ struct Backend {
   // When the last yield that asked Qt ended (steady clock, µs); -1 after a
   // sleep or a wait.
   std::int64_t lastYieldUs = -1;
+
+  std::map<const Picture*, QImage> images;  // each picture as Qt draws it (widget.h)
+  bool fontsLookedAt = false;  // whether there are fonts at all (fonts.cpp)
+  TrafficCounts traffic;
 
   int handlerDepth = 0;  // handlers running right now (nested)
   int modalDepth = 0;    // menus, dialogs, message boxes open
@@ -152,7 +213,8 @@ void ReschedulePump();
 void DropTimersOf(WindowRec& rec);
 
 // A sprite window of one colour, with nothing drawn on it and no clicks
-// taken, cut to an outline: the enemy shots' and the burst's (windows.cpp).
+// taken, cut to an outline: a sprite made of a few small squares
+// scattered over a large window, say (windows.cpp).
 bool OneColourCutOut(const WindowRec& rec);
 // Such a window drawn by its alpha under a compositor keeps its whole
 // rectangle, shows its outline by its pixels and lets every click through:
@@ -162,16 +224,16 @@ bool OneColourCutOut(const WindowRec& rec);
 // pixels cost it next to nothing.
 bool PassesClicks(const WindowRec& rec);
 // Where a sprite window's X window belongs, in game pixels: on its
-// rectangle, or, for a one-colour window far larger than its outline (the
-// enemy shots', the burst's), on the outline's extents only, since a
+// rectangle, or, for a one-colour window far larger than its outline
+// (OneColourCutOut), on the outline's extents only, since a
 // compositor repaints the whole of a window that is moved or re-cut; one
 // that passes clicks keeps a box around them (PassesClicks). What it shows
 // is the same either way (windows.cpp).
 Rect ServerRect(const WindowRec& rec);
-// Puts the X window on ServerRect: resized through Qt, moved straight on the
-// server; kept to its outline's extents, resized straight on the server too
-// (windows.cpp).
-void PlaceOnServer(WindowRec& rec);
+// Puts the X window on `to` (its ServerRect, worked out once per change):
+// resized through Qt, moved straight on the server; kept to its outline's
+// extents, resized straight on the server too (windows.cpp).
+void PlaceOnServer(WindowRec& rec, const Rect& to);
 // What of a window or control Qt paints: the widget, or of a sprite window
 // sized on the server alone the part the X window has.
 QRect PaintArea(const WindowRec& rec);
@@ -186,6 +248,10 @@ void ResendShape(WindowRec& rec);
 // Cuts a sprite window at the primary monitor's edges while it reaches past
 // them onto another monitor, and makes it whole again after (shape.cpp).
 void KeepOnMonitor(WindowRec& rec);
+
+// A modal window another client unmapped or destroyed ends as if
+// dismissed (dialogs.cpp).
+void CloseModalIfGone(std::uint32_t xid);
 
 // Destroys every window (and so every timer) and forgets queued events.
 void DestroyAllWindows();

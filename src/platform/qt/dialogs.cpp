@@ -5,9 +5,7 @@
 
 #include <algorithm>
 
-#include <QAbstractNativeEventFilter>
 #include <QAction>
-#include <QCoreApplication>
 #include <QCursor>
 #include <QDialog>
 #include <QLabel>
@@ -23,51 +21,17 @@
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
 #include "platform/qt/fonts.h"
-#include "platform/qt/geometry.h"
+#include "platform/qt/screen.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
 namespace plat::qt {
 namespace {
 
-// A modal window that another client destroys or unmaps (or a window
-// manager iconifies) ends as if dismissed: its loop would otherwise wait
-// for a window nobody can see.
-class ModalWatch : public QAbstractNativeEventFilter {
- public:
-  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-    if (type != "xcb_generic_event_t") return false;
-    const auto* ev = static_cast<const xcb_generic_event_t*>(message);
-    std::uint32_t window = 0;
-    if ((ev->response_type & 0x7f) == XCB_UNMAP_NOTIFY) {
-      window = static_cast<const xcb_unmap_notify_event_t*>(message)->window;
-    } else if ((ev->response_type & 0x7f) == XCB_DESTROY_NOTIFY) {
-      window = static_cast<const xcb_destroy_notify_event_t*>(message)->window;
-    } else {
-      return false;
-    }
-    for (const QPointer<QWidget>& modal : B().modals) {
-      if (!modal || !modal->isVisible() || static_cast<std::uint32_t>(modal->winId()) != window) continue;
-      QTimer::singleShot(0, modal.data(), [w = modal] {
-        if (w) w->close();
-      });
-    }
-    return false;
-  }
-};
-
-void WatchModals() {
-  static ModalWatch* watch = nullptr;  // not destroyed at exit, when Qt may be gone
-  if (watch) return;
-  watch = new ModalWatch;
-  QCoreApplication::instance()->installNativeEventFilter(watch);
-}
-
 // Registers a modal window for as long as its loop runs.
 class ModalScope {
  public:
   explicit ModalScope(QWidget* w) {
-    WatchModals();
     ++B().modalDepth;
     B().modals.emplace_back(w);
     const auto xid = static_cast<std::uint32_t>(w->winId());
@@ -92,7 +56,7 @@ class ModalScope {
  private:
   // Until the menu has grabbed the keyboard (a moment after it is mapped, or
   // never when another program holds it), keys go to the window with the
-  // focus. When that is a sprite (the lamps), it takes key events while the
+  // focus. When that is a sprite (the window the game focuses), it takes key events while the
   // menu is open, and Qt hands them to the menu: none is lost.
   // With the focus on no program's window (it falls back to the root when
   // a dialog of ours closes), the sprite the game gave it to takes it back.
@@ -181,6 +145,19 @@ class UnboundMenus : public QProxyStyle {
 };
 
 }  // namespace
+
+// A modal window that another client destroys or unmaps (or a window
+// manager iconifies) ends as if dismissed: its loop would otherwise wait
+// for a window nobody can see.
+void CloseModalIfGone(std::uint32_t xid) {
+  for (const QPointer<QWidget>& modal : B().modals) {
+    if (!modal || !modal->isVisible() || static_cast<std::uint32_t>(modal->winId()) != xid) continue;
+    QTimer::singleShot(0, modal.data(), [w = modal] {
+      if (w) w->close();
+    });
+  }
+}
+
 }  // namespace plat::qt
 
 namespace plat {

@@ -17,9 +17,9 @@ namespace {
 
 // Without any font Qt draws boxes for every character: the program says so
 // once, when it first needs a font (looking through the fonts costs Qt a
-// while, which the start need not wait for: the title shows no text).
+// while, which the start need not wait for: a game may show no text at first).
 void NoteMissingFonts() {
-  static bool noted = false;
+  bool& noted = B().fontsLookedAt;
   if (noted) return;
   noted = true;
   if (QFontDatabase::families().isEmpty()) std::fputs("zembrant: no fonts found: texts show as boxes\n", stderr);

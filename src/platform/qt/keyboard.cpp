@@ -14,11 +14,11 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/keys.h"
+#include "platform/qt/backend.h"
 
 namespace plat::qt {
 namespace {
@@ -31,11 +31,6 @@ constexpr std::int64_t kKeymapTrustMs = 250;
 constexpr std::int64_t kGrabCheckMs = 1000;
 // A press this close (server time) after the screen saver went off woke it.
 constexpr std::uint32_t kWakeMs = 50;
-
-std::int64_t NowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // The keysym of each virtual-key code the game reads.
 std::uint32_t KeysymOf(int vk) {
@@ -94,8 +89,8 @@ void Keyboard::Open(xcb_connection_t* conn, bool useXInput) {
 }
 
 // Focus events on the root tell of grabs taken on the root or while the
-// focus follows the pointer; the lamps' focus (Qt's connection) of grabs
-// taken while the game has the focus.
+// focus follows the pointer; focus events of the window the game focuses
+// (on Qt's connection, x_events.cpp) of grabs taken while it has the focus.
 void Keyboard::WatchGrabsAndSaver() {
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
   const std::uint32_t mask = XCB_EVENT_MASK_FOCUS_CHANGE;
@@ -112,13 +107,17 @@ void Keyboard::WatchGrabsAndSaver() {
 
 void Keyboard::NoteGrab(bool grabbed) {
   grabbed_ = grabbed;
-  grabCheckedMs_ = NowMs();
+  grabCheckedMs_ = SteadyMs();
+}
+
+void Keyboard::NoteFocusChange(std::uint8_t mode) {
+  if (mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB) NoteGrab(mode == XCB_NOTIFY_MODE_GRAB);
 }
 
 // Takes the keyboard for an instant: it can only when no one holds it.
 void Keyboard::CheckGrabStillHeld() {
-  if (NowMs() - grabCheckedMs_ < kGrabCheckMs) return;
-  grabCheckedMs_ = NowMs();
+  if (SteadyMs() - grabCheckedMs_ < kGrabCheckMs) return;
+  grabCheckedMs_ = SteadyMs();
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
   xcb_grab_keyboard_reply_t* r = xcb_grab_keyboard_reply(
       conn_, xcb_grab_keyboard(conn_, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
@@ -239,7 +238,7 @@ void Keyboard::Handle(xcb_generic_event_t* ev) {
 }
 
 bool Keyboard::KeymapCurrent() const {
-  return xiOpcode_ && !keymapStale_ && NowMs() - keymapReadMs_ < kKeymapTrustMs;
+  return xiOpcode_ && !keymapStale_ && SteadyMs() - keymapReadMs_ < kKeymapTrustMs;
 }
 
 // Asks for the keymap, then reads the events that came meanwhile: those the
@@ -251,7 +250,7 @@ bool Keyboard::ReadKeymap() {
   std::memcpy(keymap_.data(), map->keys, keymap_.size());
   std::free(map);
   keymapRequest_ = cookie.sequence;
-  keymapReadMs_ = NowMs();
+  keymapReadMs_ = SteadyMs();
   keymapStale_ = false;
   Drain();
   return true;
@@ -275,3 +274,9 @@ const std::vector<std::uint8_t>& Keyboard::KeycodesOf(int vk) {
 void Keyboard::ForgetKeycodes() { keycodesKnown_ = {}; }
 
 }  // namespace plat::qt
+
+namespace plat {
+
+std::int16_t GetAsyncKeyState(int vk) { return qt::B().keyboard.Poll(vk); }
+
+}  // namespace plat

@@ -1,5 +1,6 @@
-// The polled keyboard: a private X connection that watches raw key events
-// (XInput 2) on the root window and asks the server which keys are held.
+// The polled keyboard (GetAsyncKeyState): a private X connection that
+// watches raw key events (XInput 2) on the root window and asks the server
+// which keys are held.
 #pragma once
 
 #include <array>
@@ -44,6 +45,10 @@ class Keyboard {
   // not read until it is released.
   bool Blind() const { return grabbed_ || saverOn_; }
   void NoteGrab(bool grabbed);
+  // A focus change on Qt's connection (x_events.cpp): a grab taken while
+  // one of the program's windows has the focus makes the keys another
+  // client's until it ends.
+  void NoteFocusChange(std::uint8_t mode);
 
  private:
   void Drain();

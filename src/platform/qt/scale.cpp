@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/screen.h"
 
 namespace plat::qt {
 namespace {
@@ -95,10 +94,10 @@ std::string WholeScreenScaleFactors(const std::string& value) {
   return out;
 }
 
-int DesktopScaleFactor(double dpi, int widthPx) {
+int DesktopScaleFactor(double dpi, int widthPx, int neededWidth) {
   if (!std::isfinite(dpi) || dpi <= 0) return 1;
   const double wanted = std::floor(dpi / kStepDpi + 0.5);
-  const double fits = std::floor(static_cast<double>(widthPx) / kStageWidth);
+  const double fits = neededWidth > 0 ? std::floor(static_cast<double>(widthPx) / neededWidth) : kLargest;
   return static_cast<int>(std::fmax(1, std::fmin(std::fmin(wanted, fits), kLargest)));
 }
 
@@ -117,9 +116,9 @@ std::optional<double> XftDpi(const std::string& resources) {
   return dpi;
 }
 
-void SettleScaleFactors(xcb_connection_t* c, std::uint32_t root) {
+void SettleScaleFactors(xcb_connection_t* c, std::uint32_t root, int neededWidth) {
   const double dpi = DesktopDpi(c, root);
-  const int desktop = DesktopScaleFactor(dpi, PrimaryWidth(c, root));
+  const int desktop = DesktopScaleFactor(dpi, PrimaryWidth(c, root), neededWidth);
   const bool screenFactors = !qEnvironmentVariableIsEmpty("QT_SCREEN_SCALE_FACTORS");
   // The user's factor when it is one; the user's factors per screen stand
   // alone; else the desktop's.
@@ -139,15 +138,6 @@ void SettleScaleFactors(xcb_connection_t* c, std::uint32_t root) {
   const double fontDpi = std::clamp(std::floor(dpi / desktop + 0.5), kFontDpiLow, kFontDpiHigh);
   qputenv("QT_FONT_DPI", QByteArray::number(static_cast<int>(fontDpi)));
   qputenv("QT_SCALE_FACTOR_ROUNDING_POLICY", "Round");
-}
-
-void WarnIfNarrow() {
-  const int width = GetScreen().width;
-  if (width <= 0 || width >= kStageWidth) return;
-  std::fprintf(stderr,
-               "zembrant: the screen is %d pixels wide; the stage needs %d, and the boss will be "
-               "off the screen\n",
-               width, kStageWidth);
 }
 
 }  // namespace plat::qt

@@ -8,8 +8,9 @@
 // at least 1, at most 16) and drops one that is not a number. Without them
 // the program derives the factor from the desktop's DPI setting itself
 // (QT_FONT_DPI, else Xft.dpi; 96 per step, rounded the same way), never so
-// large that the primary monitor is narrower than the stage, and hands it to
-// Qt as a global factor with Qt's own DPI scaling off.
+// large that the primary monitor is narrower than the width the game needs
+// (OpenPlatform), and hands it to Qt as a global factor with Qt's own DPI
+// scaling off.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +21,6 @@ struct xcb_connection_t;
 
 namespace plat::qt {
 
-// The logical width the whole stage needs: the boss's right edge plus one.
-inline constexpr int kStageWidth = 1061;
-
 // A factor rounded as above; nullopt when `value` is not a positive number.
 std::optional<int> WholeScaleFactor(const std::string& value);
 
@@ -32,8 +30,8 @@ std::string WholeScreenScaleFactors(const std::string& value);
 
 // The factor for a desktop of `dpi` whose primary monitor is `widthPx`
 // device pixels wide: dpi / 96 rounded, at least 1, at most 16, and at most
-// what keeps kStageWidth logical pixels on the monitor.
-int DesktopScaleFactor(double dpi, int widthPx);
+// what keeps `neededWidth` logical pixels on the monitor (0: no such need).
+int DesktopScaleFactor(double dpi, int widthPx, int neededWidth);
 
 // The DPI the desktop asks for in a RESOURCE_MANAGER string ("Xft.dpi:
 // 144"), nullopt when it names none.
@@ -41,10 +39,6 @@ std::optional<double> XftDpi(const std::string& resources);
 
 // Rewrites the environment variables above for the display `c` is
 // connected to (its screen's root `root`); call before QApplication.
-void SettleScaleFactors(xcb_connection_t* c, std::uint32_t root);
-
-// One line on stderr when the stage does not fit on the primary monitor;
-// call once the application runs.
-void WarnIfNarrow();
+void SettleScaleFactors(xcb_connection_t* c, std::uint32_t root, int neededWidth);
 
 }  // namespace plat::qt

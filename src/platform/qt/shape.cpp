@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "platform/qt/backend.h"
-#include "platform/qt/geometry.h"
-#include "platform/qt/screen_changes.h"
+#include "platform/qt/screen.h"
+#include "platform/qt/painting.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -43,7 +43,7 @@ Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
 }
 
 // Sends the shown part to the server; the server exposes what it uncovers,
-// in this window and in those below (screen_changes.h).
+// in this window and in those below (painting.h).
 void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
   const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
   Region shown = ShownPart(rec, cut);
@@ -84,11 +84,12 @@ void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
 // (A window drawn by its alpha shows its whole rectangle whatever its
 // outline: it is painted anew instead.)
 void FollowOutline(WindowRec& rec) {
-  if (ServerRect(rec) == rec.onServer) return;
+  const Rect server = ServerRect(rec);
+  if (server == rec.onServer) return;
   if (!rec.widget->testAttribute(Qt::WA_TranslucentBackground)) {
     x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()), Region());
   }
-  PlaceOnServer(rec);
+  PlaceOnServer(rec, server);
 }
 
 // The monitor to cut the window at, nullopt when it lies on it.
@@ -134,7 +135,7 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     FollowOutline(*rec);
     SendShape(*rec, CutFor(*rec));
     NoteCut(*rec, before);
-    UpdateServerBackground(*rec);
+    ChoosePainter(*rec);
     // Drawn by alpha: what the outline gained or lost is painted anew (the
     // rest stays as it is).
     if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
@@ -142,7 +143,7 @@ bool SetWindowShape(WindowId w, const Region& outline) {
       was.Offset(-rec->onServer.left, -rec->onServer.top);
       Region now = *rec->outline;
       now.Offset(rec->rect.left - rec->onServer.left, rec->rect.top - rec->onServer.top);
-      if (DrawnOnClear(*rec)) {
+      if (rec->painter == Painter::kOutlineFill) {
         RedrawOutlineChange(*rec, was, now);
         return true;
       }

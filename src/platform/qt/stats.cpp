@@ -5,8 +5,6 @@
 // are left out of the figures.
 #include "platform/qt/stats.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
 #include <fcntl.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -24,31 +22,7 @@ namespace {
 // Seldom, so that the counting costs next to nothing of what it measures.
 constexpr std::int64_t kWriteEveryMs = 1000;
 
-// Counts what the server sends Qt's connection: events and errors.
-class EventCounter : public QAbstractNativeEventFilter {
- public:
-  bool nativeEventFilter(const QByteArray& type, void*, qintptr*) override {
-    if (type == "xcb_generic_event_t") ++events;
-    return false;
-  }
-  std::uint64_t events = 0;
-};
-
-struct Counts {
-  std::string path;
-  EventCounter* counter = nullptr;  // installed at the first yield, never removed
-  std::uint64_t yields = 0;
-  std::uint64_t ownNoOps = 0;  // per connection
-  std::int64_t lastWriteMs = 0;
-};
-
-Counts* Enabled() {
-  static Counts* counts = [] {
-    const char* path = std::getenv("ZEMBRANT_STATS");
-    return path && *path ? new Counts{path} : nullptr;
-  }();
-  return counts;
-}
+TrafficCounts* Enabled() { return B().traffic.path.empty() ? nullptr : &B().traffic; }
 
 // Requests sent on `c` before this call, the counting no-ops among them.
 std::uint64_t RequestsSoFar(xcb_connection_t* c) {
@@ -56,14 +30,10 @@ std::uint64_t RequestsSoFar(xcb_connection_t* c) {
   return xcb_no_operation(c).sequence - 1;
 }
 
-void Write(Counts& n) {
+void Write(TrafficCounts& n) {
   const std::uint64_t qt = RequestsSoFar(B().conn);
   const std::uint64_t keys = RequestsSoFar(B().keyboard.Connection());
   const std::uint64_t own = n.ownNoOps++;
-  if (!n.counter && QCoreApplication::instance()) {
-    n.counter = new EventCounter;
-    QCoreApplication::instance()->installNativeEventFilter(n.counter);
-  }
   // Made afresh, never through a link another user may have put there.
   const std::string tmp = n.path + ".tmp";
   unlink(tmp.c_str());
@@ -73,7 +43,7 @@ void Write(Counts& n) {
     std::fprintf(f, "ms %lld\nyields %llu\nqt_requests %llu\nkey_requests %llu\nqt_events %llu\n",
                  static_cast<long long>(SteadyMs()), static_cast<unsigned long long>(n.yields),
                  static_cast<unsigned long long>(qt - own), static_cast<unsigned long long>(keys - own),
-                 static_cast<unsigned long long>(n.counter ? n.counter->events : 0));
+                 static_cast<unsigned long long>(n.events));
     std::fclose(f);
     std::rename(tmp.c_str(), n.path.c_str());
   } else {
@@ -83,8 +53,18 @@ void Write(Counts& n) {
 
 }  // namespace
 
+void StartCounting() {
+  const char* path = std::getenv("ZEMBRANT_STATS");
+  B().traffic = {};
+  if (path) B().traffic.path = path;
+}
+
+void NoteEvent() {
+  if (TrafficCounts* n = Enabled()) ++n->events;
+}
+
 void NoteYield() {
-  Counts* n = Enabled();
+  TrafficCounts* n = Enabled();
   if (!n) return;
   ++n->yields;
   const std::int64_t now = SteadyMs();

@@ -6,7 +6,10 @@
 
 namespace plat::qt::stats {
 
-// Called by every yield.
+// Reads ZEMBRANT_STATS; called when the platform opens.
+void StartCounting();
+// Called by every yield; by the X event dispatch for every event.
 void NoteYield();
+void NoteEvent();
 
 }  // namespace plat::qt::stats

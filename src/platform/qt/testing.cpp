@@ -1,10 +1,14 @@
-// What the X11 tests need of the backend beyond the platform interface.
+// What the X11 tests need of the backend beyond the platform interface: a
+// library of its own that only the tests and benchmarks link.
 #include "platform/qt/testing.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
 #include "platform/qt/widget.h"
-#include "platform/qt/x11.h"
 
 namespace plat::qt::testing {
 
@@ -16,7 +20,8 @@ void Reset() {
 xcb_connection_t* QtConnection() { return B().conn; }
 
 void SyncWithServer() {
-  if (B().conn) x11::Sync(B().conn);
+  // A round trip: the server answers after it has done everything before.
+  if (B().conn) std::free(xcb_get_input_focus_reply(B().conn, xcb_get_input_focus(B().conn), nullptr));
 }
 
 QWidget* WidgetOf(WindowId w) {
@@ -36,5 +41,7 @@ WindowId WindowOfX(std::uint32_t xid) {
   }
   return kNoWindow;
 }
+
+std::uint32_t ExposureMarkerWindow() { return B().marker.window; }
 
 }  // namespace plat::qt::testing

@@ -53,11 +53,6 @@ void DropTimersOf(WindowRec& rec) {
   rec.timers.clear();
 }
 
-TimerRec* FindTimer(TimerId t) {
-  auto it = B().timers.find(t);
-  return it == B().timers.end() ? nullptr : &it->second;
-}
-
 }  // namespace plat::qt
 
 namespace plat {

@@ -37,7 +37,7 @@ void DrawText(QPainter& p, int x, int y, const std::string& text, const TextFont
 QColor ColorOf(Color c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }
 
 const QImage& ImageOf(const Picture& picture) {
-  static std::map<const Picture*, QImage> cache;
+  std::map<const Picture*, QImage>& cache = B().images;
   auto it = cache.find(&picture);
   if (it != cache.end()) return it->second;
   QImage image(picture.width, picture.height, QImage::Format_RGB32);

@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "platform/qt/backend.h"
-#include "platform/qt/geometry.h"
-#include "platform/qt/screen_changes.h"
+#include "platform/qt/screen.h"
+#include "platform/qt/painting.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -45,10 +45,11 @@ bool FitsToOutline(const WindowRec& rec) {
 // paints it and how its X window follows the outline (ServerRect,
 // PassesClicks).
 void FollowContent(WindowRec& rec) {
-  UpdateServerBackground(rec);
+  ChoosePainter(rec);
   if (rec.kind != Kind::kSprite || !rec.widget) return;
-  const bool moves = ServerRect(rec) != rec.onServer;
-  if (moves) PlaceOnServer(rec);
+  const Rect server = ServerRect(rec);
+  const bool moves = server != rec.onServer;
+  if (moves) PlaceOnServer(rec, server);
   if (moves || PassesClicks(rec) != rec.inputEmptied) ResendShape(rec);  // the shape is the X window's
 }
 
@@ -86,7 +87,7 @@ void MoveOnServer(const WindowRec& rec) {
 // Controls are Qt's alone. For a sprite window Qt does the resizing (its
 // backing store must follow) and the position goes to the server last, so
 // that no older position Qt may still believe wins: Qt is not told of plain
-// moves (configure_filter.h).
+// moves (sprite_events.h).
 void ApplyGeometry(WindowRec& rec, const Rect& old) {
   Widget* w = rec.widget;
   if (!w) return;
@@ -95,15 +96,20 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
     MarkChanged(rec.id);
     return;
   }
+  // Where the X window goes, worked out once: placed there, the window's
+  // content decides nothing new about it (ServerRect of a placed window is
+  // where it is).
   const Rect server = ServerRect(rec);
   if (server.Width() == rec.onServer.Width() && server.Height() == rec.onServer.Height()) {
     NoteMoved(rec, ScreenShapeAt(rec, old));
-  } else if (FilledByServer(rec)) {
+  } else if (rec.painter != Painter::kQt) {
     NoteCut(rec, ScreenShapeAt(rec, old));  // what it uncovers below
   }
-  PlaceOnServer(rec);
+  PlaceOnServer(rec, server);
   KeepOnMonitor(rec);
-  FollowContent(rec);
+  // A new size may let its clicks through, or no longer.
+  ChoosePainter(rec);
+  if (PassesClicks(rec) != rec.inputEmptied) ResendShape(rec);
 }
 
 void CollectTree(WindowId id, std::vector<WindowId>& out) {
@@ -166,7 +172,7 @@ Rect ServerRect(const WindowRec& rec) {
 // A window kept to its outline's extents is resized straight on the server,
 // in one request. Qt's idea of its size matters only for painting it: for a
 // window the server fills with its colour Qt paints nothing, so its size may
-// stay behind (Qt is told when it paints the window again: screen_changes.h);
+// stay behind (Qt is told when it paints the window again: painting.h);
 // otherwise Qt keeps a size at least as large, grown in steps and never
 // shrunk, so that its backing store is seldom made anew, and repaints the
 // window's new rectangle (PaintArea). The callers note what the change
@@ -175,7 +181,7 @@ static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
   Widget* w = rec.widget;
   const Rect& to = rec.onServer;
   rec.sizedOnServer = true;
-  if (!FilledByServer(rec)) {
+  if (rec.painter == Painter::kQt) {
     constexpr int kStep = 64;
     const QSize need(to.Width(), to.Height());
     if (need.width() > w->width() || need.height() > w->height()) {
@@ -187,11 +193,10 @@ static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
     MarkChanged(rec.id);
   }
   x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(), to.Height() * DeviceScale());
-  if (DrawnOnClear(rec)) RedrawOutline(rec);  // its pixels moved with it
+  if (rec.painter == Painter::kOutlineFill) RedrawOutline(rec);  // its pixels moved with it
 }
 
-void PlaceOnServer(WindowRec& rec) {
-  const Rect to = ServerRect(rec);
+void PlaceOnServer(WindowRec& rec, const Rect& to) {
   const bool resized = to.Width() != rec.onServer.Width() || to.Height() != rec.onServer.Height();
   const bool moved = to.left != rec.onServer.left || to.top != rec.onServer.top;
   rec.onServer = to;
@@ -221,17 +226,6 @@ void PlaceOnServer(WindowRec& rec) {
 QRect PaintArea(const WindowRec& rec) {
   if (rec.kind != Kind::kSprite || !rec.sizedOnServer) return rec.widget->rect();
   return QRect(0, 0, rec.onServer.Width(), rec.onServer.Height());
-}
-
-WindowRec* FindWindow(WindowId w) {
-  auto it = B().windows.find(w);
-  return it == B().windows.end() ? nullptr : &it->second;
-}
-
-WindowRec* TopLevelOf(WindowId w) {
-  WindowRec* rec = FindWindow(w);
-  while (rec && rec->parent != kNoWindow) rec = FindWindow(rec->parent);
-  return rec;
 }
 
 namespace {
@@ -264,8 +258,7 @@ void SetUpSpriteXWindow(WindowRec& rec) {
   B().spriteXids.emplace(xid, rec.id);
   rec.boundingSet = false;
   rec.inputEmptied = false;
-  rec.serverBackground = -1;
-  UpdateServerBackground(rec);
+  ChoosePainter(rec, true);
 }
 
 void RemakeSprite(WindowId id) {

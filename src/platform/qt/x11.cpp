@@ -1,4 +1,5 @@
-// Requests made straight on Qt's X connection.
+// Requests made straight on an X connection: connecting, atoms, properties,
+// configure, shape and fills.
 #include "platform/qt/x11.h"
 
 #include <xcb/shape.h>
@@ -7,16 +8,46 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "platform/printable.h"
+#include "platform/qt/backend.h"
 
 namespace plat::qt::x11 {
 namespace {
 
-xcb_atom_t Atom(xcb_connection_t* c, const std::string& name) {
-  static std::map<std::pair<xcb_connection_t*, std::string>, xcb_atom_t> cache;
+std::int16_t Clamp16(int v) { return static_cast<std::int16_t>(std::clamp(v, -32768, 32767)); }
+std::uint16_t ClampSize(int v) { return static_cast<std::uint16_t>(std::clamp(v, 0, 65535)); }
+
+}  // namespace
+
+std::string DisplayName() {
+  const char* display = std::getenv("DISPLAY");
+  return Printable(display ? display : "");
+}
+
+std::string Connect(xcb_connection_t*& conn, int& screen) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) {
+    return "cannot open a window: DISPLAY is not set (an X11 display or XWayland is needed)";
+  }
+  conn = xcb_connect(nullptr, &screen);
+  if (xcb_connection_has_error(conn)) {
+    xcb_disconnect(conn);
+    conn = nullptr;
+    return "cannot connect to the X display \"" + DisplayName() + "\" named by DISPLAY";
+  }
+  if (RootOf(conn, screen) == XCB_NONE) {
+    xcb_disconnect(conn);
+    conn = nullptr;
+    return "the X display \"" + DisplayName() + "\" named by DISPLAY has no such screen";
+  }
+  return "";
+}
+
+std::uint32_t Atom(xcb_connection_t* c, const std::string& name) {
+  auto& cache = B().atoms;
   const auto key = std::make_pair(c, name);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
@@ -27,10 +58,13 @@ xcb_atom_t Atom(xcb_connection_t* c, const std::string& name) {
   return atom;
 }
 
-std::int16_t Clamp16(int v) { return static_cast<std::int16_t>(std::clamp(v, -32768, 32767)); }
-std::uint16_t ClampSize(int v) { return static_cast<std::uint16_t>(std::clamp(v, 0, 65535)); }
-
-}  // namespace
+std::uint32_t RootOf(xcb_connection_t* c, int screen) {
+  xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+  for (int i = 0; it.rem > 0; xcb_screen_next(&it), ++i) {
+    if (i == screen) return it.data->root;
+  }
+  return 0;
+}
 
 void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window) {
   // Compositors draw no shadow under drag-and-drop icons, which is what a
@@ -47,9 +81,8 @@ void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window) {
 }
 
 void SetWmClass(xcb_connection_t* c, std::uint32_t window) {
-  static const char kClass[] = "zembrant\0Zembrant";  // instance, class
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                      sizeof kClass, kClass);
+                      sizeof kWmClass, kWmClass);
 }
 
 std::uint32_t DropKeyEvents(xcb_connection_t* c, std::uint32_t window) {
@@ -207,17 +240,16 @@ bool IsArgb32(xcb_connection_t* c, std::uint32_t visual) {
   return false;
 }
 
-void FillRects(xcb_connection_t* c, std::uint32_t window, std::uint32_t pixel, const std::vector<Rect>& rects) {
+std::uint32_t MakeFillContext(xcb_connection_t* c, std::uint32_t window) {
+  const xcb_gcontext_t gc = xcb_generate_id(c);
+  const std::uint32_t exposures = 0;
+  xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &exposures);
+  return gc;
+}
+
+void FillRects(xcb_connection_t* c, std::uint32_t gc, std::uint32_t window, std::uint32_t pixel,
+               const std::vector<Rect>& rects) {
   if (rects.empty()) return;
-  // One context for every 32-bit window of the screen, made on the first.
-  static xcb_connection_t* madeOn = nullptr;
-  static xcb_gcontext_t gc = 0;
-  if (madeOn != c) {
-    gc = xcb_generate_id(c);
-    const std::uint32_t exposures = 0;
-    xcb_create_gc(c, gc, window, XCB_GC_GRAPHICS_EXPOSURES, &exposures);
-    madeOn = c;
-  }
   xcb_change_gc(c, gc, XCB_GC_FOREGROUND, &pixel);
   const std::vector<xcb_rectangle_t> xr = XRects(rects);
   xcb_poly_fill_rectangle(c, window, gc, static_cast<std::uint32_t>(xr.size()), xr.data());
@@ -255,9 +287,5 @@ void Focus(xcb_connection_t* c, std::uint32_t window) {
 }
 
 void Flush(xcb_connection_t* c) { xcb_flush(c); }
-
-void Sync(xcb_connection_t* c) {
-  std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-}
 
 }  // namespace plat::qt::x11

@@ -14,6 +14,21 @@ struct xcb_connection_t;
 
 namespace plat::qt::x11 {
 
+// Connects to the display DISPLAY names and checks that its screen exists.
+// Returns "" and the connection and screen number, or one line saying why
+// not (`conn` is then null).
+std::string Connect(xcb_connection_t*& conn, int& screen);
+// DISPLAY as it can be printed.
+std::string DisplayName();
+
+// The atom of that name, interned once per connection (Backend::atoms).
+std::uint32_t Atom(xcb_connection_t* c, const std::string& name);
+// The root window of the connection's screen `screen`, 0 for none.
+std::uint32_t RootOf(xcb_connection_t* c, int screen);
+// The WM_CLASS every window of the program carries: instance and class,
+// each ended by a zero byte.
+inline constexpr char kWmClass[] = "zembrant\0Zembrant";
+
 // The properties every sprite window carries: the window type compositors
 // leave without shadows, _COMPTON_SHADOW = 0 and the program's WM_CLASS.
 void LabelSpriteWindow(xcb_connection_t* c, std::uint32_t window);
@@ -58,9 +73,13 @@ void ClearShape(xcb_connection_t* c, std::uint32_t window);
 // Whether the visual is 32-bit with 8 bits each of alpha, red, green and
 // blue, alpha on top: a pixel is then 0xAARRGGBB.
 bool IsArgb32(xcb_connection_t* c, std::uint32_t visual);
+// A graphics context for filling the 32-bit windows of the screen `window`
+// is on, sending no exposures.
+std::uint32_t MakeFillContext(xcb_connection_t* c, std::uint32_t window);
 // Fills the rectangles of a 32-bit window with the pixel, or clears them to
 // its background, the server telling no one.
-void FillRects(xcb_connection_t* c, std::uint32_t window, std::uint32_t pixel, const std::vector<Rect>& rects);
+void FillRects(xcb_connection_t* c, std::uint32_t gc, std::uint32_t window, std::uint32_t pixel,
+               const std::vector<Rect>& rects);
 void ClearRects(xcb_connection_t* c, std::uint32_t window, const std::vector<Rect>& rects);
 
 void Move(xcb_connection_t* c, std::uint32_t window, int x, int y);
@@ -69,8 +88,7 @@ void MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int wid
 void Raise(xcb_connection_t* c, std::uint32_t window);
 void Focus(xcb_connection_t* c, std::uint32_t window);
 
-// Sends what is buffered; Sync also waits until the server has done it.
+// Sends what is buffered.
 void Flush(xcb_connection_t* c);
-void Sync(xcb_connection_t* c);
 
 }  // namespace plat::qt::x11

@@ -181,7 +181,7 @@ void WatchScreen(bool on) {
   S().screenChanged = false;
 }
 
-std::string OpenPlatform(int& argc, char** argv) { return ""; }
+std::string OpenPlatform(int& argc, char** argv, int neededWidth) { return ""; }
 
 void ClosePlatform() {
   DestroyAll();

@@ -1,5 +1,6 @@
-// The self-pipe behind SIGINT, SIGTERM and SIGHUP.
-#include "platform/qt/end_signals.h"
+// The process: its standard file descriptors kept open, and the self-pipe
+// behind SIGINT, SIGTERM and SIGHUP.
+#include "platform/qt/process.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -20,9 +20,9 @@
 #include "platform/events.h"
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
-#include "platform/qt/end_signals.h"
-#include "platform/qt/exposures.h"
-#include "platform/qt/screen_watch.h"
+#include "platform/qt/painting.h"
+#include "platform/qt/process.h"
+#include "platform/qt/screen.h"
 #include "platform/qt/stats.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
@@ -81,8 +81,8 @@ std::int64_t SteadyUs() {
 
 // A yield that follows another within this, with no sleep or wait between,
 // nothing shown or changed since, no handler queued and no tick due, leaves
-// what the server sent meanwhile to the next yield. The game yields once per
-// enemy slot in a row; asking Qt each time costs a poll of the connection
+// what the server sent meanwhile to the next yield. A game may yield many
+// times in a row, once per sprite it moves; asking Qt each time costs a poll of the connection
 // and its reader thread's wake-ups for nothing.
 constexpr std::int64_t kBackToBackUs = 1000;
 
@@ -99,18 +99,6 @@ void MarkExposures(Backend& b) {
 }
 
 }  // namespace
-
-Backend& B() {
-  static Backend* backend = new Backend;  // lives as long as the process
-  return *backend;
-}
-
-bool Open() { return B().app != nullptr; }
-
-std::int64_t SteadyMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 void Dispatch(std::function<void()> handler) {
   Backend& b = B();

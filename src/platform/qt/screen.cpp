@@ -1,5 +1,6 @@
-// Twips, pixels and where the game's coordinates sit on the X screen.
-#include "platform/qt/geometry.h"
+// The screen the game plays on: twips and pixels, the primary monitor, the
+// desktop's work area, and watching them for changes.
+#include "platform/qt/screen.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -8,7 +9,7 @@
 #include <algorithm>
 
 #include "platform/qt/backend.h"
-#include "platform/qt/work_area.h"
+#include "platform/qt/x11.h"
 #include "platform/screen.h"
 
 namespace plat::qt {
@@ -22,13 +23,21 @@ int TwipsToPx(double twips) {
 
 namespace {
 
+// Qt brings its screens up to date a little after the server's event: the
+// yields look for so long after one.
+constexpr std::int64_t kLookMs = 1000;
+
+bool operator==(const ScreenInfo& a, const ScreenInfo& b) {
+  return a.width == b.width && a.height == b.height && a.workArea == b.workArea;
+}
+
 const QScreen* Primary() { return Open() ? QGuiApplication::primaryScreen() : nullptr; }
 
 // The desktop's work area on the primary monitor, in game pixels: Qt keeps
 // a screen's top-left corner in device pixels and divides the rest.
 QRect WorkAreaOnPrimary(const QScreen& screen) {
   const QRect all = screen.geometry();
-  const std::optional<Rect> desk = DesktopWorkArea();
+  const std::optional<Rect> desk = B().workArea;
   if (!desk) return QRect(QPoint(), all.size());
   const double scale = DeviceScale();
   const QPoint origin = all.topLeft();
@@ -98,9 +107,44 @@ std::optional<Rect> MonitorClip() {
   return MonitorInGame();
 }
 
+void StartWorkAreaWatch() { B().workArea = x11::WorkArea(B().conn, B().root); }
+
+void StopScreenWatch() {
+  B().workArea.reset();
+  B().screenWatch = {};
+}
+
+void NoteScreenMayChange() {
+  ScreenWatch& watch = B().screenWatch;
+  if (watch.on) watch.lookUntilMs = SteadyMs() + kLookMs;
+}
+
+void NoteRootProperty(const xcb_property_notify_event_t* ev) {
+  Backend& b = B();
+  if (ev->window != b.root) return;
+  NoteScreenMayChange();
+  if (ev->atom == x11::WorkAreaAtom(b.conn)) b.workArea = x11::WorkArea(b.conn, b.root);
+}
+
+void ThrowScreenChange() {
+  ScreenWatch& watch = B().screenWatch;
+  if (!watch.on || watch.lookUntilMs < 0) return;
+  if (SteadyMs() > watch.lookUntilMs) {
+    watch.lookUntilMs = -1;
+    return;
+  }
+  if (GetScreen() == watch.screen) return;
+  watch.on = false;
+  throw ScreenChanged{};
+}
+
 }  // namespace plat::qt
 
 namespace plat {
+
+void WatchScreen(bool on) {
+  qt::B().screenWatch = {on, -1, on ? GetScreen() : ScreenInfo{}};
+}
 
 // Game pixels: column 0 is the work area's left edge, row 0 the monitor's
 // top; the work area's bottom is where the game stands.

@@ -2,10 +2,8 @@
 // window of ours, in the way X desktop managers hold theirs. Another copy
 // finds it there and says so; `zembrant --quit` sends the window a request to
 // end; a client that takes the selection away ends this copy.
-#include "platform/qt/display_claim.h"
+#include "platform/qt/single_copy.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
 #include <poll.h>
 
 #include <chrono>
@@ -17,33 +15,19 @@
 #include "platform/app.h"
 #include "platform/printable.h"
 #include "platform/qt/backend.h"
-#include "platform/qt/end_signals.h"
+#include "platform/qt/process.h"
 #include "platform/qt/x11.h"
 
 namespace plat::qt {
 namespace {
 
-constexpr char kClass[] = "zembrant\0Zembrant";  // WM_CLASS: instance, class
 constexpr char kQuitMessage[] = "_ZEMBRANT_QUIT";
 constexpr int kQuitWaitMs = 5000;
 
 template <typename T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
-std::string DisplayName() {
-  const char* display = std::getenv("DISPLAY");
-  return Printable(display ? display : "");
-}
-
 std::string SelectionName(int screen) { return "_ZEMBRANT_S" + std::to_string(screen); }
-
-xcb_atom_t Intern(xcb_connection_t* c, const std::string& name) {
-  Reply<xcb_intern_atom_reply_t> r(
-      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.c_str()),
-                            nullptr),
-      &std::free);
-  return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
 
 std::string Property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property) {
   Reply<xcb_get_property_reply_t> r(
@@ -56,7 +40,7 @@ std::string Property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property) {
 
 // Whether `w` is the claim window of a copy of the program.
 bool IsCopysClaim(xcb_connection_t* c, xcb_window_t w, const std::string& selection) {
-  return Property(c, w, XCB_ATOM_WM_CLASS) == std::string(kClass, sizeof kClass) &&
+  return Property(c, w, XCB_ATOM_WM_CLASS) == std::string(x11::kWmClass, sizeof x11::kWmClass) &&
          Property(c, w, XCB_ATOM_WM_NAME) == selection;
 }
 
@@ -66,60 +50,18 @@ xcb_window_t Owner(xcb_connection_t* c, xcb_atom_t selection) {
   return r ? r->owner : static_cast<xcb_window_t>(XCB_NONE);
 }
 
-xcb_window_t RootOf(xcb_connection_t* c, int screen) {
-  xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-  for (int i = 0; it.rem > 0; xcb_screen_next(&it), ++i) {
-    if (i == screen) return it.data->root;
-  }
-  return XCB_NONE;
-}
-
 // Tells the clients that watch the root that the selection has a new owner.
 void AnnounceManager(xcb_connection_t* c, xcb_window_t root, xcb_atom_t selection, xcb_window_t owner) {
   xcb_client_message_event_t ev{};
   ev.response_type = XCB_CLIENT_MESSAGE;
   ev.format = 32;
   ev.window = root;
-  ev.type = Intern(c, "MANAGER");
+  ev.type = x11::Atom(c, "MANAGER");
   ev.data.data32[0] = XCB_CURRENT_TIME;
   ev.data.data32[1] = selection;
   ev.data.data32[2] = owner;
   xcb_send_event(c, 0, root, XCB_EVENT_MASK_STRUCTURE_NOTIFY, reinterpret_cast<const char*>(&ev));
 }
-
-struct Claim {
-  xcb_atom_t selection = XCB_ATOM_NONE;
-  xcb_atom_t quit = XCB_ATOM_NONE;
-};
-Claim g_claim;
-
-class ClaimWatch : public QAbstractNativeEventFilter {
- public:
-  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-    if (type != "xcb_generic_event_t" || B().displayClaim == 0) return false;
-    const auto* ev = static_cast<const xcb_generic_event_t*>(message);
-    switch (ev->response_type & 0x7f) {
-      case XCB_SELECTION_CLEAR: {
-        const auto* clear = static_cast<const xcb_selection_clear_event_t*>(message);
-        if (clear->owner != B().displayClaim || clear->selection != g_claim.selection) return false;
-        std::fprintf(stderr, "zembrant: another client took this display's selection %s; ending\n",
-                     SelectionName(B().screen).c_str());
-        EndProgram(1);
-        return true;
-      }
-      case XCB_CLIENT_MESSAGE: {
-        const auto* msg = static_cast<const xcb_client_message_event_t*>(message);
-        if (msg->window != B().displayClaim || msg->type != g_claim.quit) return false;
-        EndProgram(0);
-        return true;
-      }
-      default:
-        return false;
-    }
-  }
-};
-
-ClaimWatch* g_watch = nullptr;  // not destroyed at exit, when Qt may be gone
 
 // Waits until `owner` is destroyed, at most `ms` milliseconds.
 bool AwaitDestroyed(xcb_connection_t* c, xcb_window_t owner, int ms) {
@@ -146,28 +88,10 @@ bool AwaitDestroyed(xcb_connection_t* c, xcb_window_t owner, int ms) {
 
 }  // namespace
 
-std::string ConnectDisplay(xcb_connection_t*& conn, int& screen) {
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) {
-    return "cannot open a window: DISPLAY is not set (an X11 display or XWayland is needed)";
-  }
-  conn = xcb_connect(nullptr, &screen);
-  if (xcb_connection_has_error(conn)) {
-    xcb_disconnect(conn);
-    conn = nullptr;
-    return "cannot connect to the X display \"" + DisplayName() + "\" named by DISPLAY";
-  }
-  if (RootOf(conn, screen) == XCB_NONE) {
-    xcb_disconnect(conn);
-    conn = nullptr;
-    return "the X display \"" + DisplayName() + "\" named by DISPLAY has no such screen";
-  }
-  return "";
-}
-
 std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, int screen) {
   const std::string name = SelectionName(screen);
-  g_claim = {Intern(c, name), Intern(c, kQuitMessage)};
+  B().claimSelection = x11::Atom(c, name);
+  B().quitAtom = x11::Atom(c, kQuitMessage);
   const xcb_window_t window = xcb_generate_id(c);
   const std::uint32_t overrideRedirect = 1;
   xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, -1, -1, 1, 1, 0,
@@ -176,16 +100,16 @@ std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, int screen
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                       static_cast<std::uint32_t>(name.size()), name.data());
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                      sizeof kClass, kClass);
+                      sizeof x11::kWmClass, x11::kWmClass);
   // Looked at and taken in one step: of copies started together, one wins.
   xcb_grab_server(c);
-  const xcb_window_t before = Owner(c, g_claim.selection);
+  const xcb_window_t before = Owner(c, B().claimSelection);
   if (before == XCB_NONE || !IsCopysClaim(c, before, name)) {
-    xcb_set_selection_owner(c, window, g_claim.selection, XCB_CURRENT_TIME);
+    xcb_set_selection_owner(c, window, B().claimSelection, XCB_CURRENT_TIME);
   }
   xcb_ungrab_server(c);
-  if (Owner(c, g_claim.selection) == window) {
-    AnnounceManager(c, root, g_claim.selection, window);
+  if (Owner(c, B().claimSelection) == window) {
+    AnnounceManager(c, root, B().claimSelection, window);
     xcb_flush(c);
     return window;
   }
@@ -193,17 +117,20 @@ std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, int screen
   return 0;
 }
 
-void StartClaimWatch() {
-  if (g_watch) return;
-  g_watch = new ClaimWatch;
-  QCoreApplication::instance()->installNativeEventFilter(g_watch);
+bool OnSelectionLost(const xcb_selection_clear_event_t* ev) {
+  const Backend& b = B();
+  if (b.displayClaim == 0 || ev->owner != b.displayClaim || ev->selection != b.claimSelection) return false;
+  std::fprintf(stderr, "zembrant: another client took this display's selection %s; ending\n",
+               SelectionName(b.screen).c_str());
+  EndProgram(1);
+  return true;
 }
 
-void StopClaimWatch() {
-  if (!g_watch) return;
-  QCoreApplication::instance()->removeNativeEventFilter(g_watch);
-  delete g_watch;
-  g_watch = nullptr;
+bool OnQuitRequest(const xcb_client_message_event_t* ev) {
+  const Backend& b = B();
+  if (b.displayClaim == 0 || ev->window != b.displayClaim || ev->type != b.quitAtom) return false;
+  EndProgram(0);
+  return true;
 }
 
 }  // namespace plat::qt
@@ -215,12 +142,12 @@ using namespace plat::qt;
 Outcome QuitRunningCopy() {
   xcb_connection_t* c = nullptr;
   int screen = 0;
-  if (std::string why = ConnectDisplay(c, screen); !why.empty()) return {2, why};
+  if (std::string why = x11::Connect(c, screen); !why.empty()) return {2, why};
   const std::string name = SelectionName(screen);
-  const xcb_window_t owner = Owner(c, Intern(c, name));
+  const xcb_window_t owner = Owner(c, x11::Atom(c, name));
   if (owner == XCB_NONE || !IsCopysClaim(c, owner, name)) {
     xcb_disconnect(c);
-    return {1, "no copy of zembrant plays on the X display \"" + DisplayName() + "\""};
+    return {1, "no copy of zembrant plays on the X display \"" + x11::DisplayName() + "\""};
   }
   const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
   xcb_change_window_attributes(c, owner, XCB_CW_EVENT_MASK, &mask);
@@ -228,14 +155,14 @@ Outcome QuitRunningCopy() {
   ev.response_type = XCB_CLIENT_MESSAGE;
   ev.format = 32;
   ev.window = owner;
-  ev.type = Intern(c, kQuitMessage);
+  ev.type = x11::Atom(c, kQuitMessage);
   // No event mask: the message goes to the client that made the window.
   xcb_send_event(c, 0, owner, 0, reinterpret_cast<const char*>(&ev));
   xcb_flush(c);
   const bool gone = AwaitDestroyed(c, owner, kQuitWaitMs);
   xcb_disconnect(c);
   if (gone) return {0, ""};
-  return {1, "the copy of zembrant on the X display \"" + DisplayName() + "\" did not end"};
+  return {1, "the copy of zembrant on the X display \"" + x11::DisplayName() + "\" did not end"};
 }
 
 }  // namespace plat
