@@ -21,6 +21,7 @@ std::array<SpriteWindow, 6> enemyWindows{SpriteWindow("frmEnemy"), SpriteWindow(
                                          SpriteWindow("frmEnemy"), SpriteWindow("frmEnemy")};
 std::array<SpriteWindow, 3> beamWindows{SpriteWindow("frmShot"), SpriteWindow("frmShot"),
                                         SpriteWindow("frmShot")};
+SpriteWindow clickHintWindow("frmClick");
 
 void SpriteWindow::OnLoad() { plat::SetGotFocusHandler(id_, [] { lampsWindow.SetFocus(); }); }
 
@@ -34,7 +35,7 @@ void UnloadAllWindows() {
   for (Window* w : std::initializer_list<Window*>{&balloonLeft, &balloonCentre, &balloonRight,
                                                   &sceneryWindow, &bossWindow, &particlesWindow,
                                                   &enemyShotsWindow, &shipWindow, &bannerWindow,
-                                                  &lampsWindow}) {
+                                                  &lampsWindow, &clickHintWindow}) {
     w->Unload();
   }
   for (auto& f : enemyWindows) f.Unload();

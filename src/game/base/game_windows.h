@@ -92,6 +92,7 @@ extern BalloonCentreWindow balloonCentre;
 extern BalloonCapWindow balloonRight;
 extern std::array<SpriteWindow, 6> enemyWindows;  // one per enemy slot
 extern std::array<SpriteWindow, 3> beamWindows;   // only the first is used
+extern SpriteWindow clickHintWindow;  // "click here" where the game cannot hear the keyboard
 
 // A hidden red window over the whole screen (bursts, enemy shots).
 void CoverScreenHidden(Window& window);

@@ -14,6 +14,7 @@
 #include "game/parts/balloon/balloon.h"
 #include "game/parts/beam/beam.h"
 #include "game/parts/bursts/bursts.h"
+#include "game/parts/click_hint/click_hint.h"
 #include "game/parts/enemy_shots/enemy_shots.h"
 #include "game/parts/scenery/scenery.h"
 #include "platform/errors.h"
@@ -39,6 +40,7 @@ void StartUp(std::int32_t startX) {
   plat::GetAsyncKeyState(plat::VK_SPACE);  // a Space pressed before start does not count
   plat::DoEvents();
   SeedRandom(plat::ClockSeed());
+  WatchKeyboard();
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "platform/qt/fonts.h"
 #include "platform/qt/scale.h"
 #include "platform/qt/screen_watch.h"
+#include "platform/qt/wayland_focus.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/work_area.h"
 #include "platform/qt/x11.h"
@@ -218,6 +219,7 @@ std::string OpenPlatform(int& argc, char** argv) {
   StartWorkAreaWatch();
   WarnIfNarrow();
   StartScreenWatch();
+  StartWaylandFocus();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";
@@ -246,6 +248,7 @@ void ClosePlatform() {
   StopConfigureFilter();
   StopWorkAreaWatch();
   StopScreenWatch();
+  StopWaylandFocus();
   StopClaimWatch();
   b.keyboard.Close();
   // Last of all: `zembrant --quit` waits for this window to go.
