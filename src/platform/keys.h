@@ -26,7 +26,8 @@ std::int16_t GetAsyncKeyState(int vk);
 // are read whatever window has the focus. On a Wayland desktop a program
 // hears the keyboard only while one of its windows has the focus, which a
 // left click on any sprite gives it and a click into another window takes
-// back; until then every poll reads 0.
+// back: false while none has it (keys typed into another X11 program,
+// which shares the game's X server there, may still reach it).
 bool KeyboardHeard();
 // Runs `handler` (inside DoEvents, as the window handlers run) each time
 // KeyboardHeard changes; an empty function removes it.

@@ -110,18 +110,12 @@ bool ProgramFocused() {
   return focus && B().spriteXids.count(static_cast<std::uint32_t>(focus->winId())) == 0;
 }
 
-// Keys pressed while the program could not hear them are not the game's.
-void ForgetPresses() {
-  for (int vk : {VK_ESCAPE, VK_SPACE, VK_HOME, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN}) B().keyboard.Poll(vk);
-}
-
 void OnFocusChanged() {
   WaylandFocus& w = W();
   if (w.catcher && w.catcher->isVisible() && !QGuiApplication::focusWindow()) w.catcher->hide();
   const bool heard = KeyboardReachesProgram();
   if (heard == w.heard) return;
   w.heard = heard;
-  if (heard) ForgetPresses();
   if (w.onChange) Dispatch(w.onChange);
 }
 
@@ -155,6 +149,8 @@ void TakeKeyboardOnClick() {
   w.catcher->show();
   w.mappedMs = SteadyMs();
 }
+
+bool SpritesMayTakeFocus() { return !W().xwayland; }
 
 bool KeyboardReachesProgram() { return !W().xwayland || ProgramFocused(); }
 

@@ -18,6 +18,12 @@ void StopWaylandFocus();
 // plain X11.
 void TakeKeyboardOnClick();
 
+// Whether a sprite may take the X server's focus itself (SetFocus): not
+// through XWayland, where mutter then hands XWayland the keyboard behind
+// the player's terminal, the game still deaf to it, and a later click on a
+// sprite leaves the keys nowhere; the other compositors undo it.
+bool SpritesMayTakeFocus();
+
 // KeyboardHeard: true on plain X11; on XWayland while a window of the
 // program's other than a sprite has the focus (the one a click mapped, a
 // dialog).

@@ -12,6 +12,7 @@
 #include "platform/qt/backend.h"
 #include "platform/qt/geometry.h"
 #include "platform/qt/screen_changes.h"
+#include "platform/qt/wayland_focus.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -485,7 +486,7 @@ void SetGotFocusHandler(WindowId w, std::function<void()> handler) {
 
 void SetFocus(WindowId w) {
   WindowRec* rec = TopLevelOf(w);
-  if (!rec) return;
+  if (!rec || !SpritesMayTakeFocus()) return;
   if (OnScreen(*rec)) {
     GiveFocus(*rec);
   } else {
