@@ -94,6 +94,16 @@ std::optional<Account> Nobody() {
   return Account{p->pw_uid, p->pw_gid};
 }
 
+// mutter dithers its gradient afresh wherever it repaints: a level or two
+// either way is still its desktop.
+bool Near(std::uint32_t a, std::uint32_t b) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int d = static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff);
+    if (d < -3 || d > 3) return false;
+  }
+  return true;
+}
+
 std::string UserName() {
   const passwd* p = getpwuid(getuid());
   return p ? p->pw_name : std::to_string(getuid());
@@ -426,17 +436,8 @@ bool WaylandCompositor::Screenshot(const std::string& ppmPath) {
     // colour.
     std::vector<std::uint32_t> px = HostPixels();
     if (px.size() != background_.size()) return false;
-    // mutter dithers its gradient afresh wherever it repaints: a level or
-    // two either way is still its desktop.
-    const auto near = [](std::uint32_t a, std::uint32_t b) {
-      for (int shift = 0; shift < 24; shift += 8) {
-        const int d = static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff);
-        if (d < -3 || d > 3) return false;
-      }
-      return true;
-    };
     for (std::size_t i = 0; i < px.size(); ++i) {
-      if (near(px[i], background_[i])) px[i] = context_.desktopColour & 0xffffff;
+      if (Near(px[i], background_[i])) px[i] = context_.desktopColour & 0xffffff;
     }
     std::ofstream f(ppmPath, std::ios::binary);
     f << "P6\n" << context_.width << " " << context_.height << "\n255\n";
@@ -511,7 +512,7 @@ std::string WaylandCompositor::StartTerminal(Ms limit) {
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const std::size_t i = static_cast<std::size_t>(y * w + x);
-      if (now[i] != background_[i]) ++rows[static_cast<std::size_t>(y)], ++columns[static_cast<std::size_t>(x)];
+      if (!Near(now[i], background_[i])) ++rows[static_cast<std::size_t>(y)], ++columns[static_cast<std::size_t>(x)];
     }
   }
   constexpr int kMany = 60;
