@@ -874,6 +874,18 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
         << "a click on the scenery did not give the game the keyboard";
     focused_ = OwnFocusedWindow();
     gameHadFocus_ = true;
+    // That window can be transparent; where task bars list managed windows
+    // it asks to be left out (sway keeps no such state, and floats it 75 x
+    // 50 instead of 1 x 1, transparent all the same).
+    EXPECT_EQ(X().Depth(focused_), 32);
+    if (c.listsManagedOnly) {
+      const std::vector<std::string> states = X().AtomListProperty(focused_, "_NET_WM_STATE");
+      for (const char* state : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+        EXPECT_NE(std::find(states.begin(), states.end(), state), states.end()) << state;
+      }
+      const plat::Rect own = X().ScreenRect(focused_);
+      EXPECT_EQ(own.Width() * own.Height(), 1) << "the window that takes the keyboard is not 1 x 1";
+    }
   } else {
     ExpectFocusStays("play and a click on the scenery");
   }

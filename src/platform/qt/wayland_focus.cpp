@@ -83,7 +83,6 @@ std::unique_ptr<QWidget> MakeCatcher() {
                                                   Qt::WindowTransparentForInput);
   w->setAttribute(Qt::WA_TranslucentBackground);
   w->setAttribute(Qt::WA_NoSystemBackground);
-  w->setAttribute(Qt::WA_ShowWithoutActivating, false);
   w->setWindowTitle(QStringLiteral("Zembrant"));
   w->setFixedSize(1, 1);
   w->move(0, 0);
