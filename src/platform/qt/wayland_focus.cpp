@@ -101,8 +101,8 @@ bool CatcherFocused() {
   return w.catcher && w.catcher->windowHandle() && QGuiApplication::focusWindow() == w.catcher->windowHandle();
 }
 
-// Sprites may hold the X server's focus (the lamps take it at the first
-// title) without the compositor giving XWayland the keyboard: only another
+// A sprite may hold the X server's focus without the compositor giving
+// XWayland the keyboard (mutter hands it X focus requests): only another
 // window of the program's counts, the catcher or a dialog.
 bool ProgramFocused() {
   const QWindow* focus = QGuiApplication::focusWindow();
