@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace plat {
 
@@ -20,5 +21,16 @@ inline constexpr int VK_DOWN = 0x28;
 // moment, independent of when events were last delivered; never delivers a
 // window event. Unknown codes read 0.
 std::int16_t GetAsyncKeyState(int vk);
+
+// Whether keys pressed now reach the game. On X11 they always do: the keys
+// are read whatever window has the focus. On a Wayland desktop a program
+// hears the keyboard only while one of its windows has the focus, which a
+// left click on any sprite gives it and a click into another window takes
+// back: false while none has it (keys typed into another X11 program,
+// which shares the game's X server there, may still reach it).
+bool KeyboardHeard();
+// Runs `handler` (inside DoEvents, as the window handlers run) each time
+// KeyboardHeard changes; an empty function removes it.
+void SetKeyboardHeardHandler(std::function<void()> handler);
 
 }  // namespace plat

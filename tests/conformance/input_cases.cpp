@@ -152,5 +152,23 @@ TEST_F(Conformance, AHiddenWindowTakesTheFocusWhenShown) {
   EXPECT_EQ(D().Focus(), w);
 }
 
+// Where keys are read whatever has the focus (X11, and the simulated
+// desktop by default), the game always hears them and a click takes no focus.
+TEST_F(Conformance, TheKeyboardIsHeardWhateverHasTheFocus) {
+  const plat::WindowId w = ShowWindow({100, 100, 150, 140});
+  int changes = 0;
+  plat::SetKeyboardHeardHandler([&changes] { ++changes; });
+  EXPECT_TRUE(plat::KeyboardHeard());
+  std::vector<Press> presses;
+  RecordPresses(w, presses);
+  D().Click(w, plat::kLeftButton, 1, 1);
+  ASSERT_TRUE(YieldUntil([&] { return !presses.empty(); }));
+  plat::DoEvents();
+  EXPECT_TRUE(plat::KeyboardHeard());
+  EXPECT_NE(D().Focus(), w) << "a left click took the focus";
+  EXPECT_EQ(changes, 0);
+  plat::SetKeyboardHeardHandler({});
+}
+
 }  // namespace
 }  // namespace conformance

@@ -66,12 +66,32 @@ class Launcher {
   }
   // Stops the program and whatever it started. Safe to call twice.
   virtual void Stop() = 0;
+
+  // A Wayland compositor nested in a window of an Xvfb of its own: the
+  // display of that Xvfb, where keys and clicks sent with XTEST go through
+  // the compositor's seat to whatever surface it has focused, as a real
+  // keyboard's and mouse's do. "" where input is sent to the X display
+  // itself (XTEST into XWayland reaches X windows whatever has the focus).
+  virtual std::string SeatDisplay() const { return {}; }
+  // Starts the player's terminal there, a native Wayland client, and waits
+  // up to `limit` until it shows and has the keyboard: a word typed through
+  // the seat lands in it. "" then, else what went wrong.
+  virtual std::string StartTerminal(Ms limit) {
+    (void)limit;
+    return "no seat to type into a terminal with";
+  }
+  // What was typed into the terminal so far, line by line (its shell writes
+  // each line to a file).
+  virtual std::string TerminalLines() { return {}; }
+  // Where the terminal shows on the screen, once StartTerminal succeeded.
+  virtual plat::Rect TerminalRect() const { return {}; }
 };
 
 // The launcher for a command line, chosen by its first word: openbox,
 // xfwm4, icewm, fluxbox (window managers; xfwm4 --compositor=on composites
-// too), picom, xcompmgr (compositors), weston, sway, mutter (Wayland
-// compositors serving the display through XWayland, support/wayland.h).
+// too), picom, xcompmgr (compositors), weston, sway, mutter, kwin_wayland
+// (Wayland compositors serving the display through XWayland, headless or
+// nested with a seat: support/wayland.h).
 // nullptr for a program it does not know.
 std::unique_ptr<Launcher> MakeLauncher(const std::string& commandLine);
 

@@ -94,16 +94,27 @@ std::optional<Account> Nobody() {
   return Account{p->pw_uid, p->pw_gid};
 }
 
+// mutter dithers its gradient afresh wherever it repaints: a level or two
+// either way is still its desktop.
+bool Near(std::uint32_t a, std::uint32_t b) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int d = static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff);
+    if (d < -3 || d > 3) return false;
+  }
+  return true;
+}
+
 std::string UserName() {
   const passwd* p = getpwuid(getuid());
   return p ? p->pw_name : std::to_string(getuid());
 }
 
-enum class Kind { kWeston, kSway, kMutter };
+enum class Kind { kWeston, kSway, kMutter, kKwin };
 
 class WaylandCompositor : public Launcher {
  public:
-  WaylandCompositor(Kind kind, std::string command) : kind_(kind), command_(std::move(command)) {}
+  WaylandCompositor(Kind kind, std::string command, bool nested)
+      : kind_(kind), command_(std::move(command)), nested_(nested || kind == Kind::kKwin) {}
   ~WaylandCompositor() override {
     Stop();
     if (ownRuntime_) {
@@ -126,6 +137,7 @@ class WaylandCompositor : public Launcher {
       case Kind::kWeston: StartWeston(); break;
       case Kind::kSway: StartSway(); break;
       case Kind::kMutter: StartMutter(); break;
+      case Kind::kKwin: StartKwin(); break;
     }
     return error_;
   }
@@ -133,6 +145,10 @@ class WaylandCompositor : public Launcher {
   std::string WaitReady(Ms limit) override;
   bool Screenshot(const std::string& ppmPath) override;
   void Stop() override;
+  std::string SeatDisplay() const override { return nested_ && host_ ? host_->display() : ""; }
+  std::string StartTerminal(Ms limit) override;
+  std::string TerminalLines() override { return ReadFile(typed_); }
+  plat::Rect TerminalRect() const override { return terminalRect_; }
 
  private:
   std::string Name() const { return command_.substr(0, command_.find(' ')); }
@@ -143,10 +159,14 @@ class WaylandCompositor : public Launcher {
   void StartWeston();
   void StartSway();
   void StartMutter();
-  std::vector<std::uint32_t> MutterPixels();
+  void StartKwin();
+  bool StartHost();
+  std::vector<std::string> AsCompositorUser() const;
+  std::vector<std::uint32_t> HostPixels();
 
   Kind kind_;
   std::string command_;
+  bool nested_;  // in a window of an Xvfb of its own, driven through its seat there
   LaunchContext context_;
   std::string dir_;
   std::string runtime_;      // XDG_RUNTIME_DIR of the compositor
@@ -156,10 +176,37 @@ class WaylandCompositor : public Launcher {
   std::string display_;
   std::string error_;
   std::optional<Child> compositor_;
-  std::unique_ptr<Xvfb> host_;               // where mutter shows its screen
-  std::vector<std::uint32_t> background_;    // mutter's desktop there
+  std::optional<Child> terminal_;
+  std::string typed_;                        // the lines typed into the terminal
+  plat::Rect terminalRect_;
+  std::optional<Account> user_;              // the compositor's user, when not the test's
+  std::unique_ptr<Xvfb> host_;               // where a nested compositor shows its screen
+  std::vector<std::uint32_t> background_;    // its desktop there
   int shots_ = 0;
 };
+
+// Nested, the screen is an Xvfb of the compositor's own, in which it shows
+// its output in a window; the compositor's user may draw there.
+bool WaylandCompositor::StartHost() {
+  host_ = std::make_unique<Xvfb>(context_.width, context_.height, dir_);
+  if (host_->display().empty()) {
+    error_ = "no Xvfb for " + Name() + " to draw in: " + host_->error();
+    return false;
+  }
+  if (user_ && !RunHelper({"xhost", "+si:localuser:" + std::string(getpwuid(user_->uid)->pw_name)},
+                          EnvironmentWith({"DISPLAY=" + host_->display()}), dir_ + "/xhost.log")) {
+    error_ = "cannot open the Xvfb to " + Name() + "'s user";
+    return false;
+  }
+  return true;
+}
+
+// The command prefix that runs a program as the compositor's user.
+std::vector<std::string> WaylandCompositor::AsCompositorUser() const {
+  if (!user_) return {};
+  return {"setpriv", "--reuid=" + std::to_string(user_->uid), "--regid=" + std::to_string(user_->gid),
+          "--clear-groups", "--pdeathsig=KILL"};
+}
 
 void WaylandCompositor::StartWeston() {
   runtime_ = dir_ + "/runtime";
@@ -168,13 +215,19 @@ void WaylandCompositor::StartWeston() {
   WriteFile(ini, "[core]\nidle-time=0\n[shell]\nbackground-color=0xff" + Colour(context_.desktopColour) +
                      "\npanel-position=none\nlocking=false\n");
   displayFile_ = dir_ + "/weston.log";
+  std::vector<std::string> env{"XDG_RUNTIME_DIR=" + runtime_, "HOME=" + context_.dir};
+  std::string backend = "--backend=headless-backend.so";
+  if (nested_) {
+    if (!StartHost()) return;
+    backend = "--backend=x11-backend.so";
+    env.push_back("DISPLAY=" + host_->display());
+  }
   compositor_.emplace(
-      std::vector<std::string>{"weston", "--backend=headless-backend.so", "--use-pixman", "--xwayland",
+      std::vector<std::string>{"weston", backend, "--use-pixman", "--xwayland",
                                "--debug", "--width=" + std::to_string(context_.width),
                                "--height=" + std::to_string(context_.height), "--socket=" + socket_,
                                "--config=" + ini, "--log=" + displayFile_},
-      EnvironmentWith({"XDG_RUNTIME_DIR=" + runtime_, "HOME=" + context_.dir},
-                      {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET"}),
+      EnvironmentWith(env, {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET"}),
       dir_ + "/weston.out", dir_ + "/weston.err");
 }
 
@@ -197,17 +250,21 @@ void WaylandCompositor::StartSway() {
       error_ = "cannot give the runtime directory to nobody";
       return;
     }
-    argv = {"setpriv", "--reuid=" + std::to_string(nobody->uid), "--regid=" + std::to_string(nobody->gid),
-            "--clear-groups", "--pdeathsig=KILL"};
+    user_ = nobody;
+    argv = AsCompositorUser();
   } else {
     runtime_ = dir_ + "/runtime";
     mkdir(runtime_.c_str(), 0700);
   }
+  if (nested_ && !StartHost()) return;
   displayFile_ = runtime_ + "/display";
   const std::string config = runtime_ + "/config";
   WriteFile(config,
             "xwayland enable\n"
-            "output HEADLESS-1 mode " + std::to_string(context_.width) + "x" + std::to_string(context_.height) +
+            // The player's terminal floats where it leaves the bottom of the
+            // screen free, as on the other desktops.
+            "for_window [app_id=\"^foot$\"] floating enable, resize set 640 400, move position 600 200\n"
+            "output " + std::string(nested_ ? "X11-1" : "HEADLESS-1") + " mode " + std::to_string(context_.width) + "x" + std::to_string(context_.height) +
                 " position 0 0 bg #" + Colour(context_.desktopColour) + " solid_color\n"
             "focus_follows_mouse no\n"
             // Windows stand where they ask to, as on the other desktops,
@@ -218,10 +275,14 @@ void WaylandCompositor::StartSway() {
                 ".new " + displayFile_ + "'\n");
   chmod(config.c_str(), 0644);
   argv.insert(argv.end(), {"sway", "--config", config});
+  std::vector<std::string> env{"XDG_RUNTIME_DIR=" + runtime_, "HOME=" + runtime_, "WLR_RENDERER=pixman"};
+  if (nested_) {
+    env.insert(env.end(), {"WLR_BACKENDS=x11", "DISPLAY=" + host_->display()});
+  } else {
+    env.insert(env.end(), {"WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1"});
+  }
   compositor_.emplace(argv,
-                      EnvironmentWith({"XDG_RUNTIME_DIR=" + runtime_, "HOME=" + runtime_,
-                                       "WLR_BACKENDS=headless", "WLR_LIBINPUT_NO_DEVICES=1",
-                                       "WLR_RENDERER=pixman"},
+                      EnvironmentWith(env,
                                       {"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET", "XDG_CONFIG_HOME",
                                        "SWAYSOCK"}),
                       dir_ + "/sway.out", dir_ + "/sway.err");
@@ -234,11 +295,7 @@ void WaylandCompositor::StartMutter() {
   runtime_ = dir_ + "/runtime";
   mkdir(runtime_.c_str(), 0700);
   displayFile_ = dir_ + "/display";
-  host_ = std::make_unique<Xvfb>(context_.width, context_.height, dir_);
-  if (host_->display().empty()) {
-    error_ = "no Xvfb for mutter to draw in: " + host_->error();
-    return;
-  }
+  if (!StartHost()) return;
   compositor_.emplace(
       std::vector<std::string>{
           "dbus-run-session", "--", "mutter", "--nested", "--wayland", "--wayland-display=" + socket_, "--",
@@ -252,9 +309,41 @@ void WaylandCompositor::StartMutter() {
       dir_ + "/mutter.out", dir_ + "/mutter.err");
 }
 
-// What mutter draws in its window on the Xvfb, 0xRRGGBB; empty when it
-// cannot be read.
-std::vector<std::uint32_t> WaylandCompositor::MutterPixels() {
+// KWin, always nested (its X11 back end): on a D-Bus session of its own,
+// ended by the end of the command it runs, which opens XWayland's display
+// to the test's user and writes its name. It runs from a copy: Debian gives
+// kwin_wayland the file capability cap_sys_resource, and a container whose
+// bounding set lacks it cannot execute the file at all.
+void WaylandCompositor::StartKwin() {
+  runtime_ = dir_ + "/runtime";
+  mkdir(runtime_.c_str(), 0700);
+  displayFile_ = dir_ + "/display";
+  if (!StartHost()) return;
+  const std::string kwin = dir_ + "/kwin_wayland";
+  std::error_code failed;
+  std::filesystem::copy_file("/usr/bin/kwin_wayland", kwin, failed);
+  if (failed) {
+    error_ = "cannot copy /usr/bin/kwin_wayland: " + failed.message();
+    return;
+  }
+  const std::string session = dir_ + "/session.sh";
+  WriteFile(session, "#!/bin/sh\nxhost +si:localuser:" + UserName() + " >/dev/null && echo \"$DISPLAY\" > " +
+                         displayFile_ + ".new && mv " + displayFile_ + ".new " + displayFile_ +
+                         " && exec sleep infinity\n");
+  chmod(session.c_str(), 0755);
+  compositor_.emplace(
+      std::vector<std::string>{"dbus-run-session", "--", kwin, "--x11-display", host_->display(), "--xwayland",
+                               "--socket", socket_, "--width", std::to_string(context_.width), "--height",
+                               std::to_string(context_.height), "--exit-with-session", session},
+      EnvironmentWith({"XDG_RUNTIME_DIR=" + runtime_, "HOME=" + runtime_, "DISPLAY=" + host_->display()},
+                      {"WAYLAND_DISPLAY", "WAYLAND_SOCKET", "DBUS_SESSION_BUS_ADDRESS", "XAUTHORITY",
+                       "QT_QPA_PLATFORM"}),
+      dir_ + "/kwin.out", dir_ + "/kwin.err");
+}
+
+// What a nested compositor draws in its window on the Xvfb, 0xRRGGBB;
+// empty when it cannot be read.
+std::vector<std::uint32_t> WaylandCompositor::HostPixels() {
   XClient host(host_->display());
   if (!host.ok()) return {};
   return host.Pixels({0, 0, context_.width, context_.height});
@@ -297,21 +386,24 @@ std::string WaylandCompositor::WaitReady(Ms limit) {
       !Running()) {
     return Failure("nobody owns _NET_WM_CM_S0 on XWayland's screen");
   }
-  if (kind_ == Kind::kMutter) {
-    // mutter without a shell paints a gradient of its own for the desktop:
-    // once it is on the screen, unchanged, it is what the desktop looks like.
+  if (host_) {
+    // mutter without a shell paints a gradient of its own for the desktop,
+    // KWin without one leaves it black: once it is on the screen, unchanged,
+    // it is what the desktop looks like (weston and sway paint it the
+    // desktop's colour).
     std::vector<std::uint32_t> before;
     const bool painted = WaitUntil(
         [&] {
           if (!Running()) return true;
-          std::vector<std::uint32_t> now = MutterPixels();
+          std::vector<std::uint32_t> now = HostPixels();
           const bool same = !now.empty() && now == before &&
-                            std::count(now.begin(), now.end(), 0u) < static_cast<long>(now.size() / 2);
+                            (kind_ == Kind::kKwin ||
+                             std::count(now.begin(), now.end(), 0u) < static_cast<long>(now.size() / 2));
           before = std::move(now);
           return same;
         },
         left(), Ms(100));
-    if (!painted || !Running()) return Failure("mutter's window on the Xvfb shows no desktop");
+    if (!painted || !Running()) return Failure("its window on the Xvfb shows no desktop");
     background_ = std::move(before);
     return "";
   }
@@ -339,21 +431,13 @@ std::string WaylandCompositor::WaitReady(Ms limit) {
 
 bool WaylandCompositor::Screenshot(const std::string& ppmPath) {
   if (!Running()) return false;
-  if (kind_ == Kind::kMutter) {
-    // Read from the Xvfb, mutter's own desktop painted the desktop's colour.
-    std::vector<std::uint32_t> px = MutterPixels();
+  if (host_) {
+    // Read from the Xvfb, the compositor's own desktop painted the desktop's
+    // colour.
+    std::vector<std::uint32_t> px = HostPixels();
     if (px.size() != background_.size()) return false;
-    // mutter dithers its gradient afresh wherever it repaints: a level or
-    // two either way is still its desktop.
-    const auto near = [](std::uint32_t a, std::uint32_t b) {
-      for (int shift = 0; shift < 24; shift += 8) {
-        const int d = static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff);
-        if (d < -3 || d > 3) return false;
-      }
-      return true;
-    };
     for (std::size_t i = 0; i < px.size(); ++i) {
-      if (near(px[i], background_[i])) px[i] = context_.desktopColour & 0xffffff;
+      if (Near(px[i], background_[i])) px[i] = context_.desktopColour & 0xffffff;
     }
     std::ofstream f(ppmPath, std::ios::binary);
     f << "P6\n" << context_.width << " " << context_.height << "\n255\n";
@@ -382,6 +466,67 @@ bool WaylandCompositor::Screenshot(const std::string& ppmPath) {
   return ok;
 }
 
+// foot, the terminal of the wlroots desktops, as the player's; on KWin
+// weston's terminal instead: foot 1.13 dies of a division by zero on the
+// output KWin's nested back end announces (physical size -1 x -1 mm).
+std::string WaylandCompositor::StartTerminal(Ms limit) {
+  if (!nested_ || !host_ || !Running()) return Name() + " has no seat of its own to type into a terminal with";
+  const Clock::time_point end = Clock::now() + limit;
+  typed_ = runtime_ + "/typed";
+  const std::string shell = runtime_ + "/terminal.sh";
+  WriteFile(typed_, "");
+  // Its shell appends each line typed to the file.
+  WriteFile(shell, "#!/bin/sh\nwhile IFS= read -r l; do printf '%s\\n' \"$l\" >> '" + typed_ + "'; done\n");
+  chmod(shell.c_str(), 0755);
+  if (user_ && chown(typed_.c_str(), user_->uid, user_->gid) != 0) return "cannot give the terminal its file";
+  std::vector<std::string> argv = AsCompositorUser();
+  if (kind_ == Kind::kKwin) {
+    argv.insert(argv.end(), {"weston-terminal", "--shell=" + shell});
+  } else {
+    argv.insert(argv.end(), {"foot", "--override=font=monospace:size=10", shell});
+  }
+  terminal_.emplace(argv,
+                    EnvironmentWith({"XDG_RUNTIME_DIR=" + runtime_, "WAYLAND_DISPLAY=" + socket_, "HOME=" + runtime_},
+                                    {"DISPLAY", "WAYLAND_SOCKET"}),
+                    dir_ + "/terminal.out", dir_ + "/terminal.err");
+  XClient seat(host_->display());
+  if (!seat.ok()) return "cannot connect to the Xvfb " + Name() + " is nested in";
+  seat.PinNestedPointer();
+  // A word typed through the seat lands in the terminal once it shows with
+  // the focus; typed again while it does not.
+  const bool landed = WaitUntil(
+      [&] {
+        if (!terminal_->Running()) return true;
+        seat.Type("ready\n");
+        return WaitUntil([&] { return ReadFile(typed_).find("ready\n") != std::string::npos; }, Ms(1000));
+      },
+      std::chrono::duration_cast<Ms>(end - Clock::now()), Ms(0));
+  if (!terminal_->Running()) return "the terminal ended; its log ends:\n" + FileTail(dir_ + "/terminal.err");
+  if (!landed) return "nothing typed reaches the terminal";
+  // Where it shows: the rows and columns in which many pixels differ from
+  // the desktop (the pointer differs in a few).
+  const std::vector<std::uint32_t> now = HostPixels();
+  if (now.size() != background_.size()) return "cannot read the screen";
+  const int w = context_.width, h = context_.height;
+  std::vector<int> rows(static_cast<std::size_t>(h)), columns(static_cast<std::size_t>(w));
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y * w + x);
+      if (!Near(now[i], background_[i])) ++rows[static_cast<std::size_t>(y)], ++columns[static_cast<std::size_t>(x)];
+    }
+  }
+  constexpr int kMany = 60;
+  const auto first = [&](const std::vector<int>& v) {
+    return static_cast<int>(std::find_if(v.begin(), v.end(), [](int n) { return n > kMany; }) - v.begin());
+  };
+  const auto last = [&](const std::vector<int>& v) {
+    return static_cast<int>(v.rend() - std::find_if(v.rbegin(), v.rend(), [](int n) { return n > kMany; }));
+  };
+  terminalRect_ = {first(columns), first(rows), last(columns), last(rows)};
+  if (terminalRect_.Width() <= 0 || terminalRect_.Height() <= 0) return "the terminal does not show";
+  return "";
+}
+
 void WaylandCompositor::Stop() {
   if (!compositor_) return;
   const pid_t group = compositor_->pid();
@@ -389,7 +534,9 @@ void WaylandCompositor::Stop() {
   // removes XWayland's sockets, which it cannot do once they are killed
   // under it. mutter ends when the command it runs ends, and
   // dbus-run-session with it.
-  const pid_t main = kind_ == Kind::kMutter ? Member(group, "sleep") : group;
+  const pid_t main = kind_ == Kind::kMutter || kind_ == Kind::kKwin ? Member(group, "sleep") : group;
+  if (terminal_) terminal_->Stop();
+  terminal_.reset();
   if (main > 0) kill(main, SIGTERM);
   const auto over = [&] {
     compositor_->Status();
@@ -415,9 +562,11 @@ void WaylandCompositor::Stop() {
 
 std::unique_ptr<Launcher> MakeWaylandLauncher(const std::string& commandLine) {
   const std::string program = commandLine.substr(0, commandLine.find(' '));
-  if (program == "weston") return std::make_unique<WaylandCompositor>(Kind::kWeston, commandLine);
-  if (program == "sway") return std::make_unique<WaylandCompositor>(Kind::kSway, commandLine);
-  if (program == "mutter") return std::make_unique<WaylandCompositor>(Kind::kMutter, commandLine);
+  const bool nested = commandLine.find(" nested") != std::string::npos;
+  if (program == "weston") return std::make_unique<WaylandCompositor>(Kind::kWeston, commandLine, nested);
+  if (program == "sway") return std::make_unique<WaylandCompositor>(Kind::kSway, commandLine, nested);
+  if (program == "mutter") return std::make_unique<WaylandCompositor>(Kind::kMutter, commandLine, nested);
+  if (program == "kwin_wayland") return std::make_unique<WaylandCompositor>(Kind::kKwin, commandLine, true);
   return nullptr;
 }
 

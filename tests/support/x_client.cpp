@@ -628,6 +628,37 @@ void XClient::Click(int x, int y, int xButton, Ms held) {
   Button(xButton, false);
 }
 
+void XClient::HandClick(int x, int y, int xButton) {
+  Reply where(xcb_query_pointer_reply(c_, xcb_query_pointer(c_, root_), nullptr));
+  const int fromX = where ? where->root_x : x, fromY = where ? where->root_y : y;
+  constexpr int kSteps = 8;
+  for (int i = 1; i <= kSteps; ++i) {
+    MovePointer(fromX + (x - fromX) * i / kSteps, fromY + (y - fromY) * i / kSteps);
+    std::this_thread::sleep_for(Ms(20));
+  }
+  const int aside = x + 1 < width_ ? x + 1 : x - 1;
+  for (int to : {aside, x}) {
+    std::this_thread::sleep_for(Ms(100));
+    MovePointer(to, y);
+  }
+  std::this_thread::sleep_for(Ms(200));
+  Click(x, y, xButton, Ms(60));
+}
+
+void XClient::PinNestedPointer() {
+  MovePointer(0, 0);
+  std::this_thread::sleep_for(Ms(50));
+  MovePointer(width_ - 1, height_ - 1);
+  std::this_thread::sleep_for(Ms(50));
+}
+
+void XClient::Type(const std::string& text) {
+  for (char ch : text) {
+    Tap(ch == '\n' ? key::kReturn : static_cast<std::uint32_t>(static_cast<unsigned char>(ch)), Ms(20));
+    std::this_thread::sleep_for(Ms(20));
+  }
+}
+
 bool XClient::GrabKeyboard() {
   Reply r(xcb_grab_keyboard_reply(
       c_, xcb_grab_keyboard(c_, 0, root_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),

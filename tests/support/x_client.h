@@ -171,6 +171,19 @@ class XClient {
   void Button(int xButton, bool down);  // 1 left, 2 middle, 3 right
   // Moves there, presses and after `held` releases.
   void Click(int x, int y, int xButton, Ms held = Ms(30));
+  // The same as a hand does it: the pointer glides there in steps, moves a
+  // pixel aside and back, rests, then the button goes down. A compositor
+  // nested on the server (sway) gives a press to the surface under its
+  // pointer only after more than one motion over it.
+  void HandClick(int x, int y, int xButton);
+  // Pins the pointer of a compositor nested on the server to the server's
+  // own: weston's nested back end moves its pointer by the differences
+  // between motions, clamped at its output's edges, so two opposite corners
+  // bring both to the same place.
+  void PinNestedPointer();
+  // Taps the keys of `text`: lower-case letters, digits, spaces, and
+  // Return for '\n'.
+  void Type(const std::string& text);
   // Holds the keyboard as another program (a screen locker) may: true when
   // the grab took; and lets it go.
   bool GrabKeyboard();

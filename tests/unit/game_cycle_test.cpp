@@ -2,6 +2,7 @@
 // boss's entrance, the win with its fly-out, and how the program ends.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "game/flow/win.h"
 #include "game/parts/balloon/balloon.h"
 #include "game/parts/boss/boss.h"
+#include "game/parts/click_hint/click_hint.h"
 #include "game/parts/lamps/lamps.h"
 #include "game/parts/scenery/scenery.h"
 #include "game/parts/ship/ship_window.h"
@@ -114,6 +116,62 @@ TEST_F(GameCycle, SpaceTappedWhileTheTitleIsBeingPaintedStartsTheGame) {
   ASSERT_TRUE(shownAt);
   EXPECT_LE(sim::Now() - *shownAt, 510u);
   EXPECT_FALSE(Shown(bannerWindow));
+}
+
+// On a Wayland desktop the game hears the keys only once a click on one of
+// its windows gave it the focus: until then a line under the title asks for
+// that click, and Space typed into the terminal does not start the game.
+class OnAWaylandDesktop : public GameCycle {
+ protected:
+  sim::Config PlatformConfig() override {
+    sim::Config c;
+    c.keysNeedFocus = true;
+    return c;
+  }
+};
+
+TEST_F(OnAWaylandDesktop, ALineAsksForAClickUntilTheKeysReachTheGame) {
+  WatchKeyboard();
+  ASSERT_TRUE(Shown(clickHintWindow)) << "nothing asks for a click at start-up";
+  const std::uint32_t t = sim::Now();
+  sim::ScheduleKey(plat::VK_SPACE, t + 1000, t + 1100);  // typed into the terminal
+  sim::ScheduleClick(bannerWindow.Id(), 1, 150, 30, t + 2000);
+  sim::ScheduleKey(plat::VK_SPACE, t + 3000, t + 3100);
+  bool lineWithTheTitle = false;
+  sim::SetYieldHook([&] {
+    if (sim::Now() - t > 1500 && sim::Now() - t < 2000) {
+      lineWithTheTitle = Shown(bannerWindow) && Shown(clickHintWindow);
+    }
+  });
+  sim::SetTimeLimit(60'000);
+  ShowTitle(true);
+  EXPECT_GE(sim::Now() - t, 3000u) << "Space typed elsewhere started the game";
+  EXPECT_TRUE(lineWithTheTitle);
+  EXPECT_FALSE(Shown(clickHintWindow)) << "the line stays after the click";
+  EXPECT_EQ(sim::FocusedWindow(), lampsWindow.Id());  // the click's focus goes on to the lamps
+  // Centred under the title, above the bottom of the work area.
+  const plat::Rect line = PxRect(clickHintWindow), title = PxRect(bannerWindow);
+  EXPECT_GE(line.top, title.bottom);
+  EXPECT_LE(line.bottom, 1024);
+  EXPECT_LE(std::abs(line.left + line.right - title.left - title.right), 1);
+  EXPECT_FALSE(Rec(clickHintWindow).texts.empty());
+
+  // A click off the game's windows gives the keys to another program.
+  sim::SetYieldHook({});
+  sim::ClickScreen(1, 1200, 100);
+  plat::DoEvents();
+  EXPECT_TRUE(Shown(clickHintWindow)) << "nothing asks for a click once the keys went elsewhere";
+  sim::PressKey(plat::VK_SPACE);
+  EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_SPACE), 0);
+}
+
+TEST_F(GameCycle, WhereKeysAreReadWhateverHasTheFocusNoLineShows) {
+  WatchKeyboard();
+  sim::PressKey(plat::VK_SPACE);
+  ShowTitle(true);
+  sim::ClickScreen(1, 1200, 100);
+  plat::DoEvents();
+  EXPECT_FALSE(clickHintWindow.IsLoaded());
 }
 
 TEST_F(GameCycle, LaunchAndBossEntrance) {

@@ -16,6 +16,7 @@
 #include "game/parts/beam/beam.h"
 #include "game/parts/boss/boss.h"
 #include "game/parts/bursts/bursts.h"
+#include "game/parts/click_hint/click_hint.h"
 #include "game/parts/enemy_shots/enemy_shots.h"
 #include "game/parts/lamps/lamps.h"
 #include "game/parts/scenery/scenery.h"
@@ -43,6 +44,7 @@ void StartUp(std::int32_t startX) {
   plat::GetAsyncKeyState(plat::VK_SPACE);  // a Space pressed before start does not count
   plat::DoEvents();
   SeedRandom(plat::ClockSeed());
+  WatchKeyboard();
 }
 
 }  // namespace
@@ -51,7 +53,7 @@ void UnloadAllWindows() {
   for (Window* w : std::initializer_list<Window*>{&balloonLeft, &balloonCentre, &balloonRight,
                                                   &sceneryWindow, &bossWindow, &particlesWindow,
                                                   &enemyShotsWindow, &shipWindow, &bannerWindow,
-                                                  &lampsWindow}) {
+                                                  &lampsWindow, &clickHintWindow}) {
     w->Unload();
   }
   for (auto& f : enemyWindows) f.Unload();

@@ -12,6 +12,7 @@
 #include "game/flow/win.h"
 #include "game/parts/balloon/balloon.h"
 #include "game/parts/bursts/bursts.h"
+#include "game/parts/click_hint/click_hint.h"
 #include "game/parts/lamps/lamps.h"
 #include "game/parts/ship/steering.h"
 #include "platform/events.h"
@@ -54,6 +55,7 @@ void ShowTitle(bool takeFocus) {
   ShowLamps();
   ResetStage();
   ShowTitleWindow();
+  PlaceClickHint();
   if (takeFocus) lampsWindow.SetFocus();
   WaitForSpace();
   bannerWindow.SetVisible(false);

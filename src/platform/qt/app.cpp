@@ -23,6 +23,7 @@
 #include "platform/qt/screen.h"
 #include "platform/qt/single_copy.h"
 #include "platform/qt/stats.h"
+#include "platform/qt/wayland_focus.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 #include "platform/qt/x_events.h"
@@ -203,6 +204,7 @@ std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   StartExposureMarker();
   StartWorkAreaWatch();
   StartXEvents();
+  StartWaylandFocus();
   InstallFontSubstitutes();
   ResetHandlerGuard();
   return "";
@@ -227,6 +229,7 @@ void ClosePlatform() {
   StopXEvents();
   StopExposureMarker();
   StopScreenWatch();
+  StopWaylandFocus();
   b.keyboard.Close();
   // Last of all: `zembrant --quit` waits for this window to go.
   if (b.displayClaim != 0) x11::DestroyWindow(b.conn, b.displayClaim);

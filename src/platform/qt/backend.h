@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdint>
 #include <deque>
@@ -121,6 +122,18 @@ struct StartUp {
   QtMessageHandler nextHandler = nullptr;
 };
 
+// Through XWayland (wayland_focus.h): the window a click maps so that the
+// compositor gives the program the keyboard, and what the game was last
+// told of the keyboard.
+struct WaylandFocus {
+  bool xwayland = false;
+  std::unique_ptr<QWidget> catcher;  // the window a click maps
+  std::int64_t mappedMs = 0;         // when it was last mapped
+  bool heard = true;                 // KeyboardReachesProgram when last told
+  std::function<void()> onChange;
+  QMetaObject::Connection focusWatch;
+};
+
 // The traffic counted for the benchmarks with ZEMBRANT_STATS (stats.h).
 struct TrafficCounts {
   std::string path;  // empty: nothing is counted
@@ -151,6 +164,7 @@ struct Backend {
   std::map<std::pair<xcb_connection_t*, std::string>, std::uint32_t> atoms;
   std::optional<Rect> workArea;  // the desktop's, in device pixels (screen.h)
   ScreenWatch screenWatch;
+  WaylandFocus waylandFocus;
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
   std::int64_t pumpDueMs = -1;   // the due time the pump is set for
 

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "platform/qt/fonts.h"
+#include "platform/qt/wayland_focus.h"
 
 namespace plat::qt {
 namespace {
@@ -101,6 +102,7 @@ void Widget::mousePressEvent(QMouseEvent* event) {
   event->accept();
   const int button = ButtonCode(event->button());
   if (button == 0) return;
+  if (event->button() == Qt::LeftButton) TakeKeyboardOnClick();
   const QPoint at = event->position().toPoint();
   const WindowId id = id_;
   Dispatch([id, button, at] {

@@ -12,6 +12,7 @@
 #include "platform/qt/backend.h"
 #include "platform/qt/screen.h"
 #include "platform/qt/painting.h"
+#include "platform/qt/wayland_focus.h"
 #include "platform/qt/widget.h"
 #include "platform/qt/x11.h"
 
@@ -478,7 +479,7 @@ void SetGotFocusHandler(WindowId w, std::function<void()> handler) {
 
 void SetFocus(WindowId w) {
   WindowRec* rec = TopLevelOf(w);
-  if (!rec) return;
+  if (!rec || !SpritesMayTakeFocus()) return;
   if (OnScreen(*rec)) {
     GiveFocus(*rec);
   } else {

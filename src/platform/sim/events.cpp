@@ -14,6 +14,10 @@ constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
 void ApplyKey(int vk, bool down) {
   KeyState& k = S().keys[vk];
+  if (!Heard()) {  // typed into another program
+    k = {};
+    return;
+  }
   if (down && !k.held) k.pressedSince = true;
   k.held = down;
 }
@@ -127,6 +131,8 @@ State& S() {
   return state;
 }
 
+bool Heard() { return !S().config.keysNeedFocus || S().focus != plat::kNoWindow; }
+
 std::uint32_t ClockAt(std::uint64_t elapsed) {
   return static_cast<std::uint32_t>(S().config.clockStartMs + elapsed);
 }
@@ -189,6 +195,19 @@ void RecordClick(std::uint64_t at, plat::WindowId w, int button, int x, int y, b
   s.pointerX = sx;
   s.pointerY = sy;
   s.clicks.push_back(rec);
+  if (s.config.keysNeedFocus && button == 1) {
+    plat::WindowId top = rec.target;
+    while (const Win* w = Find(top)) {
+      if (w->rec.parent == plat::kNoWindow) break;
+      top = w->rec.parent;
+    }
+    s.focusWhenShown = plat::kNoWindow;
+    if (top == plat::kNoWindow) {
+      s.focus = plat::kNoWindow;
+    } else {
+      MoveFocus(top);
+    }
+  }
   if (rec.target != plat::kNoWindow) s.pendingClicks.push_back({at, ++s.seq, s.clicks.size() - 1});
 }
 
@@ -254,6 +273,15 @@ std::uint64_t NextScheduled() {
   return next;
 }
 
+// Tells the game's handler that KeyboardHeard changed.
+void ReportHeard() {
+  State& s = S();
+  if (Heard() == s.heardReported || !s.onKeyboardHeard) return;
+  s.heardReported = Heard();
+  const std::function<void()> handler = s.onKeyboardHeard;
+  CallHandler(handler);
+}
+
 void MarkPainted() {
   for (auto& [id, w] : S().windows) w.dirty = false;
 }
@@ -278,6 +306,7 @@ void DoEvents() {
     CallScript(hook);
   }
   const bool delivered = DeliverDue(true);
+  ReportHeard();
   MarkPainted();
   ThrowPendingExit();
   if (s.screenChanged && s.handlerDepth == 0 && s.modalDepth == 0) {
@@ -314,6 +343,13 @@ void Sleep(int ms) {
 }
 
 std::uint32_t TimeGetTime() { return ClockAt(S().elapsed); }
+
+bool KeyboardHeard() { return Heard(); }
+
+void SetKeyboardHeardHandler(std::function<void()> handler) {
+  S().onKeyboardHeard = std::move(handler);
+  S().heardReported = Heard();
+}
 
 std::uint64_t ClockSeed() { return S().config.seed; }
 

@@ -73,6 +73,11 @@ struct Config {
   // wait that only yields then still moves time on). 0: DoEvents never moves
   // the clock, and a busy wait should use plat::WaitForEvents.
   int idleYieldMs = 0;
+  // A Wayland desktop: the game hears the keyboard only while one of its
+  // windows has the focus. A left click on a window gives it the focus, a
+  // click off the game's windows gives it to another program, and the game
+  // cannot take the focus itself while another program has it.
+  bool keysNeedFocus = false;
 };
 
 // Destroys every window and timer (without running any handler), clears the

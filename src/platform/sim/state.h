@@ -85,6 +85,8 @@ struct State {
   std::vector<PendingFocus> focusEvents;
 
   KeyState keys[256];
+  std::function<void()> onKeyboardHeard;
+  bool heardReported = true;  // KeyboardHeard as the handler last learnt it
   std::vector<KeyEvent> keyEvents;  // scheduled, sorted by (at, seq)
   std::vector<ClickEvent> clickEvents;  // scheduled, sorted by (at, seq)
   std::vector<PendingClick> pendingClicks;
@@ -123,6 +125,9 @@ std::uint64_t ElapsedOf(std::uint32_t clockMs);
 void AdvanceTo(std::uint64_t elapsed);
 // Applies key and click events due by now.
 void ApplyDueInput();
+
+// Whether keys reach the game now (Config::keysNeedFocus).
+bool Heard();
 
 // Windows.
 Win* Find(plat::WindowId w);

@@ -373,6 +373,7 @@ void SetGotFocusHandler(WindowId id, std::function<void()> handler) {
 void SetFocus(WindowId id) {
   Win* w = Find(id);
   if (!w) return;
+  if (S().config.keysNeedFocus && S().focus == kNoWindow) return;  // another program has it
   if (ReallyShown(*w)) {
     S().focusWhenShown = kNoWindow;
     MoveFocus(id);
