@@ -17,7 +17,6 @@
 #include "platform/printable.h"
 #include "platform/wayland/connection.h"
 #include "platform/wayland/paint.h"
-#include "platform/wayland/screen_watch.h"
 #include "platform/wayland/signals.h"
 #include "platform/wayland/state.h"
 
@@ -69,7 +68,7 @@ std::string OpenPlatform(int& argc, char** argv) {
   if (b.display) return "";
   CatchEndSignals();
   if (std::string why = Connect(); !why.empty()) return why;
-  if (!StartScreenProbe()) {
+  if (!StartStage()) {
     Disconnect();
     return "the Wayland compositor has no output to play on";
   }
@@ -131,7 +130,7 @@ void ClosePlatform() {
   Backend& b = B();
   if (!b.display) return;
   DestroyAllWindows();
-  StopScreenProbe();
+  StopStage();
   Disconnect();
   b.app.reset();
   if (g_claim >= 0) close(g_claim);  // last: `zembrant --quit` waits for it

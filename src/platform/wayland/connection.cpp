@@ -32,6 +32,8 @@ void OnGlobal(void*, wl_registry* registry, std::uint32_t name, const char* inte
   };
   if (what == wl_compositor_interface.name && !b.compositor) {
     b.compositor = static_cast<wl_compositor*>(bind(&wl_compositor_interface, 4));
+  } else if (what == wl_subcompositor_interface.name && !b.subcompositor) {
+    b.subcompositor = static_cast<wl_subcompositor*>(bind(&wl_subcompositor_interface, 1));
   } else if (what == wl_shm_interface.name && !b.shm) {
     b.shm = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
   } else if (what == zwlr_layer_shell_v1_interface.name && !b.layerShell) {
@@ -73,6 +75,7 @@ std::string Connect() {
   std::string missing;
   if (!b.compositor) missing = "wl_compositor";
   if (!b.shm) missing = "wl_shm";
+  if (!b.subcompositor) missing = "wl_subcompositor";
   if (!b.layerShell) missing = "the layer shell (zwlr_layer_shell_v1)";
   if (!missing.empty()) {
     Disconnect();
@@ -88,6 +91,7 @@ void Disconnect() {
   if (b.wmBase) xdg_wm_base_destroy(b.wmBase);
   if (b.layerShell) zwlr_layer_shell_v1_destroy(b.layerShell);
   if (b.shm) wl_shm_destroy(b.shm);
+  if (b.subcompositor) wl_subcompositor_destroy(b.subcompositor);
   if (b.compositor) wl_compositor_destroy(b.compositor);
   if (b.registry) wl_registry_destroy(b.registry);
   wl_display_flush(b.display);
@@ -97,6 +101,7 @@ void Disconnect() {
   b.layerShell = nullptr;
   b.shm = nullptr;
   b.compositor = nullptr;
+  b.subcompositor = nullptr;
   b.registry = nullptr;
   b.keyQueue = nullptr;
   b.display = nullptr;

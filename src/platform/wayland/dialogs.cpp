@@ -39,8 +39,18 @@ void PaintButton(QPainter& p, const QRect& r, const std::string& text) {
 void RunBox(const std::string& title, const std::string& text, int width, int height, const QRect& button,
             const std::function<void(QPainter&)>& paint) {
   Backend& b = B();
+  // The box has the keyboard while it is open (the stage would take it back
+  // on some compositors); the game takes it again after, if it had it.
+  const bool hadKeyboard = b.keyboardSurface == b.stage.surface && b.stage.surface;
+  b.stage.dialogOpen = true;
+  SetStageKeyboard();
+  CommitStage();
   ModalSurface box;
-  if (!OpenToplevel(box, title, width, height)) return;
+  if (!OpenToplevel(box, title, width, height)) {
+    b.stage.dialogOpen = false;
+    SetStageKeyboard();
+    return;
+  }
   bool finished = false;
   b.modalPointer = [&](wl_surface* s, double x, double y, std::uint32_t pressed) {
     if (s != box.surface) return true;  // the sprites wait while it is open
@@ -67,6 +77,10 @@ void RunBox(const std::string& title, const std::string& text, int width, int he
   b.modalPointer = nullptr;
   b.modalKey = nullptr;
   CloseModal(box);
+  b.stage.dialogOpen = false;
+  b.stage.keyboardWanted = hadKeyboard;
+  SetStageKeyboard();
+  CommitStage();
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/handler_guard.h"
-#include "platform/wayland/screen_watch.h"
 #include "platform/wayland/signals.h"
 #include "platform/wayland/state.h"
 

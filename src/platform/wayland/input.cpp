@@ -9,7 +9,6 @@
 
 #include "platform/keys.h"
 #include "platform/wayland/state.h"
-#include "platform/wayland/protocols.h"
 
 namespace plat::wl {
 namespace {
@@ -44,12 +43,18 @@ WindowRec* TargetAt(WindowRec* rec, int& x, int& y) {
 void OnButtonPress(std::uint32_t button) {
   Backend& b = B();
   const int code = ButtonCode(button);
-  WindowRec* sprite = SpriteOf(b.pointerSurface);
-  if (code == 0 || !sprite || !sprite->surface) return;
-  const Rect& placed = sprite->surface->placed;
-  int x = static_cast<int>(b.pointerX) + placed.left - sprite->rect.left;
-  int y = static_cast<int>(b.pointerY) + placed.top - sprite->rect.top;
+  if (code == 0 || b.pointerSurface != b.stage.surface || !b.stage.surface) return;
+  const int sx = static_cast<int>(b.pointerX), sy = static_cast<int>(b.pointerY);
+  WindowRec* sprite = SpriteAt(sx, sy);
+  if (!sprite) return;
+  int x = sx - sprite->rect.left;
+  int y = sy - sprite->rect.top;
   const WindowId target = TargetAt(sprite, x, y)->id;
+  // A click on the game gives it the keyboard.
+  if (b.keyboardSurface != b.stage.surface && !b.stage.dialogOpen) {
+    b.stage.keyboardWanted = true;
+    SetStageKeyboard();
+  }
   Defer([target, code, x, y] {
     const WindowRec* rec = FindWindow(target);
     if (!rec || !rec->onMouseDown) return;
@@ -115,9 +120,24 @@ std::uint32_t KeysymOf(std::uint32_t key) {
   return b.keyState ? xkb_state_key_get_one_sym(b.keyState, key + 8) : 0;
 }
 
+// Some compositors (sway 1.7) give a layer surface that has the keyboard on
+// demand the keyboard straight back when the player clicks another window:
+// the stage hears it leave and come back at once. The stage then asks for
+// no keyboard, and the compositor lets it go.
+bool BouncedBack(wl_surface* surface) {
+  Backend& b = B();
+  const bool bounced = surface == b.stage.surface && b.leftStage && !b.stage.keyboardWanted;
+  b.leftStage = false;
+  if (!bounced) return false;
+  b.stage.yielding = true;
+  SetStageKeyboard();
+  return true;
+}
+
 void KeyboardEnter(void*, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array* keys) {
   Backend& b = B();
   b.keyboardSurface = surface;
+  if (BouncedBack(surface)) return;
   // Keys already down when the focus came are held, not pressed.
   for (auto* key = static_cast<std::uint32_t*>(keys->data);
        reinterpret_cast<char*>(key) < static_cast<char*>(keys->data) + keys->size; ++key) {
@@ -126,33 +146,24 @@ void KeyboardEnter(void*, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_a
       b.downAs[*key] = vk;
     }
   }
-  WindowRec* sprite = SpriteOf(surface);
-  if (!sprite) return;
-  // Taken on purpose (SetFocus): from now on a click elsewhere gives it back.
-  if (sprite->surface && sprite->surface->keyboardWanted) {
-    sprite->surface->keyboardWanted = false;
-    zwlr_layer_surface_v1_set_keyboard_interactivity(sprite->surface->layer,
-                                                     ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND);
-    wl_surface_commit(sprite->surface->surface);
-  }
-  const WindowId id = sprite->id;
-  Defer([id] {
-    const WindowRec* rec = FindWindow(id);
-    if (!rec || !rec->onGotFocus) return;
-    const std::function<void()> handler = rec->onGotFocus;
-    handler();
-  });
+  NoteFocusGiven();
 }
 
 // Without the focus the keys are not heard: whatever was held is let go.
-void KeyboardLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {
+void KeyboardLeave(void*, wl_keyboard*, std::uint32_t, wl_surface* surface) {
   Backend& b = B();
   b.keyboardSurface = nullptr;
+  b.leftStage = surface == b.stage.surface && surface;
+  if (b.leftStage) {
+    b.stage.yielding = false;
+    SetStageKeyboard();  // none until the game is clicked again
+  }
   for (auto& [vk, state] : b.keys) state.held = false;
   b.downAs.clear();
 }
 
 void KeyboardKey(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state) {
+  B().leftStage = false;
   const std::uint32_t keysym = KeysymOf(key);
   const bool down = state == WL_KEYBOARD_KEY_STATE_PRESSED;
   Backend& b = B();
@@ -180,6 +191,7 @@ void ReleaseDevices(bool pointer, bool keyboard) {
     wl_keyboard_release(b.keyboard);
     b.keyboard = nullptr;
     KeyboardLeave(nullptr, nullptr, 0, nullptr);
+    B().leftStage = false;
   }
 }
 

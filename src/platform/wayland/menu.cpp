@@ -74,17 +74,6 @@ int ItemAt(std::span<const MenuItem> items, const Layout& l, double x, double y)
   return -1;
 }
 
-// The sprite to open the menu on: the one under the pointer, else the last shown.
-WindowRec* MenuParent() {
-  Backend& b = B();
-  if (WindowRec* under = SpriteOf(b.pointerSurface)) return under;
-  WindowRec* last = nullptr;
-  for (auto& [id, rec] : b.windows) {
-    if (rec.surface && rec.surface->configured) last = &rec;
-  }
-  return last;
-}
-
 }  // namespace
 }  // namespace plat::wl
 
@@ -96,19 +85,18 @@ int PopupMenu(std::span<const MenuItem> items) {
   Backend& b = B();
   if (!Open()) return -1;
   ThrowPendingExit();
-  WindowRec* parent = MenuParent();
-  if (items.empty() || !parent) return -1;
+  if (items.empty()) return -1;
   const Layout layout = LayOut(items);
-  const bool overParent = b.pointerSurface == parent->surface->surface;
-  const int x = overParent ? static_cast<int>(b.pointerX) : 0, y = overParent ? static_cast<int>(b.pointerY) : 0;
+  // At the pointer when it is over the game, else at the top-left.
+  const bool over = b.pointerSurface == b.stage.surface && b.stage.surface;
+  const int x = over ? static_cast<int>(b.pointerX) : 0, y = over ? static_cast<int>(b.pointerY) : 0;
   ModalSurface menu;
-  if (!OpenPopup(menu, *parent, x, y, layout.width, layout.height)) return -1;
+  if (!OpenPopup(menu, x, y, layout.width, layout.height)) return -1;
   int hot = -1, chosen = -1;
-  bool over = false, finished = false;
+  bool finished = false;
   const auto paint = [&](QImage& image) { Paint(image, items, layout, hot); };
   b.modalMotion = [&](wl_surface* s) {
-    over = s == menu.surface;
-    const int now = over ? ItemAt(items, layout, b.pointerX, b.pointerY) : -1;
+    const int now = s == menu.surface ? ItemAt(items, layout, b.pointerX, b.pointerY) : -1;
     if (now != hot) {
       hot = now;
       Present(menu, paint);
@@ -130,7 +118,7 @@ int PopupMenu(std::span<const MenuItem> items) {
     }
     return true;
   };
-  testing::NoteModal(testing::ModalKind::kMenu, "", &menu, layout.items, parent->id);
+  testing::NoteModal(testing::ModalKind::kMenu, "", &menu, layout.items);
   RunModalLoop([&] {
     if (!menu.shown) Present(menu, paint);
     return finished || menu.closed;

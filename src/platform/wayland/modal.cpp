@@ -63,9 +63,9 @@ bool OpenToplevel(ModalSurface& m, const std::string& title, int width, int heig
   return true;
 }
 
-bool OpenPopup(ModalSurface& m, WindowRec& parent, int x, int y, int width, int height) {
+bool OpenPopup(ModalSurface& m, int x, int y, int width, int height) {
   Backend& b = B();
-  if (!parent.surface || !MakeXdgSurface(m, width, height)) return false;
+  if (!b.stage.layer || !MakeXdgSurface(m, width, height)) return false;
   xdg_positioner* where = xdg_wm_base_create_positioner(b.wmBase);
   xdg_positioner_set_size(where, width, height);
   xdg_positioner_set_anchor_rect(where, x, y, 1, 1);
@@ -77,7 +77,7 @@ bool OpenPopup(ModalSurface& m, WindowRec& parent, int x, int y, int width, int 
   m.popup = xdg_surface_get_popup(m.xdg, nullptr, where);
   xdg_positioner_destroy(where);
   xdg_popup_add_listener(m.popup, &kPopupListener, &m);
-  zwlr_layer_surface_v1_get_popup(parent.surface->layer, m.popup);
+  zwlr_layer_surface_v1_get_popup(b.stage.layer, m.popup);
   if (b.seat) xdg_popup_grab(m.popup, b.seat, b.pressSerial);
   wl_surface_commit(m.surface);
   return true;

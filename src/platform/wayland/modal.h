@@ -25,7 +25,7 @@ struct ModalSurface {
   xdg_popup* popup = nullptr;
   std::unique_ptr<Buffer> buffer;
   int width = 0, height = 0;
-  int x = 0, y = 0;  // popups: where the compositor put it, relative to the parent surface
+  int x = 0, y = 0;  // popups: where the compositor put it on the stage
   std::uint32_t serial = 0;
   bool configured = false;
   bool acked = true;
@@ -35,9 +35,9 @@ struct ModalSurface {
 
 // A managed window with a title and a fixed size.
 bool OpenToplevel(ModalSurface& m, const std::string& title, int width, int height);
-// A popup of a sprite's layer surface, its top-left at (x, y) of that surface
-// or moved by the compositor to fit, with an explicit grab.
-bool OpenPopup(ModalSurface& m, WindowRec& parent, int x, int y, int width, int height);
+// A popup of the stage, its top-left at (x, y) of the stage or moved by the
+// compositor to fit, with an explicit grab.
+bool OpenPopup(ModalSurface& m, int x, int y, int width, int height);
 // Paints and commits it (once configured).
 void Present(ModalSurface& m, const std::function<void(QImage&)>& paint);
 void CloseModal(ModalSurface& m);

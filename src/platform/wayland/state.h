@@ -28,6 +28,8 @@ struct wl_pointer;
 struct wl_registry;
 struct wl_seat;
 struct wl_shm;
+struct wl_subcompositor;
+struct wl_subsurface;
 struct wl_surface;
 struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
@@ -57,20 +59,39 @@ struct Buffer {
   bool busy = false;  // attached and not yet released by the compositor
 };
 
-// A sprite window's layer surface while it is shown.
+// A sprite window's surface while it is shown: a subsurface of the stage.
 struct Surface {
   wl_surface* surface = nullptr;
-  zwlr_layer_surface_v1* layer = nullptr;
-  std::uint32_t configureSerial = 0;  // the last configure, acknowledged at the next commit
-  bool configured = false;
-  bool acked = true;
-  bool committedBuffer = false;  // a buffer has been committed: the compositor shows it
+  wl_subsurface* sub = nullptr;
+  bool committedBuffer = false;  // a buffer has been committed: it shows with the stage
   wl_callback* frame = nullptr;  // the compositor's next frame callback
   std::vector<std::unique_ptr<Buffer>> buffers;
-  Rect placed;   // the margins and size last committed (game pixels)
-  bool keyboardWanted = false;  // exclusive keyboard until it has the focus (SetFocus)
-  bool closed = false;          // the compositor took it away: made anew at the next yield
-  std::uint64_t made = 0;       // when it was made, in the order of all surfaces: the stacking order
+  Rect placed;  // the place and size last sent (game pixels)
+};
+
+// The stage: one layer surface on the overlay layer, stretched over the
+// output's usable area, transparent, whose configured size is the work
+// area's. Every shown sprite is a subsurface of it, stacked in the order
+// they were shown; its input region is the sprites' outlines, so clicks
+// elsewhere fall through, and it takes the keyboard on demand.
+struct Stage {
+  wl_surface* surface = nullptr;
+  zwlr_layer_surface_v1* layer = nullptr;
+  std::uint32_t configureSerial = 0;
+  bool configured = false;
+  bool acked = true;
+  bool closed = false;  // the compositor took it away (its output went)
+  int width = 0, height = 0;  // configured: the work area
+  std::unique_ptr<Buffer> buffer;  // all transparent, of that size
+  // The keyboard: exclusive until it has it (SetFocus, a click on a sprite),
+  // on demand while it has it, none otherwise, and none while a dialog of
+  // the game's is open or the keyboard goes back to the window the player
+  // clicked (input.cpp).
+  bool keyboardWanted = false;
+  bool dialogOpen = false;
+  bool yielding = false;
+  bool inputChanged = true;     // the input region must be sent again
+  bool changed = true;          // a commit is due (places, stacking, input, keyboard)
 };
 
 struct WindowRec {
@@ -134,12 +155,10 @@ struct Backend {
   xkb_keymap* keymap = nullptr;
   xkb_state* keyState = nullptr;
 
-  // The work area: a layer surface of no content stretched over the
-  // output's usable area, whose configured size is the work area's.
-  wl_surface* probeSurface = nullptr;
-  zwlr_layer_surface_v1* probe = nullptr;
-  int workWidth = 0, workHeight = 0;
-  std::optional<std::pair<int, int>> watched;  // WatchScreen(true): the size then
+  wl_subcompositor* subcompositor = nullptr;
+  Stage stage;
+  std::vector<WindowId> stacking;  // shown sprites with a surface, bottom to top
+  std::optional<std::pair<int, int>> watched;  // WatchScreen(true): the work area's size then
 
   std::map<WindowId, WindowRec> windows;
   std::map<TimerId, TimerRec> timers;
@@ -158,7 +177,11 @@ struct Backend {
   double pointerX = 0, pointerY = 0;
   std::uint32_t pressSerial = 0;
   wl_surface* keyboardSurface = nullptr;  // our surface with the keyboard focus
-  WindowId pendingFocus = kNoWindow;  // SetFocus on a window not shown yet
+  bool leftStage = false;  // the last keyboard event: the stage lost the keyboard
+  // The sprite the game gave the focus to (SetFocus); the compositor gives
+  // the keyboard to the stage. A window not shown yet takes it when shown.
+  WindowId focus = kNoWindow;
+  WindowId pendingFocus = kNoWindow;
 
   // Game handlers waiting for the next yield, in the order their events came.
   std::deque<std::function<void()>> deferred;
@@ -170,7 +193,6 @@ struct Backend {
   std::function<void(wl_surface*)> modalMotion;
   std::function<bool(std::uint32_t keysym)> modalKey;
 
-  std::uint64_t surfacesMade = 0;
   std::uint64_t presented = 0;        // frame callbacks seen
   std::int64_t lastPresentedUs = -1;  // when the last came
 };
@@ -181,8 +203,9 @@ bool Open();  // the connection is up
 WindowRec* FindWindow(WindowId w);
 TimerRec* FindTimer(TimerId t);
 WindowRec* TopLevelOf(WindowId w);
-// The sprite window whose shown surface this is; nullptr for none.
-WindowRec* SpriteOf(const wl_surface* s);
+// The topmost shown sprite whose outline covers pixel (x, y) of the stage;
+// nullptr for none.
+WindowRec* SpriteAt(int x, int y);
 
 // Runs a game handler at the next yield (never inside a listener).
 void Defer(std::function<void()> handler);
@@ -210,15 +233,27 @@ void DropTimersOf(WindowRec& rec);
 std::int64_t SteadyMs();
 std::int64_t SteadyUs();
 
-// Surfaces (surfaces.cpp): the sprite windows' layer surfaces.
-void ShowSurface(WindowRec& rec);
+// Surfaces (surfaces.cpp): the sprite windows' subsurfaces.
+void ShowSurface(WindowRec& rec);  // on top of the others at the next yield
+void HideSurface(WindowRec& rec);
 // Where a sprite's surface goes, in game pixels: its rectangle, or for a
 // window of one colour and nothing else its outline's extents.
 Rect SurfaceRect(const WindowRec& rec);
-// The keyboard interactivity the surface asks for: on demand (a click gives
-// it the keyboard), exclusive while it wants the focus (SetFocus).
-void SetKeyboard(Surface& s);
-void HideSurface(WindowRec& rec);
+// The stage (stage.cpp): made and configured at start; made anew, with
+// every sprite's surface, when the compositor takes it away.
+bool StartStage();
+void StopStage();
+// Sends the stage's state (input region, keyboard, the sprites' places and
+// stacking) with one commit.
+void CommitStage();
+// The keyboard interactivity the stage asks for: on demand (a click gives
+// it the keyboard), exclusive while the game wants the focus (SetFocus).
+void SetStageKeyboard();
+// Runs the got-focus handler of the window with the game's focus, once the
+// stage has the keyboard.
+void NoteFocusGiven();
+// Throws plat::ScreenChanged once when the watched work area changed.
+void ThrowScreenChange();
 // Sends what changed of every shown sprite since the last yield and waits
 // until the compositor has it.
 void SendChanges();

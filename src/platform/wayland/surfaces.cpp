@@ -1,11 +1,12 @@
-// The sprite windows' layer surfaces: each shown sprite is a surface on the
-// overlay layer, anchored to the top-left of the output's usable area with
-// its position as margins, its pixels in a shared-memory buffer (transparent
-// outside the outline) and its input region the outline.
+// The sprite windows' surfaces: each shown sprite is a subsurface of the
+// stage (stage.cpp) at its position, its pixels in a shared-memory buffer,
+// transparent outside the outline. It takes no input itself: the stage's
+// input region is the outlines, and the backend finds the sprite clicked.
 //
 // A hidden sprite has no surface; showing one makes it anew, on top of the
-// others of the layer. Changes are sent once per yield, in one commit per
-// surface, and the yield returns once the compositor has them.
+// others. Changes are sent once per yield, one commit per changed sprite
+// and one of the stage for places and stacking, and the yield returns once
+// the compositor has them.
 #include <QImage>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -16,14 +17,13 @@
 #include <cstring>
 
 #include "platform/wayland/paint.h"
-#include "platform/wayland/state.h"
 #include "platform/wayland/protocols.h"
+#include "platform/wayland/state.h"
+#include "platform/window.h"
 
 namespace plat::wl {
 namespace {
 
-// Configures that have not come after this many round trips will not.
-constexpr int kConfigureRoundtrips = 3;
 // A surface's buffers the compositor still reads beyond which the next is
 // made anyway.
 constexpr std::size_t kMaxBuffers = 4;
@@ -88,17 +88,6 @@ Buffer* FreeBuffer(Surface& s, int width, int height) {
   return s.buffers.back().get();
 }
 
-void OnConfigure(void* data, zwlr_layer_surface_v1*, std::uint32_t serial, std::uint32_t, std::uint32_t) {
-  auto* s = static_cast<Surface*>(data);
-  s->configureSerial = serial;
-  s->configured = true;
-  s->acked = false;
-}
-
-// The compositor took the surface away (its output went): it is made anew.
-void OnClosed(void* data, zwlr_layer_surface_v1*) { static_cast<Surface*>(data)->closed = true; }
-const zwlr_layer_surface_v1_listener kLayerListener = {OnConfigure, OnClosed};
-
 void OnFrame(void* data, wl_callback* cb, std::uint32_t) {
   static_cast<Surface*>(data)->frame = nullptr;
   wl_callback_destroy(cb);
@@ -119,17 +108,6 @@ Region ClippedOutline(const WindowRec& rec) {
   return shown;
 }
 
-void SendInputRegion(const WindowRec& rec) {
-  Surface& s = *rec.surface;
-  wl_region* region = wl_compositor_create_region(B().compositor);
-  const int dx = rec.rect.left - s.placed.left, dy = rec.rect.top - s.placed.top;
-  for (const Rect& r : ClippedOutline(rec).Rects()) {
-    wl_region_add(region, r.left + dx, r.top + dy, r.Width(), r.Height());
-  }
-  wl_surface_set_input_region(s.surface, region);
-  wl_region_destroy(region);
-}
-
 bool SendPixels(WindowRec& rec) {
   Surface& s = *rec.surface;
   const int w = s.placed.Width(), h = s.placed.Height();
@@ -144,39 +122,29 @@ bool SendPixels(WindowRec& rec) {
   return true;
 }
 
+// A new surface goes on top of the shown sprites.
 void MakeSurface(WindowRec& rec) {
   Backend& b = B();
   auto s = std::make_unique<Surface>();
-  s->made = ++b.surfacesMade;
   s->surface = wl_compositor_create_surface(b.compositor);
-  wl_surface_set_user_data(s->surface, reinterpret_cast<void*>(static_cast<std::uintptr_t>(rec.id)));
-  s->layer = zwlr_layer_shell_v1_get_layer_surface(b.layerShell, s->surface, nullptr,
-                                                   ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zembrant");
-  zwlr_layer_surface_v1_add_listener(s->layer, &kLayerListener, s.get());
-  zwlr_layer_surface_v1_set_anchor(s->layer,
-                                   ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
+  s->sub = wl_subcompositor_get_subsurface(b.subcompositor, s->surface, b.stage.surface);
+  wl_subsurface_set_desync(s->sub);  // its pixels show without waiting for the stage
+  if (const WindowRec* top = b.stacking.empty() ? nullptr : FindWindow(b.stacking.back())) {
+    if (top->surface) wl_subsurface_place_above(s->sub, top->surface->surface);
+  }
+  wl_region* none = wl_compositor_create_region(b.compositor);  // the stage takes the clicks
+  wl_surface_set_input_region(s->surface, none);
+  wl_region_destroy(none);
   s->placed = SurfaceRect(rec);
-  zwlr_layer_surface_v1_set_size(s->layer, s->placed.Width(), s->placed.Height());
-  zwlr_layer_surface_v1_set_margin(s->layer, s->placed.top, 0, 0, s->placed.left);
-  s->keyboardWanted = b.pendingFocus == rec.id;
-  if (s->keyboardWanted) b.pendingFocus = kNoWindow;
-  SetKeyboard(*s);
-  wl_surface_commit(s->surface);
+  wl_subsurface_set_position(s->sub, s->placed.left, s->placed.top);
   rec.surface = std::move(s);
-  rec.dirty = rec.moved = rec.reshaped = true;
-}
-
-void DestroySurface(WindowRec& rec) {
-  if (!rec.surface) return;
-  Backend& b = B();
-  Surface& s = *rec.surface;
-  if (b.pointerSurface == s.surface) b.pointerSurface = nullptr;
-  if (b.keyboardSurface == s.surface) b.keyboardSurface = nullptr;
-  if (s.frame) wl_callback_destroy(s.frame);
-  zwlr_layer_surface_v1_destroy(s.layer);
-  wl_surface_destroy(s.surface);
-  for (auto& buf : s.buffers) DestroyBuffer(*buf);
-  rec.surface.reset();
+  b.stacking.push_back(rec.id);
+  rec.dirty = true;
+  b.stage.changed = b.stage.inputChanged = true;
+  if (b.pendingFocus == rec.id) {
+    b.pendingFocus = kNoWindow;
+    plat::SetFocus(rec.id);
+  }
 }
 
 bool Placeable(const WindowRec& rec) {
@@ -184,35 +152,31 @@ bool Placeable(const WindowRec& rec) {
   return rec.visible && r.Width() > 0 && r.Height() > 0;
 }
 
-// Sends what changed of one configured surface, in one commit.
+// Sends what changed of one sprite's surface: its pixels in its own commit,
+// its place with the stage's.
 void Commit(WindowRec& rec) {
+  Backend& b = B();
   Surface& s = *rec.surface;
   const Rect to = SurfaceRect(rec);
   if (to != s.placed) {
-    if (to.Width() != s.placed.Width() || to.Height() != s.placed.Height()) {
-      zwlr_layer_surface_v1_set_size(s.layer, to.Width(), to.Height());
-      rec.dirty = rec.reshaped = true;
-    }
+    if (to.Width() != s.placed.Width() || to.Height() != s.placed.Height()) rec.dirty = true;
     if (to.left != s.placed.left || to.top != s.placed.top) {
-      zwlr_layer_surface_v1_set_margin(s.layer, to.top, 0, 0, to.left);
-      rec.dirty = rec.reshaped = true;  // what shows is where the outline is
+      wl_subsurface_set_position(s.sub, to.left, to.top);
+      rec.dirty = rec.dirty || OneColourCutOut(rec);  // what shows is where the outline is
+      b.stage.changed = true;
     }
     s.placed = to;
   }
-  const bool changes = rec.dirty || rec.reshaped || !s.acked || !s.committedBuffer || rec.moved;
-  if (!changes) return;
-  if (!s.acked) {
-    zwlr_layer_surface_v1_ack_configure(s.layer, s.configureSerial);
-    s.acked = true;
-  }
-  if (rec.reshaped) SendInputRegion(rec);
-  if ((rec.dirty || !s.committedBuffer) && SendPixels(rec)) s.committedBuffer = true;
+  if (rec.moved || rec.reshaped) b.stage.changed = b.stage.inputChanged = true;
+  rec.moved = rec.reshaped = false;
+  if (!rec.dirty) return;
+  if (SendPixels(rec)) s.committedBuffer = true;
   if (!s.frame) {
     s.frame = wl_surface_frame(s.surface);
     wl_callback_add_listener(s.frame, &kFrameListener, &s);
   }
   wl_surface_commit(s.surface);
-  rec.dirty = rec.moved = rec.reshaped = false;
+  rec.dirty = false;
 }
 
 }  // namespace
@@ -226,46 +190,45 @@ Rect SurfaceRect(const WindowRec& rec) {
   return {r.left + e.left, r.top + e.top, r.left + e.right, r.top + e.bottom};
 }
 
-void SetKeyboard(Surface& s) {
-  const std::uint32_t mode =
-      s.keyboardWanted                   ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
-      : B().layerShellVersion >= 4 ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND
-                                         : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;
-  zwlr_layer_surface_v1_set_keyboard_interactivity(s.layer, mode);
-}
-
 void MarkDirty(WindowId w) {
-  if (WindowRec* top = TopLevelOf(w)) top->dirty = true;
+  if (WindowRec* top = TopLevelOf(w)) top->dirty = top->reshaped = true;
 }
 
 void SendChanges() {
   Backend& b = B();
-  bool waiting = false;
+  if (!b.stage.configured || b.stage.closed) {
+    CommitStage();  // made anew when it was closed
+    return;
+  }
+  bool sent = b.stage.changed;
   for (auto& [id, rec] : b.windows) {
     if (rec.kind != Kind::kSprite) continue;
-    if (rec.surface && (rec.surface->closed || !Placeable(rec))) DestroySurface(rec);
+    if (rec.surface && !Placeable(rec)) HideSurface(rec);
     if (!rec.surface && Placeable(rec)) MakeSurface(rec);
-    waiting = waiting || (rec.surface && !rec.surface->configured);
-  }
-  for (int i = 0; waiting && i < kConfigureRoundtrips; ++i) {
-    Roundtrip();
-    waiting = false;
-    for (auto& [id, rec] : b.windows) waiting = waiting || (rec.surface && !rec.surface->configured);
-  }
-  bool sent = false;
-  for (auto& [id, rec] : b.windows) {
-    if (!rec.surface || !rec.surface->configured) continue;
-    sent = sent || rec.dirty || rec.moved || rec.reshaped || !rec.surface->acked || !rec.surface->committedBuffer;
+    if (!rec.surface) continue;
+    sent = sent || rec.dirty || rec.moved || rec.reshaped;
     Commit(rec);
   }
+  CommitStage();
   if (sent) Roundtrip();
 }
 
 void ShowSurface(WindowRec& rec) {
-  DestroySurface(rec);  // shown anew: on top of the others
+  HideSurface(rec);  // shown anew: on top of the others
   rec.moved = true;
 }
 
-void HideSurface(WindowRec& rec) { DestroySurface(rec); }
+void HideSurface(WindowRec& rec) {
+  if (!rec.surface) return;
+  Backend& b = B();
+  Surface& s = *rec.surface;
+  if (s.frame) wl_callback_destroy(s.frame);
+  wl_subsurface_destroy(s.sub);
+  wl_surface_destroy(s.surface);
+  for (auto& buf : s.buffers) DestroyBuffer(*buf);
+  rec.surface.reset();
+  std::erase(b.stacking, rec.id);
+  b.stage.changed = b.stage.inputChanged = true;
+}
 
 }  // namespace plat::wl

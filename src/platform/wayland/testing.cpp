@@ -17,7 +17,6 @@ struct Modal {
   std::string text;
   const ModalSurface* surface = nullptr;
   std::vector<QRect> targets;
-  WindowId parent = kNoWindow;
 };
 Modal g_modal;
 std::function<void()> g_watcher;
@@ -27,8 +26,8 @@ Rect ToRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r
 }  // namespace
 
 void NoteModal(ModalKind kind, const std::string& text, const ModalSurface* surface,
-               const std::vector<QRect>& targets, WindowId parent) {
-  g_modal = Modal{kind, text, surface, targets, parent};
+               const std::vector<QRect>& targets) {
+  g_modal = Modal{kind, text, surface, targets};
 }
 
 void RunModalWatcher() {
@@ -43,11 +42,9 @@ ModalView CurrentModal() {
   if (!m) return v;
   v.onScreen = m->shown;
   v.focused = B().keyboardSurface == m->surface && m->surface;
-  // A popup's place is relative to its parent's surface.
-  const WindowRec* parent = FindWindow(g_modal.parent);
-  const bool onParent = v.kind == ModalKind::kMenu && parent && parent->surface;
-  const int dx = onParent ? parent->surface->placed.left + m->x : 0;
-  const int dy = onParent ? parent->surface->placed.top + m->y : 0;
+  // A popup's place is relative to the stage, whose top-left is the game's.
+  const int dx = v.kind == ModalKind::kMenu ? m->x : 0;
+  const int dy = v.kind == ModalKind::kMenu ? m->y : 0;
   for (const QRect& r : g_modal.targets) {
     const Rect t = ToRect(r);
     v.targets.push_back({t.left + dx, t.top + dy, t.right + dx, t.bottom + dy});
@@ -80,26 +77,23 @@ bool Mapped(WindowId w) {
   for (; rec && rec->parent != kNoWindow; rec = FindWindow(rec->parent)) {
     if (!rec->visible) return false;
   }
-  return rec && rec->visible && rec->surface && rec->surface->configured && rec->surface->committedBuffer;
+  return rec && rec->visible && rec->surface && rec->surface->committedBuffer && B().stage.configured;
 }
 
 std::vector<WindowId> Stacking(const std::vector<WindowId>& windows) {
-  std::vector<std::pair<std::uint64_t, WindowId>> made;
-  for (WindowId w : windows) {
-    const WindowRec* rec = FindWindow(w);
-    if (rec && Mapped(w)) made.emplace_back(rec->surface->made, w);
-  }
-  std::sort(made.begin(), made.end());
   std::vector<WindowId> out;
-  for (const auto& [order, w] : made) out.push_back(w);
+  for (WindowId w : B().stacking) {
+    if (Mapped(w) && std::find(windows.begin(), windows.end(), w) != windows.end()) out.push_back(w);
+  }
   return out;
 }
 
-WindowId KeyboardFocus() {
+bool HasKeyboard() {
   ReadKeyboardEvents();
-  const WindowRec* rec = SpriteOf(B().keyboardSurface);
-  return rec ? rec->id : kNoWindow;
+  return B().stage.surface && B().keyboardSurface == B().stage.surface;
 }
+
+WindowId KeyboardFocus() { return HasKeyboard() ? B().focus : kNoWindow; }
 
 std::uint64_t KeyEventsHeard() {
   ReadKeyboardEvents();

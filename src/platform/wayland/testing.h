@@ -23,9 +23,8 @@ namespace plat::wl::testing {
 enum class ModalKind { kNone, kMenu, kBox };
 
 // Called by the modal windows when they open and close (kNone).
-// A menu's items are placed relative to its parent sprite's surface.
 void NoteModal(ModalKind kind, const std::string& text, const ModalSurface* surface,
-               const std::vector<QRect>& targets, WindowId parent = kNoWindow);
+               const std::vector<QRect>& targets);
 // Called at every pass of a modal loop: the test's watcher, if any.
 void RunModalWatcher();
 
@@ -43,15 +42,18 @@ void SetModalWatcher(std::function<void()> watcher);
 
 // A window or control's rectangle on the screen, as the compositor was told.
 Rect ScreenRect(WindowId w);
-// The pixels of it that show and take clicks, relative to its top-left.
+// The pixels of it that show and take clicks, relative to its top-left:
+// for a sprite, the part of the stage's input region it was given.
 Region Outline(WindowId w);
-// Shown: it and its sprite visible, the sprite's surface configured and
-// committed with a buffer.
+// Shown: it and its sprite visible, the sprite's surface committed with a
+// buffer on the configured stage.
 bool Mapped(WindowId w);
 // The given sprite windows that are mapped, in the order their surfaces
-// were made: the order the layer stacks them in, bottom to top.
+// stack on the stage, bottom to top.
 std::vector<WindowId> Stacking(const std::vector<WindowId>& windows);
-// The sprite window with the keyboard focus, kNoWindow for none.
+// Whether the stage has the keyboard, and the sprite window with the
+// game's focus while it has (kNoWindow otherwise).
+bool HasKeyboard();
 WindowId KeyboardFocus();
 // Key presses and releases heard so far, after reading what has come.
 std::uint64_t KeyEventsHeard();

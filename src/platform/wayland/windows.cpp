@@ -5,7 +5,6 @@
 
 #include "platform/wayland/state.h"
 #include "platform/window.h"
-#include "platform/wayland/protocols.h"
 
 namespace plat::wl {
 namespace {
@@ -54,9 +53,12 @@ WindowRec* TopLevelOf(WindowId w) {
   return rec;
 }
 
-WindowRec* SpriteOf(const wl_surface* s) {
-  for (auto& [id, rec] : B().windows) {
-    if (rec.surface && rec.surface->surface == s) return &rec;
+WindowRec* SpriteAt(int x, int y) {
+  const Backend& b = B();
+  for (auto it = b.stacking.rbegin(); it != b.stacking.rend(); ++it) {
+    WindowRec* rec = FindWindow(*it);
+    if (!rec || x < rec->rect.left || y < rec->rect.top || x >= rec->rect.right || y >= rec->rect.bottom) continue;
+    if (!rec->outline || rec->outline->ContainsPoint(x - rec->rect.left, y - rec->rect.top)) return rec;
   }
   return nullptr;
 }
@@ -70,6 +72,7 @@ void DestroyAllWindows() {
   for (WindowId id : sprites) DestroyWindow(id);
   b.deferred.clear();
   b.pendingFocus = kNoWindow;
+  b.focus = kNoWindow;
 }
 
 }  // namespace plat::wl
@@ -104,6 +107,7 @@ void DestroyWindow(WindowId w) {
     DropTimersOf(r);
     HideSurface(r);
     if (b.pendingFocus == id) b.pendingFocus = kNoWindow;
+    if (b.focus == id) b.focus = kNoWindow;
     b.windows.erase(id);
   }
 }
@@ -246,18 +250,24 @@ void SetGotFocusHandler(WindowId w, std::function<void()> handler) {
   if (WindowRec* rec = FindWindow(w)) rec->onGotFocus = std::move(handler);
 }
 
-// Asks for the keyboard: an exclusive surface until the focus comes, then on
-// demand again, so that a click into another window gives the focus back.
+// The window gets the game's focus; the stage asks for the keyboard, as an
+// exclusive surface until it has it, then on demand again, so that a click
+// into another window gives the keyboard back.
 void SetFocus(WindowId w) {
   WindowRec* rec = FindWindow(w);
+  Backend& b = B();
   if (!rec || rec->kind != Kind::kSprite) return;
   if (!rec->surface) {
-    B().pendingFocus = w;
+    b.pendingFocus = w;
     return;
   }
-  rec->surface->keyboardWanted = true;
-  SetKeyboard(*rec->surface);
-  rec->moved = true;  // committed with the next yield
+  b.focus = w;
+  if (b.keyboardSurface == b.stage.surface && b.stage.surface) {
+    NoteFocusGiven();
+    return;
+  }
+  b.stage.keyboardWanted = true;
+  SetStageKeyboard();
 }
 
 }  // namespace plat
