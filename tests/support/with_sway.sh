@@ -6,8 +6,9 @@
 #
 # sway will not run as root: under root it runs as the user nobody, in a
 # runtime directory made for it. The command sees WAYLAND_DISPLAY and
-# XDG_RUNTIME_DIR, no DISPLAY. The desktop is a solid colour, #204a87. The
-# exit status is the command's.
+# XDG_RUNTIME_DIR, no DISPLAY, and sway's process id in ZB_SWAY_PID (a test
+# may end it). The desktop is a solid colour, #204a87. The exit status is
+# the command's.
 set -euo pipefail
 
 size=1280x1024
@@ -58,7 +59,7 @@ if [[ ! -s $runtime/socket ]]; then
   cat "$runtime/sway.log" >&2
   exit 1
 fi
-export WAYLAND_DISPLAY=$(cat "$runtime/socket") XDG_RUNTIME_DIR=$runtime
+export WAYLAND_DISPLAY=$(cat "$runtime/socket") XDG_RUNTIME_DIR=$runtime ZB_SWAY_PID=$sway_pid
 unset DISPLAY
 status=0
 "$@" || status=$?

@@ -41,9 +41,20 @@ std::string ClaimPath() {
   return std::string(runtime && *runtime ? runtime : "/tmp") + "/zembrant-" + name + ".lock";
 }
 
+// Qt looks into the user's runtime directory only for a sandbox's marker
+// at start-up; the program keeps nothing there, so Qt's notices about that
+// directory (another owner's, as under a compositor run as another user)
+// concern nothing it does.
+QtMessageHandler g_nextHandler = nullptr;
+void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith(QLatin1String("QStandardPaths: "))) return;
+  if (g_nextHandler) g_nextHandler(type, context, message);
+}
+
 // Qt paints pictures and text only: its offscreen platform needs no display.
 void StartQt(int& argc, char** argv) {
   Backend& b = B();
+  if (!g_nextHandler) g_nextHandler = qInstallMessageHandler(QuietMessages);
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QCoreApplication::setApplicationName(QStringLiteral("zembrant"));
   b.app = std::make_unique<QGuiApplication>(argc, argv);

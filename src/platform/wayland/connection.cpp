@@ -76,7 +76,7 @@ std::string Connect() {
   if (!b.compositor) missing = "wl_compositor";
   if (!b.shm) missing = "wl_shm";
   if (!b.subcompositor) missing = "wl_subcompositor";
-  if (!b.layerShell) missing = "the layer shell (zwlr_layer_shell_v1)";
+  if (!b.layerShell) missing = "layer shell (zwlr_layer_shell_v1)";
   if (!missing.empty()) {
     Disconnect();
     return "the Wayland compositor offers no " + missing;
