@@ -10,6 +10,7 @@
 #include <linux/input-event-codes.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -65,9 +66,10 @@ std::int64_t NowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// The screen's pixels in `r` as 0xRRGGBB, row by row, from the compositor's
-// own screenshot; empty when it cannot be taken.
-std::vector<std::uint32_t> Screenshot(const plat::Rect& r) {
+// The screen's pixels in `r` (logical pixels) as 0xRRGGBB, row by row, from
+// the compositor's own screenshot, in device pixels: `scale` of them to a
+// logical pixel each way. Empty when it cannot be taken.
+std::vector<std::uint32_t> Screenshot(const plat::Rect& r, int& scale) {
   if (r.Width() <= 0 || r.Height() <= 0) return {};
   const std::string command = "grim -t ppm -g '" + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
                               std::to_string(r.Width()) + "x" + std::to_string(r.Height()) + "' - 2>/dev/null";
@@ -75,7 +77,10 @@ std::vector<std::uint32_t> Screenshot(const plat::Rect& r) {
   if (!pipe) return {};
   int w = 0, h = 0, max = 0;
   std::vector<std::uint32_t> px;
-  if (std::fscanf(pipe, "P6 %d %d %d", &w, &h, &max) == 3 && w == r.Width() && h == r.Height() && max == 255) {
+  scale = 1;
+  if (std::fscanf(pipe, "P6 %d %d %d", &w, &h, &max) == 3 && w % r.Width() == 0 && w / r.Width() >= 1 &&
+      h == r.Height() * (w / r.Width()) && max == 255) {
+    scale = w / r.Width();
     std::fgetc(pipe);  // the one white space after the header
     px.resize(static_cast<std::size_t>(w) * h);
     for (std::uint32_t& p : px) {
@@ -143,15 +148,17 @@ class WaylandDriver final : public Driver {
 
   plat::Rect Ink(plat::WindowId w) override {
     const plat::Rect r = ScreenRect(w);
-    const std::vector<std::uint32_t> pixels = Screenshot(r);
+    int s = 1;
+    const std::vector<std::uint32_t> pixels = Screenshot(r, s);
     if (pixels.empty()) return {};
     const std::uint32_t back = RgbOf(plat::GetBackColor(w));
     const plat::Region outline = Outline(w);
     plat::Region ink;
-    for (int y = 0; y < r.Height(); ++y) {
-      for (int x = 0; x < r.Width(); ++x) {
-        if (pixels[static_cast<std::size_t>(y) * r.Width() + x] != back && outline.ContainsPoint(x, y)) {
-          ink.Unite(plat::Rect{x, y, x + 1, y + 1});
+    const int width = r.Width() * s;
+    for (int y = 0; y < r.Height() * s; ++y) {
+      for (int x = 0; x < width; ++x) {
+        if (pixels[static_cast<std::size_t>(y) * width + x] != back && outline.ContainsPoint(x / s, y / s)) {
+          ink.Unite(plat::Rect{x / s, y / s, x / s + 1, y / s + 1});
         }
       }
     }
@@ -160,9 +167,12 @@ class WaylandDriver final : public Driver {
 
   plat::Color ShownColor(plat::WindowId w, int x, int y) override {
     const plat::Rect r = ScreenRect(w);
-    const std::vector<std::uint32_t> pixels = Screenshot({r.left + x, r.top + y, r.left + x + 1, r.top + y + 1});
+    int s = 1;
+    const std::vector<std::uint32_t> pixels =
+        Screenshot({r.left + x, r.top + y, r.left + x + 1, r.top + y + 1}, s);
     if (pixels.empty()) return 0;
     const std::uint32_t p = pixels.front();
+    if (std::any_of(pixels.begin(), pixels.end(), [p](std::uint32_t q) { return q != p; })) return kMixed;
     return plat::RGB((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
   }
 

@@ -2,7 +2,7 @@
 # Runs a command as a client of a private headless sway (wlroots' headless
 # back end, pixman renderer, no XWayland) and stops sway after.
 #
-#   with_sway.sh [--size WxH] [--] command [args...]
+#   with_sway.sh [--size WxH] [--scale N] [--] command [args...]
 #
 # sway will not run as root: under root it runs as the user nobody, in a
 # runtime directory made for it. The command sees WAYLAND_DISPLAY and
@@ -12,14 +12,16 @@
 set -euo pipefail
 
 size=1280x1024
+scale=1
 while (($#)); do
   case $1 in
     --size) size=$2; shift 2 ;;
+    --scale) scale=$2; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac
 done
-(($#)) || { echo "usage: with_sway.sh [--size WxH] [--] command [args...]" >&2; exit 2; }
+(($#)) || { echo "usage: with_sway.sh [--size WxH] [--scale N] [--] command [args...]" >&2; exit 2; }
 
 runtime=$(mktemp -d "${TMPDIR:-/tmp}/zb-sway-XXXXXX")
 chmod 700 "$runtime"
@@ -40,7 +42,7 @@ trap cleanup EXIT
 
 cat >"$runtime/config" <<CONF
 xwayland disable
-output HEADLESS-1 mode $size position 0 0 bg #204a87 solid_color
+output HEADLESS-1 mode $size scale $scale position 0 0 bg #204a87 solid_color
 focus_follows_mouse no
 exec sh -c 'echo "\$WAYLAND_DISPLAY" > $runtime/socket.new && mv $runtime/socket.new $runtime/socket'
 CONF

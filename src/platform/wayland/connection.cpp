@@ -42,6 +42,8 @@ void OnGlobal(void*, wl_registry* registry, std::uint32_t name, const char* inte
   } else if (what == xdg_wm_base_interface.name && !b.wmBase) {
     b.wmBase = static_cast<xdg_wm_base*>(bind(&xdg_wm_base_interface, 1));
     xdg_wm_base_add_listener(b.wmBase, &kWmBaseListener, nullptr);
+  } else if (what == wl_output_interface.name) {
+    WatchOutput(static_cast<wl_output*>(bind(&wl_output_interface, 2)));
   } else if (what == wl_seat_interface.name && !b.seat) {
     b.seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
     WatchSeat(b.seat);
@@ -49,6 +51,16 @@ void OnGlobal(void*, wl_registry* registry, std::uint32_t name, const char* inte
 }
 
 void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
+
+void OutputGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                    const char*, const char*, std::int32_t) {}
+void OutputMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
+void OutputDone(void*, wl_output*) { UpdateScale(); }
+void OutputScale(void*, wl_output* output, std::int32_t factor) { B().outputScales[output] = std::max(1, factor); }
+void OutputName(void*, wl_output*, const char*) {}
+void OutputDescription(void*, wl_output*, const char*) {}
+const wl_output_listener kOutputListener = {OutputGeometry, OutputMode, OutputDone, OutputScale, OutputName,
+                                            OutputDescription};
 const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
 
 void Check(int result) {
@@ -56,6 +68,18 @@ void Check(int result) {
 }
 
 }  // namespace
+
+void WatchOutput(wl_output* output) {
+  B().outputScales[output] = 1;
+  wl_output_add_listener(output, &kOutputListener, nullptr);
+}
+
+void ForgetOutputs() {
+  Backend& b = B();
+  for (const auto& [output, scale] : b.outputScales) wl_output_destroy(output);
+  b.outputScales.clear();
+  b.stageOutputs.clear();
+}
 
 std::string Connect() {
   Backend& b = B();
@@ -88,6 +112,7 @@ void Disconnect() {
   Backend& b = B();
   if (!b.display) return;
   ForgetSeat();
+  ForgetOutputs();
   if (b.wmBase) xdg_wm_base_destroy(b.wmBase);
   if (b.layerShell) zwlr_layer_shell_v1_destroy(b.layerShell);
   if (b.shm) wl_shm_destroy(b.shm);

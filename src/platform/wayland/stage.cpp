@@ -3,6 +3,8 @@
 // surfaces within a layer to the compositor (sway puts a new one below the
 // others), while subsurfaces stack as their parent says: showing a sprite
 // puts it on top, as the game expects. Its configured size is the work area.
+#include <algorithm>
+
 #include "platform/screen.h"
 #include "platform/wayland/protocols.h"
 #include "platform/wayland/state.h"
@@ -29,10 +31,23 @@ void OnClosed(void*, zwlr_layer_surface_v1*) {
 }
 const zwlr_layer_surface_v1_listener kStageListener = {OnConfigure, OnClosed};
 
+// The outputs the stage is on decide the sprites' scale.
+void SurfaceEnter(void*, wl_surface*, wl_output* output) {
+  B().stageOutputs.push_back(output);
+  UpdateScale();
+}
+void SurfaceLeave(void*, wl_surface*, wl_output* output) {
+  std::erase(B().stageOutputs, output);
+  UpdateScale();
+}
+const wl_surface_listener kSurfaceListener = {SurfaceEnter, SurfaceLeave};
+
 void MakeStage() {
   Backend& b = B();
   Stage& st = b.stage;
   st.surface = wl_compositor_create_surface(b.compositor);
+  wl_surface_add_listener(st.surface, &kSurfaceListener, nullptr);
+  b.stageOutputs.clear();
   st.layer = zwlr_layer_shell_v1_get_layer_surface(b.layerShell, st.surface, nullptr,
                                                    ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "zembrant");
   zwlr_layer_surface_v1_add_listener(st.layer, &kStageListener, nullptr);
@@ -61,7 +76,9 @@ wl_region* InputRegion() {
   return region;
 }
 
-// A transparent buffer of the stage's size: a layer surface shows once it has one.
+// A transparent buffer of the stage's size: a layer surface shows once it
+// has one. Nothing of it shows, so it keeps one pixel per logical pixel
+// whatever the output's scale.
 void FillStage() {
   Stage& st = B().stage;
   if (st.buffer && st.buffer->width == st.width && st.buffer->height == st.height) return;
@@ -73,6 +90,20 @@ void FillStage() {
 }
 
 }  // namespace
+
+void UpdateScale() {
+  Backend& b = B();
+  int scale = 1;
+  for (wl_output* output : b.stageOutputs) {
+    const auto it = b.outputScales.find(output);
+    if (it != b.outputScales.end()) scale = std::max(scale, it->second);
+  }
+  if (scale == b.scale) return;
+  b.scale = scale;
+  for (auto& [id, rec] : b.windows) {
+    if (rec.kind == Kind::kSprite) rec.dirty = true;  // painted anew at that scale
+  }
+}
 
 bool StartStage() {
   Backend& b = B();

@@ -156,6 +156,11 @@ struct Backend {
   xkb_state* keyState = nullptr;
 
   wl_subcompositor* subcompositor = nullptr;
+  // The outputs and their integer scales, and the scale the sprites are
+  // painted at: the largest of the outputs the stage is on.
+  std::map<wl_output*, int> outputScales;
+  std::vector<wl_output*> stageOutputs;
+  int scale = 1;
   Stage stage;
   std::vector<WindowId> stacking;  // shown sprites with a surface, bottom to top
   std::optional<std::pair<int, int>> watched;  // WatchScreen(true): the work area's size then
@@ -252,6 +257,11 @@ void SetStageKeyboard();
 // Runs the got-focus handler of the window with the game's focus, once the
 // stage has the keyboard.
 void NoteFocusGiven();
+// The outputs (connection.cpp) and the sprites' scale (stage.cpp): a new
+// scale repaints every sprite.
+void WatchOutput(wl_output* output);
+void ForgetOutputs();
+void UpdateScale();
 // Throws plat::ScreenChanged once when the watched work area changed.
 void ThrowScreenChange();
 // Sends what changed of every shown sprite since the last yield and waits

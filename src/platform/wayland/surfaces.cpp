@@ -108,14 +108,19 @@ Region ClippedOutline(const WindowRec& rec) {
   return shown;
 }
 
+// Paints the sprite at the output's scale: whole device pixels per pixel,
+// so pictures and outlines stay crisp.
 bool SendPixels(WindowRec& rec) {
   Surface& s = *rec.surface;
-  const int w = s.placed.Width(), h = s.placed.Height();
+  const int scale = B().scale;
+  const int w = s.placed.Width() * scale, h = s.placed.Height() * scale;
   Buffer* buf = FreeBuffer(s, w, h);
   if (!buf) return false;
   QImage image(static_cast<uchar*>(buf->pixels), w, h, w * 4, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(scale);
   const Rect origin{s.placed.left - rec.rect.left, s.placed.top - rec.rect.top, 0, 0};
   PaintSprite(rec, origin, image);
+  wl_surface_set_buffer_scale(s.surface, scale);
   wl_surface_attach(s.surface, buf->buffer, 0, 0);
   wl_surface_damage_buffer(s.surface, 0, 0, w, h);
   buf->busy = true;
