@@ -100,6 +100,10 @@ WaylandSeat::~WaylandSeat() {
   if (display_) {
     if (g_->keyboard) zwp_virtual_keyboard_v1_destroy(g_->keyboard);
     if (g_->pointer) zwlr_virtual_pointer_v1_destroy(g_->pointer);
+    if (g_->keyboards) zwp_virtual_keyboard_manager_v1_destroy(g_->keyboards);
+    if (g_->pointers) zwlr_virtual_pointer_manager_v1_destroy(g_->pointers);
+    if (g_->seat) wl_seat_destroy(g_->seat);
+    if (g_->registry) wl_registry_destroy(g_->registry);
     wl_display_roundtrip(display_);
     wl_display_disconnect(display_);
   }

@@ -44,6 +44,8 @@ void OnGlobal(void*, wl_registry* registry, std::uint32_t name, const char* inte
     xdg_wm_base_add_listener(b.wmBase, &kWmBaseListener, nullptr);
   } else if (what == wl_output_interface.name) {
     WatchOutput(static_cast<wl_output*>(bind(&wl_output_interface, 2)));
+  } else if (what == zxdg_decoration_manager_v1_interface.name && !b.decorations) {
+    b.decorations = static_cast<zxdg_decoration_manager_v1*>(bind(&zxdg_decoration_manager_v1_interface, 1));
   } else if (what == wl_seat_interface.name && !b.seat) {
     b.seat = static_cast<wl_seat*>(bind(&wl_seat_interface, 5));
     WatchSeat(b.seat);
@@ -113,6 +115,7 @@ void Disconnect() {
   if (!b.display) return;
   ForgetSeat();
   ForgetOutputs();
+  if (b.decorations) zxdg_decoration_manager_v1_destroy(b.decorations);
   if (b.wmBase) xdg_wm_base_destroy(b.wmBase);
   if (b.layerShell) zwlr_layer_shell_v1_destroy(b.layerShell);
   if (b.shm) wl_shm_destroy(b.shm);
@@ -123,6 +126,7 @@ void Disconnect() {
   if (b.keyQueue) wl_event_queue_destroy(b.keyQueue);
   wl_display_disconnect(b.display);
   b.wmBase = nullptr;
+  b.decorations = nullptr;
   b.layerShell = nullptr;
   b.shm = nullptr;
   b.compositor = nullptr;

@@ -59,6 +59,11 @@ bool OpenToplevel(ModalSurface& m, const std::string& title, int width, int heig
   // A fixed size: tiling compositors float it.
   xdg_toplevel_set_min_size(m.toplevel, width, height);
   xdg_toplevel_set_max_size(m.toplevel, width, height);
+  // A title bar and a close box of the compositor's, where it offers them.
+  if (B().decorations) {
+    m.decoration = zxdg_decoration_manager_v1_get_toplevel_decoration(B().decorations, m.toplevel);
+    zxdg_toplevel_decoration_v1_set_mode(m.decoration, ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE);
+  }
   wl_surface_commit(m.surface);
   return true;
 }
@@ -108,6 +113,7 @@ void CloseModal(ModalSurface& m) {
   Backend& b = B();
   if (b.pointerSurface == m.surface) b.pointerSurface = nullptr;
   if (b.keyboardSurface == m.surface) b.keyboardSurface = nullptr;
+  if (m.decoration) zxdg_toplevel_decoration_v1_destroy(m.decoration);
   if (m.popup) xdg_popup_destroy(m.popup);
   if (m.toplevel) xdg_toplevel_destroy(m.toplevel);
   if (m.xdg) xdg_surface_destroy(m.xdg);

@@ -15,6 +15,7 @@
 struct xdg_popup;
 struct xdg_surface;
 struct xdg_toplevel;
+struct zxdg_toplevel_decoration_v1;
 
 namespace plat::wl {
 
@@ -23,6 +24,7 @@ struct ModalSurface {
   xdg_surface* xdg = nullptr;
   xdg_toplevel* toplevel = nullptr;
   xdg_popup* popup = nullptr;
+  zxdg_toplevel_decoration_v1* decoration = nullptr;
   std::unique_ptr<Buffer> buffer;
   int width = 0, height = 0;
   int x = 0, y = 0;  // popups: where the compositor put it on the stage

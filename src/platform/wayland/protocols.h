@@ -8,3 +8,4 @@
 #include "wlr-layer-shell-client.h"
 #undef namespace
 #include "xdg-shell-client.h"
+#include "xdg-decoration-client.h"

@@ -32,6 +32,7 @@ struct wl_subcompositor;
 struct wl_subsurface;
 struct wl_surface;
 struct xdg_wm_base;
+struct zxdg_decoration_manager_v1;
 struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
 struct xkb_context;
@@ -148,6 +149,7 @@ struct Backend {
   zwlr_layer_shell_v1* layerShell = nullptr;
   std::uint32_t layerShellVersion = 0;
   xdg_wm_base* wmBase = nullptr;
+  zxdg_decoration_manager_v1* decorations = nullptr;  // where the compositor frames dialogs
   wl_seat* seat = nullptr;
   wl_pointer* pointer = nullptr;
   wl_keyboard* keyboard = nullptr;
