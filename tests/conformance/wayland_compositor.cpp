@@ -1,7 +1,9 @@
 // What only the Wayland backend is asked beyond the shared cases: what the
 // compositor shows where sprites overlap or are cut away, read from its
 // screenshots, and how the program ends when the compositor cannot serve it.
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,8 +12,18 @@
 #include <sstream>
 #include <string>
 
+#include <chrono>
+#include <thread>
+
+#include <linux/input-event-codes.h>
+#include <signal.h>
+
 #include "conformance/cases.h"
+#include "platform/keys.h"
+#include "platform/screen.h"
 #include "platform/region.h"
+#include "platform/wayland/testing.h"
+#include "support/wayland_seat.h"
 
 namespace conformance {
 namespace {
@@ -51,6 +63,83 @@ TEST_F(Conformance, PixelsOutsideTheOutlineShowWhatIsBelow) {
   EXPECT_EQ(D().ShownColor(above, 10, 20), plat::RGB(0, 0, 255)) << "the sprite below does not show through";
   EXPECT_EQ(D().ShownColor(above, 60, 10), plat::RGB(255, 255, 0));
   EXPECT_EQ(D().ShownColor(above, 5, 55), desktop) << "the desktop does not show through";
+}
+
+// A terminal of the player's, native: whatever is typed into it goes to a file.
+class Terminal {
+ public:
+  explicit Terminal(const std::string& file) : file_(file) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      setpgid(0, 0);
+      const int quiet = open("/dev/null", O_WRONLY);
+      dup2(quiet, 1);
+      dup2(quiet, 2);
+      execlp("foot", "foot", "sh", "-c", ("exec cat > '" + file + "'").c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~Terminal() {
+    if (pid_ > 0) {
+      kill(-pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    std::remove(file_.c_str());
+  }
+  std::string Typed() const {
+    std::ifstream f(file_);
+    std::stringstream text;
+    text << f.rdbuf();
+    return text.str();
+  }
+
+ private:
+  std::string file_;
+  pid_t pid_ = -1;
+};
+
+bool WaitFor(const std::function<bool()>& done, int maxMs = 5000) {
+  for (int waited = 0; waited < maxMs; waited += 10) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return done();
+}
+
+// A click on a sprite gives the game the keyboard; a click into the
+// player's terminal gives the terminal the keyboard back, and what is typed
+// there reaches the terminal, not the game; a click on a sprite again gives
+// the game the keyboard again.
+TEST_F(Conformance, AClickIntoAnotherWindowGivesTheKeyboardBack) {
+  const std::string file = "/tmp/zb-terminal-" + std::to_string(getpid());
+  Terminal terminal(file);
+  ASSERT_TRUE(WaitFor([&] { return std::ifstream(file).good(); })) << "foot did not start";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // mapped and focused
+  const plat::WindowId w = ShowWindow({100, 100, 140, 140}, "frmShip");
+  xtest::WaylandSeat seat;
+  ASSERT_TRUE(seat.ok()) << seat.error();
+  seat.SetScreen(plat::GetScreen().width, plat::GetScreen().height);
+  namespace wt = plat::wl::testing;
+
+  seat.Click(120, 120, BTN_LEFT);
+  ASSERT_TRUE(YieldUntil([&] { return wt::HasKeyboard(); })) << "a click on a sprite does not give the keyboard";
+
+  seat.Click(600, 400, BTN_LEFT);  // the terminal, where no sprite is
+  ASSERT_TRUE(YieldUntil([&] { return !wt::HasKeyboard(); })) << "a click into the terminal does not give it back";
+  plat::GetAsyncKeyState(plat::VK_SPACE);
+  const std::uint64_t heard = wt::KeyEventsHeard();
+  for (const bool down : {true, false}) seat.Key(xtest::evdev::kSpace, down);
+  for (const bool down : {true, false}) seat.Key(xtest::evdev::kEnter, down);
+  EXPECT_TRUE(WaitFor([&] { return terminal.Typed() == " \n"; })) << "typed: \"" << terminal.Typed() << "\"";
+  plat::DoEvents();
+  EXPECT_EQ(wt::KeyEventsHeard(), heard) << "the game heard keys typed into the terminal";
+  EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_SPACE), 0);
+
+  D().Click(w, plat::kLeftButton, 5, 5);
+  ASSERT_TRUE(YieldUntil([&] { return wt::HasKeyboard(); })) << "a second click does not give the keyboard again";
+  D().PressKey(plat::VK_SPACE);
+  D().ReleaseKey(plat::VK_SPACE);
+  EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_SPACE), 0x0001);
 }
 
 // The program, run against compositors that cannot serve it.
