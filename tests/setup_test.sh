@@ -38,11 +38,13 @@ grep -q '^setup: as root, run: apt-get install cmake ninja-build .* g++ .*fonts-
   fail "a user without root: $(cat "$tmp/out")"
 [[ ! -s $tmp/calls ]] || fail "a user without root: a package manager was called: $(cat "$tmp/calls")"
 # The build's packages are those of debian/control's Build-Depends, all but
-# debhelper's, which only the Debian package's own build needs.
-for package in $(sed -n '/^Build-Depends:/,/^[^ #]/{/^ /s/^ *\([^ ,:|]*\).*/\1/p}' "$1/debian/control"); do
-  [[ $package == debhelper-compat || " $(cat "$tmp/out") " == *" $package "* ]] ||
+# debhelper's, which only the Debian package's own build needs, and those
+# found by a file of theirs, which no PATH hides.
+while read -r probe package; do
+  [[ $package == debhelper-compat || ( $probe == file:* && -n $(compgen -G "${probe#file:}") ) ]] && continue
+  [[ " $(cat "$tmp/out") " == *" $package "* ]] ||
     fail "a user without root: $package of debian/control is not named: $(cat "$tmp/out")"
-done
+done < <(sed -n '/^Build-Depends:/,/^[^ #]/{s/^# setup: *//p;/^ /s/^ *\([^ ,:|]*\).*/\1/p}' "$1/debian/control" | paste - -)
 
 # A build dependency without a probe above it stops the set-up with one line.
 mkdir -p "$tmp/tree/debian"
