@@ -127,6 +127,44 @@ class Desktop : public DesktopTest {
         << "windows left after signal " << sig;
   }
 
+  // In play, with no compositor drawing the windows: the lamps lit inside
+  // their clear rim, the strip's picture with the desktop in its open cave,
+  // and along the bottom of the screen nothing but the sprites' outlines
+  // and the desktop (no black box of a window drawn by its alpha).
+  void ExpectShownByTheirOutlines(const char* when) {
+    const Window lamps = Get("frmShe");
+    for (const plat::Rect& lamp : {plat::Rect{1, 1, 11, 10}, plat::Rect{13, 1, 23, 10}}) {
+      EXPECT_TRUE(WaitForColour(lamps, plat::Region(lamp), 0x00ff00, Ms(5000))) << when << ": a lamp is not lit";
+    }
+    EXPECT_TRUE(ExpectShowsPicture(Get("frmBG"), 6)) << when;
+    // The game pauses while the screen is read.
+    X().Tap(key::kEscape);
+    ASSERT_TRUE(ShipStandsStill(Ms(800))) << "Esc did not pause the game";
+    const plat::Rect band{0, ScreenHeight() - 120, ScreenWidth(), ScreenHeight()};
+    int wrong = 0;
+    WaitUntil(
+        [&] {
+          plat::Region outlines;
+          for (const Window& w : X().Mapped()) {
+            plat::Region o = X().Outline(w.id);
+            o.Offset(w.rect.left, w.rect.top);
+            outlines.Unite(o);
+          }
+          const std::vector<std::uint32_t> px = X().Pixels(band);
+          wrong = 0;
+          for (int y = band.top; y < band.bottom; ++y) {
+            for (int x = band.left; x < band.right; ++x) {
+              const std::uint32_t p = px[static_cast<std::size_t>((y - band.top) * band.Width() + x - band.left)];
+              if (!outlines.ContainsPoint(x, y) && p != kDesktop) ++wrong;
+            }
+          }
+          return wrong == 0;
+        },
+        Ms(5000), Ms(100));
+    EXPECT_EQ(wrong, 0) << when << ": pixels outside every sprite's outline are not the desktop";
+    X().Tap(key::kEscape);
+  }
+
   std::size_t base_ = 0;  // mapped windows before the program started
 };
 
@@ -377,6 +415,28 @@ TEST_F(Desktop, UnderACompositorSpritesAreDrawnByTheirAlpha) {
   const std::vector<std::uint32_t> beside = X().Pixels({lamps.rect.right + 2, lamps.rect.top,
                                                         lamps.rect.right + 12, lamps.rect.bottom});
   for (std::uint32_t p : beside) ASSERT_EQ(p, desktop[0]) << "beside the lamps";
+
+  // The compositor ends mid-game: the server shows the windows itself, cut
+  // to their outlines, no box black where they are transparent.
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
+  DesktopPrograms().back()->Stop();
+  ASSERT_EQ(X().SelectionOwner("_NET_WM_CM_S0"), 0u);
+  ExpectShownByTheirOutlines("after the compositor ended");
+  ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
+  EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+}
+
+// A client owns the compositor's selection but draws nothing: the sprites
+// show their outlines as on a desktop without a compositor.
+TEST_F(Desktop, UnderACompositorThatDrawsNothingSpritesShowTheirOutlines) {
+  ASSERT_NO_FATAL_FAILURE(StartServer({}));
+  X().TakeSelection("_NET_WM_CM_S0");
+  Program& game = StartProgram();
+  ASSERT_TRUE(WaitForTitle(game)) << game.Stderr();
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
+  ExpectShownByTheirOutlines("under a selection owner that draws nothing");
   ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
   EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
 }

@@ -21,6 +21,7 @@
 #include "platform/qt/process.h"
 #include "platform/qt/scale.h"
 #include "platform/qt/screen.h"
+#include "platform/qt/shape.h"
 #include "platform/qt/single_copy.h"
 #include "platform/qt/stats.h"
 #include "platform/qt/widget.h"
@@ -202,6 +203,7 @@ std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   StartPumps(b);
   StartExposureMarker();
   StartWorkAreaWatch();
+  StartCompositorWatch();
   StartXEvents();
   InstallFontSubstitutes();
   ResetHandlerGuard();
@@ -227,6 +229,7 @@ void ClosePlatform() {
   StopXEvents();
   StopExposureMarker();
   StopScreenWatch();
+  StopCompositorWatch();
   b.keyboard.Close();
   // Last of all: `zembrant --quit` waits for this window to go.
   if (b.displayClaim != 0) x11::DestroyWindow(b.conn, b.displayClaim);

@@ -149,6 +149,14 @@ struct Backend {
   std::uint32_t fillContext = 0;  // the graphics context outlines are filled with (painting.cpp)
   // Atoms interned so far, per connection (x11.h).
   std::map<std::pair<xcb_connection_t*, std::string>, std::uint32_t> atoms;
+  // A compositor draws the windows by their alpha (shape.cpp): sprites made
+  // meanwhile are 32-bit, and no sprite's X window is cut to its outline
+  // while it lasts. Its selection, the XFixes event that tells of a new
+  // owner, and the look whether the owner draws the windows at all.
+  bool compositing = false;
+  std::uint32_t compositorSelection = 0;
+  std::uint8_t selectionOwnerEvent = 0;
+  std::unique_ptr<QTimer> compositorProbe;
   std::optional<Rect> workArea;  // the desktop's, in device pixels (screen.h)
   ScreenWatch screenWatch;
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due

@@ -293,7 +293,7 @@ WindowId CreateSpriteWindow(std::string_view name) {
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   // Under a compositor that draws windows by their alpha (Wayland's for X
   // programs among them), the pixels outside the outline are transparent.
-  if (x11::CompositedWithAlpha(B().conn, B().root)) w->setAttribute(Qt::WA_TranslucentBackground);
+  if (B().compositing) w->setAttribute(Qt::WA_TranslucentBackground);
   w->setWindowTitle(QString::fromStdString(std::string(name)));
   w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
   SetUpSpriteXWindow(*FindWindow(id));
