@@ -165,6 +165,7 @@ bool SelectionOwned() {
 
 void ProbeLater() {
   Backend& b = B();
+  if (b.trustCompositorSelection) return;
   if (!b.compositorProbe) {
     b.compositorProbe = std::make_unique<QTimer>();
     b.compositorProbe->setSingleShot(true);
