@@ -972,6 +972,99 @@ TEST_F(Desktop, OnThreeMonitorsTheGameStaysOnThePrimaryAboveItsPanel) {
   EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
 }
 
+// Monitors change under a game: the game in progress is lost and the
+// title comes back laid out on the primary monitor as it is now, every
+// sprite (the lamps among them) inside it.
+struct MonitorCase {
+  const char* label;
+  std::vector<std::string> before;  // commands that set the monitors up before the start
+  std::vector<std::string> change;  // what changes in play
+  plat::Rect primary;               // the primary monitor after the change
+  plat::Rect workArea{};            // a work area set by the change, when not empty
+};
+
+void PrintTo(const MonitorCase& c, std::ostream* os) { *os << c.label; }
+
+class MonitorChange : public DesktopTest, public ::testing::WithParamInterface<MonitorCase> {};
+
+TEST_P(MonitorChange, EndsTheGameAndBringsTheTitleBackOnTheNewPrimary) {
+  const MonitorCase& c = GetParam();
+  ASSERT_NO_FATAL_FAILURE(StartServer({.width = 2560, .height = 1024}));
+  for (const std::string& command : c.before) ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  Program& game = StartProgram({}, {"300"});
+  const std::optional<Window> first = WaitForTitle(game);
+  ASSERT_TRUE(first) << game.Stderr();
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
+
+  for (const std::string& command : c.change) ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  if (c.workArea.Width() > 0) X().SetWorkArea(c.workArea);
+  const plat::Rect area = c.workArea.Width() > 0 ? c.workArea : c.primary;
+  const int titleLeft = area.left + (area.Width() - 300) / 2;
+  const plat::Rect titleAt{titleLeft, area.bottom - 72, titleLeft + 300, area.bottom - 24};
+  std::optional<Window> title;
+  WaitUntil([&] { return (title = WaitingTitle(X().Mapped())) && title->rect == titleAt; }, Ms(15000));
+  if (!title) {
+    for (const Window& w : X().Mapped()) ADD_FAILURE() << w.name << " at " << ::testing::PrintToString(w.rect);
+  }
+  ASSERT_TRUE(title) << "no title after the change; " << game.Stderr();
+  EXPECT_EQ(title->rect, titleAt) << "the title is not laid out on the new primary";
+  const plat::Rect lampsAt{area.left, area.bottom - 11, area.left + 25, area.bottom};
+  EXPECT_TRUE(X().WaitFor("frmShe", Ms(5000), [&](const Window& w) { return w.rect == lampsAt; }))
+      << "the lamps are at " << Get("frmShe").rect.left << "," << Get("frmShe").rect.top;
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{area.left, area.bottom - 99, area.left + 1024, area.bottom}));
+  EXPECT_TRUE(WaitingTitle(X().Mapped())) << "the game goes on";
+  ExpectAllOn(X(), Sprites(), c.primary, "after the change");
+  for (const plat::Rect& lamp : {plat::Rect{1, 1, 11, 10}, plat::Rect{13, 1, 23, 10}}) {
+    EXPECT_TRUE(WaitForColour(Get("frmShe"), plat::Region(lamp), 0x00ff00)) << "a lamp is not lit";
+  }
+  // A new game on the new layout.
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  EXPECT_TRUE(ShipMoves(X(), Ms(5000)));
+  ExpectAllOn(X(), Sprites(), c.primary, "in the new game");
+  ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
+  EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+}
+
+// Two monitors side by side on one 2560 x 1024 screen, the right one
+// primary, as a desktop with RandR sets them up.
+const std::vector<std::string> kTwoMonitors = {"xrandr --setmonitor Left 1280/338x1024/270+0+0 none",
+                                               "xrandr --setmonitor Right 1280/338x1024/270+1280+0 screen",
+                                               "xrandr --output screen --primary"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktop, MonitorChange,
+    ::testing::Values(
+        // An undock: the primary goes, the screen's own output is primary again.
+        MonitorCase{"PrimaryRemoved", kTwoMonitors, {"xrandr --delmonitor Right"}, {0, 0, 2560, 1024}},
+        // Plugged in: the output's part of the screen becomes a monitor of its own.
+        MonitorCase{"MonitorAdded",
+                    {},
+                    {"xrandr --setmonitor Left 1280/338x1024/270+0+0 none",
+                     "xrandr --setmonitor Right 1280/338x1024/270+1280+0 screen", "xrandr --output screen --primary"},
+                    {1280, 0, 2560, 1024}},
+        MonitorCase{"PrimaryResized",
+                    kTwoMonitors,
+                    {"xrandr --delmonitor Right", "xrandr --setmonitor Right 1200/317x900/238+1360+124 screen"},
+                    {1360, 124, 2560, 1024}},
+        // The output moves to the other monitor: that one is primary now.
+        MonitorCase{"AnotherMadePrimary",
+                    kTwoMonitors,
+                    {"xrandr --delmonitor Right", "xrandr --delmonitor Left",
+                     "xrandr --setmonitor Left 1280/338x1024/270+0+0 screen",
+                     "xrandr --setmonitor Right 1280/338x1024/270+1280+0 none"},
+                    {0, 0, 1280, 1024}},
+        // The primary flag set on the right monitor's output, the left one
+        // having been taken as primary for want of it.
+        MonitorCase{"PrimaryFlagMoves",
+                    {"xrandr --setmonitor Left 1280/338x1024/270+0+0 none",
+                     "xrandr --setmonitor Right 1280/338x1024/270+1280+0 screen"},
+                    {"xrandr --output screen --primary"},
+                    {1280, 0, 2560, 1024}},
+        // A dock appears on the left: the game's column 0 moves with it.
+        MonitorCase{"WorkAreaMovesRight", {}, {}, {0, 0, 2560, 1024}, {64, 0, 2560, 1024}}),
+    [](const ::testing::TestParamInfo<MonitorCase>& info) { return std::string(info.param.label); });
+
 struct ScaleCase {
   const char* label;
   std::vector<std::string> env;

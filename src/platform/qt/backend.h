@@ -108,6 +108,9 @@ struct ScreenWatch {
   bool on = false;
   std::int64_t lookUntilMs = -1;
   ScreenInfo screen;
+  QPoint origin;  // the game's column 0 and the monitor's top, device pixels
+  int scale = 1;  // device pixels per game pixel
+  std::int64_t nextMonitorPollMs = 0;  // when the monitors are read again (screen.cpp)
 };
 
 // While Qt starts (app.cpp): Qt's complaints held back, stderr's copy and
@@ -159,6 +162,10 @@ struct Backend {
   std::unique_ptr<QTimer> compositorProbe;
   bool trustCompositorSelection = false;  // the X tests' stand-in draws nothing (testing.h)
   std::optional<Rect> workArea;  // the desktop's, in device pixels (screen.h)
+  // The primary monitor as RandR tells of it now, in device pixels, and how
+  // many monitors there are (screen.h); Qt's screens otherwise.
+  std::optional<Rect> primaryMonitor;
+  int monitorCount = 0;
   ScreenWatch screenWatch;
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
   std::int64_t pumpDueMs = -1;   // the due time the pump is set for
@@ -251,6 +258,9 @@ QRect PaintArea(const WindowRec& rec);
 // another client destroyed it.
 void SetUpSpriteXWindow(WindowRec& rec);
 void RemakeSprite(WindowId id);
+// Puts every sprite's X window where its rectangle now lies on the screen,
+// after the game's origin on the screen moved (windows.cpp).
+void ReplaceSprites();
 // Sends the outline again, to a new X window (shape.cpp).
 void ResendShape(WindowRec& rec);
 

@@ -261,6 +261,18 @@ void SetUpSpriteXWindow(WindowRec& rec) {
   ChoosePainter(rec, true);
 }
 
+void ReplaceSprites() {
+  for (auto& [id, rec] : B().windows) {
+    if (rec.kind != Kind::kSprite || !rec.widget) continue;
+    rec.widget->setGeometry(DesktopRect(rec));
+    rec.sizedOnServer = false;
+    MoveOnServer(rec);
+    KeepOnMonitor(rec);
+    if (rec.widget->isVisible()) B().exposing = true;
+    MarkChanged(id);
+  }
+}
+
 void RemakeSprite(WindowId id) {
   WindowRec* rec = FindWindow(id);
   if (!rec || rec->kind != Kind::kSprite || !rec->widget) return;

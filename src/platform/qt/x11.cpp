@@ -3,6 +3,7 @@
 #include "platform/qt/x11.h"
 
 #include <xcb/composite.h>
+#include <xcb/randr.h>
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
 #include <xcb/xcb.h>
@@ -207,6 +208,47 @@ bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root) {
     }
   }
   return false;
+}
+
+std::optional<Monitors> ReadMonitors(xcb_connection_t* c, std::uint32_t root) {
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_randr_id);
+  if (!ext || !ext->present) return std::nullopt;
+  xcb_randr_query_version_reply_t* v = xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr);
+  const bool monitors = v && (v->major_version > 1 || v->minor_version >= 5);
+  std::free(v);
+  if (!monitors) return std::nullopt;
+  const auto monitorsAsked = xcb_randr_get_monitors(c, root, 1);
+  xcb_randr_get_output_primary_reply_t* p =
+      xcb_randr_get_output_primary_reply(c, xcb_randr_get_output_primary(c, root), nullptr);
+  const xcb_randr_output_t primaryOutput = p ? p->output : XCB_NONE;
+  std::free(p);
+  xcb_randr_get_monitors_reply_t* r = xcb_randr_get_monitors_reply(c, monitorsAsked, nullptr);
+  if (!r) return std::nullopt;
+  std::optional<Monitors> out;
+  bool primaryFound = false;
+  for (auto it = xcb_randr_get_monitors_monitors_iterator(r); it.rem; xcb_randr_monitor_info_next(&it)) {
+    const xcb_randr_monitor_info_t& m = *it.data;
+    const Rect rect{m.x, m.y, m.x + m.width, m.y + m.height};
+    if (!out) out = Monitors{rect, 0};
+    // Primary by its own flag, or as the monitor of the primary output.
+    bool primary = m.primary;
+    const xcb_randr_output_t* outputs = xcb_randr_monitor_info_outputs(it.data);
+    for (int i = 0; i < xcb_randr_monitor_info_outputs_length(it.data); ++i) {
+      primary = primary || (primaryOutput != XCB_NONE && outputs[i] == primaryOutput);
+    }
+    if (primary && !primaryFound) out->primary = rect;
+    primaryFound = primaryFound || primary;
+    ++out->count;
+  }
+  std::free(r);
+  return out;
+}
+
+bool IsRandrEvent(xcb_connection_t* c, std::uint8_t responseType) {
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_randr_id);
+  if (!ext || !ext->present) return false;
+  const std::uint8_t kind = responseType & 0x7f;
+  return kind == ext->first_event + XCB_RANDR_SCREEN_CHANGE_NOTIFY || kind == ext->first_event + XCB_RANDR_NOTIFY;
 }
 
 bool HasAlphaVisuals(xcb_connection_t* c, std::uint32_t root) {

@@ -51,6 +51,17 @@ std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window);
 
 void DestroyWindow(xcb_connection_t* c, std::uint32_t window);
 
+// The monitors RandR (1.5) tells of: the primary one's rectangle, in
+// device pixels on the X screen (the first monitor when none is primary),
+// and how many there are. nullopt where the server cannot tell.
+struct Monitors {
+  Rect primary;
+  int count = 0;
+};
+std::optional<Monitors> ReadMonitors(xcb_connection_t* c, std::uint32_t root);
+// Whether the event is RandR's news of a changed screen, output or monitor.
+bool IsRandrEvent(xcb_connection_t* c, std::uint8_t responseType);
+
 // The root's _NET_WORKAREA (its first rectangle), nullopt when it is not set.
 std::optional<Rect> WorkArea(xcb_connection_t* c, std::uint32_t root);
 std::uint32_t WorkAreaAtom(xcb_connection_t* c);

@@ -53,6 +53,7 @@ bool DispatchXEvent(xcb_generic_event_t* ev) {
   const std::uint8_t kind = ev->response_type & 0x7f;
   if (kind >= kFirstExtensionEvent) {
     OnSelectionOwner(ev);
+    NoteExtensionEvent(ev);
     NoteScreenMayChange();
     return false;
   }
