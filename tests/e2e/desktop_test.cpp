@@ -127,15 +127,38 @@ class Desktop : public DesktopTest {
         << "windows left after signal " << sig;
   }
 
+  // The lamps show exactly their two lit squares of 10 x 9 pixels, a
+  // pixel in from their window's edges, and the desktop everywhere else in
+  // their rectangle: what SHAPE shows on plain X, whatever draws them.
+  void ExpectLampsAsShaped(const char* when) {
+    const Window lamps = Get("frmShe");
+    const plat::Region lit = plat::Region::FromRects(std::vector<plat::Rect>{{1, 1, 11, 10}, {13, 1, 23, 10}});
+    int wrong = 0;
+    std::string first;
+    WaitUntil(
+        [&] {
+          const std::vector<std::uint32_t> px = X().Pixels(lamps.rect);
+          if (px.size() != static_cast<std::size_t>(lamps.rect.Width() * lamps.rect.Height())) return false;
+          wrong = 0;
+          for (int y = 0; y < lamps.rect.Height(); ++y) {
+            for (int x = 0; x < lamps.rect.Width(); ++x) {
+              const std::uint32_t p = px[static_cast<std::size_t>(y * lamps.rect.Width() + x)];
+              const bool ok = Looks(p, lit.ContainsPoint(x, y) ? 0x00ff00 : kDesktop);
+              if (!ok && wrong++ == 0) first = std::to_string(x) + "," + std::to_string(y);
+            }
+          }
+          return wrong == 0;
+        },
+        Ms(5000), Ms(50));
+    EXPECT_EQ(wrong, 0) << when << ": the lamps' pixels differ from their outline's, the first at " << first;
+  }
+
   // In play, with no compositor drawing the windows: the lamps lit inside
   // their clear rim, the strip's picture with the desktop in its open cave,
   // and along the bottom of the screen nothing but the sprites' outlines
   // and the desktop (no black box of a window drawn by its alpha).
   void ExpectShownByTheirOutlines(const char* when) {
-    const Window lamps = Get("frmShe");
-    for (const plat::Rect& lamp : {plat::Rect{1, 1, 11, 10}, plat::Rect{13, 1, 23, 10}}) {
-      EXPECT_TRUE(WaitForColour(lamps, plat::Region(lamp), 0x00ff00, Ms(5000))) << when << ": a lamp is not lit";
-    }
+    ExpectLampsAsShaped(when);
     EXPECT_TRUE(ExpectShowsPicture(Get("frmBG"), 6)) << when;
     // The game pauses while the screen is read.
     X().Tap(key::kEscape);
@@ -409,6 +432,7 @@ TEST_F(Desktop, UnderACompositorSpritesAreDrawnByTheirAlpha) {
       },
       Ms(5000)))
       << "the lamps do not show green under the compositor";
+  ExpectLampsAsShaped("under the compositor");
   // Beside the lamps, the desktop as far from every sprite: no shadow, no box.
   const std::vector<std::uint32_t> desktop = X().Pixels({640, 100, 641, 101});
   ASSERT_EQ(desktop.size(), 1u);
@@ -757,9 +781,7 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
   EXPECT_EQ(Get("frmBG").rect, (plat::Rect{area.left, area.bottom - 99, area.left + 1024, area.bottom}));
   EXPECT_EQ(Get("frmPlayer").rect, (plat::Rect{area.left + 101, area.bottom - 50, area.left + 120, area.bottom - 40}));
   ExpectSpritesUnframed("at the title");
-  for (const plat::Rect& lamp : {plat::Rect{1, 1, 11, 10}, plat::Rect{13, 1, 23, 10}}) {
-    EXPECT_TRUE(WaitForColour(lamps, plat::Region(lamp), 0x00ff00)) << "a lamp is not lit";
-  }
+  ExpectLampsAsShaped("at the title");
   ExpectShowsPicture(*title, 4);
   ExpectShowsPicture(Get("frmBG"), 6);
   ExpectShowsPicture(Get("frmPlayer"), 10);
