@@ -934,7 +934,7 @@ INSTANTIATE_TEST_SUITE_P(
         DesktopCase{"icewm", {"icewm"}, true, false, DesktopCase::Back::kItself},
         DesktopCase{"fluxbox", {"fluxbox"}, true, false, DesktopCase::Back::kTaskBar},
         DesktopCase{"picom", {"openbox --sm-disable", "picom --backend xrender --shadow --fading"}, true, true},
-        DesktopCase{"xcompmgr", {"openbox --sm-disable", "xcompmgr -c"}, true, true, DesktopCase::Back::kClick, true},
+        DesktopCase{"xcompmgr", {"openbox --sm-disable", "xcompmgr -c"}, true, true, DesktopCase::Back::kClick, false},
         // Wayland compositors, the program on their XWayland.
         DesktopCase{.label = "weston", .desktop = {"weston"}, .managed = true, .composited = true,
                     .clicksReachWm = false, .clientsMoveFocus = false, .pointer = false, .frameHints = false},

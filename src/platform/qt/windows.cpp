@@ -123,6 +123,24 @@ bool OnScreen(const WindowRec& rec) {
   return rec.widget && rec.widget->isVisible() && rec.rect.Width() > 0 && rec.rect.Height() > 0;
 }
 
+// A compositor that draws shadows itself (xcompmgr -c) decides whether a
+// window has one when it first works out the window's extents: a window
+// moved or sized before it was ever shown gets one then, before the
+// compositor has looked at its visual, and keeps it until it is hidden or
+// resized, though a window drawn by its alpha gets none otherwise. Resized
+// once right after its first showing, it loses it; the size comes back in
+// the same breath, before anything is drawn.
+void DropFirstShadow(WindowRec& rec) {
+  if (rec.mappedBefore) return;
+  rec.mappedBefore = true;
+  if (!Translucent(rec) || !B().compositing) return;
+  const QPoint at = DevicePoint(rec.onServer.left, rec.onServer.top);
+  const int w = rec.onServer.Width() * DeviceScale(), h = rec.onServer.Height() * DeviceScale();
+  if (w <= 0 || h <= 0) return;
+  x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), w, h + 1);
+  x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), w, h);
+}
+
 void GiveFocus(WindowRec& rec) {
   B().pendingFocus = kNoWindow;
   B().focusGiven = rec.id;
@@ -256,6 +274,7 @@ void SetUpSpriteXWindow(WindowRec& rec) {
   rec.onRootVisual = visual == x11::RootVisual(B().conn, B().root);
   rec.argbVisual = x11::IsArgb32(B().conn, visual);
   B().spriteXids.emplace(xid, rec.id);
+  rec.mappedBefore = false;
   rec.boundingSet = false;
   rec.inputEmptied = false;
   ChoosePainter(rec, true);
@@ -399,6 +418,7 @@ void SetVisible(WindowId w, bool visible) {
   MoveOnServer(*rec);
   x11::Raise(B().conn, XidOf(*rec));  // shown on top of the other sprites
   widget->show();
+  DropFirstShadow(*rec);
   NoteShown(*rec);
   MarkChanged(w);
   if (B().pendingFocus == w && OnScreen(*rec)) GiveFocus(*rec);
