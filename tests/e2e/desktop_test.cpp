@@ -51,6 +51,16 @@ struct DialogPicture {
     }
     return out;
   }
+  // The lowest row of `r` (clipped to the dialog) with a dark pixel, -1
+  // for none.
+  int LowestDarkRow(const plat::Rect& r) const {
+    for (int y = std::min(r.bottom, kDialogHeight) - 1; y >= r.top; --y) {
+      for (int x = r.left; x < std::min(r.right, kDialogWidth); ++x) {
+        if (Dark(At(x, y))) return y;
+      }
+    }
+    return -1;
+  }
   bool ShowsIcon() const {
     const plat::Picture& icon = Icon();
     for (int y = 0; y < icon.height; ++y) {
@@ -99,6 +109,8 @@ class Desktop : public DesktopTest {
     const std::vector<int> notice = picture.DarkColumns(kNoticeLabel);
     ASSERT_FALSE(notice.empty());
     EXPECT_LT(notice.back(), kNoticeLabel.right - 2) << "the notice runs to its label's edge";
+    // Nor is it cut at the dialog's bottom edge: its descenders end above it.
+    EXPECT_LT(picture.LowestDarkRow(kNoticeLabel), kDialogHeight - 2) << "the notice touches the dialog's bottom";
 
     EXPECT_TRUE(ShipStandsStill(Ms(600))) << "frames ran while the dialog was open";
     const plat::Rect r = X().ScreenRect(dialog);
