@@ -511,7 +511,8 @@ struct DesktopCase {
   enum class Back { kClick, kTaskBar, kItself } back = Back::kClick;
   // Shadows the compositor draws around every window's rectangle, which no
   // property of the program's windows turns off: the sprites and the desktop
-  // next to them may show darkened (xcompmgr -c).
+  // next to them may show darkened (no row has them since the program drops
+  // the shadow xcompmgr -c used to keep under its sprites).
   bool shadowsEverywhere = false;
   // Where a Wayland compositor and its XWayland do otherwise, by their own
   // rules, not the program's:
