@@ -3,7 +3,7 @@
 add_executable(zb_e2e_desktop_tests desktop_test.cpp)
 target_link_libraries(zb_e2e_desktop_tests PRIVATE zb_e2e_fixture GTest::gtest_main)
 
-foreach(suite Desktop.MenuDialog Desktop.UnderOpenbox Desktop.UnderACompositor Desktop.Sig Desktop.OnThreeMonitors HighDpi)
+foreach(suite Desktop.MenuDialog Desktop.UnderOpenbox Desktop.UnderACompositor Desktop.Sig Desktop.OnThreeMonitors Desktop/MonitorChange HighDpi)
   string(REGEX REPLACE "[^A-Za-z]" "_" name ${suite})
   string(TOLOWER ${name} name)
   add_test(NAME e2e_${name} COMMAND zb_e2e_desktop_tests --gtest_filter=*${suite}*)

@@ -51,6 +51,16 @@ struct DialogPicture {
     }
     return out;
   }
+  // The lowest row of `r` (clipped to the dialog) with a dark pixel, -1
+  // for none.
+  int LowestDarkRow(const plat::Rect& r) const {
+    for (int y = std::min(r.bottom, kDialogHeight) - 1; y >= r.top; --y) {
+      for (int x = r.left; x < std::min(r.right, kDialogWidth); ++x) {
+        if (Dark(At(x, y))) return y;
+      }
+    }
+    return -1;
+  }
   bool ShowsIcon() const {
     const plat::Picture& icon = Icon();
     for (int y = 0; y < icon.height; ++y) {
@@ -99,6 +109,8 @@ class Desktop : public DesktopTest {
     const std::vector<int> notice = picture.DarkColumns(kNoticeLabel);
     ASSERT_FALSE(notice.empty());
     EXPECT_LT(notice.back(), kNoticeLabel.right - 2) << "the notice runs to its label's edge";
+    // Nor is it cut at the dialog's bottom edge: its descenders end above it.
+    EXPECT_LT(picture.LowestDarkRow(kNoticeLabel), kDialogHeight - 2) << "the notice touches the dialog's bottom";
 
     EXPECT_TRUE(ShipStandsStill(Ms(600))) << "frames ran while the dialog was open";
     const plat::Rect r = X().ScreenRect(dialog);
@@ -125,6 +137,67 @@ class Desktop : public DesktopTest {
     EXPECT_EQ(game.Stderr().find("zembrant:"), std::string::npos) << game.Stderr();
     EXPECT_TRUE(WaitUntil([&] { return X().Mapped().size() == base_; }, Ms(5000)))
         << "windows left after signal " << sig;
+  }
+
+  // The lamps show exactly their two lit squares of 10 x 9 pixels, a
+  // pixel in from their window's edges, and the desktop everywhere else in
+  // their rectangle: what SHAPE shows on plain X, whatever draws them.
+  void ExpectLampsAsShaped(const char* when) {
+    const Window lamps = Get("frmShe");
+    const plat::Region lit = plat::Region::FromRects(std::vector<plat::Rect>{{1, 1, 11, 10}, {13, 1, 23, 10}});
+    int wrong = 0;
+    std::string first;
+    WaitUntil(
+        [&] {
+          const std::vector<std::uint32_t> px = X().Pixels(lamps.rect);
+          if (px.size() != static_cast<std::size_t>(lamps.rect.Width() * lamps.rect.Height())) return false;
+          wrong = 0;
+          for (int y = 0; y < lamps.rect.Height(); ++y) {
+            for (int x = 0; x < lamps.rect.Width(); ++x) {
+              const std::uint32_t p = px[static_cast<std::size_t>(y * lamps.rect.Width() + x)];
+              const bool ok = Looks(p, lit.ContainsPoint(x, y) ? 0x00ff00 : kDesktop);
+              if (!ok && wrong++ == 0) first = std::to_string(x) + "," + std::to_string(y);
+            }
+          }
+          return wrong == 0;
+        },
+        Ms(5000), Ms(50));
+    EXPECT_EQ(wrong, 0) << when << ": the lamps' pixels differ from their outline's, the first at " << first;
+  }
+
+  // In play, with no compositor drawing the windows: the lamps lit inside
+  // their clear rim, the strip's picture with the desktop in its open cave,
+  // and along the bottom of the screen nothing but the sprites' outlines
+  // and the desktop (no black box of a window drawn by its alpha).
+  void ExpectShownByTheirOutlines(const char* when) {
+    ExpectLampsAsShaped(when);
+    EXPECT_TRUE(ExpectShowsPicture(Get("frmBG"), 6)) << when;
+    // The game pauses while the screen is read.
+    X().Tap(key::kEscape);
+    ASSERT_TRUE(ShipStandsStill(Ms(800))) << "Esc did not pause the game";
+    const plat::Rect band{0, ScreenHeight() - 120, ScreenWidth(), ScreenHeight()};
+    int wrong = 0;
+    WaitUntil(
+        [&] {
+          plat::Region outlines;
+          for (const Window& w : X().Mapped()) {
+            plat::Region o = X().Outline(w.id);
+            o.Offset(w.rect.left, w.rect.top);
+            outlines.Unite(o);
+          }
+          const std::vector<std::uint32_t> px = X().Pixels(band);
+          wrong = 0;
+          for (int y = band.top; y < band.bottom; ++y) {
+            for (int x = band.left; x < band.right; ++x) {
+              const std::uint32_t p = px[static_cast<std::size_t>((y - band.top) * band.Width() + x - band.left)];
+              if (!outlines.ContainsPoint(x, y) && p != kDesktop) ++wrong;
+            }
+          }
+          return wrong == 0;
+        },
+        Ms(5000), Ms(100));
+    EXPECT_EQ(wrong, 0) << when << ": pixels outside every sprite's outline are not the desktop";
+    X().Tap(key::kEscape);
   }
 
   std::size_t base_ = 0;  // mapped windows before the program started
@@ -371,12 +444,35 @@ TEST_F(Desktop, UnderACompositorSpritesAreDrawnByTheirAlpha) {
       },
       Ms(5000)))
       << "the lamps do not show green under the compositor";
+  ExpectLampsAsShaped("under the compositor");
   // Beside the lamps, the desktop as far from every sprite: no shadow, no box.
   const std::vector<std::uint32_t> desktop = X().Pixels({640, 100, 641, 101});
   ASSERT_EQ(desktop.size(), 1u);
   const std::vector<std::uint32_t> beside = X().Pixels({lamps.rect.right + 2, lamps.rect.top,
                                                         lamps.rect.right + 12, lamps.rect.bottom});
   for (std::uint32_t p : beside) ASSERT_EQ(p, desktop[0]) << "beside the lamps";
+
+  // The compositor ends mid-game: the server shows the windows itself, cut
+  // to their outlines, no box black where they are transparent.
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
+  DesktopPrograms().back()->Stop();
+  ASSERT_EQ(X().SelectionOwner("_NET_WM_CM_S0"), 0u);
+  ExpectShownByTheirOutlines("after the compositor ended");
+  ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
+  EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+}
+
+// A client owns the compositor's selection but draws nothing: the sprites
+// show their outlines as on a desktop without a compositor.
+TEST_F(Desktop, UnderACompositorThatDrawsNothingSpritesShowTheirOutlines) {
+  ASSERT_NO_FATAL_FAILURE(StartServer({}));
+  X().TakeSelection("_NET_WM_CM_S0");
+  Program& game = StartProgram();
+  ASSERT_TRUE(WaitForTitle(game)) << game.Stderr();
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
+  ExpectShownByTheirOutlines("under a selection owner that draws nothing");
   ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
   EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
 }
@@ -415,7 +511,8 @@ struct DesktopCase {
   enum class Back { kClick, kTaskBar, kItself } back = Back::kClick;
   // Shadows the compositor draws around every window's rectangle, which no
   // property of the program's windows turns off: the sprites and the desktop
-  // next to them may show darkened (xcompmgr -c).
+  // next to them may show darkened (no row has them since the program drops
+  // the shadow xcompmgr -c used to keep under its sprites).
   bool shadowsEverywhere = false;
   // Where a Wayland compositor and its XWayland do otherwise, by their own
   // rules, not the program's:
@@ -807,9 +904,7 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
   EXPECT_EQ(Get("frmBG").rect, (plat::Rect{area.left, area.bottom - 99, area.left + 1024, area.bottom}));
   EXPECT_EQ(Get("frmPlayer").rect, (plat::Rect{area.left + 101, area.bottom - 50, area.left + 120, area.bottom - 40}));
   ExpectSpritesUnframed("at the title");
-  for (const plat::Rect& lamp : {plat::Rect{1, 1, 11, 10}, plat::Rect{13, 1, 23, 10}}) {
-    EXPECT_TRUE(WaitForColour(lamps, plat::Region(lamp), 0x00ff00)) << "a lamp is not lit";
-  }
+  ExpectLampsAsShaped("at the title");
   ExpectShowsPicture(*title, 4);
   ExpectShowsPicture(Get("frmBG"), 6);
   ExpectShowsPicture(Get("frmPlayer"), 10);
@@ -985,7 +1080,7 @@ INSTANTIATE_TEST_SUITE_P(
         DesktopCase{"icewm", {"icewm"}, true, false, DesktopCase::Back::kItself},
         DesktopCase{"fluxbox", {"fluxbox"}, true, false, DesktopCase::Back::kTaskBar},
         DesktopCase{"picom", {"openbox --sm-disable", "picom --backend xrender --shadow --fading"}, true, true},
-        DesktopCase{"xcompmgr", {"openbox --sm-disable", "xcompmgr -c"}, true, true, DesktopCase::Back::kClick, true},
+        DesktopCase{"xcompmgr", {"openbox --sm-disable", "xcompmgr -c"}, true, true, DesktopCase::Back::kClick, false},
         // Wayland compositors, the program on their XWayland.
         DesktopCase{.label = "weston", .desktop = {"weston"}, .managed = true, .composited = true,
                     .clicksReachWm = false, .clientsMoveFocus = false, .pointer = false, .frameHints = false},
@@ -1054,6 +1149,99 @@ TEST_F(Desktop, OnThreeMonitorsTheGameStaysOnThePrimaryAboveItsPanel) {
   ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
   EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
 }
+
+// Monitors change under a game: the game in progress is lost and the
+// title comes back laid out on the primary monitor as it is now, every
+// sprite (the lamps among them) inside it.
+struct MonitorCase {
+  const char* label;
+  std::vector<std::string> before;  // commands that set the monitors up before the start
+  std::vector<std::string> change;  // what changes in play
+  plat::Rect primary;               // the primary monitor after the change
+  plat::Rect workArea{};            // a work area set by the change, when not empty
+};
+
+void PrintTo(const MonitorCase& c, std::ostream* os) { *os << c.label; }
+
+class MonitorChange : public DesktopTest, public ::testing::WithParamInterface<MonitorCase> {};
+
+TEST_P(MonitorChange, EndsTheGameAndBringsTheTitleBackOnTheNewPrimary) {
+  const MonitorCase& c = GetParam();
+  ASSERT_NO_FATAL_FAILURE(StartServer({.width = 2560, .height = 1024}));
+  for (const std::string& command : c.before) ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  Program& game = StartProgram({}, {"300"});
+  const std::optional<Window> first = WaitForTitle(game);
+  ASSERT_TRUE(first) << game.Stderr();
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  ASSERT_TRUE(ShipMoves(X(), Ms(5000)));
+
+  for (const std::string& command : c.change) ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  if (c.workArea.Width() > 0) X().SetWorkArea(c.workArea);
+  const plat::Rect area = c.workArea.Width() > 0 ? c.workArea : c.primary;
+  const int titleLeft = area.left + (area.Width() - 300) / 2;
+  const plat::Rect titleAt{titleLeft, area.bottom - 72, titleLeft + 300, area.bottom - 24};
+  std::optional<Window> title;
+  WaitUntil([&] { return (title = WaitingTitle(X().Mapped())) && title->rect == titleAt; }, Ms(15000));
+  if (!title) {
+    for (const Window& w : X().Mapped()) ADD_FAILURE() << w.name << " at " << ::testing::PrintToString(w.rect);
+  }
+  ASSERT_TRUE(title) << "no title after the change; " << game.Stderr();
+  EXPECT_EQ(title->rect, titleAt) << "the title is not laid out on the new primary";
+  const plat::Rect lampsAt{area.left, area.bottom - 11, area.left + 25, area.bottom};
+  EXPECT_TRUE(X().WaitFor("frmShe", Ms(5000), [&](const Window& w) { return w.rect == lampsAt; }))
+      << "the lamps are at " << Get("frmShe").rect.left << "," << Get("frmShe").rect.top;
+  EXPECT_EQ(Get("frmBG").rect, (plat::Rect{area.left, area.bottom - 99, area.left + 1024, area.bottom}));
+  EXPECT_TRUE(WaitingTitle(X().Mapped())) << "the game goes on";
+  ExpectAllOn(X(), Sprites(), c.primary, "after the change");
+  for (const plat::Rect& lamp : {plat::Rect{1, 1, 11, 10}, plat::Rect{13, 1, 23, 10}}) {
+    EXPECT_TRUE(WaitForColour(Get("frmShe"), plat::Region(lamp), 0x00ff00)) << "a lamp is not lit";
+  }
+  // A new game on the new layout.
+  ASSERT_NO_FATAL_FAILURE(StartPlaying());
+  EXPECT_TRUE(ShipMoves(X(), Ms(5000)));
+  ExpectAllOn(X(), Sprites(), c.primary, "in the new game");
+  ASSERT_EQ(kill(game.pid(), SIGTERM), 0);
+  EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+}
+
+// Two monitors side by side on one 2560 x 1024 screen, the right one
+// primary, as a desktop with RandR sets them up.
+const std::vector<std::string> kTwoMonitors = {"xrandr --setmonitor Left 1280/338x1024/270+0+0 none",
+                                               "xrandr --setmonitor Right 1280/338x1024/270+1280+0 screen",
+                                               "xrandr --output screen --primary"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktop, MonitorChange,
+    ::testing::Values(
+        // An undock: the primary goes, the screen's own output is primary again.
+        MonitorCase{"PrimaryRemoved", kTwoMonitors, {"xrandr --delmonitor Right"}, {0, 0, 2560, 1024}},
+        // Plugged in: the output's part of the screen becomes a monitor of its own.
+        MonitorCase{"MonitorAdded",
+                    {},
+                    {"xrandr --setmonitor Left 1280/338x1024/270+0+0 none",
+                     "xrandr --setmonitor Right 1280/338x1024/270+1280+0 screen", "xrandr --output screen --primary"},
+                    {1280, 0, 2560, 1024}},
+        MonitorCase{"PrimaryResized",
+                    kTwoMonitors,
+                    {"xrandr --delmonitor Right", "xrandr --setmonitor Right 1200/317x900/238+1360+124 screen"},
+                    {1360, 124, 2560, 1024}},
+        // The output moves to the other monitor: that one is primary now.
+        MonitorCase{"AnotherMadePrimary",
+                    kTwoMonitors,
+                    {"xrandr --delmonitor Right", "xrandr --delmonitor Left",
+                     "xrandr --setmonitor Left 1280/338x1024/270+0+0 screen",
+                     "xrandr --setmonitor Right 1280/338x1024/270+1280+0 none"},
+                    {0, 0, 1280, 1024}},
+        // The primary flag set on the right monitor's output, the left one
+        // having been taken as primary for want of it.
+        MonitorCase{"PrimaryFlagMoves",
+                    {"xrandr --setmonitor Left 1280/338x1024/270+0+0 none",
+                     "xrandr --setmonitor Right 1280/338x1024/270+1280+0 screen"},
+                    {"xrandr --output screen --primary"},
+                    {1280, 0, 2560, 1024}},
+        // A dock appears on the left: the game's column 0 moves with it.
+        MonitorCase{"WorkAreaMovesRight", {}, {}, {0, 0, 2560, 1024}, {64, 0, 2560, 1024}}),
+    [](const ::testing::TestParamInfo<MonitorCase>& info) { return std::string(info.param.label); });
 
 struct ScaleCase {
   const char* label;

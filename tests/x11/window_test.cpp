@@ -188,12 +188,16 @@ TEST_F(X11Test, AOneColourWindowFarLargerThanItsOutlineIsKeptToItsExtents) {
 // the squares move inside it, so that the compositor hears of nothing but
 // new pixels, and takes a new box around them when they leave it. A small
 // one-colour sprite (an enemy) still takes clicks on its outline, and so
-// does the spread window once it takes clicks itself.
+// does the spread window once it takes clicks itself. When the compositor
+// goes, both are cut to their outlines.
 TEST_F(X11Test, UnderACompositorTheShotsWindowKeepsItsBoxAndLetsClicksThrough) {
+  plat::qt::testing::TrustCompositorSelection();
   X().TakeSelection("_NET_WM_CM_S0");
   struct Release {
     ~Release() { X().ReleaseSelection("_NET_WM_CM_S0"); }
   } release;
+  plat::qt::testing::SyncWithServer();
+  plat::DoEvents();  // the program hears of the new owner
   const plat::Rect screen{0, 0, X().width(), X().height()};
   const plat::WindowId w = ShowWindow(screen, "frmEShot");
   plat::SetBackColor(w, plat::RGB(255, 0, 0));
@@ -232,6 +236,14 @@ TEST_F(X11Test, UnderACompositorTheShotsWindowKeepsItsBoxAndLetsClicksThrough) {
   plat::Region takes = X().InputShape(Xid(w));
   takes.Offset(X().ScreenRect(Xid(w)).left, X().ScreenRect(Xid(w)).top);
   EXPECT_EQ(takes, squares(700, 500));
+
+  X().ReleaseSelection("_NET_WM_CM_S0");
+  plat::qt::testing::SyncWithServer();
+  plat::DoEvents();
+  EXPECT_EQ(X().Shape(Xid(enemy)), body) << "the enemy is not cut to its outline without a compositor";
+  plat::Region shown = X().Shape(Xid(w));
+  shown.Offset(X().ScreenRect(Xid(w)).left, X().ScreenRect(Xid(w)).top);
+  EXPECT_EQ(shown, squares(700, 500)) << "the shots' window is not cut to its squares without a compositor";
 }
 
 // Keys reach the menu before it holds the keyboard, here never: another

@@ -21,6 +21,7 @@
 #include "platform/qt/process.h"
 #include "platform/qt/scale.h"
 #include "platform/qt/screen.h"
+#include "platform/qt/shape.h"
 #include "platform/qt/single_copy.h"
 #include "platform/qt/stats.h"
 #include "platform/qt/wayland_focus.h"
@@ -203,6 +204,7 @@ std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   StartPumps(b);
   StartExposureMarker();
   StartWorkAreaWatch();
+  StartCompositorWatch();
   StartXEvents();
   StartWaylandFocus();
   InstallFontSubstitutes();
@@ -230,6 +232,7 @@ void ClosePlatform() {
   StopExposureMarker();
   StopScreenWatch();
   StopWaylandFocus();
+  StopCompositorWatch();
   b.keyboard.Close();
   // Last of all: `zembrant --quit` waits for this window to go.
   if (b.displayClaim != 0) x11::DestroyWindow(b.conn, b.displayClaim);

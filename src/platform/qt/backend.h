@@ -67,6 +67,7 @@ struct WindowRec {
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   bool boundingSet = false;   // drawn by alpha: a bounding shape of the backend's on the window
   bool inputEmptied = false;  // drawn by alpha: the input shape sent is empty (PassesClicks)
+  bool mappedBefore = false;  // its X window has been shown once (windows.cpp)
   Painter painter = Painter::kQt;
   std::uint32_t painterPixel = 0;  // the background (kServerColour) or the fill (kOutlineFill)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
@@ -109,6 +110,9 @@ struct ScreenWatch {
   bool on = false;
   std::int64_t lookUntilMs = -1;
   ScreenInfo screen;
+  QPoint origin;  // the game's column 0 and the monitor's top, device pixels
+  int scale = 1;  // device pixels per game pixel
+  std::int64_t nextMonitorPollMs = 0;  // when the monitors are read again (screen.cpp)
 };
 
 // While Qt starts (app.cpp): Qt's complaints held back, stderr's copy and
@@ -162,7 +166,20 @@ struct Backend {
   std::uint32_t fillContext = 0;  // the graphics context outlines are filled with (painting.cpp)
   // Atoms interned so far, per connection (x11.h).
   std::map<std::pair<xcb_connection_t*, std::string>, std::uint32_t> atoms;
+  // A compositor draws the windows by their alpha (shape.cpp): sprites made
+  // meanwhile are 32-bit, and no sprite's X window is cut to its outline
+  // while it lasts. Its selection, the XFixes event that tells of a new
+  // owner, and the look whether the owner draws the windows at all.
+  bool compositing = false;
+  std::uint32_t compositorSelection = 0;
+  std::uint8_t selectionOwnerEvent = 0;
+  std::unique_ptr<QTimer> compositorProbe;
+  bool trustCompositorSelection = false;  // the X tests' stand-in draws nothing (testing.h)
   std::optional<Rect> workArea;  // the desktop's, in device pixels (screen.h)
+  // The primary monitor as RandR tells of it now, in device pixels, and how
+  // many monitors there are (screen.h); Qt's screens otherwise.
+  std::optional<Rect> primaryMonitor;
+  int monitorCount = 0;
   ScreenWatch screenWatch;
   WaylandFocus waylandFocus;
   std::unique_ptr<QTimer> pump;  // wakes the event loop when a tick is due
@@ -256,6 +273,9 @@ QRect PaintArea(const WindowRec& rec);
 // another client destroyed it.
 void SetUpSpriteXWindow(WindowRec& rec);
 void RemakeSprite(WindowId id);
+// Puts every sprite's X window where its rectangle now lies on the screen,
+// after the game's origin on the screen moved (windows.cpp).
+void ReplaceSprites();
 // Sends the outline again, to a new X window (shape.cpp).
 void ResendShape(WindowRec& rec);
 

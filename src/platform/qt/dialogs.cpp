@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QFontMetrics>
 #include <QPainter>
+#include <QPen>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -116,9 +118,12 @@ class Dialog : public QDialog {
     if (layout_.icon && layout_.icon->pixels) {
       p.drawImage(PxRect(layout_.iconRect).topLeft(), ImageOf(*layout_.icon));
     }
+    // Through the middles of the pixels: whole pixels at any scale (at
+    // their edges, a scaled painter would draw half a line on either side).
+    const QPointF middle(0.5, 0.5);
     for (const DialogLine& l : layout_.lines) {
-      p.setPen(ColorOf(l.color));
-      p.drawLine(TwipsToPx(l.x1), TwipsToPx(l.y1), TwipsToPx(l.x2), TwipsToPx(l.y2));
+      p.setPen(QPen(ColorOf(l.color), 1, Qt::SolidLine, Qt::FlatCap));
+      p.drawLine(QPointF(TwipsToPx(l.x1), TwipsToPx(l.y1)) + middle, QPointF(TwipsToPx(l.x2), TwipsToPx(l.y2)) + middle);
     }
   }
 
@@ -126,7 +131,16 @@ class Dialog : public QDialog {
   void AddLabel(const DialogLabel& l) {
     auto* label = new QLabel(QString::fromStdString(l.text), this);
     label->setFont(FontOf(l.font));
-    label->setGeometry(PxRect(l.where));
+    // A line of text whose glyphs would reach the dialog's bottom edge (its
+    // descenders cut off, the text touching the frame) goes up just enough
+    // to end a little above it.
+    constexpr int kBottomMargin = 2;
+    QRect r = PxRect(l.where);
+    const QFontMetrics metrics(label->font());
+    const int glyphsEnd = r.top() + metrics.ascent() + metrics.tightBoundingRect(label->text()).bottom() + 1;
+    const int overflow = glyphsEnd - (height() - kBottomMargin);
+    if (overflow > 0) r.translate(0, -overflow);
+    label->setGeometry(r);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   }
 

@@ -55,6 +55,8 @@ void StopScreenWatch();
 // root's size, or an extension (RandR) told of something.
 void NoteRootProperty(const xcb_property_notify_event_t* ev);
 void NoteScreenMayChange();
+// An extension's event: RandR's news of monitors is read at once.
+void NoteExtensionEvent(const xcb_generic_event_t* ev);
 
 // Throws ScreenChanged when the watched screen has changed; called by the
 // yield outside handlers and modal windows.

@@ -1,8 +1,13 @@
 // Outlines: the X SHAPE extension for sprite windows, a widget mask for the
-// controls inside them. A sprite window that reaches past the primary
-// monitor onto another one is cut at the monitor's edge as well: the game
-// plays on the primary monitor only.
+// controls inside them, and the compositor that may draw sprites by their
+// alpha instead. A sprite window that reaches past the primary monitor onto
+// another one is cut at the monitor's edge as well: the game plays on the
+// primary monitor only.
+#include "platform/qt/shape.h"
+
 #include <QRegion>
+#include <QTimer>
+#include <xcb/xfixes.h>
 
 #include <optional>
 
@@ -42,6 +47,12 @@ Region ShownPart(const WindowRec& rec, const std::optional<Rect>& monitor) {
   return shown;
 }
 
+// Whether the server shows the window by its outline (SHAPE), not a
+// compositor by its alpha.
+bool CutToOutline(const WindowRec& rec) {
+  return !rec.widget->testAttribute(Qt::WA_TranslucentBackground) || !B().compositing;
+}
+
 // Sends the shown part to the server; the server exposes what it uncovers,
 // in this window and in those below (painting.h).
 void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
@@ -59,7 +70,13 @@ void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
   // the monitor) and the outline cuts its input. Uncut, the bounding shape
   // is the server's own, which follows the window's size: a compositor
   // hears of one change per new outline, not two.
-  if (cut) {
+  if (!B().compositing) {
+    // Made to be drawn by its alpha, but nobody draws it so: the server
+    // would show its transparent pixels black. Cut to its outline, it shows
+    // what a window of the screen's own depth would.
+    x11::SetShape(B().conn, xid, Scaled(shown, DeviceScale()));
+    rec.boundingSet = true;
+  } else if (cut) {
     Region box(Rect{0, 0, rec.onServer.Width(), rec.onServer.Height()});
     Region on(*cut);
     on.Offset(-rec.onServer.left, -rec.onServer.top);
@@ -86,9 +103,7 @@ void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
 void FollowOutline(WindowRec& rec) {
   const Rect server = ServerRect(rec);
   if (server == rec.onServer) return;
-  if (!rec.widget->testAttribute(Qt::WA_TranslucentBackground)) {
-    x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()), Region());
-  }
+  if (CutToOutline(rec)) x11::SetShape(B().conn, static_cast<std::uint32_t>(rec.widget->winId()), Region());
   PlaceOnServer(rec, server);
 }
 
@@ -110,6 +125,83 @@ void KeepOnMonitor(WindowRec& rec) {
   if (!cut && !rec.cutAtMonitor) return;
   SendShape(rec, cut);
   if (rec.widget->isVisible()) B().exposing = true;  // seldom: no closer look
+}
+
+namespace {
+
+// A new owner may take a moment before it draws the windows: it is looked
+// at after that moment, and meanwhile believed to draw them.
+constexpr int kProbeDelayMs = 2000;
+
+// Every sprite shown anew for the compositor there is or is not now.
+void SwitchCompositing(bool on) {
+  Backend& b = B();
+  if (b.compositing == on) return;
+  b.compositing = on;
+  for (auto& [id, rec] : b.windows) {
+    if (rec.kind != Kind::kSprite || !rec.widget || !rec.widget->testAttribute(Qt::WA_TranslucentBackground)) {
+      continue;
+    }
+    ResendShape(rec);
+    if (rec.widget->isVisible()) b.exposing = true;
+  }
+}
+
+void ProbeCompositor() {
+  Backend& b = B();
+  if (!b.conn) return;
+  SwitchCompositing(x11::HasAlphaVisuals(b.conn, b.root) &&
+                    x11::Compositing(b.conn, b.root, b.compositorSelection));
+}
+
+bool SelectionOwned() {
+  Backend& b = B();
+  xcb_get_selection_owner_reply_t* r =
+      xcb_get_selection_owner_reply(b.conn, xcb_get_selection_owner(b.conn, b.compositorSelection), nullptr);
+  const bool owned = r && r->owner != XCB_NONE;
+  std::free(r);
+  return owned;
+}
+
+void ProbeLater() {
+  Backend& b = B();
+  if (b.trustCompositorSelection) return;
+  if (!b.compositorProbe) {
+    b.compositorProbe = std::make_unique<QTimer>();
+    b.compositorProbe->setSingleShot(true);
+    QObject::connect(b.compositorProbe.get(), &QTimer::timeout, [] { ProbeCompositor(); });
+  }
+  b.compositorProbe->start(kProbeDelayMs);
+}
+
+}  // namespace
+
+void StartCompositorWatch() {
+  Backend& b = B();
+  b.compositorSelection = x11::CompositorSelection(b.conn, b.root);
+  b.selectionOwnerEvent = x11::WatchSelectionOwner(b.conn, b.root, b.compositorSelection);
+  b.compositing = x11::HasAlphaVisuals(b.conn, b.root) && SelectionOwned();
+  if (b.compositing) ProbeLater();
+}
+
+void StopCompositorWatch() {
+  Backend& b = B();
+  b.compositorProbe.reset();
+  b.compositing = false;
+  b.selectionOwnerEvent = 0;
+}
+
+void OnSelectionOwner(const xcb_generic_event_t* ev) {
+  Backend& b = B();
+  if (b.selectionOwnerEvent == 0 || (ev->response_type & 0x7f) != b.selectionOwnerEvent) return;
+  const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(ev);
+  if (notify->selection != b.compositorSelection) return;
+  if (notify->owner == XCB_NONE) {
+    if (b.compositorProbe) b.compositorProbe->stop();
+    return SwitchCompositing(false);
+  }
+  SwitchCompositing(x11::HasAlphaVisuals(b.conn, b.root));
+  ProbeLater();
 }
 
 }  // namespace plat::qt
@@ -139,6 +231,8 @@ bool SetWindowShape(WindowId w, const Region& outline) {
     // Drawn by alpha: what the outline gained or lost is painted anew (the
     // rest stays as it is).
     if (rec->widget->testAttribute(Qt::WA_TranslucentBackground)) {
+      // (Cut to its outline meanwhile, the window still keeps those pixels
+      // right for a compositor to come.)
       Region was = before;
       was.Offset(-rec->onServer.left, -rec->onServer.top);
       Region now = *rec->outline;

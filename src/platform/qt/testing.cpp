@@ -42,6 +42,8 @@ WindowId WindowOfX(std::uint32_t xid) {
   return kNoWindow;
 }
 
+void TrustCompositorSelection() { B().trustCompositorSelection = true; }
+
 std::uint32_t ExposureMarkerWindow() { return B().marker.window; }
 
 }  // namespace plat::qt::testing

@@ -27,6 +27,9 @@ QWidget* WidgetOf(WindowId w);
 std::uint32_t XWindowOf(WindowId w);
 // The game window whose X window is `xid`, kNoWindow for none.
 WindowId WindowOfX(std::uint32_t xid);
+// From now on whoever owns the compositor's selection is believed to draw
+// the windows: the tests take the selection to stand in for a compositor.
+void TrustCompositorSelection();
 // The hidden window whose property changes mark the end of exposures.
 std::uint32_t ExposureMarkerWindow();
 

@@ -7,6 +7,7 @@
 #include <QPen>
 
 #include <map>
+#include <optional>
 
 #include "platform/qt/fonts.h"
 #include "platform/qt/wayland_focus.h"
@@ -78,8 +79,38 @@ void Widget::PaintLine(const WindowRec& rec) {
   p.drawLine(QPointF(rec.x1, rec.y1) - origin, QPointF(rec.x2, rec.y2) - origin);
 }
 
+namespace {
+
+// A control of a window drawn by its alpha paints inside the window's
+// outline only, as the server would show it cut by the outline (SHAPE):
+// the part of the outline it covers, in its own pixels; nullopt when
+// nothing cuts it.
+std::optional<QRegion> OutlineOverControl(const WindowRec& rec, const QWidget& control) {
+  const WindowRec* top = TopLevelOf(rec.id);
+  if (!top || top == &rec || !top->outline || !top->widget ||
+      !top->widget->testAttribute(Qt::WA_TranslucentBackground)) {
+    return std::nullopt;
+  }
+  QRegion inside;
+  for (const Rect& r : top->outline->Rects()) inside += QRect(r.left, r.top, r.Width(), r.Height());
+  const QPoint at = control.mapTo(top->widget.data(), QPoint(0, 0));
+  const QPoint outlineAt(top->rect.left - top->onServer.left, top->rect.top - top->onServer.top);
+  return inside.translated(outlineAt - at);
+}
+
+}  // namespace
+
 void Widget::PaintWindow(const WindowRec& rec) {
   QPainter p(this);
+  if (const std::optional<QRegion> inside = OutlineOverControl(rec, *this)) {
+    if (testAttribute(Qt::WA_OpaquePaintEvent)) {
+      // Nothing is painted below it: what lies outside turns transparent.
+      p.setCompositionMode(QPainter::CompositionMode_Source);
+      p.fillRect(rect(), Qt::transparent);
+      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    p.setClipRegion(*inside);
+  }
   if (rec.outline && testAttribute(Qt::WA_TranslucentBackground)) {
     // Only the outline is painted; the rest turns transparent.
     p.setCompositionMode(QPainter::CompositionMode_Source);

@@ -124,6 +124,24 @@ bool OnScreen(const WindowRec& rec) {
   return rec.widget && rec.widget->isVisible() && rec.rect.Width() > 0 && rec.rect.Height() > 0;
 }
 
+// A compositor that draws shadows itself (xcompmgr -c) decides whether a
+// window has one when it first works out the window's extents: a window
+// moved or sized before it was ever shown gets one then, before the
+// compositor has looked at its visual, and keeps it until it is hidden or
+// resized, though a window drawn by its alpha gets none otherwise. Resized
+// once right after its first showing, it loses it; the size comes back in
+// the same breath, before anything is drawn.
+void DropFirstShadow(WindowRec& rec) {
+  if (rec.mappedBefore) return;
+  rec.mappedBefore = true;
+  if (!Translucent(rec) || !B().compositing) return;
+  const QPoint at = DevicePoint(rec.onServer.left, rec.onServer.top);
+  const int w = rec.onServer.Width() * DeviceScale(), h = rec.onServer.Height() * DeviceScale();
+  if (w <= 0 || h <= 0) return;
+  x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), w, h + 1);
+  x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), w, h);
+}
+
 void GiveFocus(WindowRec& rec) {
   B().pendingFocus = kNoWindow;
   B().focusGiven = rec.id;
@@ -257,9 +275,22 @@ void SetUpSpriteXWindow(WindowRec& rec) {
   rec.onRootVisual = visual == x11::RootVisual(B().conn, B().root);
   rec.argbVisual = x11::IsArgb32(B().conn, visual);
   B().spriteXids.emplace(xid, rec.id);
+  rec.mappedBefore = false;
   rec.boundingSet = false;
   rec.inputEmptied = false;
   ChoosePainter(rec, true);
+}
+
+void ReplaceSprites() {
+  for (auto& [id, rec] : B().windows) {
+    if (rec.kind != Kind::kSprite || !rec.widget) continue;
+    rec.widget->setGeometry(DesktopRect(rec));
+    rec.sizedOnServer = false;
+    MoveOnServer(rec);
+    KeepOnMonitor(rec);
+    if (rec.widget->isVisible()) B().exposing = true;
+    MarkChanged(id);
+  }
 }
 
 void RemakeSprite(WindowId id) {
@@ -294,7 +325,7 @@ WindowId CreateSpriteWindow(std::string_view name) {
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   // Under a compositor that draws windows by their alpha (Wayland's for X
   // programs among them), the pixels outside the outline are transparent.
-  if (x11::CompositedWithAlpha(B().conn, B().root)) w->setAttribute(Qt::WA_TranslucentBackground);
+  if (B().compositing) w->setAttribute(Qt::WA_TranslucentBackground);
   w->setWindowTitle(QString::fromStdString(std::string(name)));
   w->setGeometry(QRect(GameOrigin(), QSize(0, 0)));
   SetUpSpriteXWindow(*FindWindow(id));
@@ -388,6 +419,7 @@ void SetVisible(WindowId w, bool visible) {
   MoveOnServer(*rec);
   x11::Raise(B().conn, XidOf(*rec));  // shown on top of the other sprites
   widget->show();
+  DropFirstShadow(*rec);
   NoteShown(*rec);
   MarkChanged(w);
   if (B().pendingFocus == w && OnScreen(*rec)) GiveFocus(*rec);

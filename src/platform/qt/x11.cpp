@@ -2,7 +2,10 @@
 // configure, shape and fills.
 #include "platform/qt/x11.h"
 
+#include <xcb/composite.h>
+#include <xcb/randr.h>
 #include <xcb/shape.h>
+#include <xcb/xfixes.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -207,23 +210,100 @@ bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root) {
   return false;
 }
 
-bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root) {
-  int screen = 0;
-  bool deep = false;
-  for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s), ++screen) {
+std::optional<Monitors> ReadMonitors(xcb_connection_t* c, std::uint32_t root) {
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_randr_id);
+  if (!ext || !ext->present) return std::nullopt;
+  xcb_randr_query_version_reply_t* v = xcb_randr_query_version_reply(c, xcb_randr_query_version(c, 1, 5), nullptr);
+  const bool monitors = v && (v->major_version > 1 || v->minor_version >= 5);
+  std::free(v);
+  if (!monitors) return std::nullopt;
+  const auto monitorsAsked = xcb_randr_get_monitors(c, root, 1);
+  xcb_randr_get_output_primary_reply_t* p =
+      xcb_randr_get_output_primary_reply(c, xcb_randr_get_output_primary(c, root), nullptr);
+  const xcb_randr_output_t primaryOutput = p ? p->output : XCB_NONE;
+  std::free(p);
+  xcb_randr_get_monitors_reply_t* r = xcb_randr_get_monitors_reply(c, monitorsAsked, nullptr);
+  if (!r) return std::nullopt;
+  std::optional<Monitors> out;
+  bool primaryFound = false;
+  for (auto it = xcb_randr_get_monitors_monitors_iterator(r); it.rem; xcb_randr_monitor_info_next(&it)) {
+    const xcb_randr_monitor_info_t& m = *it.data;
+    const Rect rect{m.x, m.y, m.x + m.width, m.y + m.height};
+    if (!out) out = Monitors{rect, 0};
+    // Primary by its own flag, or as the monitor of the primary output.
+    bool primary = m.primary;
+    const xcb_randr_output_t* outputs = xcb_randr_monitor_info_outputs(it.data);
+    for (int i = 0; i < xcb_randr_monitor_info_outputs_length(it.data); ++i) {
+      primary = primary || (primaryOutput != XCB_NONE && outputs[i] == primaryOutput);
+    }
+    if (primary && !primaryFound) out->primary = rect;
+    primaryFound = primaryFound || primary;
+    ++out->count;
+  }
+  std::free(r);
+  return out;
+}
+
+bool IsRandrEvent(xcb_connection_t* c, std::uint8_t responseType) {
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_randr_id);
+  if (!ext || !ext->present) return false;
+  const std::uint8_t kind = responseType & 0x7f;
+  return kind == ext->first_event + XCB_RANDR_SCREEN_CHANGE_NOTIFY || kind == ext->first_event + XCB_RANDR_NOTIFY;
+}
+
+bool HasAlphaVisuals(xcb_connection_t* c, std::uint32_t root) {
+  for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s)) {
     if (s.data->root != root) continue;
     for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(s.data); d.rem; xcb_depth_next(&d)) {
-      deep = deep || (d.data->depth == 32 && d.data->visuals_len > 0);
+      if (d.data->depth == 32 && d.data->visuals_len > 0) return true;
     }
-    break;
   }
-  if (!deep) return false;
-  const xcb_atom_t cm = Atom(c, "_NET_WM_CM_S" + std::to_string(screen));
+  return false;
+}
+
+std::uint32_t CompositorSelection(xcb_connection_t* c, std::uint32_t root) {
+  int screen = 0;
+  for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s), ++screen) {
+    if (s.data->root == root) break;
+  }
+  return Atom(c, "_NET_WM_CM_S" + std::to_string(screen));
+}
+
+bool Compositing(xcb_connection_t* c, std::uint32_t root, std::uint32_t selection) {
   xcb_get_selection_owner_reply_t* r =
-      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, cm), nullptr);
+      xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
   const bool owned = r && r->owner != XCB_NONE;
   std::free(r);
-  return owned;
+  if (!owned) return false;
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_composite_id);
+  if (!ext || !ext->present) return false;  // nobody can redirect the windows
+  // Only one client may draw the root's windows itself: the server refuses
+  // a second.
+  xcb_composite_query_version_reply_t* v =
+      xcb_composite_query_version_reply(c, xcb_composite_query_version(c, 0, 4), nullptr);
+  std::free(v);
+  xcb_generic_error_t* refused = xcb_request_check(
+      c, xcb_composite_redirect_subwindows_checked(c, root, XCB_COMPOSITE_REDIRECT_MANUAL));
+  if (refused) {
+    std::free(refused);
+    return true;
+  }
+  xcb_composite_unredirect_subwindows(c, root, XCB_COMPOSITE_REDIRECT_MANUAL);
+  return false;
+}
+
+std::uint8_t WatchSelectionOwner(xcb_connection_t* c, std::uint32_t root, std::uint32_t selection) {
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_xfixes_id);
+  if (!ext || !ext->present) return 0;
+  xcb_xfixes_query_version_reply_t* v =
+      xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr);
+  if (!v) return 0;
+  std::free(v);
+  const std::uint32_t mask = XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                             XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                             XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE;
+  xcb_xfixes_select_selection_input(c, root, selection, mask);
+  return static_cast<std::uint8_t>(ext->first_event + XCB_XFIXES_SELECTION_NOTIFY);
 }
 
 bool IsArgb32(xcb_connection_t* c, std::uint32_t visual) {

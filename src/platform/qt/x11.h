@@ -51,6 +51,17 @@ std::uint32_t ClientLeader(xcb_connection_t* c, std::uint32_t window);
 
 void DestroyWindow(xcb_connection_t* c, std::uint32_t window);
 
+// The monitors RandR (1.5) tells of: the primary one's rectangle, in
+// device pixels on the X screen (the first monitor when none is primary),
+// and how many there are. nullopt where the server cannot tell.
+struct Monitors {
+  Rect primary;
+  int count = 0;
+};
+std::optional<Monitors> ReadMonitors(xcb_connection_t* c, std::uint32_t root);
+// Whether the event is RandR's news of a changed screen, output or monitor.
+bool IsRandrEvent(xcb_connection_t* c, std::uint8_t responseType);
+
 // The root's _NET_WORKAREA (its first rectangle), nullopt when it is not set.
 std::optional<Rect> WorkArea(xcb_connection_t* c, std::uint32_t root);
 std::uint32_t WorkAreaAtom(xcb_connection_t* c);
@@ -60,10 +71,22 @@ bool HasShape(xcb_connection_t* c);
 // colour), so that a pixel value can be written from red, green and blue.
 bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root);
 std::uint32_t RootVisual(xcb_connection_t* c, std::uint32_t root);
-// Whether a compositing manager runs on the root's screen (it owns
-// _NET_WM_CM_S<n>) and the screen offers 32-bit visuals: windows can then be
-// drawn by their alpha, which such compositors use instead of SHAPE.
-bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root);
+// Whether the root's screen offers 32-bit visuals: windows can then be
+// drawn by their alpha, which compositors use instead of SHAPE.
+bool HasAlphaVisuals(xcb_connection_t* c, std::uint32_t root);
+// The selection a compositing manager of the root's screen owns
+// (_NET_WM_CM_S<n>).
+std::uint32_t CompositorSelection(xcb_connection_t* c, std::uint32_t root);
+// Whether the windows of the root are drawn by a compositor: someone owns
+// the selection and has the root's windows redirected for drawing them
+// itself. An owner that draws nothing (a program that only claims the
+// name) does not count: the probe asks for that redirection and gets it
+// (and gives it back at once) only when no compositor holds it.
+bool Compositing(xcb_connection_t* c, std::uint32_t root, std::uint32_t selection);
+// Asks the server to tell the connection whenever the selection's owner
+// changes (XFixes). Returns the event code those notifications come with,
+// 0 when the server cannot tell.
+std::uint8_t WatchSelectionOwner(xcb_connection_t* c, std::uint32_t root, std::uint32_t selection);
 // Cuts the window to `outline` (device pixels, window-relative): what it
 // shows, or with `input` only where it takes clicks.
 void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input = false);

@@ -7,6 +7,7 @@
 #include "platform/qt/backend.h"
 #include "platform/qt/painting.h"
 #include "platform/qt/screen.h"
+#include "platform/qt/shape.h"
 #include "platform/qt/single_copy.h"
 #include "platform/qt/sprite_events.h"
 #include "platform/qt/stats.h"
@@ -51,6 +52,8 @@ bool DispatchXEvent(xcb_generic_event_t* ev) {
   stats::NoteEvent();
   const std::uint8_t kind = ev->response_type & 0x7f;
   if (kind >= kFirstExtensionEvent) {
+    OnSelectionOwner(ev);
+    NoteExtensionEvent(ev);
     NoteScreenMayChange();
     return false;
   }
