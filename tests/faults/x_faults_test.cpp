@@ -2,6 +2,8 @@
 // its selection: the program keeps its sprites as it has them, modal windows
 // taken away end as if dismissed, and the selection follows the manager
 // convention (`zembrant --quit` included).
+#include <xcb/xcb.h>
+
 #include <fstream>
 #include <set>
 #include <string>
@@ -125,6 +127,40 @@ TEST_F(XFaults, KeysAreIgnoredUnderAnotherClientsGrabAndTheScreenSaver) {
   EXPECT_FALSE(spaceStartsTheGame()) << "Space typed while the screen saver is on started the game";
   X().ForceScreenSaver(false);
   EXPECT_TRUE(spaceStartsTheGame()) << "the keys did not come back";
+}
+
+// A grab whose end only the grabbing prompt hears, and focus events another
+// client makes up, deafen the game for no longer than the look the program
+// takes once a second while it believes the keyboard held.
+TEST_F(XFaults, APromptsGrabEndedUnseenLeavesTheKeysTheGames) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const std::uint32_t lamps = Get("frmShe").id;
+  ASSERT_TRUE(WaitUntil([&] { return X().FocusWindow() == lamps; }, Ms(5000))) << "the lamps never take the focus";
+  const std::uint32_t prompt = X().GrabKeyboardLikeAPrompt();
+  ASSERT_NE(prompt, 0u);
+  X().Tap(key::kSpace, Ms(100));
+  EXPECT_FALSE(WaitUntil([&] { return !WaitingTitle(X().Mapped()); }, Ms(1500)))
+      << "Space typed into the prompt started the game";
+  X().EndPromptGrab(prompt);
+  // The program looks once a second; on a loaded machine give it twice that.
+  EXPECT_TRUE(WaitUntil([&] {
+    X().Tap(key::kSpace);
+    return WaitUntil([&] { return !WaitingTitle(X().Mapped()); }, Ms(300), Ms(20));
+  }, Ms(4000), Ms(0))) << "the keys stay deaf after the prompt's grab ended";
+}
+
+TEST_F(XFaults, MadeUpFocusEventsOfAGrabDeafenNothing) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const std::uint32_t lamps = Get("frmShe").id;
+  for (const std::uint32_t to : {X().Root(), lamps, X().FocusWindow()}) {
+    if (to == XCB_NONE) continue;
+    X().SendFocusEvent(to, false, XCB_NOTIFY_MODE_GRAB);
+    X().SendFocusEvent(to, true, XCB_NOTIFY_MODE_GRAB);
+  }
+  std::this_thread::sleep_for(Ms(200));  // the program has read them
+  X().Tap(key::kSpace, Ms(100));
+  EXPECT_TRUE(WaitUntil([&] { return !WaitingTitle(X().Mapped()); }, Ms(1500)))
+      << "Space did not start the game after made-up focus events";
 }
 
 // The work area changes under a game: the title comes back, laid out for

@@ -640,6 +640,41 @@ void XClient::UngrabKeyboard() {
   Sync();
 }
 
+std::uint32_t XClient::GrabKeyboardLikeAPrompt() {
+  const xcb_window_t w = xcb_generate_id(c_);
+  const std::uint32_t overrideRedirect = 1;
+  xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 10, 10, 200, 80, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                    XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+  xcb_map_window(c_, w);
+  Sync();
+  Reply r(xcb_grab_keyboard_reply(
+      c_, xcb_grab_keyboard(c_, 0, w, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr));
+  if (!r || r->status != XCB_GRAB_STATUS_SUCCESS) {
+    xcb_destroy_window(c_, w);
+    Sync();
+    return 0;
+  }
+  xcb_set_input_focus(c_, XCB_INPUT_FOCUS_PARENT, w, XCB_CURRENT_TIME);
+  Sync();
+  return w;
+}
+
+void XClient::EndPromptGrab(std::uint32_t prompt) {
+  xcb_ungrab_keyboard(c_, XCB_CURRENT_TIME);
+  xcb_destroy_window(c_, prompt);
+  Sync();
+}
+
+void XClient::SendFocusEvent(std::uint32_t window, bool in, std::uint8_t mode) {
+  xcb_focus_in_event_t ev{};
+  ev.response_type = in ? XCB_FOCUS_IN : XCB_FOCUS_OUT;
+  ev.detail = XCB_NOTIFY_DETAIL_NONLINEAR;
+  ev.event = window;
+  ev.mode = mode;
+  xcb_send_event(c_, 0, window, XCB_EVENT_MASK_FOCUS_CHANGE, reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
 // The server's clock, from the PropertyNotify of a change to the probe's own
 // window; 0 when the probe connection fails.
 std::uint32_t XClient::ServerTime() {

@@ -175,6 +175,15 @@ class XClient {
   // the grab took; and lets it go.
   bool GrabKeyboard();
   void UngrabKeyboard();
+  // A password prompt's way: a window of this client's own mapped, the
+  // keyboard grabbed on it, then the focus taken. Its end (ungrab, window
+  // destroyed) is told to that window only. Returns the window, 0 when the
+  // grab did not take.
+  std::uint32_t GrabKeyboardLikeAPrompt();
+  void EndPromptGrab(std::uint32_t prompt);
+  // A made-up focus event (SendEvent) of the given mode (XCB_NOTIFY_MODE_*)
+  // to a window's focus listeners.
+  void SendFocusEvent(std::uint32_t window, bool in, std::uint8_t mode);
   // Whether another client holds the keyboard, asked without ever taking it
   // (a probe that took it, even for a moment, could make a menu's own grab
   // fail).

@@ -81,7 +81,7 @@ bool DispatchXEvent(xcb_generic_event_t* ev) {
       return OnSelectionLost(As<xcb_selection_clear_event_t>(ev));
     case XCB_FOCUS_IN:
     case XCB_FOCUS_OUT:
-      B().keyboard.NoteFocusChange(As<xcb_focus_in_event_t>(ev)->mode);
+      B().keyboard.NoteFocusChange(As<xcb_focus_in_event_t>(ev));
       return false;
     default:
       return false;
