@@ -207,6 +207,27 @@ bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root) {
   return false;
 }
 
+std::string RootVisualProblem(xcb_connection_t* c, std::uint32_t root) {
+  static const char* const kClasses[] = {"StaticGray", "GrayScale", "StaticColor",
+                                         "PseudoColor", "TrueColor", "DirectColor"};
+  for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s)) {
+    if (s.data->root != root) continue;
+    for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(s.data); d.rem; xcb_depth_next(&d)) {
+      for (xcb_visualtype_iterator_t v = xcb_depth_visuals_iterator(d.data); v.rem;
+           xcb_visualtype_next(&v)) {
+        if (v.data->visual_id != s.data->root_visual) continue;
+        const int kind = v.data->_class;
+        if ((kind == XCB_VISUAL_CLASS_TRUE_COLOR || kind == XCB_VISUAL_CLASS_DIRECT_COLOR) && d.data->depth >= 15) {
+          return "";
+        }
+        return "its screen's visual is " + std::string(kind >= 0 && kind <= 5 ? kClasses[kind] : "unknown") +
+               " of depth " + std::to_string(d.data->depth) + "; the program needs TrueColor of depth 15 or more";
+      }
+    }
+  }
+  return "";
+}
+
 bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root) {
   int screen = 0;
   bool deep = false;

@@ -63,6 +63,9 @@ std::uint32_t RootVisual(xcb_connection_t* c, std::uint32_t root);
 // Whether a compositing manager runs on the root's screen (it owns
 // _NET_WM_CM_S<n>) and the screen offers 32-bit visuals: windows can then be
 // drawn by their alpha, which such compositors use instead of SHAPE.
+// Why the root window's visual cannot show the program (Qt paints nothing
+// on a colour-map visual: 8-bit PseudoColor), "" when it can.
+std::string RootVisualProblem(xcb_connection_t* c, std::uint32_t root);
 bool CompositedWithAlpha(xcb_connection_t* c, std::uint32_t root);
 // Cuts the window to `outline` (device pixels, window-relative): what it
 // shows, or with `input` only where it takes clicks.
