@@ -64,6 +64,10 @@ void OnConnectionBroken(const QString& message) {
   } else {
     SayConnectionLost();
   }
+  // Qt would call exit(1) next, running exit handlers of libraries with
+  // nothing left to talk to.
+  std::fflush(stderr);
+  std::_Exit(1);
 }
 
 // Stderr is itself again; what was written meanwhile follows when `keep`.
