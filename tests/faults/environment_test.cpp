@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <cstring>
 #include <sstream>
 #include <thread>
 
@@ -125,6 +126,22 @@ TEST_F(EnvironmentFaults, AServerDyingAsTheProgramStartsGetsOneLineSayingSo) {
     EXPECT_TRUE(err.find("lost the connection") != std::string::npos ||
                 err.find("cannot connect") != std::string::npos) << afterMs << " ms: " << err;
   }
+}
+
+// Signals the program was started with ignored (nohup, a background job)
+// stay ignored; SIGALRM from another process ends nothing.
+TEST_F(EnvironmentFaults, IgnoredSignalsStayIgnoredAndOthersAlarmsEndNothing) {
+  std::vector<std::string> env = xtest::EnvironmentWith({}, {"DISPLAY"});
+  env.push_back("DISPLAY=" + server_->display());
+  xtest::Child game(AfterShell("trap '' HUP INT"), env, dir_.path() + "/out", dir_.path() + "/err");
+  ASSERT_TRUE(Titled()) << Read(dir_.path() + "/err");
+  for (const int sig : {SIGHUP, SIGINT, SIGALRM}) {
+    kill(game.pid(), sig);
+    std::this_thread::sleep_for(Ms(1500));
+    EXPECT_TRUE(game.Running()) << strsignal(sig) << " ended the program";
+  }
+  kill(game.pid(), SIGTERM);
+  EXPECT_EQ(game.WaitExit(Ms(10000)), 0) << Read(dir_.path() + "/err");
 }
 
 // An 8-bit colour-map screen shows nothing Qt paints: one line, at once.

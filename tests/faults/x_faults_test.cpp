@@ -4,6 +4,8 @@
 // convention (`zembrant --quit` included).
 #include <xcb/xcb.h>
 
+#include <signal.h>
+
 #include <fstream>
 #include <set>
 #include <string>
@@ -203,6 +205,70 @@ TEST_F(XFaults, TheSelectionOwnedAsAManagerAndQuitThroughIt) {
   ASSERT_TRUE(taken) << "the program plays on without its selection";
   EXPECT_EQ(*taken, 1);
   EXPECT_EQ(ProgramLines(second.Stderr()), 1) << second.Stderr();
+}
+
+// Other clients at the claim: a made-up notice of its loss, a flood of
+// requests to convert it, its window destroyed. The program keeps playing,
+// says nothing, and `--quit` still reaches it.
+TEST_F(XFaults, TheClaimStandsUpToOtherClients) {
+  TempDir dir;
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const std::uint32_t claim = X().SelectionOwner("_ZEMBRANT_S0");
+  ASSERT_NE(claim, 0u);
+  const std::string errBefore = Game().Stderr();
+  X().SendSelectionClear(claim, "_ZEMBRANT_S0");
+  X().ConvertSelection("_ZEMBRANT_S0", 200);
+  std::this_thread::sleep_for(Ms(1000));
+  ExpectRunning();
+  EXPECT_EQ(Game().Stderr(), errBefore) << "other clients' doings reach stderr";
+  X().Destroy(claim);
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::uint32_t owner = X().SelectionOwner("_ZEMBRANT_S0");
+    return owner != 0 && owner != claim;
+  }, Ms(5000))) << "the selection is left without owner";
+  ExpectRunning();
+  const faults::Ended quit = faults::RunProgram({"--quit"}, {"DISPLAY=" + Display()}, dir.path(), Ms(20000));
+  EXPECT_EQ(quit.status, 0) << quit.err;
+  const std::optional<int> status = Game().child().WaitExit(Ms(10000));
+  ASSERT_TRUE(status) << "--quit did not reach the program";
+  EXPECT_EQ(*status, 0) << Game().Stderr();
+}
+
+// `--quit` keeps its bound whatever the server does, fails when
+// interrupted, and a copy stopped meanwhile does not end for the request
+// when it goes on long after.
+TEST_F(XFaults, QuitKeepsItsBoundAndLeavesNoStaleRequest) {
+  TempDir dir;
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const std::vector<std::string> env = {"DISPLAY=" + Display()};
+  X().Grab();  // the server answers nobody else
+  X().Sync();
+  Clock::time_point start = Clock::now();
+  const faults::Ended held = faults::RunProgram({"--quit"}, env, dir.path(), Ms(30000));
+  EXPECT_LT(xtest::MsSince(start), 10000) << "--quit waits past its bound for a grabbed server";
+  EXPECT_EQ(held.status, 1) << held.err;
+  EXPECT_EQ(ProgramLines(held.err), 1) << held.err;
+  {
+    xtest::Child quit({ZB_PROGRAM, "--quit"}, xtest::EnvironmentWith(env), dir.path() + "/q.out",
+                      dir.path() + "/q.err");
+    std::this_thread::sleep_for(Ms(500));
+    kill(quit.pid(), SIGTERM);
+    const std::optional<int> interrupted = quit.WaitExit(Ms(5000));
+    ASSERT_TRUE(interrupted) << "--quit does not end on SIGTERM";
+    EXPECT_NE(*interrupted, 0) << "an interrupted --quit says the copy has ended";
+  }
+  X().Ungrab();
+  ExpectRunning();
+
+  ASSERT_EQ(kill(Game().pid(), SIGSTOP), 0);
+  start = Clock::now();
+  const faults::Ended stopped = faults::RunProgram({"--quit"}, env, dir.path(), Ms(30000));
+  EXPECT_LT(xtest::MsSince(start), 10000);
+  EXPECT_EQ(stopped.status, 1) << stopped.err;
+  kill(Game().pid(), SIGCONT);
+  std::this_thread::sleep_for(Ms(2000));
+  ExpectRunning();  // the caller was told it did not end: it does not
+  EndThroughMenu();
 }
 
 }  // namespace

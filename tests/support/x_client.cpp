@@ -583,6 +583,27 @@ void XClient::ReleaseSelection(const std::string& name) {
   Sync();
 }
 
+void XClient::ConvertSelection(const std::string& name, int times) {
+  const xcb_window_t w = xcb_generate_id(c_);
+  xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                    XCB_COPY_FROM_PARENT, 0, nullptr);
+  for (int i = 0; i < times; ++i) {
+    xcb_convert_selection(c_, w, Atom(name), XCB_ATOM_STRING, Atom("ZB_TEST_CONVERTED"), XCB_CURRENT_TIME);
+  }
+  Sync();
+  xcb_destroy_window(c_, w);
+  Sync();
+}
+
+void XClient::SendSelectionClear(std::uint32_t owner, const std::string& name) {
+  xcb_selection_clear_event_t ev{};
+  ev.response_type = XCB_SELECTION_CLEAR;
+  ev.owner = owner;
+  ev.selection = Atom(name);
+  xcb_send_event(c_, 0, owner, 0, reinterpret_cast<const char*>(&ev));
+  Sync();
+}
+
 void XClient::ForceScreenSaver(bool on) {
   xcb_force_screen_saver(c_, on ? XCB_SCREEN_SAVER_ACTIVE : XCB_SCREEN_SAVER_RESET);
   Sync();

@@ -156,6 +156,10 @@ class XClient {
   // Takes the selection with a window of this client's own; its owner before.
   std::uint32_t TakeSelection(const std::string& name);
   void ReleaseSelection(const std::string& name);
+  // Asks the selection's owner `times` times to convert it (to STRING).
+  void ConvertSelection(const std::string& name, int times);
+  // A made-up notice to the selection's owner that it lost the selection.
+  void SendSelectionClear(std::uint32_t owner, const std::string& name);
   // The server's screen saver switched on or off at once.
   void ForceScreenSaver(bool on);
 

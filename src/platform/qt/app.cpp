@@ -200,6 +200,8 @@ void PrepareProcess() {
   CatchEndSignals();
 }
 
+bool StdoutClosedAtStart() { return FoundClosed(1); }
+
 std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   Backend& b = B();
   if (b.app) return "";

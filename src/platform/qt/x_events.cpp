@@ -72,13 +72,16 @@ bool DispatchXEvent(xcb_generic_event_t* ev) {
     case XCB_DESTROY_NOTIFY:
       CloseModalIfGone(As<xcb_destroy_notify_event_t>(ev)->window);
       OnSpriteDestroyed(As<xcb_destroy_notify_event_t>(ev));
-      return OnMarkerDestroyed(As<xcb_destroy_notify_event_t>(ev));
+      return OnClaimDestroyed(As<xcb_destroy_notify_event_t>(ev)) ||
+             OnMarkerDestroyed(As<xcb_destroy_notify_event_t>(ev));
     case XCB_CLIENT_MESSAGE: {
       const auto* message = As<xcb_client_message_event_t>(ev);
       return OnQuitRequest(message) || IsCloseRequestToSprite(message) || OnExposureMarker(message);
     }
     case XCB_SELECTION_CLEAR:
       return OnSelectionLost(As<xcb_selection_clear_event_t>(ev));
+    case XCB_SELECTION_REQUEST:
+      return OnSelectionRequest(As<xcb_selection_request_event_t>(ev));
     case XCB_FOCUS_IN:
     case XCB_FOCUS_OUT:
       B().keyboard.NoteFocusChange(As<xcb_focus_in_event_t>(ev));
