@@ -14,6 +14,7 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -49,6 +50,21 @@ std::uint32_t KeysymOf(int vk) {
     default: return kNoKeysym;
   }
 }
+
+// The keypad's key of the same meaning with NumLock off, kNoKeysym for none:
+// the game reads it as the main key.
+std::uint32_t KeypadKeysymOf(int vk) {
+  switch (vk) {
+    case VK_HOME: return 0xff95;   // XK_KP_Home
+    case VK_LEFT: return 0xff96;   // XK_KP_Left
+    case VK_UP: return 0xff97;     // XK_KP_Up
+    case VK_RIGHT: return 0xff98;  // XK_KP_Right
+    case VK_DOWN: return 0xff99;   // XK_KP_Down
+    default: return kNoKeysym;
+  }
+}
+
+constexpr std::uint32_t kNumLockKeysym = 0xff7f;  // XK_Num_Lock
 
 bool KeyBit(const std::uint8_t* keys, std::uint8_t code) {
   return (keys[code / 8] >> (code % 8)) & 1;
@@ -209,7 +225,9 @@ std::int16_t Keyboard::Poll(int vk) {
   newPress_ = false;
 
   bool held = false, pressed = false;
-  for (std::uint8_t code : codes) {
+  std::vector<std::uint8_t> keys = codes;
+  if (!numLockOn_) keys.insert(keys.end(), keypadKeycodes_[vk].begin(), keypadKeycodes_[vk].end());
+  for (std::uint8_t code : keys) {
     const bool down = KeyBit(keymap_.data(), code) && !ignoredUntilUp_[code];
     held = held || down;
     if (xiOpcode_) {
@@ -293,6 +311,15 @@ bool Keyboard::KeymapCurrent() const {
 // server sent before its answer are in the queue by the time it is read.
 bool Keyboard::ReadKeymap() {
   const xcb_query_keymap_cookie_t cookie = xcb_query_keymap(conn_);
+  // NumLock's state, in the same round trip, where the keypad matters.
+  if (numLockMask_ > 0) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
+    const xcb_query_pointer_cookie_t pointer = xcb_query_pointer(conn_, root);
+    if (xcb_query_pointer_reply_t* state = xcb_query_pointer_reply(conn_, pointer, nullptr)) {
+      numLockOn_ = (state->mask & numLockMask_) != 0;
+      std::free(state);
+    }
+  }
   xcb_query_keymap_reply_t* map = xcb_query_keymap_reply(conn_, cookie, nullptr);
   if (!map) return false;
   std::memcpy(keymap_.data(), map->keys, keymap_.size());
@@ -310,16 +337,55 @@ const std::vector<std::uint8_t>& Keyboard::KeycodesOf(int vk) {
   if (sym == kNoKeysym || !conn_) return kNone;
   if (!keycodesKnown_[vk]) {
     keycodesKnown_[vk] = true;
-    keycodes_[vk].clear();
-    if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols_, sym)) {
-      for (xcb_keycode_t* k = codes; *k != XCB_NO_SYMBOL; ++k) keycodes_[vk].push_back(*k);
-      std::free(codes);
+    keycodes_[vk] = KeycodesWith(sym);
+    keypadKeycodes_[vk].clear();
+    const std::uint32_t keypad = KeypadKeysymOf(vk);
+    for (std::uint8_t code : keypad == kNoKeysym ? std::vector<std::uint8_t>() : KeycodesWith(keypad)) {
+      if (std::find(keycodes_[vk].begin(), keycodes_[vk].end(), code) == keycodes_[vk].end()) {
+        keypadKeycodes_[vk].push_back(code);
+      }
+    }
+    if (!keypadKeycodes_[vk].empty() && numLockMask_ < 0) {
+      numLockMask_ = NumLockMask();
+      keymapStale_ = true;  // NumLock's state comes with the next reading
     }
   }
   return keycodes_[vk];
 }
 
-void Keyboard::ForgetKeycodes() { keycodesKnown_ = {}; }
+std::vector<std::uint8_t> Keyboard::KeycodesWith(std::uint32_t keysym) const {
+  std::vector<std::uint8_t> found;
+  if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols_, keysym)) {
+    for (xcb_keycode_t* k = codes; *k != XCB_NO_SYMBOL; ++k) found.push_back(*k);
+    std::free(codes);
+  }
+  return found;
+}
+
+// The modifier bit NumLock sets, 0 when no modifier holds it.
+int Keyboard::NumLockMask() const {
+  const std::vector<std::uint8_t> numLock = KeycodesWith(kNumLockKeysym);
+  xcb_get_modifier_mapping_reply_t* map =
+      xcb_get_modifier_mapping_reply(conn_, xcb_get_modifier_mapping(conn_), nullptr);
+  int mask = 0;
+  if (map) {
+    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(map);
+    const int perModifier = map->keycodes_per_modifier;
+    for (int modifier = 0; modifier < 8 && mask == 0; ++modifier) {
+      for (int i = 0; i < perModifier; ++i) {
+        const xcb_keycode_t code = codes[modifier * perModifier + i];
+        if (code != 0 && std::find(numLock.begin(), numLock.end(), code) != numLock.end()) mask = 1 << modifier;
+      }
+    }
+  }
+  std::free(map);
+  return mask;
+}
+
+void Keyboard::ForgetKeycodes() {
+  keycodesKnown_ = {};
+  numLockMask_ = -1;
+}
 
 }  // namespace plat::qt
 

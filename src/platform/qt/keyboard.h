@@ -61,6 +61,8 @@ class Keyboard {
   bool KeymapCurrent() const;
   bool ReadKeymap();
   const std::vector<std::uint8_t>& KeycodesOf(int vk);
+  std::vector<std::uint8_t> KeycodesWith(std::uint32_t keysym) const;
+  int NumLockMask() const;
   void ForgetKeycodes();
   void WatchGrabsAndSaver();
   void CheckGrabStillHeld();
@@ -79,6 +81,10 @@ class Keyboard {
   bool keymapStale_ = true;
   std::array<std::vector<std::uint8_t>, 0x29> keycodes_{};
   std::array<bool, 0x29> keycodesKnown_{};
+  // The keypad's keys of the same meaning, read only while NumLock is off.
+  std::array<std::vector<std::uint8_t>, 0x29> keypadKeycodes_{};
+  int numLockMask_ = -1;  // not known yet
+  bool numLockOn_ = false;
   bool newPress_ = false;
   bool grabbed_ = false;
   bool saverOn_ = false;
