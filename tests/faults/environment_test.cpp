@@ -63,6 +63,14 @@ TEST_F(EnvironmentFaults, DisplaysWithoutTheScreenOrTheRoomEndWithOneLine) {
     EXPECT_EQ(Lines(run.err), 1) << run.err;
     EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << "DISPLAY echoed raw";
   }
+  const Ended noScreen = RunProgram({}, {"DISPLAY=" + d + ".1", "WAYLAND_DISPLAY"}, dir_.path(), Ms(30000));
+  EXPECT_NE(noScreen.err.find("has no screen 1"), std::string::npos) << noScreen.err;
+  // Qt told to end on its first warning: the program says which.
+  const Ended fatal = RunProgram({}, {"DISPLAY=" + d, "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR", "QT_FATAL_WARNINGS=1"},
+                                 dir_.path(), Ms(30000));
+  EXPECT_NE(fatal.status, 0);
+  EXPECT_EQ(Lines(fatal.err), 1) << fatal.err;
+  EXPECT_NE(fatal.err.find("QT_FATAL_WARNINGS"), std::string::npos) << fatal.err;
   // Every client slot but one taken: the program's second connection finds
   // none.
   std::vector<std::unique_ptr<xtest::XClient>> clients;

@@ -98,11 +98,29 @@ void ReleaseStderr(bool keep) {
 // file at start-up, and the program keeps nothing there: Qt's notices about
 // that directory (XDG_RUNTIME_DIR unset, as under root without a login
 // session, or a directory of the wrong owner or mode) concern nothing the
-// program does.
+// program does. Nor does a server without RandR 1.2: the program plays on
+// the one screen Qt makes up for it.
+// QT_FATAL_WARNINGS (or QT_FATAL_CRITICALS) has Qt abort right after
+// the message: the program says why.
+void SayIfFatal(QtMsgType type, const QString& message) {
+  const bool fatal = (type == QtWarningMsg && qEnvironmentVariableIsSet("QT_FATAL_WARNINGS")) ||
+                     (type == QtCriticalMsg && qEnvironmentVariableIsSet("QT_FATAL_CRITICALS"));
+  if (!fatal) return;
+  const std::string text = Printable(message.section(QLatin1Char('\n'), 0, 0).toStdString());
+  const std::string why = "Qt's warning ends the program, as QT_FATAL_WARNINGS asks: " + text;
+  if (StartGuarded()) {
+    NoteStartFailure(why);
+  } else {
+    std::fprintf(stderr, "zembrant: %s\n", why.c_str());
+  }
+}
+
 void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   StartUp& s = B().startUp;
+  SayIfFatal(type, message);
   if (message.contains(QLatin1String("setNetWmStateOnUnmappedWindow() called on mapped window")) ||
-      message.startsWith(QLatin1String("QStandardPaths: ")) || IsFontNoise(message)) {
+      message.startsWith(QLatin1String("QStandardPaths: ")) || IsFontNoise(message) ||
+      message.startsWith(QLatin1String("There is no XRandR"))) {
     return;
   }
   // Qt ends the program itself (exit status 1) right after this warning.
@@ -138,12 +156,13 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
   if (s.nextHandler) s.nextHandler(type, context, message);
 }
 
-// Qt's complaints held back while it started, now that it has.
+// Qt started: what the libraries wrote meanwhile follows; Qt's complaints
+// about the display it could use after all (a server without RandR 1.2)
+// are forgotten.
 void ReleaseHeldBack() {
   StartUp& s = B().startUp;
   s.starting = false;
   ReleaseStderr(true);
-  for (const std::string& text : s.heldBack) std::fprintf(stderr, "%s\n", Printable(text).c_str());
   s.heldBack.clear();
 }
 

@@ -149,6 +149,10 @@ void EndStartGuard() {
 
 bool StartGuarded() { return g_guarding != 0; }
 
+void NoteStartFailure(const std::string& what) {
+  std::snprintf(g_line, sizeof g_line, "zembrant: %s\n", what.c_str());
+}
+
 bool ServerGone() { return ConnectionClosed(g_xFd); }
 
 void SayConnectionLost() {

@@ -28,6 +28,10 @@ bool StartGuarded();
 // Whether the X server closed the connection given to StartGuard.
 bool ServerGone();
 
+// What the line says should Qt end the start now (a warning Qt is told to
+// treat as fatal).
+void NoteStartFailure(const std::string& what);
+
 // Says once that the connection to the X display was lost; Xlib, which
 // Qt's xcb plugin loads, is kept from saying it its own way and ends the
 // process with status 1 (2 while Qt starts).

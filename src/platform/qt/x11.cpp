@@ -33,9 +33,12 @@ std::string Connect(xcb_connection_t*& conn, int& screen) {
     return "cannot open a window: DISPLAY is not set (an X11 display or XWayland is needed)";
   }
   conn = xcb_connect(nullptr, &screen);
-  if (xcb_connection_has_error(conn)) {
+  if (const int error = xcb_connection_has_error(conn)) {
     xcb_disconnect(conn);
     conn = nullptr;
+    if (error == XCB_CONN_CLOSED_INVALID_SCREEN) {
+      return "the X display \"" + DisplayName() + "\" named by DISPLAY has no screen " + std::to_string(screen);
+    }
     return "cannot connect to the X display \"" + DisplayName() + "\" named by DISPLAY";
   }
   if (RootOf(conn, screen) == XCB_NONE) {
