@@ -95,6 +95,22 @@ TEST_F(XFaults, SpritesKeepTheProgramsSizeAndStayShown) {
   EndThroughMenu();  // the lamps and their menu still work
 }
 
+// Another client clears a sprite's override-redirect and unmaps it: shown
+// again, the window manager frames it, and the program takes it back.
+TEST_F(XFaults, ASpriteAWindowManagerFramesIsTakenBack) {
+  ASSERT_NO_FATAL_FAILURE(StartGame({.width = 1280, .height = 1024, .windowManager = true}));
+  ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
+  const Window lamps = Get("frmShe");
+  X().SetOverrideRedirect(lamps.id, false);
+  X().Unmap(lamps.id);
+  EXPECT_TRUE(WaitUntil([&] {
+    return X().Viewable(lamps.id) && X().Parent(lamps.id) == X().Root() && X().OverrideRedirect(lamps.id) &&
+           X().ScreenRect(lamps.id) == lamps.rect;
+  }, Ms(5000))) << "the lamps stay in the window manager's frame";
+  ExpectRunning();
+  EndThroughMenu();
+}
+
 TEST_F(XFaults, AVersionDialogTakenAwayEndsAsDismissed) {
   ASSERT_NO_FATAL_FAILURE(StartAtTitle());
   for (int round = 0; round < 2; ++round) {

@@ -556,6 +556,12 @@ void XClient::Unmap(std::uint32_t window) {
   Sync();
 }
 
+void XClient::SetOverrideRedirect(std::uint32_t window, bool on) {
+  const std::uint32_t value = on ? 1 : 0;
+  xcb_change_window_attributes(c_, window, XCB_CW_OVERRIDE_REDIRECT, &value);
+  Sync();
+}
+
 void XClient::Destroy(std::uint32_t window) {
   xcb_destroy_window(c_, window);
   Sync();

@@ -151,6 +151,7 @@ class XClient {
   void SendDeleteWindow(std::uint32_t window);  // WM_PROTOCOLS / WM_DELETE_WINDOW
   void Unmap(std::uint32_t window);
   void Destroy(std::uint32_t window);
+  void SetOverrideRedirect(std::uint32_t window, bool on);
   // Iconifies it the ICCCM way (WM_CHANGE_STATE to the root).
   void Iconify(std::uint32_t window);
   // Takes the selection with a window of this client's own; its owner before.

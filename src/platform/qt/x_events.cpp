@@ -74,6 +74,9 @@ bool DispatchXEvent(xcb_generic_event_t* ev) {
       OnSpriteDestroyed(As<xcb_destroy_notify_event_t>(ev));
       return OnClaimDestroyed(As<xcb_destroy_notify_event_t>(ev)) ||
              OnMarkerDestroyed(As<xcb_destroy_notify_event_t>(ev));
+    case XCB_REPARENT_NOTIFY:
+      OnSpriteReparented(As<xcb_reparent_notify_event_t>(ev));
+      return false;
     case XCB_CLIENT_MESSAGE: {
       const auto* message = As<xcb_client_message_event_t>(ev);
       return OnQuitRequest(message) || IsCloseRequestToSprite(message) || OnExposureMarker(message);
