@@ -130,6 +130,32 @@ TEST_F(XFaults, AVersionDialogTakenAwayEndsAsDismissed) {
   EXPECT_EQ(*status, 0);
 }
 
+// A window manager replaced while the version dialog is open unmaps it
+// only to frame it anew: the dialog stays open.
+TEST_F(XFaults, TheVersionDialogOutlivesAWindowManagerReplaced) {
+  ASSERT_NO_FATAL_FAILURE(StartGame({.width = 1280, .height = 1024, .windowManager = true}));
+  ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
+  ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(false));
+  // The dialog, framed: a child of a child of the root.
+  const auto framedDialog = [&]() -> std::optional<Window> {
+    for (std::uint32_t frame : X().Stacking()) {
+      for (std::uint32_t w : X().Children(frame)) {
+        if (X().Viewable(w) && X().WindowName(w) == "バージョン情報") return Window{.id = w};
+      }
+    }
+    return std::nullopt;
+  };
+  std::optional<Window> dialog;
+  ASSERT_TRUE(WaitUntil([&] { return (dialog = framedDialog()).has_value(); }, Ms(15000))) << "no version dialog";
+  xtest::Child successor({"openbox", "--replace"}, xtest::EnvironmentWith({"DISPLAY=" + Display()}),
+                         Dir() + "/openbox2.out", Dir() + "/openbox2.err");
+  std::this_thread::sleep_for(Ms(3000));
+  EXPECT_TRUE(X().Exists(dialog->id) && X().Viewable(dialog->id))
+      << "replacing the window manager dismissed the dialog";
+  X().Destroy(dialog->id);
+  ExpectRunning();
+}
+
 // Keys typed into another client's grab (a lock screen, a password prompt)
 // or while the screen saver is on are not the game's.
 TEST_F(XFaults, KeysAreIgnoredUnderAnotherClientsGrabAndTheScreenSaver) {

@@ -249,9 +249,9 @@ void ResendShape(WindowRec& rec);
 // them onto another monitor, and makes it whole again after (shape.cpp).
 void KeepOnMonitor(WindowRec& rec);
 
-// A modal window another client unmapped or destroyed ends as if
-// dismissed (dialogs.cpp).
-void CloseModalIfGone(std::uint32_t xid);
+// A modal window another client destroyed, or unmapped for longer than a
+// window manager takes to reparent it, ends as if dismissed (dialogs.cpp).
+void CloseModalIfGone(std::uint32_t xid, bool destroyed);
 
 // Destroys every window (and so every timer) and forgets queued events.
 void DestroyAllWindows();

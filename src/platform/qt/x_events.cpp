@@ -66,11 +66,11 @@ bool DispatchXEvent(xcb_generic_event_t* ev) {
       NoteRootProperty(As<xcb_property_notify_event_t>(ev));
       return false;  // Qt reads the root's properties too
     case XCB_UNMAP_NOTIFY:
-      CloseModalIfGone(As<xcb_unmap_notify_event_t>(ev)->window);
+      CloseModalIfGone(As<xcb_unmap_notify_event_t>(ev)->window, false);
       OnSpriteUnmapped(As<xcb_unmap_notify_event_t>(ev));
       return false;
     case XCB_DESTROY_NOTIFY:
-      CloseModalIfGone(As<xcb_destroy_notify_event_t>(ev)->window);
+      CloseModalIfGone(As<xcb_destroy_notify_event_t>(ev)->window, true);
       OnSpriteDestroyed(As<xcb_destroy_notify_event_t>(ev));
       return OnClaimDestroyed(As<xcb_destroy_notify_event_t>(ev)) ||
              OnMarkerDestroyed(As<xcb_destroy_notify_event_t>(ev));
