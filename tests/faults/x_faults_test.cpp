@@ -80,6 +80,11 @@ TEST_F(XFaults, SpritesKeepTheProgramsSizeAndStayShown) {
   X().Resize(lamps.id, 900, 700);
   EXPECT_TRUE(WaitUntil([&] { return Get("frmShe").rect == lamps.rect; }, Ms(5000)))
       << "the lamps keep another client's size";
+  // An outline another client resets is cut again.
+  const plat::Region outline = X().Outline(lamps.id);
+  X().ResetShape(lamps.id);
+  EXPECT_TRUE(WaitUntil([&] { return X().Outline(lamps.id) == outline; }, Ms(5000)))
+      << "the lamps keep another client's outline";
   // WM_DELETE_WINDOW closes nothing; an unmapped sprite comes back.
   X().SendDeleteWindow(lamps.id);
   std::this_thread::sleep_for(Ms(500));

@@ -556,6 +556,11 @@ void XClient::Unmap(std::uint32_t window) {
   Sync();
 }
 
+void XClient::ResetShape(std::uint32_t window) {
+  xcb_shape_mask(c_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0, XCB_NONE);
+  Sync();
+}
+
 void XClient::SetOverrideRedirect(std::uint32_t window, bool on) {
   const std::uint32_t value = on ? 1 : 0;
   xcb_change_window_attributes(c_, window, XCB_CW_OVERRIDE_REDIRECT, &value);

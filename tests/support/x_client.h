@@ -152,6 +152,8 @@ class XClient {
   void Unmap(std::uint32_t window);
   void Destroy(std::uint32_t window);
   void SetOverrideRedirect(std::uint32_t window, bool on);
+  // Resets the window's bounding shape (SHAPE): its whole rectangle shows.
+  void ResetShape(std::uint32_t window);
   // Iconifies it the ICCCM way (WM_CHANGE_STATE to the root).
   void Iconify(std::uint32_t window);
   // Takes the selection with a window of this client's own; its owner before.

@@ -258,6 +258,7 @@ std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   b.conn = x11app->connection();
   b.root = x11::RootOf(b.conn, b.screen);
   b.shapeAvailable = x11::HasShape(b.conn) && !Pretending("ZEMBRANT_TEST_NO_SHAPE");
+  b.shapeEvent = b.shapeAvailable ? x11::ShapeFirstEvent(b.conn) : 0;
   b.serverColours = x11::RootIsTrueColour(b.conn, b.root);
   b.keyboard.Open(keys, !Pretending("ZEMBRANT_TEST_NO_XINPUT"));
   stats::StartCounting();

@@ -157,6 +157,11 @@ std::optional<Rect> WorkArea(xcb_connection_t* c, std::uint32_t root) {
   return area;
 }
 
+std::uint8_t ShapeFirstEvent(xcb_connection_t* c) {
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shape_id);
+  return ext && ext->present ? ext->first_event : 0;
+}
+
 bool HasShape(xcb_connection_t* c) {
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shape_id);
   return ext && ext->present;

@@ -56,6 +56,8 @@ std::optional<Rect> WorkArea(xcb_connection_t* c, std::uint32_t root);
 std::uint32_t WorkAreaAtom(xcb_connection_t* c);
 
 bool HasShape(xcb_connection_t* c);
+// The number of the SHAPE extension's notify event.
+std::uint8_t ShapeFirstEvent(xcb_connection_t* c);
 // Whether the root window's visual stores a colour as 0xRRGGBB (24-bit true
 // colour), so that a pixel value can be written from red, green and blue.
 bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root);

@@ -51,6 +51,10 @@ bool DispatchXEvent(xcb_generic_event_t* ev) {
   stats::NoteEvent();
   const std::uint8_t kind = ev->response_type & 0x7f;
   if (kind >= kFirstExtensionEvent) {
+    if (B().shapeEvent != 0 && kind == B().shapeEvent) {
+      OnOutlineChanged(ev);
+      return true;  // Qt has no use for it
+    }
     NoteScreenMayChange();
     return false;
   }
