@@ -13,8 +13,12 @@
 namespace {
 
 // Prints the text of --help or --version; a status of 1 when it could not
-// all be written (a full disk, a closed pipe).
+// all be written (a full disk, a closed pipe, stdout closed).
 int Print(const std::string& text) {
+  if (plat::StdoutClosedAtStart()) {
+    std::fputs("zembrant: cannot write to standard output: it is closed\n", stderr);
+    return 1;
+  }
   const bool written = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
   if (written && !std::ferror(stdout)) return 0;
   std::fprintf(stderr, "zembrant: cannot write to standard output: %s\n", std::strerror(errno));

@@ -11,6 +11,9 @@ namespace plat {
 // SIGTERM and SIGHUP are caught from the first instant. The program calls
 // it first of all.
 void PrepareProcess();
+// Whether file descriptor 1 was closed when the program started (what it
+// writes there now goes nowhere).
+bool StdoutClosedAtStart();
 
 // An exit status and, unless empty, one line for stderr.
 struct Outcome {

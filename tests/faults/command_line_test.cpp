@@ -58,6 +58,9 @@ TEST(CommandLineFaults, ShortOptionsAndOutputThatCannotBeWritten) {
     const Ended full = RunProgram({option}, {}, dir.path(), Ms(20000), "/dev/full");
     EXPECT_EQ(full.status, 1) << option;
     EXPECT_EQ(Lines(full.err), 1) << option << ": " << full.err;
+    const Ended closed = RunCommand(AfterShell("exec >&-", {option}), {}, dir.path(), Ms(20000));
+    EXPECT_EQ(closed.status, 1) << option << " with stdout closed";
+    EXPECT_EQ(Lines(closed.err), 1) << option << ": " << closed.err;
   }
 }
 

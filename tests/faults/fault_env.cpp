@@ -17,11 +17,22 @@ std::string WriteFontsConf(const std::string& dir, const std::vector<std::string
 
 Ended RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
                  const std::string& dir, xtest::Ms limit, const std::string& outFile) {
+  std::vector<std::string> argv{ZB_PROGRAM};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunCommand(argv, env, dir, limit, outFile);
+}
+
+std::vector<std::string> AfterShell(const std::string& shellCommand, const std::vector<std::string>& args) {
+  std::vector<std::string> argv{"sh", "-c", shellCommand + "; exec \"$0\" \"$@\"", ZB_PROGRAM};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
+
+Ended RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                 const std::string& dir, xtest::Ms limit, const std::string& outFile) {
   std::vector<std::string> set, removed;
   for (const std::string& e : env) (e.find('=') != std::string::npos ? set : removed).push_back(e);
   const std::vector<std::string> environment = xtest::EnvironmentWith(set, removed);
-  std::vector<std::string> argv{ZB_PROGRAM};
-  argv.insert(argv.end(), args.begin(), args.end());
   const std::string out = outFile.empty() ? dir + "/run.out" : outFile;
   Ended ended;
   {

@@ -29,6 +29,14 @@ struct Ended {
 Ended RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
                  const std::string& dir, xtest::Ms limit, const std::string& outFile = "");
 
+// The same for any command line (argv[0] looked up on PATH).
+Ended RunCommand(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                 const std::string& dir, xtest::Ms limit, const std::string& outFile = "");
+
+// The program's command line run by the shell after `shellCommand` (a
+// `ulimit`, a `trap`, a redirection of the shell's own).
+std::vector<std::string> AfterShell(const std::string& shellCommand, const std::vector<std::string>& args = {});
+
 // The lines of a text.
 int Lines(const std::string& text);
 

@@ -2,6 +2,10 @@
 // its selection: the program keeps its sprites as it has them, modal windows
 // taken away end as if dismissed, and the selection follows the manager
 // convention (`zembrant --quit` included).
+#include <xcb/xcb.h>
+
+#include <signal.h>
+
 #include <fstream>
 #include <set>
 #include <string>
@@ -76,6 +80,11 @@ TEST_F(XFaults, SpritesKeepTheProgramsSizeAndStayShown) {
   X().Resize(lamps.id, 900, 700);
   EXPECT_TRUE(WaitUntil([&] { return Get("frmShe").rect == lamps.rect; }, Ms(5000)))
       << "the lamps keep another client's size";
+  // An outline another client resets is cut again.
+  const plat::Region outline = X().Outline(lamps.id);
+  X().ResetShape(lamps.id);
+  EXPECT_TRUE(WaitUntil([&] { return X().Outline(lamps.id) == outline; }, Ms(5000)))
+      << "the lamps keep another client's outline";
   // WM_DELETE_WINDOW closes nothing; an unmapped sprite comes back.
   X().SendDeleteWindow(lamps.id);
   std::this_thread::sleep_for(Ms(500));
@@ -89,6 +98,22 @@ TEST_F(XFaults, SpritesKeepTheProgramsSizeAndStayShown) {
       << "the destroyed lamps are not made again";
   ExpectRunning();
   EndThroughMenu();  // the lamps and their menu still work
+}
+
+// Another client clears a sprite's override-redirect and unmaps it: shown
+// again, the window manager frames it, and the program takes it back.
+TEST_F(XFaults, ASpriteAWindowManagerFramesIsTakenBack) {
+  ASSERT_NO_FATAL_FAILURE(StartGame({.width = 1280, .height = 1024, .windowManager = true}));
+  ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
+  const Window lamps = Get("frmShe");
+  X().SetOverrideRedirect(lamps.id, false);
+  X().Unmap(lamps.id);
+  EXPECT_TRUE(WaitUntil([&] {
+    return X().Viewable(lamps.id) && X().Parent(lamps.id) == X().Root() && X().OverrideRedirect(lamps.id) &&
+           X().ScreenRect(lamps.id) == lamps.rect;
+  }, Ms(5000))) << "the lamps stay in the window manager's frame";
+  ExpectRunning();
+  EndThroughMenu();
 }
 
 TEST_F(XFaults, AVersionDialogTakenAwayEndsAsDismissed) {
@@ -110,6 +135,32 @@ TEST_F(XFaults, AVersionDialogTakenAwayEndsAsDismissed) {
   EXPECT_EQ(*status, 0);
 }
 
+// A window manager replaced while the version dialog is open unmaps it
+// only to frame it anew: the dialog stays open.
+TEST_F(XFaults, TheVersionDialogOutlivesAWindowManagerReplaced) {
+  ASSERT_NO_FATAL_FAILURE(StartGame({.width = 1280, .height = 1024, .windowManager = true}));
+  ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
+  ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(false));
+  // The dialog, framed: a child of a child of the root.
+  const auto framedDialog = [&]() -> std::optional<Window> {
+    for (std::uint32_t frame : X().Stacking()) {
+      for (std::uint32_t w : X().Children(frame)) {
+        if (X().Viewable(w) && X().WindowName(w) == "バージョン情報") return Window{.id = w};
+      }
+    }
+    return std::nullopt;
+  };
+  std::optional<Window> dialog;
+  ASSERT_TRUE(WaitUntil([&] { return (dialog = framedDialog()).has_value(); }, Ms(15000))) << "no version dialog";
+  xtest::Child successor({"openbox", "--replace"}, xtest::EnvironmentWith({"DISPLAY=" + Display()}),
+                         Dir() + "/openbox2.out", Dir() + "/openbox2.err");
+  std::this_thread::sleep_for(Ms(3000));
+  EXPECT_TRUE(X().Exists(dialog->id) && X().Viewable(dialog->id))
+      << "replacing the window manager dismissed the dialog";
+  X().Destroy(dialog->id);
+  ExpectRunning();
+}
+
 // Keys typed into another client's grab (a lock screen, a password prompt)
 // or while the screen saver is on are not the game's.
 TEST_F(XFaults, KeysAreIgnoredUnderAnotherClientsGrabAndTheScreenSaver) {
@@ -125,6 +176,40 @@ TEST_F(XFaults, KeysAreIgnoredUnderAnotherClientsGrabAndTheScreenSaver) {
   EXPECT_FALSE(spaceStartsTheGame()) << "Space typed while the screen saver is on started the game";
   X().ForceScreenSaver(false);
   EXPECT_TRUE(spaceStartsTheGame()) << "the keys did not come back";
+}
+
+// A grab whose end only the grabbing prompt hears, and focus events another
+// client makes up, deafen the game for no longer than the look the program
+// takes once a second while it believes the keyboard held.
+TEST_F(XFaults, APromptsGrabEndedUnseenLeavesTheKeysTheGames) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const std::uint32_t lamps = Get("frmShe").id;
+  ASSERT_TRUE(WaitUntil([&] { return X().FocusWindow() == lamps; }, Ms(5000))) << "the lamps never take the focus";
+  const std::uint32_t prompt = X().GrabKeyboardLikeAPrompt();
+  ASSERT_NE(prompt, 0u);
+  X().Tap(key::kSpace, Ms(100));
+  EXPECT_FALSE(WaitUntil([&] { return !WaitingTitle(X().Mapped()); }, Ms(1500)))
+      << "Space typed into the prompt started the game";
+  X().EndPromptGrab(prompt);
+  // The program looks once a second; on a loaded machine give it twice that.
+  EXPECT_TRUE(WaitUntil([&] {
+    X().Tap(key::kSpace);
+    return WaitUntil([&] { return !WaitingTitle(X().Mapped()); }, Ms(300), Ms(20));
+  }, Ms(4000), Ms(0))) << "the keys stay deaf after the prompt's grab ended";
+}
+
+TEST_F(XFaults, MadeUpFocusEventsOfAGrabDeafenNothing) {
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const std::uint32_t lamps = Get("frmShe").id;
+  for (const std::uint32_t to : {X().Root(), lamps, X().FocusWindow()}) {
+    if (to == XCB_NONE) continue;
+    X().SendFocusEvent(to, false, XCB_NOTIFY_MODE_GRAB);
+    X().SendFocusEvent(to, true, XCB_NOTIFY_MODE_GRAB);
+  }
+  std::this_thread::sleep_for(Ms(200));  // the program has read them
+  X().Tap(key::kSpace, Ms(100));
+  EXPECT_TRUE(WaitUntil([&] { return !WaitingTitle(X().Mapped()); }, Ms(1500)))
+      << "Space did not start the game after made-up focus events";
 }
 
 // The work area changes under a game: the title comes back, laid out for
@@ -167,6 +252,70 @@ TEST_F(XFaults, TheSelectionOwnedAsAManagerAndQuitThroughIt) {
   ASSERT_TRUE(taken) << "the program plays on without its selection";
   EXPECT_EQ(*taken, 1);
   EXPECT_EQ(ProgramLines(second.Stderr()), 1) << second.Stderr();
+}
+
+// Other clients at the claim: a made-up notice of its loss, a flood of
+// requests to convert it, its window destroyed. The program keeps playing,
+// says nothing, and `--quit` still reaches it.
+TEST_F(XFaults, TheClaimStandsUpToOtherClients) {
+  TempDir dir;
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const std::uint32_t claim = X().SelectionOwner("_ZEMBRANT_S0");
+  ASSERT_NE(claim, 0u);
+  const std::string errBefore = Game().Stderr();
+  X().SendSelectionClear(claim, "_ZEMBRANT_S0");
+  X().ConvertSelection("_ZEMBRANT_S0", 200);
+  std::this_thread::sleep_for(Ms(1000));
+  ExpectRunning();
+  EXPECT_EQ(Game().Stderr(), errBefore) << "other clients' doings reach stderr";
+  X().Destroy(claim);
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::uint32_t owner = X().SelectionOwner("_ZEMBRANT_S0");
+    return owner != 0 && owner != claim;
+  }, Ms(5000))) << "the selection is left without owner";
+  ExpectRunning();
+  const faults::Ended quit = faults::RunProgram({"--quit"}, {"DISPLAY=" + Display()}, dir.path(), Ms(20000));
+  EXPECT_EQ(quit.status, 0) << quit.err;
+  const std::optional<int> status = Game().child().WaitExit(Ms(10000));
+  ASSERT_TRUE(status) << "--quit did not reach the program";
+  EXPECT_EQ(*status, 0) << Game().Stderr();
+}
+
+// `--quit` keeps its bound whatever the server does, fails when
+// interrupted, and a copy stopped meanwhile does not end for the request
+// when it goes on long after.
+TEST_F(XFaults, QuitKeepsItsBoundAndLeavesNoStaleRequest) {
+  TempDir dir;
+  ASSERT_NO_FATAL_FAILURE(StartAtTitle());
+  const std::vector<std::string> env = {"DISPLAY=" + Display()};
+  X().Grab();  // the server answers nobody else
+  X().Sync();
+  Clock::time_point start = Clock::now();
+  const faults::Ended held = faults::RunProgram({"--quit"}, env, dir.path(), Ms(30000));
+  EXPECT_LT(xtest::MsSince(start), 10000) << "--quit waits past its bound for a grabbed server";
+  EXPECT_EQ(held.status, 1) << held.err;
+  EXPECT_EQ(ProgramLines(held.err), 1) << held.err;
+  {
+    xtest::Child quit({ZB_PROGRAM, "--quit"}, xtest::EnvironmentWith(env), dir.path() + "/q.out",
+                      dir.path() + "/q.err");
+    std::this_thread::sleep_for(Ms(500));
+    kill(quit.pid(), SIGTERM);
+    const std::optional<int> interrupted = quit.WaitExit(Ms(5000));
+    ASSERT_TRUE(interrupted) << "--quit does not end on SIGTERM";
+    EXPECT_NE(*interrupted, 0) << "an interrupted --quit says the copy has ended";
+  }
+  X().Ungrab();
+  ExpectRunning();
+
+  ASSERT_EQ(kill(Game().pid(), SIGSTOP), 0);
+  start = Clock::now();
+  const faults::Ended stopped = faults::RunProgram({"--quit"}, env, dir.path(), Ms(30000));
+  EXPECT_LT(xtest::MsSince(start), 10000);
+  EXPECT_EQ(stopped.status, 1) << stopped.err;
+  kill(Game().pid(), SIGCONT);
+  std::this_thread::sleep_for(Ms(2000));
+  ExpectRunning();  // the caller was told it did not end: it does not
+  EndThroughMenu();
 }
 
 }  // namespace

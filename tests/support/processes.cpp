@@ -131,13 +131,13 @@ void Child::Stop(Ms grace) {
 
 // --- Xvfb ----------------------------------------------------------------
 
-Xvfb::Xvfb(int width, int height, const std::string& dir) : width_(width), height_(height) {
+Xvfb::Xvfb(int width, int height, const std::string& dir, int depth) : width_(width), height_(height) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
     error_ = "pipe failed";
     return;
   }
-  const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+  const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
   server_.emplace(std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen,
                                            "-nolisten", "tcp", "-noreset"},
                   EnvironmentWith({}), dir + "/xvfb.out", dir + "/xvfb.err", fds[1]);

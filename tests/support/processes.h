@@ -58,10 +58,11 @@ class Child {
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra,
                                          const std::vector<std::string>& drop = {});
 
-// A private X server of the given size, on a display it picks itself.
+// A private X server of the given size (and bits per pixel), on a display
+// it picks itself.
 class Xvfb {
  public:
-  Xvfb(int width, int height, const std::string& dir);
+  Xvfb(int width, int height, const std::string& dir, int depth = 24);
   const std::string& display() const { return display_; }  // ":N", empty on failure
   const std::string& error() const { return error_; }
   int width() const { return width_; }

@@ -556,6 +556,17 @@ void XClient::Unmap(std::uint32_t window) {
   Sync();
 }
 
+void XClient::ResetShape(std::uint32_t window) {
+  xcb_shape_mask(c_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0, XCB_NONE);
+  Sync();
+}
+
+void XClient::SetOverrideRedirect(std::uint32_t window, bool on) {
+  const std::uint32_t value = on ? 1 : 0;
+  xcb_change_window_attributes(c_, window, XCB_CW_OVERRIDE_REDIRECT, &value);
+  Sync();
+}
+
 void XClient::Destroy(std::uint32_t window) {
   xcb_destroy_window(c_, window);
   Sync();
@@ -580,6 +591,27 @@ std::uint32_t XClient::TakeSelection(const std::string& name) {
 
 void XClient::ReleaseSelection(const std::string& name) {
   xcb_set_selection_owner(c_, XCB_NONE, Atom(name), XCB_CURRENT_TIME);
+  Sync();
+}
+
+void XClient::ConvertSelection(const std::string& name, int times) {
+  const xcb_window_t w = xcb_generate_id(c_);
+  xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                    XCB_COPY_FROM_PARENT, 0, nullptr);
+  for (int i = 0; i < times; ++i) {
+    xcb_convert_selection(c_, w, Atom(name), XCB_ATOM_STRING, Atom("ZB_TEST_CONVERTED"), XCB_CURRENT_TIME);
+  }
+  Sync();
+  xcb_destroy_window(c_, w);
+  Sync();
+}
+
+void XClient::SendSelectionClear(std::uint32_t owner, const std::string& name) {
+  xcb_selection_clear_event_t ev{};
+  ev.response_type = XCB_SELECTION_CLEAR;
+  ev.owner = owner;
+  ev.selection = Atom(name);
+  xcb_send_event(c_, 0, owner, 0, reinterpret_cast<const char*>(&ev));
   Sync();
 }
 
@@ -668,6 +700,41 @@ bool XClient::GrabKeyboard() {
 
 void XClient::UngrabKeyboard() {
   xcb_ungrab_keyboard(c_, XCB_CURRENT_TIME);
+  Sync();
+}
+
+std::uint32_t XClient::GrabKeyboardLikeAPrompt() {
+  const xcb_window_t w = xcb_generate_id(c_);
+  const std::uint32_t overrideRedirect = 1;
+  xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, root_, 10, 10, 200, 80, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                    XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+  xcb_map_window(c_, w);
+  Sync();
+  Reply r(xcb_grab_keyboard_reply(
+      c_, xcb_grab_keyboard(c_, 0, w, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr));
+  if (!r || r->status != XCB_GRAB_STATUS_SUCCESS) {
+    xcb_destroy_window(c_, w);
+    Sync();
+    return 0;
+  }
+  xcb_set_input_focus(c_, XCB_INPUT_FOCUS_PARENT, w, XCB_CURRENT_TIME);
+  Sync();
+  return w;
+}
+
+void XClient::EndPromptGrab(std::uint32_t prompt) {
+  xcb_ungrab_keyboard(c_, XCB_CURRENT_TIME);
+  xcb_destroy_window(c_, prompt);
+  Sync();
+}
+
+void XClient::SendFocusEvent(std::uint32_t window, bool in, std::uint8_t mode) {
+  xcb_focus_in_event_t ev{};
+  ev.response_type = in ? XCB_FOCUS_IN : XCB_FOCUS_OUT;
+  ev.detail = XCB_NOTIFY_DETAIL_NONLINEAR;
+  ev.event = window;
+  ev.mode = mode;
+  xcb_send_event(c_, 0, window, XCB_EVENT_MASK_FOCUS_CHANGE, reinterpret_cast<const char*>(&ev));
   Sync();
 }
 

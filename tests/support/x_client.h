@@ -151,11 +151,18 @@ class XClient {
   void SendDeleteWindow(std::uint32_t window);  // WM_PROTOCOLS / WM_DELETE_WINDOW
   void Unmap(std::uint32_t window);
   void Destroy(std::uint32_t window);
+  void SetOverrideRedirect(std::uint32_t window, bool on);
+  // Resets the window's bounding shape (SHAPE): its whole rectangle shows.
+  void ResetShape(std::uint32_t window);
   // Iconifies it the ICCCM way (WM_CHANGE_STATE to the root).
   void Iconify(std::uint32_t window);
   // Takes the selection with a window of this client's own; its owner before.
   std::uint32_t TakeSelection(const std::string& name);
   void ReleaseSelection(const std::string& name);
+  // Asks the selection's owner `times` times to convert it (to STRING).
+  void ConvertSelection(const std::string& name, int times);
+  // A made-up notice to the selection's owner that it lost the selection.
+  void SendSelectionClear(std::uint32_t owner, const std::string& name);
   // The server's screen saver switched on or off at once.
   void ForceScreenSaver(bool on);
 
@@ -188,6 +195,15 @@ class XClient {
   // the grab took; and lets it go.
   bool GrabKeyboard();
   void UngrabKeyboard();
+  // A password prompt's way: a window of this client's own mapped, the
+  // keyboard grabbed on it, then the focus taken. Its end (ungrab, window
+  // destroyed) is told to that window only. Returns the window, 0 when the
+  // grab did not take.
+  std::uint32_t GrabKeyboardLikeAPrompt();
+  void EndPromptGrab(std::uint32_t prompt);
+  // A made-up focus event (SendEvent) of the given mode (XCB_NOTIFY_MODE_*)
+  // to a window's focus listeners.
+  void SendFocusEvent(std::uint32_t window, bool in, std::uint8_t mode);
   // Whether another client holds the keyboard, asked without ever taking it
   // (a probe that took it, even for a moment, could make a menu's own grab
   // fail).

@@ -39,6 +39,32 @@ TEST_F(X11Test, WithoutXInputHeldKeysStillRead) {
   EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_RIGHT), 0);
 }
 
+// With NumLock off the keypad's arrows and Home are the arrow keys and
+// Home; with it on they are digits, which the game does not read.
+TEST_F(X11Test, TheKeypadsArrowsAndHomeAreTheMainKeysWithNumLockOff) {
+  constexpr std::uint32_t kNumLock = 0xff7f;
+  const std::pair<int, std::uint32_t> keypad[] = {
+      {plat::VK_HOME, 0xff95}, {plat::VK_LEFT, 0xff96}, {plat::VK_UP, 0xff97},
+      {plat::VK_RIGHT, 0xff98}, {plat::VK_DOWN, 0xff99}};
+  for (const auto& [vk, keysym] : keypad) {
+    plat::GetAsyncKeyState(vk);
+    X().Key(keysym, true);
+    EXPECT_EQ(plat::GetAsyncKeyState(vk), static_cast<std::int16_t>(0x8001)) << std::hex << keysym;
+    X().Key(keysym, false);
+    EXPECT_EQ(plat::GetAsyncKeyState(vk), 0) << std::hex << keysym;
+  }
+  X().Tap(kNumLock);
+  for (const auto& [vk, keysym] : keypad) {
+    X().Key(keysym, true);  // the same key, now a digit
+    EXPECT_EQ(plat::GetAsyncKeyState(vk), 0) << "NumLock on: " << std::hex << keysym;
+    X().Key(keysym, false);
+  }
+  X().Tap(kNumLock);
+  X().Key(0xff96, true);
+  EXPECT_EQ(plat::GetAsyncKeyState(plat::VK_LEFT), static_cast<std::int16_t>(0x8001)) << "NumLock off again";
+  X().Key(0xff96, false);
+}
+
 // Nothing wakes the wait for a key without raw key events: it looks at the
 // keyboard often instead, so that a waiting title still sees Space at once.
 TEST_F(X11Test, WithoutXInputALongWaitLooksAtTheKeysOften) {

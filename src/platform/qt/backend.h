@@ -19,6 +19,7 @@
 #include <optional>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,8 @@ struct Backend {
   std::uint32_t root = 0;
   int screen = 0;  // the screen DISPLAY names
   bool shapeAvailable = false;
+  std::uint8_t shapeEvent = 0;  // the SHAPE extension's notify event, 0 without it
+  std::unordered_set<std::uint32_t> outlinesWatched;  // X windows whose outline changes are heard (shape.cpp)
   bool serverColours = false;  // the screen's pixels are 0xRRGGBB (24-bit true colour)
   Keyboard keyboard;
   std::unique_ptr<QSocketNotifier> keyNotifier;
@@ -279,13 +282,18 @@ void ReplaceSprites();
 // Sends the outline again, to a new X window (shape.cpp).
 void ResendShape(WindowRec& rec);
 
+// An outline another client reset (or, on a window drawn by its alpha,
+// changed the bounding shape of or emptied the input of) is sent again
+// (shape.cpp); `ev` is a SHAPE notification.
+void OnOutlineChanged(const xcb_generic_event_t* ev);
+
 // Cuts a sprite window at the primary monitor's edges while it reaches past
 // them onto another monitor, and makes it whole again after (shape.cpp).
 void KeepOnMonitor(WindowRec& rec);
 
-// A modal window another client unmapped or destroyed ends as if
-// dismissed (dialogs.cpp).
-void CloseModalIfGone(std::uint32_t xid);
+// A modal window another client destroyed, or unmapped for longer than a
+// window manager takes to reparent it, ends as if dismissed (dialogs.cpp).
+void CloseModalIfGone(std::uint32_t xid, bool destroyed);
 
 // Destroys every window (and so every timer) and forgets queued events.
 void DestroyAllWindows();

@@ -158,16 +158,21 @@ class UnboundMenus : public QProxyStyle {
   }
 };
 
+// How long an unmapped modal window may take to be mapped again.
+constexpr int kRemapGraceMs = 750;
+
 }  // namespace
 
 // A modal window that another client destroys or unmaps (or a window
 // manager iconifies) ends as if dismissed: its loop would otherwise wait
-// for a window nobody can see.
-void CloseModalIfGone(std::uint32_t xid) {
+// for a window nobody can see. An unmapping is believed only when the
+// window is still unmapped a moment later: a window manager that goes away
+// or takes over (openbox --replace) unmaps it only to reparent it.
+void CloseModalIfGone(std::uint32_t xid, bool destroyed) {
   for (const QPointer<QWidget>& modal : B().modals) {
     if (!modal || !modal->isVisible() || static_cast<std::uint32_t>(modal->winId()) != xid) continue;
-    QTimer::singleShot(0, modal.data(), [w = modal] {
-      if (w) w->close();
+    QTimer::singleShot(destroyed ? 0 : kRemapGraceMs, modal.data(), [w = modal, xid, destroyed] {
+      if (w && (destroyed || !x11::Viewable(B().conn, xid))) w->close();
     });
   }
 }

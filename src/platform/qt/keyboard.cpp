@@ -14,6 +14,7 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,6 +32,10 @@ constexpr std::int64_t kKeymapTrustMs = 250;
 constexpr std::int64_t kGrabCheckMs = 1000;
 // A press this close (server time) after the screen saver went off woke it.
 constexpr std::uint32_t kWakeMs = 50;
+// How far ahead of the server's clock the probe of a grab is dated.
+constexpr std::uint32_t kProbeAheadMs = 600'000;
+// The bit of an event's type that says another client sent it.
+constexpr std::uint8_t kSentEvent = 0x80;
 
 // The keysym of each virtual-key code the game reads.
 std::uint32_t KeysymOf(int vk) {
@@ -45,6 +50,21 @@ std::uint32_t KeysymOf(int vk) {
     default: return kNoKeysym;
   }
 }
+
+// The keypad's key of the same meaning with NumLock off, kNoKeysym for none:
+// the game reads it as the main key.
+std::uint32_t KeypadKeysymOf(int vk) {
+  switch (vk) {
+    case VK_HOME: return 0xff95;   // XK_KP_Home
+    case VK_LEFT: return 0xff96;   // XK_KP_Left
+    case VK_UP: return 0xff97;     // XK_KP_Up
+    case VK_RIGHT: return 0xff98;  // XK_KP_Right
+    case VK_DOWN: return 0xff99;   // XK_KP_Down
+    default: return kNoKeysym;
+  }
+}
+
+constexpr std::uint32_t kNumLockKeysym = 0xff7f;  // XK_Num_Lock
 
 bool KeyBit(const std::uint8_t* keys, std::uint8_t code) {
   return (keys[code / 8] >> (code % 8)) & 1;
@@ -105,29 +125,72 @@ void Keyboard::WatchGrabsAndSaver() {
   std::free(info);
 }
 
+void Keyboard::WatchFocusOf(std::uint32_t window) {
+  if (!conn_ || window == XCB_NONE) return;
+  const std::uint32_t mask = XCB_EVENT_MASK_FOCUS_CHANGE;
+  xcb_change_window_attributes(conn_, window, XCB_CW_EVENT_MASK, &mask);
+  xcb_flush(conn_);
+}
+
 void Keyboard::NoteGrab(bool grabbed) {
   grabbed_ = grabbed;
   grabCheckedMs_ = SteadyMs();
 }
 
-void Keyboard::NoteFocusChange(std::uint8_t mode) {
-  if (mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB) NoteGrab(mode == XCB_NOTIFY_MODE_GRAB);
+void Keyboard::NoteFocusChange(const xcb_focus_in_event_t* ev) {
+  if (ev->response_type & kSentEvent) return;
+  if (ev->mode == XCB_NOTIFY_MODE_GRAB || ev->mode == XCB_NOTIFY_MODE_UNGRAB) {
+    NoteGrab(ev->mode == XCB_NOTIFY_MODE_GRAB);
+  }
 }
 
-// Takes the keyboard for an instant: it can only when no one holds it.
+// The end of a grab is told only to the window that has the focus then: a
+// prompt that grabs the keyboard and then takes the focus ends its grab
+// unseen. So while a grab is believed held, the server is asked at most once
+// a second whether anyone holds the keyboard, by a grab dated ahead of its
+// clock: such a grab is never granted, and the answer is "already grabbed"
+// while another client holds the keyboard and "invalid time" while it is
+// free. Nobody's own grab can fail for it.
 void Keyboard::CheckGrabStillHeld() {
   if (SteadyMs() - grabCheckedMs_ < kGrabCheckMs) return;
   grabCheckedMs_ = SteadyMs();
+  const std::uint32_t now = ServerTime();
+  if (now == 0) return;
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
   xcb_grab_keyboard_reply_t* r = xcb_grab_keyboard_reply(
-      conn_, xcb_grab_keyboard(conn_, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+      conn_, xcb_grab_keyboard(conn_, 0, root, now + kProbeAheadMs, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
       nullptr);
-  if (r && r->status == XCB_GRAB_STATUS_SUCCESS) {
-    xcb_ungrab_keyboard(conn_, XCB_CURRENT_TIME);
-    xcb_flush(conn_);
-    grabbed_ = false;
-  }
+  if (r && r->status == XCB_GRAB_STATUS_SUCCESS) xcb_ungrab_keyboard(conn_, XCB_CURRENT_TIME);  // a clock gone wrong
+  if (r && r->status != XCB_GRAB_STATUS_ALREADY_GRABBED && r->status != XCB_GRAB_STATUS_FROZEN) grabbed_ = false;
   std::free(r);
+  xcb_flush(conn_);
+}
+
+// The server's clock: the time of the notice of a change to a window of
+// this connection. The notice comes before the answer to the request that
+// follows the change. 0 when it cannot be read.
+std::uint32_t Keyboard::ServerTime() {
+  if (clockWindow_ == 0) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
+    clockWindow_ = xcb_generate_id(conn_);
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(conn_, XCB_COPY_FROM_PARENT, clockWindow_, root, -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+  }
+  xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, clockWindow_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
+                      nullptr);
+  std::free(xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
+  std::uint32_t time = 0;
+  while (xcb_generic_event_t* ev = xcb_poll_for_queued_event(conn_)) {
+    if ((ev->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+        reinterpret_cast<xcb_property_notify_event_t*>(ev)->window == clockWindow_) {
+      time = reinterpret_cast<xcb_property_notify_event_t*>(ev)->time;
+    } else {
+      Handle(ev);
+    }
+    std::free(ev);
+  }
+  return time;
 }
 
 void Keyboard::Close() {
@@ -142,6 +205,7 @@ void Keyboard::Close() {
   keymapStale_ = true;
   grabbed_ = saverOn_ = saverJustWoke_ = false;
   saverEvent_ = 0;
+  clockWindow_ = 0;
   ignoredUntilUp_ = {};
   ForgetKeycodes();
 }
@@ -153,6 +217,7 @@ std::int16_t Keyboard::Poll(int vk) {
   if (codes.empty() || xcb_connection_has_error(conn_)) return 0;
 
   Drain();
+  if (grabbed_) CheckGrabStillHeld();
   if (!KeymapCurrent() && !ReadKeymap()) {
     newPress_ = false;
     return 0;
@@ -160,7 +225,9 @@ std::int16_t Keyboard::Poll(int vk) {
   newPress_ = false;
 
   bool held = false, pressed = false;
-  for (std::uint8_t code : codes) {
+  std::vector<std::uint8_t> keys = codes;
+  if (!numLockOn_) keys.insert(keys.end(), keypadKeycodes_[vk].begin(), keypadKeycodes_[vk].end());
+  for (std::uint8_t code : keys) {
     const bool down = KeyBit(keymap_.data(), code) && !ignoredUntilUp_[code];
     held = held || down;
     if (xiOpcode_) {
@@ -201,8 +268,7 @@ void Keyboard::Handle(xcb_generic_event_t* ev) {
     return;
   }
   if (type == XCB_FOCUS_IN || type == XCB_FOCUS_OUT) {
-    const std::uint8_t mode = reinterpret_cast<xcb_focus_in_event_t*>(ev)->mode;
-    if (mode == XCB_NOTIFY_MODE_GRAB || mode == XCB_NOTIFY_MODE_UNGRAB) NoteGrab(mode == XCB_NOTIFY_MODE_GRAB);
+    NoteFocusChange(reinterpret_cast<xcb_focus_in_event_t*>(ev));
     return;
   }
   if (saverEvent_ != 0 && type == saverEvent_) {
@@ -245,6 +311,15 @@ bool Keyboard::KeymapCurrent() const {
 // server sent before its answer are in the queue by the time it is read.
 bool Keyboard::ReadKeymap() {
   const xcb_query_keymap_cookie_t cookie = xcb_query_keymap(conn_);
+  // NumLock's state, in the same round trip, where the keypad matters.
+  if (numLockMask_ > 0) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
+    const xcb_query_pointer_cookie_t pointer = xcb_query_pointer(conn_, root);
+    if (xcb_query_pointer_reply_t* state = xcb_query_pointer_reply(conn_, pointer, nullptr)) {
+      numLockOn_ = (state->mask & numLockMask_) != 0;
+      std::free(state);
+    }
+  }
   xcb_query_keymap_reply_t* map = xcb_query_keymap_reply(conn_, cookie, nullptr);
   if (!map) return false;
   std::memcpy(keymap_.data(), map->keys, keymap_.size());
@@ -262,16 +337,55 @@ const std::vector<std::uint8_t>& Keyboard::KeycodesOf(int vk) {
   if (sym == kNoKeysym || !conn_) return kNone;
   if (!keycodesKnown_[vk]) {
     keycodesKnown_[vk] = true;
-    keycodes_[vk].clear();
-    if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols_, sym)) {
-      for (xcb_keycode_t* k = codes; *k != XCB_NO_SYMBOL; ++k) keycodes_[vk].push_back(*k);
-      std::free(codes);
+    keycodes_[vk] = KeycodesWith(sym);
+    keypadKeycodes_[vk].clear();
+    const std::uint32_t keypad = KeypadKeysymOf(vk);
+    for (std::uint8_t code : keypad == kNoKeysym ? std::vector<std::uint8_t>() : KeycodesWith(keypad)) {
+      if (std::find(keycodes_[vk].begin(), keycodes_[vk].end(), code) == keycodes_[vk].end()) {
+        keypadKeycodes_[vk].push_back(code);
+      }
+    }
+    if (!keypadKeycodes_[vk].empty() && numLockMask_ < 0) {
+      numLockMask_ = NumLockMask();
+      keymapStale_ = true;  // NumLock's state comes with the next reading
     }
   }
   return keycodes_[vk];
 }
 
-void Keyboard::ForgetKeycodes() { keycodesKnown_ = {}; }
+std::vector<std::uint8_t> Keyboard::KeycodesWith(std::uint32_t keysym) const {
+  std::vector<std::uint8_t> found;
+  if (xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols_, keysym)) {
+    for (xcb_keycode_t* k = codes; *k != XCB_NO_SYMBOL; ++k) found.push_back(*k);
+    std::free(codes);
+  }
+  return found;
+}
+
+// The modifier bit NumLock sets, 0 when no modifier holds it.
+int Keyboard::NumLockMask() const {
+  const std::vector<std::uint8_t> numLock = KeycodesWith(kNumLockKeysym);
+  xcb_get_modifier_mapping_reply_t* map =
+      xcb_get_modifier_mapping_reply(conn_, xcb_get_modifier_mapping(conn_), nullptr);
+  int mask = 0;
+  if (map) {
+    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(map);
+    const int perModifier = map->keycodes_per_modifier;
+    for (int modifier = 0; modifier < 8 && mask == 0; ++modifier) {
+      for (int i = 0; i < perModifier; ++i) {
+        const xcb_keycode_t code = codes[modifier * perModifier + i];
+        if (code != 0 && std::find(numLock.begin(), numLock.end(), code) != numLock.end()) mask = 1 << modifier;
+      }
+    }
+  }
+  std::free(map);
+  return mask;
+}
+
+void Keyboard::ForgetKeycodes() {
+  keycodesKnown_ = {};
+  numLockMask_ = -1;
+}
 
 }  // namespace plat::qt
 

@@ -47,8 +47,13 @@ class Keyboard {
   void NoteGrab(bool grabbed);
   // A focus change on Qt's connection (x_events.cpp): a grab taken while
   // one of the program's windows has the focus makes the keys another
-  // client's until it ends.
-  void NoteFocusChange(std::uint8_t mode);
+  // client's until it ends. Focus events another client made up (sent
+  // with SendEvent) tell nothing.
+  void NoteFocusChange(const xcb_focus_in_event_t* ev);
+  // The program gives `window` the focus: its focus changes are heard here
+  // too, in order with the keys, so that a key typed at once into a grab
+  // taken while it has the focus is not read first.
+  void WatchFocusOf(std::uint32_t window);
 
  private:
   void Drain();
@@ -56,9 +61,12 @@ class Keyboard {
   bool KeymapCurrent() const;
   bool ReadKeymap();
   const std::vector<std::uint8_t>& KeycodesOf(int vk);
+  std::vector<std::uint8_t> KeycodesWith(std::uint32_t keysym) const;
+  int NumLockMask() const;
   void ForgetKeycodes();
   void WatchGrabsAndSaver();
   void CheckGrabStillHeld();
+  std::uint32_t ServerTime();
 
   xcb_connection_t* conn_ = nullptr;
   _XCBKeySymbols* symbols_ = nullptr;
@@ -73,6 +81,10 @@ class Keyboard {
   bool keymapStale_ = true;
   std::array<std::vector<std::uint8_t>, 0x29> keycodes_{};
   std::array<bool, 0x29> keycodesKnown_{};
+  // The keypad's keys of the same meaning, read only while NumLock is off.
+  std::array<std::vector<std::uint8_t>, 0x29> keypadKeycodes_{};
+  int numLockMask_ = -1;  // not known yet
+  bool numLockOn_ = false;
   bool newPress_ = false;
   bool grabbed_ = false;
   bool saverOn_ = false;
@@ -81,6 +93,7 @@ class Keyboard {
   std::array<bool, 256> ignoredUntilUp_{};
   std::uint8_t saverEvent_ = 0;  // the screen saver's notify event, 0 without the extension
   std::int64_t grabCheckedMs_ = 0;
+  std::uint32_t clockWindow_ = 0;  // a window of this connection whose changes tell the server's time
 };
 
 }  // namespace plat::qt

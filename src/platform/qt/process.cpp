@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <chrono>
 
 #include "platform/handler_guard.h"
@@ -17,6 +19,7 @@ namespace plat::qt {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+bool g_foundClosed[3] = {};  // by KeepStandardFdsOpen
 
 // The orderly end needs the X server's answers; a server that does not
 // answer (stopped, or far away) must not keep the program alive. This long
@@ -26,12 +29,39 @@ timer_t g_deadline{};
 bool g_haveDeadline = false;
 volatile sig_atomic_t g_deadlineArmed = 0;
 
-void OnDeadline(int) {
+// A command bounded by EndWithin: what it ends with at its deadline and on
+// a signal.
+volatile sig_atomic_t g_bounded = 0;
+int g_boundedStatus = 1;
+char g_deadlineLine[512];
+char g_signalLine[512];
+
+void WriteLine(const char* line) {
+  for (std::size_t n = std::strlen(line); n > 0;) {
+    const ssize_t w = write(2, line, n);
+    if (w <= 0) return;
+    line += w;
+    n -= static_cast<std::size_t>(w);
+  }
+}
+
+// Only the program's own timer ends it; SIGALRM from anyone else is
+// ignored.
+void OnDeadline(int, siginfo_t* info, void*) {
+  if (info->si_code != SI_TIMER) return;
+  if (g_bounded) {
+    WriteLine(g_deadlineLine);
+    _exit(g_boundedStatus);
+  }
   const int status = PendingExitStatus();
   _exit(status > 0 ? status : 0);
 }
 
 void OnEndSignal(int) {
+  if (g_bounded) {
+    WriteLine(g_signalLine);
+    _exit(g_boundedStatus);
+  }
   const int saved = errno;
   const char byte = 1;
   // A full pipe already says enough.
@@ -47,7 +77,8 @@ void OnEndSignal(int) {
 
 void StartDeadline() {
   struct sigaction action {};
-  action.sa_handler = OnDeadline;
+  action.sa_sigaction = OnDeadline;
+  action.sa_flags = SA_SIGINFO;
   sigemptyset(&action.sa_mask);
   sigaction(SIGALRM, &action, nullptr);
   sigevent ev{};
@@ -69,12 +100,35 @@ void CatchEndSignals() {
   action.sa_handler = OnEndSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal ignored by whoever started the program (nohup, a shell's
+    // background job) stays ignored.
+    struct sigaction before {};
+    if (sigaction(sig, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(sig, &action, nullptr);
+  }
 }
+
+void EndWithin(int ms, int status, const std::string& deadlineLine, const std::string& signalLine) {
+  CatchEndSignals();
+  std::snprintf(g_deadlineLine, sizeof g_deadlineLine, "%s\n", deadlineLine.c_str());
+  std::snprintf(g_signalLine, sizeof g_signalLine, "%s\n", signalLine.c_str());
+  g_boundedStatus = status;
+  g_bounded = 1;
+  if (!g_haveDeadline) return;
+  itimerspec when{};
+  when.it_value.tv_sec = ms / 1000;
+  when.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1'000'000;
+  g_deadlineArmed = 1;
+  timer_settime(g_deadline, 0, &when, nullptr);
+}
+
+bool FoundClosed(int fd) { return fd >= 0 && fd <= 2 && g_foundClosed[fd]; }
 
 void KeepStandardFdsOpen() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    g_foundClosed[fd] = true;
     // open() takes the lowest free number: this one.
     const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     if (opened >= 0 && opened != fd) close(opened);

@@ -8,6 +8,7 @@
 #include <QRegion>
 #include <QTimer>
 #include <xcb/xfixes.h>
+#include <xcb/shape.h>
 
 #include <optional>
 
@@ -57,6 +58,7 @@ bool CutToOutline(const WindowRec& rec) {
 // in this window and in those below (painting.h).
 void SendShape(WindowRec& rec, const std::optional<Rect>& cut) {
   const auto xid = static_cast<std::uint32_t>(rec.widget->winId());
+  if (B().outlinesWatched.insert(xid).second) xcb_shape_select_input(B().conn, xid, 1);
   Region shown = ShownPart(rec, cut);
   shown.Offset(rec.rect.left - rec.onServer.left, rec.rect.top - rec.onServer.top);
   rec.cutAtMonitor = cut.has_value();
@@ -114,6 +116,29 @@ std::optional<Rect> CutFor(const WindowRec& rec) {
 }
 
 }  // namespace
+
+// The program's own requests never leave the bounding shape of a window
+// it paints reset, nor change the bounding shape of a window drawn by its
+// alpha but to cut it at the monitor, nor reset its input shape, nor empty
+// it but for a window that lets clicks through.
+void OnOutlineChanged(const xcb_generic_event_t* event) {
+  const auto* ev = reinterpret_cast<const xcb_shape_notify_event_t*>(event);
+  const auto it = B().spriteXids.find(ev->affected_window);
+  WindowRec* rec = it == B().spriteXids.end() ? nullptr : FindWindow(it->second);
+  if (!rec || !rec->widget || !B().shapeAvailable || ev->response_type & 0x80) return;
+  const bool byAlpha = rec->widget->testAttribute(Qt::WA_TranslucentBackground);
+  const bool empty = ev->extents_width == 0 || ev->extents_height == 0;
+  bool foreign = false;
+  if (ev->shape_kind == XCB_SHAPE_SK_BOUNDING) {
+    foreign = byAlpha ? ev->shaped != rec->boundingSet : !ev->shaped;
+  } else if (ev->shape_kind == XCB_SHAPE_SK_INPUT && byAlpha) {
+    foreign = !ev->shaped || (empty && !rec->inputEmptied);
+  }
+  if (foreign) {
+    rec->inputEmptied = false;
+    ResendShape(*rec);
+  }
+}
 
 void ResendShape(WindowRec& rec) {
   if (rec.kind == Kind::kSprite && rec.widget && B().shapeAvailable) SendShape(rec, CutFor(rec));

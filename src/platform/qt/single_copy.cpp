@@ -23,6 +23,8 @@ namespace {
 
 constexpr char kQuitMessage[] = "_ZEMBRANT_QUIT";
 constexpr int kQuitWaitMs = 5000;
+// Beyond the wait, for the bound on the whole command.
+constexpr int kQuitGraceMs = 500;
 
 template <typename T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
@@ -93,10 +95,11 @@ std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, int screen
   B().claimSelection = x11::Atom(c, name);
   B().quitAtom = x11::Atom(c, kQuitMessage);
   const xcb_window_t window = xcb_generate_id(c);
-  const std::uint32_t overrideRedirect = 1;
+  // Override-redirect; its destruction by another client is heard.
+  const std::uint32_t values[] = {1, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
   xcb_create_window(c, XCB_COPY_FROM_PARENT, window, root, -1, -1, 1, 1, 0,
-                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
-                    &overrideRedirect);
+                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
+                    XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                       static_cast<std::uint32_t>(name.size()), name.data());
   xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
@@ -120,15 +123,51 @@ std::uint32_t ClaimSelection(xcb_connection_t* c, std::uint32_t root, int screen
 bool OnSelectionLost(const xcb_selection_clear_event_t* ev) {
   const Backend& b = B();
   if (b.displayClaim == 0 || ev->owner != b.displayClaim || ev->selection != b.claimSelection) return false;
+  if (Owner(b.conn, b.claimSelection) == b.displayClaim) return true;  // made up
   std::fprintf(stderr, "zembrant: another client took this display's selection %s; ending\n",
                SelectionName(b.screen).c_str());
   EndProgram(1);
   return true;
 }
 
+bool OnClaimDestroyed(const xcb_destroy_notify_event_t* ev) {
+  Backend& b = B();
+  if (b.displayClaim == 0 || ev->window != b.displayClaim) return false;
+  b.displayClaim = ClaimSelection(b.conn, b.root, b.screen);
+  if (b.displayClaim == 0) {
+    std::fprintf(stderr, "zembrant: another client destroyed this display's claim and a copy took %s; ending\n",
+                 SelectionName(b.screen).c_str());
+    EndProgram(1);
+  }
+  return true;
+}
+
+bool OnSelectionRequest(const xcb_selection_request_event_t* ev) {
+  const Backend& b = B();
+  if (b.displayClaim == 0 || ev->owner != b.displayClaim) return false;
+  xcb_selection_notify_event_t refusal{};
+  refusal.response_type = XCB_SELECTION_NOTIFY;
+  refusal.time = ev->time;
+  refusal.requestor = ev->requestor;
+  refusal.selection = ev->selection;
+  refusal.target = ev->target;
+  refusal.property = XCB_NONE;
+  xcb_send_event(b.conn, 0, ev->requestor, 0, reinterpret_cast<const char*>(&refusal));
+  return true;
+}
+
+// The request names a window of the caller's, which lives as long as it
+// waits: a copy that was stopped and comes back after the caller gave up
+// does not end for a request nobody waits for any more.
 bool OnQuitRequest(const xcb_client_message_event_t* ev) {
   const Backend& b = B();
   if (b.displayClaim == 0 || ev->window != b.displayClaim || ev->type != b.quitAtom) return false;
+  const xcb_window_t caller = ev->data.data32[1];
+  if (caller != XCB_NONE) {
+    Reply<xcb_get_window_attributes_reply_t> alive(
+        xcb_get_window_attributes_reply(b.conn, xcb_get_window_attributes(b.conn, caller), nullptr), &std::free);
+    if (!alive) return true;
+  }
   EndProgram(0);
   return true;
 }
@@ -140,6 +179,14 @@ namespace plat {
 using namespace plat::qt;
 
 Outcome QuitRunningCopy() {
+  using namespace std::chrono;
+  const auto start = steady_clock::now();
+  const std::string display = "the X display \"" + x11::DisplayName() + "\"";
+  // Every wait on the server counts against the bound: one that a server
+  // grab or a stopped server holds up must not outlast it.
+  EndWithin(kQuitWaitMs + kQuitGraceMs, 1,
+            "zembrant: " + display + " did not answer within " + std::to_string(kQuitWaitMs / 1000) + " seconds",
+            "zembrant: interrupted; the copy on " + display + " may still play");
   xcb_connection_t* c = nullptr;
   int screen = 0;
   if (std::string why = x11::Connect(c, screen); !why.empty()) return {2, why};
@@ -151,15 +198,20 @@ Outcome QuitRunningCopy() {
   }
   const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
   xcb_change_window_attributes(c, owner, XCB_CW_EVENT_MASK, &mask);
+  const xcb_window_t caller = xcb_generate_id(c);
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, caller, x11::RootOf(c, screen), -1, -1, 1, 1, 0,
+                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
   xcb_client_message_event_t ev{};
   ev.response_type = XCB_CLIENT_MESSAGE;
   ev.format = 32;
   ev.window = owner;
   ev.type = x11::Atom(c, kQuitMessage);
+  ev.data.data32[1] = caller;
   // No event mask: the message goes to the client that made the window.
   xcb_send_event(c, 0, owner, 0, reinterpret_cast<const char*>(&ev));
   xcb_flush(c);
-  const bool gone = AwaitDestroyed(c, owner, kQuitWaitMs);
+  const auto left = kQuitWaitMs - duration_cast<milliseconds>(steady_clock::now() - start).count();
+  const bool gone = left > 0 && AwaitDestroyed(c, owner, static_cast<int>(left));
   xcb_disconnect(c);
   if (gone) return {0, ""};
   return {1, "the copy of zembrant on the X display \"" + x11::DisplayName() + "\" did not end"};

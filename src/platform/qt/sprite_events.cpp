@@ -82,6 +82,17 @@ void OnSpriteDestroyed(const xcb_destroy_notify_event_t* ev) {
   QTimer::singleShot(0, [id] { RemakeSprite(id); });
 }
 
+void OnSpriteReparented(const xcb_reparent_notify_event_t* ev) {
+  const WindowRec* rec = SpriteOf(ev->window);
+  if (!rec || ev->event != ev->window || ev->parent == B().root) return;
+  const std::uint32_t overrideRedirect = 1;
+  xcb_change_window_attributes(B().conn, ev->window, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+  const QPoint at = (GameOrigin() + QPoint(rec->onServer.left, rec->onServer.top)) * DeviceScale();
+  xcb_reparent_window(B().conn, ev->window, B().root, static_cast<std::int16_t>(at.x()),
+                      static_cast<std::int16_t>(at.y()));
+  RestoreGeometry(*rec, ev->window);
+}
+
 bool IsCloseRequestToSprite(const xcb_client_message_event_t* ev) {
   return ev->type == x11::Atom(B().conn, "WM_PROTOCOLS") && SpriteOf(ev->window) != nullptr;
 }

@@ -12,7 +12,8 @@
 //
 // Sprites stay as the program has them whatever other clients do: a size
 // another client gave one is undone, an unmapped one is mapped again, a
-// destroyed one is made anew, and a request to close one is refused.
+// destroyed one is made anew, one a window manager framed is taken back,
+// and a request to close one is refused.
 #pragma once
 
 #include <xcb/xcb.h>
@@ -23,6 +24,10 @@ namespace plat::qt {
 bool OnSpriteConfigure(xcb_configure_notify_event_t* ev);
 void OnSpriteUnmapped(const xcb_unmap_notify_event_t* ev);
 void OnSpriteDestroyed(const xcb_destroy_notify_event_t* ev);
+// A sprite a window manager took into a frame (another client cleared its
+// override-redirect) is made override-redirect again and put back on the
+// root where the program has it.
+void OnSpriteReparented(const xcb_reparent_notify_event_t* ev);
 // WM_DELETE_WINDOW and the like: sprites are closed by the program alone.
 bool IsCloseRequestToSprite(const xcb_client_message_event_t* ev);
 

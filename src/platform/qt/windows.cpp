@@ -145,6 +145,7 @@ void DropFirstShadow(WindowRec& rec) {
 void GiveFocus(WindowRec& rec) {
   B().pendingFocus = kNoWindow;
   B().focusGiven = rec.id;
+  B().keyboard.WatchFocusOf(XidOf(rec));
   x11::Focus(B().conn, XidOf(rec));
 }
 

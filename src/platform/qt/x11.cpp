@@ -36,9 +36,12 @@ std::string Connect(xcb_connection_t*& conn, int& screen) {
     return "cannot open a window: DISPLAY is not set (an X11 display or XWayland is needed)";
   }
   conn = xcb_connect(nullptr, &screen);
-  if (xcb_connection_has_error(conn)) {
+  if (const int error = xcb_connection_has_error(conn)) {
     xcb_disconnect(conn);
     conn = nullptr;
+    if (error == XCB_CONN_CLOSED_INVALID_SCREEN) {
+      return "the X display \"" + DisplayName() + "\" named by DISPLAY has no screen " + std::to_string(screen);
+    }
     return "cannot connect to the X display \"" + DisplayName() + "\" named by DISPLAY";
   }
   if (RootOf(conn, screen) == XCB_NONE) {
@@ -157,6 +160,11 @@ std::optional<Rect> WorkArea(xcb_connection_t* c, std::uint32_t root) {
   return area;
 }
 
+std::uint8_t ShapeFirstEvent(xcb_connection_t* c) {
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shape_id);
+  return ext && ext->present ? ext->first_event : 0;
+}
+
 bool HasShape(xcb_connection_t* c) {
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shape_id);
   return ext && ext->present;
@@ -249,6 +257,27 @@ bool IsRandrEvent(xcb_connection_t* c, std::uint8_t responseType) {
   if (!ext || !ext->present) return false;
   const std::uint8_t kind = responseType & 0x7f;
   return kind == ext->first_event + XCB_RANDR_SCREEN_CHANGE_NOTIFY || kind == ext->first_event + XCB_RANDR_NOTIFY;
+}
+
+std::string RootVisualProblem(xcb_connection_t* c, std::uint32_t root) {
+  static const char* const kClasses[] = {"StaticGray", "GrayScale", "StaticColor",
+                                         "PseudoColor", "TrueColor", "DirectColor"};
+  for (xcb_screen_iterator_t s = xcb_setup_roots_iterator(xcb_get_setup(c)); s.rem; xcb_screen_next(&s)) {
+    if (s.data->root != root) continue;
+    for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(s.data); d.rem; xcb_depth_next(&d)) {
+      for (xcb_visualtype_iterator_t v = xcb_depth_visuals_iterator(d.data); v.rem;
+           xcb_visualtype_next(&v)) {
+        if (v.data->visual_id != s.data->root_visual) continue;
+        const int kind = v.data->_class;
+        if ((kind == XCB_VISUAL_CLASS_TRUE_COLOR || kind == XCB_VISUAL_CLASS_DIRECT_COLOR) && d.data->depth >= 15) {
+          return "";
+        }
+        return "its screen's visual is " + std::string(kind >= 0 && kind <= 5 ? kClasses[kind] : "unknown") +
+               " of depth " + std::to_string(d.data->depth) + "; the program needs TrueColor of depth 15 or more";
+      }
+    }
+  }
+  return "";
 }
 
 bool HasAlphaVisuals(xcb_connection_t* c, std::uint32_t root) {

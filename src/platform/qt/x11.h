@@ -67,6 +67,8 @@ std::optional<Rect> WorkArea(xcb_connection_t* c, std::uint32_t root);
 std::uint32_t WorkAreaAtom(xcb_connection_t* c);
 
 bool HasShape(xcb_connection_t* c);
+// The number of the SHAPE extension's notify event.
+std::uint8_t ShapeFirstEvent(xcb_connection_t* c);
 // Whether the root window's visual stores a colour as 0xRRGGBB (24-bit true
 // colour), so that a pixel value can be written from red, green and blue.
 bool RootIsTrueColour(xcb_connection_t* c, std::uint32_t root);
@@ -87,6 +89,9 @@ bool Compositing(xcb_connection_t* c, std::uint32_t root, std::uint32_t selectio
 // changes (XFixes). Returns the event code those notifications come with,
 // 0 when the server cannot tell.
 std::uint8_t WatchSelectionOwner(xcb_connection_t* c, std::uint32_t root, std::uint32_t selection);
+// Why the root window's visual cannot show the program (Qt paints nothing
+// on a colour-map visual: 8-bit PseudoColor), "" when it can.
+std::string RootVisualProblem(xcb_connection_t* c, std::uint32_t root);
 // Cuts the window to `outline` (device pixels, window-relative): what it
 // shows, or with `input` only where it takes clicks.
 void SetShape(xcb_connection_t* c, std::uint32_t window, const Region& outline, bool input = false);

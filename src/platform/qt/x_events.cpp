@@ -52,6 +52,10 @@ bool DispatchXEvent(xcb_generic_event_t* ev) {
   stats::NoteEvent();
   const std::uint8_t kind = ev->response_type & 0x7f;
   if (kind >= kFirstExtensionEvent) {
+    if (B().shapeEvent != 0 && kind == B().shapeEvent) {
+      OnOutlineChanged(ev);
+      return true;  // Qt has no use for it
+    }
     OnSelectionOwner(ev);
     NoteExtensionEvent(ev);
     NoteScreenMayChange();
@@ -69,22 +73,28 @@ bool DispatchXEvent(xcb_generic_event_t* ev) {
       NoteRootProperty(As<xcb_property_notify_event_t>(ev));
       return false;  // Qt reads the root's properties too
     case XCB_UNMAP_NOTIFY:
-      CloseModalIfGone(As<xcb_unmap_notify_event_t>(ev)->window);
+      CloseModalIfGone(As<xcb_unmap_notify_event_t>(ev)->window, false);
       OnSpriteUnmapped(As<xcb_unmap_notify_event_t>(ev));
       return false;
     case XCB_DESTROY_NOTIFY:
-      CloseModalIfGone(As<xcb_destroy_notify_event_t>(ev)->window);
+      CloseModalIfGone(As<xcb_destroy_notify_event_t>(ev)->window, true);
       OnSpriteDestroyed(As<xcb_destroy_notify_event_t>(ev));
-      return OnMarkerDestroyed(As<xcb_destroy_notify_event_t>(ev));
+      return OnClaimDestroyed(As<xcb_destroy_notify_event_t>(ev)) ||
+             OnMarkerDestroyed(As<xcb_destroy_notify_event_t>(ev));
+    case XCB_REPARENT_NOTIFY:
+      OnSpriteReparented(As<xcb_reparent_notify_event_t>(ev));
+      return false;
     case XCB_CLIENT_MESSAGE: {
       const auto* message = As<xcb_client_message_event_t>(ev);
       return OnQuitRequest(message) || IsCloseRequestToSprite(message) || OnExposureMarker(message);
     }
     case XCB_SELECTION_CLEAR:
       return OnSelectionLost(As<xcb_selection_clear_event_t>(ev));
+    case XCB_SELECTION_REQUEST:
+      return OnSelectionRequest(As<xcb_selection_request_event_t>(ev));
     case XCB_FOCUS_IN:
     case XCB_FOCUS_OUT:
-      B().keyboard.NoteFocusChange(As<xcb_focus_in_event_t>(ev)->mode);
+      B().keyboard.NoteFocusChange(As<xcb_focus_in_event_t>(ev));
       return false;
     default:
       return false;

@@ -197,6 +197,7 @@ namespace plat {
 
 // The simulated desktop has no process around it and no other copy.
 void PrepareProcess() {}
+bool StdoutClosedAtStart() { return false; }
 
 Outcome QuitRunningCopy() { return {1, "no copy of zembrant plays on the simulated display"}; }
 

@@ -74,6 +74,8 @@ void PrepareProcess() {
   CatchEndSignals();
 }
 
+bool StdoutClosedAtStart() { return StdoutWasClosed(); }
+
 std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   Backend& b = B();
   if (b.display) return "";

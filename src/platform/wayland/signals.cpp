@@ -60,9 +60,16 @@ void CatchEndSignals() {
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
 }
 
+namespace {
+bool g_stdoutClosed = false;  // descriptor 1 was closed at start
+}  // namespace
+
+bool StdoutWasClosed() { return g_stdoutClosed; }
+
 void KeepStandardFdsOpen() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    if (fd == 1) g_stdoutClosed = true;
     const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);  // takes the lowest number: fd
     if (opened >= 0 && opened != fd) close(opened);
   }

@@ -10,6 +10,8 @@ namespace plat::wl {
 void CatchEndSignals();
 // Opens /dev/null on whichever of file descriptors 0 to 2 is closed.
 void KeepStandardFdsOpen();
+// Whether KeepStandardFdsOpen found descriptor 1 closed.
+bool StdoutWasClosed();
 // The pipe's reading end, readable once a signal came; -1 before.
 int EndSignalFd();
 // True when a signal came since the last call (empties the pipe).
