@@ -159,7 +159,7 @@ void DestroyAllWindows() {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -239,4 +239,4 @@ void ClosePlatform() {
   b.fillContext = 0;  // went with the connection
 }
 
-}  // namespace plat
+}  // namespace plat::qt

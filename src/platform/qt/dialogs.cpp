@@ -160,7 +160,7 @@ void CloseModalIfGone(std::uint32_t xid) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -227,4 +227,4 @@ void ShowMessageBox(const std::string& text) {
   if (!exitBefore) ThrowPendingExit();
 }
 
-}  // namespace plat
+}  // namespace plat::qt

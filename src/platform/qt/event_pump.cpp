@@ -129,7 +129,7 @@ void EndProgram(int status) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -208,4 +208,4 @@ std::uint64_t ClockSeed() {
   return static_cast<std::uint64_t>(ns) ^ (static_cast<std::uint64_t>(::getpid()) << 32);
 }
 
-}  // namespace plat
+}  // namespace plat::qt

@@ -140,7 +140,7 @@ void ThrowScreenChange() {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 void WatchScreen(bool on) {
   qt::B().screenWatch = {on, -1, on ? GetScreen() : ScreenInfo{}};
@@ -156,4 +156,4 @@ ScreenInfo GetScreen() {
                     Rect{0, play.top(), play.width(), play.top() + play.height()}};
 }
 
-}  // namespace plat
+}  // namespace plat::qt

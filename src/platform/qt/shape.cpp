@@ -114,7 +114,7 @@ void KeepOnMonitor(WindowRec& rec) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -164,4 +164,4 @@ bool SetWindowShape(WindowId w, const Region& outline) {
   return true;
 }
 
-}  // namespace plat
+}  // namespace plat::qt

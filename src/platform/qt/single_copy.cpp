@@ -135,7 +135,7 @@ bool OnQuitRequest(const xcb_client_message_event_t* ev) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -165,4 +165,4 @@ Outcome QuitRunningCopy() {
   return {1, "the copy of zembrant on the X display \"" + x11::DisplayName() + "\" did not end"};
 }
 
-}  // namespace plat
+}  // namespace plat::qt

@@ -282,7 +282,7 @@ void RemakeSprite(WindowId id) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -487,4 +487,4 @@ void SetFocus(WindowId w) {
   }
 }
 
-}  // namespace plat
+}  // namespace plat::qt

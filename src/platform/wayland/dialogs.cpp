@@ -86,7 +86,7 @@ void RunBox(const std::string& title, const std::string& text, int width, int he
 }  // namespace
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 using namespace plat::wl;
 
@@ -132,4 +132,4 @@ void ShowMessageBox(const std::string& text) {
   if (!exitBefore) ThrowPendingExit();
 }
 
-}  // namespace plat
+}  // namespace plat::wl

@@ -77,7 +77,7 @@ int ItemAt(std::span<const MenuItem> items, const Layout& l, double x, double y)
 }  // namespace
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 using namespace plat::wl;
 
@@ -132,4 +132,4 @@ int PopupMenu(std::span<const MenuItem> items) {
   return finished ? chosen : -1;
 }
 
-}  // namespace plat
+}  // namespace plat::wl

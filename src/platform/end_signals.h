@@ -3,7 +3,7 @@
 // program ends from the game's own stack (ProgramExit{0}).
 #pragma once
 
-namespace plat::wl {
+namespace plat {
 
 // Installs the handlers (once). 0.8 s after the first signal the program
 // exits at once, should the compositor not let it end in order.
@@ -15,4 +15,4 @@ int EndSignalFd();
 // True when a signal came since the last call (empties the pipe).
 bool TakeEndSignal();
 
-}  // namespace plat::wl
+}  // namespace plat

@@ -1,5 +1,5 @@
 // The self-pipe behind SIGINT, SIGTERM and SIGHUP.
-#include "platform/wayland/signals.h"
+#include "platform/end_signals.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -10,7 +10,7 @@
 
 #include "platform/handler_guard.h"
 
-namespace plat::wl {
+namespace plat {
 namespace {
 
 int g_pipe[2] = {-1, -1};
@@ -78,4 +78,4 @@ bool TakeEndSignal() {
   return came;
 }
 
-}  // namespace plat::wl
+}  // namespace plat
