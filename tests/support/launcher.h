@@ -47,6 +47,9 @@ class Launcher {
   // is started, and the display is Display() once WaitReady succeeded.
   virtual bool ServesX() const { return false; }
   virtual std::string Display() const { return {}; }
+  // What a native Wayland client of the compositor needs in its environment
+  // ("WAYLAND_DISPLAY=...", "XDG_RUNTIME_DIR=..."); empty for an X program.
+  virtual std::vector<std::string> WaylandEnvironment() const { return {}; }
 
   // Starts the program: "" when it started, else what went wrong.
   virtual std::string Start(const LaunchContext& context) = 0;
