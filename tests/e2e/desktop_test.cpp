@@ -1353,7 +1353,9 @@ INSTANTIATE_TEST_SUITE_P(
         DesktopCase{.label = "sway_native", .desktop = {"sway"}, .managed = false, .composited = true,
                     .clicksReachWm = false, .clientsMoveFocus = false, .native = true},
         DesktopCase{.label = "sway_native_seat", .desktop = {"sway nested"}, .managed = false, .composited = true,
-                    .clicksReachWm = false, .clientsMoveFocus = false, .seat = true, .native = true}),
+                    .clicksReachWm = false, .clientsMoveFocus = false, .seat = true, .native = true},
+        DesktopCase{.label = "kwin_native_seat", .desktop = {"kwin_wayland"}, .managed = true, .composited = true,
+                    .clicksReachWm = false, .showsWithin100Ms = false, .seat = true, .native = true}),
     [](const ::testing::TestParamInfo<DesktopCase>& info) { return std::string(info.param.label); });
 
 // Every sprite shows on the monitor only: its outline on the screen lies
