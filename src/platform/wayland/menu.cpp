@@ -11,7 +11,7 @@
 #include "platform/handler_guard.h"
 #include "platform/wayland/modal.h"
 #include "platform/wayland/paint.h"
-#include "platform/wayland/testing.h"
+#include "platform/wayland/modal_note.h"
 
 namespace plat::wl {
 namespace {
@@ -118,12 +118,12 @@ int PopupMenu(std::span<const MenuItem> items) {
     }
     return true;
   };
-  testing::NoteModal(testing::ModalKind::kMenu, "", &menu, layout.items);
+  NoteModal(ModalKind::kMenu, "", &menu, layout.items);
   RunModalLoop([&] {
     if (!menu.shown) Present(menu, paint);
     return finished || menu.closed;
   });
-  testing::NoteModal(testing::ModalKind::kNone, "", nullptr, {});
+  NoteModal(ModalKind::kNone, "", nullptr, {});
   b.modalMotion = nullptr;
   b.modalPointer = nullptr;
   b.modalKey = nullptr;
