@@ -913,8 +913,9 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     }
 
     // A shot at a time until the wreck stands on the bottom, the core's
-    // colour noted after each once its white flash is over: of its colours
-    // the one most of its pixels show (bursts fly over it).
+    // colour noted after each once its white flash is over and a quarter of
+    // it at least shows it: of its colours the one most of its pixels show
+    // (bursts fly over it).
     const auto wreckStands = [&](const PpmImage& shot) {
       for (int left = 900; left + 61 <= ScreenWidth(); ++left) {
         if (Unlike(shot, 9, left, bottom - 45) == 0) return true;
@@ -940,7 +941,7 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
               [&] {
                 shot = CompositorScreen();
                 colour = coreColour(shot);
-                return colour.first != 0xffffffu || wreckStands(shot);
+                return (colour.first != 0xffffffu && colour.second * 4 > coreArea) || wreckStands(shot);
               },
               Ms(1500), Ms(0));
           char note[32];
