@@ -863,8 +863,11 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     Program& game = StartNativeProgram({"950"});
     ASSERT_NO_FATAL_FAILURE(ExpectNativeTitle(950, true)) << game.Stderr();
     Shot("title");
-    const std::vector<std::string> env = DesktopPrograms().front()->WaylandEnvironment();
-    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    // The test's seat connects where the program does.
+    for (const std::string& e : DesktopPrograms().front()->WaylandEnvironment()) {
+      const std::size_t eq = e.find('=');
+      setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+    }
     WaylandSeat seat;
     ASSERT_TRUE(seat.ok()) << seat.error();
     seat.SetScreen(ScreenWidth(), ScreenHeight());
