@@ -155,6 +155,19 @@ TEST_F(Conformance, ShowingAWindowRaisesItToTheTop) {
   plat::SetVisible(a, true);
   plat::DoEvents();
   EXPECT_EQ(D().Stacking(both), (std::vector<plat::WindowId>{b, a}));
+
+  // Shown within one yield, windows stack in the order they were shown, not
+  // the order they were made in; one hidden and shown again goes on top.
+  const plat::WindowId c = plat::CreateSpriteWindow("frmC");
+  const plat::WindowId d = plat::CreateSpriteWindow("frmD");
+  for (plat::WindowId w : {c, d}) plat::SetWindowRect(w, 50 * 15, 50 * 15, 40 * 15, 40 * 15);
+  plat::SetVisible(d, true);
+  plat::SetVisible(c, true);
+  plat::SetVisible(b, false);
+  plat::SetVisible(b, true);
+  plat::DoEvents();
+  const plat::WindowId all[] = {a, b, c, d};
+  EXPECT_EQ(D().Stacking(all), (std::vector<plat::WindowId>{a, d, c, b}));
 }
 
 // A colour change is on the screen after the next yield: of a plain window,

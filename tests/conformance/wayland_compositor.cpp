@@ -178,16 +178,50 @@ TEST(WaylandProgram, WithoutACompositorSaysSoInOneLine) {
   EXPECT_EQ(r.err.rfind("zembrant: cannot connect to the Wayland compositor \"zb-nobody-here-", 0), 0u) << r.err;
 }
 
-// weston offers no layer shell.
-TEST(WaylandProgram, WithoutTheLayerShellSaysSoInOneLine) {
+// `program` run on a headless weston of its own, which offers no layer shell.
+Outcome RunOnWeston(const std::string& program) {
   const std::string socket = "zb-weston-" + std::to_string(getpid());
-  const Outcome r = RunProgram(
+  return RunProgram(
       "weston --backend=headless-backend.so --socket=" + socket + " --idle-time=0 >/dev/null 2>&1 & w=$!; "
       "for i in $(seq 100); do [ -S \"$XDG_RUNTIME_DIR/" + socket + "\" ] && break; sleep 0.05; done; "
-      "WAYLAND_DISPLAY=" + socket + " " ZB_WAYLAND_PROGRAM "; s=$?; kill $w; wait $w 2>/dev/null; exit $s");
+      "WAYLAND_DISPLAY=" + socket + " " + program + "; s=$?; kill $w; wait $w 2>/dev/null; exit $s");
+}
+
+TEST(WaylandProgram, WithoutTheLayerShellSaysSoInOneLine) {
+  const Outcome r = RunOnWeston(ZB_WAYLAND_PROGRAM);
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(OneLine(r.err)) << r.err;
   EXPECT_EQ(r.err, "zembrant: the Wayland compositor offers no layer shell (zwlr_layer_shell_v1)\n");
+}
+
+// Unless told otherwise, the program plays on the X display there (here
+// none: DISPLAY is unset), as it would on GNOME through XWayland.
+TEST(WaylandProgram, WithoutTheLayerShellItTurnsToX11) {
+  const Outcome r = RunOnWeston(ZB_PROGRAM);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(OneLine(r.err)) << r.err;
+  EXPECT_NE(r.err.find("DISPLAY is not set"), std::string::npos) << r.err;
+}
+
+// Where the compositor offers the layer shell the program plays on it
+// natively, and `--quit` looks for the copy there; ZEMBRANT_BACKEND forces
+// either window system and names no other. (DISPLAY is unset here.)
+TEST(WaylandProgram, PicksTheNativeBackendWhereTheLayerShellIs) {
+  const Outcome none = RunProgram(ZB_PROGRAM " --quit");
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err.rfind("zembrant: not running on the Wayland display \"", 0), 0u) << none.err;
+  const Outcome x11 = RunProgram("ZEMBRANT_BACKEND=x11 " ZB_PROGRAM " --quit");
+  EXPECT_EQ(x11.status, 2);
+  EXPECT_NE(x11.err.find("DISPLAY is not set"), std::string::npos) << x11.err;
+  for (const char* command : {"ZEMBRANT_BACKEND=gdi " ZB_PROGRAM, "ZEMBRANT_BACKEND=gdi " ZB_PROGRAM " --quit"}) {
+    const Outcome r = RunProgram(command);
+    EXPECT_EQ(r.status, 2) << command;
+    EXPECT_EQ(r.err, "zembrant: ZEMBRANT_BACKEND is \"gdi\"; it can be x11 or wayland\n") << command;
+  }
+  // A copy of its own on a compositor of its own, found and ended by --quit.
+  const Outcome played = RunProgram(ZB_WITH_SWAY " sh -c '" ZB_PROGRAM " & p=$!; sleep 3; " ZB_PROGRAM
+                                    " --quit; q=$?; wait $p; echo quit $q game $? >&2'");
+  EXPECT_EQ(played.err, "quit 0 game 0\n");
 }
 
 // A compositor of its own, ended while the title waits for Space.

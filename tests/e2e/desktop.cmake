@@ -2,6 +2,12 @@
 # around it, high-DPI screens. On the fixture of the end-to-end tests.
 add_executable(zb_e2e_desktop_tests desktop_test.cpp)
 target_link_libraries(zb_e2e_desktop_tests PRIVATE zb_e2e_fixture GTest::gtest_main)
+# The program natively on a Wayland compositor: keys and clicks through the
+# compositor's seat.
+if(TARGET zb_wayland_seat)
+  target_link_libraries(zb_e2e_desktop_tests PRIVATE zb_wayland_seat)
+  target_compile_definitions(zb_e2e_desktop_tests PRIVATE ZB_WITH_WAYLAND_SEAT=1)
+endif()
 
 foreach(suite Desktop.MenuDialog Desktop.UnderOpenbox Desktop.UnderACompositor Desktop.Sig Desktop.OnThreeMonitors Desktop/MonitorChange HighDpi)
   string(REGEX REPLACE "[^A-Za-z]" "_" name ${suite})

@@ -8,13 +8,21 @@
 #include <cstdlib>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "e2e/desktop.h"
+#if ZB_WITH_WAYLAND_SEAT
+#include <linux/input-event-codes.h>
+
+#include "support/wayland_seat.h"
+#endif
 
 namespace e2e {
 namespace {
@@ -547,6 +555,11 @@ struct DesktopCase {
   // native terminal (foot) holding the keyboard at the start: the game
   // hears the keys only once a click on a sprite gave it the keyboard.
   bool seat = false;
+  // The program a native client of the compositor (its layer shell), as it
+  // chooses itself where the compositor offers that and DISPLAY is unset: no
+  // X window of it to read, what it shows read from the compositor's
+  // screenshots, keys and clicks through the compositor's seat.
+  bool native = false;
 };
 
 void PrintTo(const DesktopCase& c, std::ostream* os) { *os << c.label; }
@@ -800,6 +813,340 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
         << ProgramWindows().size() << " windows of the program are left";
     EXPECT_TRUE(compositor.Running()) << compositor.Command() << " ended during the game";
   }
+  // --- the program natively on the compositor -------------------------------
+
+  // The screen as the compositor shows it now.
+  PpmImage CompositorScreen() {
+    const std::string ppm = Dir() + "/native.ppm";
+    PpmImage shot;
+    if (DesktopPrograms().front()->Screenshot(ppm)) shot = ReadPpm(ppm);
+    std::remove(ppm.c_str());
+    return shot;
+  }
+  // The compositor's screen kept for a look after a failure: its path.
+  std::string SaveCompositorScreen() {
+    const std::string path =
+        (std::filesystem::current_path() / ("e2e-" + std::string(GetParam().label) + "-compositor.ppm")).string();
+    return DesktopPrograms().front()->Screenshot(path) ? path : "(none)";
+  }
+  // How many pixels of picture `shape`, its top-left at (left, top), the
+  // screen shows otherwise inside the outline the program cuts it to (the
+  // ship's, shape 10, for the invincible ship's picture, 11); -1 where it
+  // would reach off the screen. Only the pixels inside `clip` count.
+  static int Unlike(const PpmImage& shot, int shape, int left, int top,
+                    const plat::Rect& clip = {0, 0, 1 << 16, 1 << 16}) {
+    const plat::Picture* pic = Picture(shape);
+    if (!pic || left < 0 || top < 0 || left + pic->width > shot.width || top + pic->height > shot.height) return -1;
+    int wrong = 0;
+    for (const plat::Rect& r : TableOutline(shape == 11 ? 10 : shape, pic->width, pic->height).Rects()) {
+      for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+          const std::uint32_t want = pic->pixels[y * pic->width + x] & 0xffffff;
+          if (left + x < clip.left || left + x >= clip.right || top + y < clip.top || top + y >= clip.bottom) continue;
+          if (shot.pixels[static_cast<std::size_t>((top + y) * shot.width + left + x)] != want) ++wrong;
+        }
+      }
+    }
+    return wrong;
+  }
+  bool ScreenShows(int shape, int left, int top, Ms limit = Ms(10000)) {
+    return WaitUntil([&] { return Unlike(CompositorScreen(), shape, left, top) == 0; }, limit, Ms(50));
+  }
+  // The pixels inside `r` that are `is`.
+  static int Count(const PpmImage& shot, const plat::Rect& r, const std::function<bool(std::uint32_t)>& is) {
+    int n = 0;
+    for (int y = std::max(r.top, 0); y < std::min(r.bottom, shot.height); ++y) {
+      for (int x = std::max(r.left, 0); x < std::min(r.right, shot.width); ++x) {
+        n += is(shot.pixels[static_cast<std::size_t>(y * shot.width + x)]) ? 1 : 0;
+      }
+    }
+    return n;
+  }
+  static std::function<bool(std::uint32_t)> Is(std::uint32_t rgb) {
+    return [rgb](std::uint32_t p) { return p == rgb; };
+  }
+  // The top row of the ship (picture `shape`) in column `left`: where it
+  // shows best, a shot flying over it at most; nullopt when it shows
+  // nowhere there.
+  static std::optional<int> ShipTop(const PpmImage& shot, int shape, int left) {
+    std::optional<int> best;
+    int fewest = 16;
+    for (int top = 0; top < shot.height; ++top) {
+      const int wrong = Unlike(shot, shape, left, top);
+      if (wrong >= 0 && wrong < fewest) best = top, fewest = wrong;
+    }
+    return best;
+  }
+  // The ship's top-left anywhere over the scenery strip (it flies on by
+  // itself in play): where picture `shape` shows with a shot over it at
+  // most; nullopt when it shows nowhere.
+  std::optional<std::pair<int, int>> ShipAt(const PpmImage& shot, int shape) {
+    const plat::Picture* pic = Picture(shape);
+    const plat::Region outline = TableOutline(10, pic->width, pic->height);
+    const int bottom = ScreenHeight();
+    for (int top = bottom - 99; top + pic->height <= std::min(bottom, shot.height); ++top) {
+      for (int left = 0; left + pic->width <= std::min(1024 + 40, shot.width); ++left) {
+        int wrong = 0;
+        for (const plat::Rect& r : outline.Rects()) {
+          for (int y = r.top; y < r.bottom && wrong < 16; ++y) {
+            for (int x = r.left; x < r.right && wrong < 16; ++x) {
+              const std::size_t at = static_cast<std::size_t>((top + y) * shot.width + left + x);
+              wrong += shot.pixels[at] != (pic->pixels[y * pic->width + x] & 0xffffff) ? 1 : 0;
+            }
+          }
+        }
+        if (wrong < 16) return std::pair(left, top);
+      }
+    }
+    return std::nullopt;
+  }
+  std::optional<int> ShipTopAnywhere(int shape) {
+    const std::optional<std::pair<int, int>> at = ShipAt(CompositorScreen(), shape);
+    return at ? std::optional(at->second) : std::nullopt;
+  }
+  // Where the title stands on an output with no panel, and the band under
+  // it where the line asking for a click shows (pale yellow).
+  plat::Rect NativeTitle() const {
+    const int left = (ScreenWidth() - 300) / 2;
+    return {left, ScreenHeight() - 72, left + 300, ScreenHeight() - 24};
+  }
+  plat::Rect HintBand() const { return {0, ScreenHeight() - 24, ScreenWidth(), ScreenHeight()}; }
+  static constexpr std::uint32_t kHintColour = 0xffffe1;
+  // The title, the scenery strip, the ship at `column` and the lit lamps, as
+  // under X, and the line asking for a click where the game could not take
+  // the keyboard; nothing of the program shows once it has ended.
+  void ExpectNativeTitle(int column, bool asksForClick) {
+    const plat::Rect title = NativeTitle();
+    ASSERT_TRUE(ScreenShows(4, title.left, title.top, Ms(60000)))
+        << "no title on the screen (" << Unlike(CompositorScreen(), 4, title.left, title.top)
+        << " pixels of it unlike); the screen: " << SaveCompositorScreen();
+    const PpmImage shot = CompositorScreen();
+    const int bottom = ScreenHeight();
+    // Left of the title and the line under it, right of the lamps.
+    EXPECT_EQ(Unlike(shot, 6, 0, bottom - 99, {30, 0, title.left - 100, bottom}), 0)
+        << "the scenery strip does not show";
+    EXPECT_EQ(Unlike(shot, 10, column + 1, bottom - 50), 0) << "the ship does not show";
+    for (int left : {1, 13}) {
+      EXPECT_EQ(Count(shot, {left, bottom - 10, left + 10, bottom - 1}, Is(0x00ff00)), 90) << "a lamp is not lit";
+    }
+    if (asksForClick) {
+      EXPECT_GT(Count(CompositorScreen(), HintBand(), Is(kHintColour)), 100) << "nothing asks for a click";
+    } else {
+      std::this_thread::sleep_for(Ms(500));
+      EXPECT_EQ(Count(CompositorScreen(), HintBand(), Is(kHintColour)), 0) << "the game did not take the keyboard";
+    }
+  }
+  void ExpectNativeEnd(Program& game) {
+    Program& quit = StartNativeProgram({"--quit"});
+    EXPECT_EQ(quit.child().WaitExit(Ms(30000)), std::optional<int>(0)) << quit.Stderr();
+    EXPECT_EQ(game.child().WaitExit(Ms(30000)), std::optional<int>(0)) << game.Stderr();
+    const plat::Rect band{0, ScreenHeight() - 120, ScreenWidth(), ScreenHeight()};
+    EXPECT_TRUE(WaitUntil([&] { return Count(CompositorScreen(), band, Is(kDesktop)) == band.Width() * band.Height(); },
+                          Ms(5000)))
+        << "the program's sprites stay on the screen after its end";
+    EXPECT_TRUE(DesktopPrograms().front()->Running()) << "the compositor ended during the game";
+  }
+
+#if ZB_WITH_WAYLAND_SEAT
+  // The whole game natively on a headless compositor, the player's keys and
+  // clicks through its seat: the title asks for a click, a click on it gives
+  // the game the keyboard; from column 950 the boss comes at once, Home
+  // makes the ship invincible, Down takes it to the core's height one row a
+  // tap, fire until the core has gone pale yellow and red and the boss
+  // falls; then the staff roll in its lettering's colours, and --quit.
+  void PlayNatively() {
+    // Headless, the seat has no keyboard for the game to take at the title
+    // until the test's own comes.
+    Program& game = StartNativeProgram({"950"});
+    ASSERT_NO_FATAL_FAILURE(ExpectNativeTitle(950, true)) << game.Stderr();
+    Shot("title");
+    // The test's seat connects where the program does.
+    for (const std::string& e : DesktopPrograms().front()->WaylandEnvironment()) {
+      const std::size_t eq = e.find('=');
+      setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+    }
+    WaylandSeat seat;
+    ASSERT_TRUE(seat.ok()) << seat.error();
+    seat.SetScreen(ScreenWidth(), ScreenHeight());
+    const auto tap = [&](std::uint32_t key) {
+      seat.Key(key, true);
+      std::this_thread::sleep_for(Ms(20));
+      seat.Key(key, false);
+    };
+    const plat::Rect title = NativeTitle();
+    seat.Click((title.left + title.right) / 2, (title.top + title.bottom) / 2, BTN_LEFT);
+    ASSERT_TRUE(WaitUntil([&] { return Count(CompositorScreen(), HintBand(), Is(kHintColour)) == 0; }, Ms(10000)))
+        << "the line stays after a click on the title";
+    tap(evdev::kSpace);
+    ASSERT_TRUE(WaitUntil([&] { return Unlike(CompositorScreen(), 4, title.left, title.top) > 1000; }, Ms(10000)))
+        << "Space did not start the game";
+
+    // The boss at its place, its core green; then Home.
+    const int bottom = ScreenHeight();
+    plat::Region core = TableOutline(5, 37, 66);
+    core.Offset(986, bottom - 66);
+    int coreArea = 0;
+    for (const plat::Rect& r : core.Rects()) coreArea += r.Width() * r.Height();
+    const auto coreCount = [&](const PpmImage& shot, std::uint32_t rgb) {
+      int n = 0;
+      for (const plat::Rect& r : core.Rects()) n += Count(shot, r, Is(rgb));
+      return n;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return coreCount(CompositorScreen(), 0x00ff00) == coreArea; }, Ms(30000)))
+        << "the boss does not stand at its place with its core green";
+    tap(evdev::kHome);
+    const int shipLeft = 951;
+    ASSERT_TRUE(ScreenShows(11, shipLeft, bottom - 50, Ms(5000))) << "Home did not make the ship invincible";
+    Shot("boss");
+
+    const int stripTop = bottom - 99;
+    for (int taps = 0; taps < 40; ++taps) {
+      const std::optional<int> top = ShipTop(CompositorScreen(), 11, shipLeft);
+      ASSERT_TRUE(top) << "the ship is not in its column";
+      if (*top - stripTop >= 68) break;
+      tap(evdev::kDown);
+      std::optional<int> now;
+      ASSERT_TRUE(WaitUntil([&] { return (now = ShipTop(CompositorScreen(), 11, shipLeft)) && *now != *top; }, Ms(3000)))
+          << "the ship does not go down at row " << *top - stripTop;
+      ASSERT_GE(*now - *top, 1) << "the ship goes up on Down";
+      ASSERT_LE(*now - *top, 2) << "one tap moved the ship " << *now - *top << " pixels";
+    }
+
+    // A shot at a time until the wreck stands on the bottom, the core's
+    // colour noted after each once its white flash is over and a quarter of
+    // it at least shows it: of its colours the one most of its pixels show
+    // (bursts fly over it).
+    const auto wreckStands = [&](const PpmImage& shot) {
+      for (int left = 900; left + 61 <= ScreenWidth(); ++left) {
+        if (Unlike(shot, 9, left, bottom - 45) == 0) return true;
+      }
+      return false;
+    };
+    const auto coreColour = [&](const PpmImage& shot) {
+      std::pair<std::uint32_t, int> most{0, 0};
+      for (std::uint32_t rgb : {0x00ff00u, 0xfcec80u, 0xff0000u, 0xffffffu}) {
+        const int n = coreCount(shot, rgb);
+        if (n > most.second) most = {rgb, n};
+      }
+      return most;
+    };
+    std::set<std::uint32_t> seen;
+    std::string counts;
+    const bool fallen = WaitUntil(
+        [&] {
+          tap(evdev::kSpace);
+          PpmImage shot;
+          std::pair<std::uint32_t, int> colour;
+          WaitUntil(
+              [&] {
+                shot = CompositorScreen();
+                colour = coreColour(shot);
+                return (colour.first != 0xffffffu && colour.second * 4 > coreArea) || wreckStands(shot);
+              },
+              Ms(1500), Ms(0));
+          char note[32];
+          std::snprintf(note, sizeof note, " %06x:%d", colour.first, colour.second);
+          counts += note;
+          if (colour.second * 4 > coreArea && seen.insert(colour.first).second && colour.first == 0xff0000u) {
+            Shot("fight");
+          }
+          return wreckStands(shot);
+        },
+        Ms(60000), Ms(0));
+    ASSERT_TRUE(fallen) << "the boss does not fall";
+    EXPECT_TRUE(seen.count(0xfcec80u)) << "the core never went pale yellow; of " << coreArea << ":" << counts;
+    EXPECT_TRUE(seen.count(0xff0000u)) << "the core never went red; of " << coreArea << ":" << counts;
+
+    // The staff roll at the bottom centre, in its lettering's colours.
+    std::set<std::uint32_t> lettering;
+    for (int shape : {2, 3}) {
+      const plat::Picture* pic = Picture(shape);
+      ASSERT_TRUE(pic);
+      for (int i = 0; i < pic->width * pic->height; ++i) lettering.insert(pic->pixels[i] & 0xffffff);
+    }
+    lettering.erase(0x000000);
+    const int rollLeft = (ScreenWidth() - 163) / 2;
+    const plat::Rect roll{rollLeft, bottom - 95, rollLeft + 163, bottom};
+    EXPECT_TRUE(WaitUntil(
+        [&] { return Count(CompositorScreen(), roll, [&](std::uint32_t p) { return lettering.count(p) > 0; }) > 200; },
+        Ms(60000)))
+        << "no staff roll";
+    Shot("staff_roll");
+    seat.MoveTo(ScreenWidth() - 1, 0);  // the pointer out of the way
+    ExpectNativeEnd(game);
+  }
+#endif
+
+  // The keyboard natively, through the seat of a nested compositor: the
+  // game takes it once at the title, as under X (the layer shell lets it);
+  // a click into the terminal gives it back: the game asks for a click and
+  // Space typed there does not start it; a click on the title gives the
+  // game the keys (Space starts, Home, Up steers); a click into the terminal
+  // gives them back again: a word typed lands there, the ship does not
+  // answer, and the game asks for a click.
+  void PlayNativelyThroughTheSeat() {
+    Launcher& compositor = *DesktopPrograms().front();
+    ASSERT_EQ(compositor.StartTerminal(Ms(30000)), "");
+    XClient seat(compositor.SeatDisplay());
+    ASSERT_TRUE(seat.ok());
+    Program& game = StartNativeProgram({"100"});
+    ASSERT_NO_FATAL_FAILURE(ExpectNativeTitle(100, false)) << game.Stderr();
+    const plat::Rect title = NativeTitle();
+    const plat::Rect terminal = compositor.TerminalRect();
+    const auto clickTerminal = [&] {
+      seat.HandClick((terminal.left + terminal.right) / 2, (terminal.top + terminal.bottom) / 2, 1);
+      EXPECT_TRUE(WaitUntil([&] { return Count(CompositorScreen(), HintBand(), Is(kHintColour)) > 100; }, Ms(10000)))
+          << "a click into the terminal: the game does not ask for a click";
+      std::this_thread::sleep_for(Ms(300));
+    };
+    clickTerminal();
+    seat.Tap(key::kSpace, Ms(60));
+    std::this_thread::sleep_for(Ms(1000));
+    EXPECT_EQ(Unlike(CompositorScreen(), 4, title.left, title.top), 0)
+        << "Space typed into the terminal started the game";
+    Shot("told");
+
+    seat.HandClick((title.left + title.right) / 2, (title.top + title.bottom) / 2, 1);
+    ASSERT_TRUE(WaitUntil([&] { return Count(CompositorScreen(), HintBand(), Is(kHintColour)) == 0; }, Ms(10000)))
+        << "the line stays after a click on the title";
+    std::this_thread::sleep_for(Ms(400));
+    seat.Tap(key::kSpace, Ms(60));
+    ASSERT_TRUE(WaitUntil([&] { return Unlike(CompositorScreen(), 4, title.left, title.top) > 1000; }, Ms(10000)))
+        << "Space did not start the game";
+    std::optional<int> top;
+    ASSERT_TRUE(WaitUntil([&] { return (top = ShipTopAnywhere(10)).has_value(); }, Ms(15000)))
+        << "the ship does not show";
+    // Home once the stage runs (the launch balloon stands a second first;
+    // a press before the stage's first frame does not count).
+    bool invincible = false;
+    for (int tries = 0; tries < 4 && !invincible; ++tries) {
+      std::this_thread::sleep_for(Ms(500));
+      seat.Tap(key::kHome, Ms(60));
+      invincible = WaitUntil([&] { return (top = ShipTopAnywhere(11)).has_value(); }, Ms(1500));
+    }
+    EXPECT_TRUE(invincible) << "Home did not make the ship invincible";
+    const int before = top.value_or(0);
+    seat.Key(key::kUp, true);
+    std::this_thread::sleep_for(Ms(600));
+    seat.Key(key::kUp, false);
+    std::this_thread::sleep_for(Ms(300));
+    EXPECT_LT(ShipTopAnywhere(11).value_or(before), before) << "Up did not steer the ship";
+    Shot("play");
+
+    clickTerminal();
+    const std::optional<int> still = ShipTopAnywhere(11);
+    seat.Key(key::kDown, true);
+    seat.Type("zembrant\n");
+    seat.Key(key::kDown, false);
+    EXPECT_TRUE(WaitUntil([&] { return compositor.TerminalLines().find("zembrant\n") != std::string::npos; },
+                          Ms(5000)))
+        << "the word typed did not land in the terminal: " << compositor.TerminalLines();
+    std::this_thread::sleep_for(Ms(300));
+    EXPECT_EQ(ShipTopAnywhere(11), still) << "the ship answered keys typed into the terminal";
+    Shot("back");
+    ExpectNativeEnd(game);
+  }
+
   // The ship's top row once a frame or two has shown what the keys did.
   int WaitedTop() {
     std::this_thread::sleep_for(Ms(300));
@@ -880,6 +1227,18 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
   const DesktopCase& c = GetParam();
   ASSERT_NO_FATAL_FAILURE(StartServer({.desktop = c.desktop}));
   if (c.shadowsEverywhere) AllowShadows();
+  if (c.native && c.seat) {
+    ASSERT_NO_FATAL_FAILURE(PlayNativelyThroughTheSeat());
+    return;
+  }
+  if (c.native) {
+#if ZB_WITH_WAYLAND_SEAT
+    ASSERT_NO_FATAL_FAILURE(PlayNatively());
+#else
+    GTEST_SKIP() << "built without the Wayland backend's test seat";
+#endif
+    return;
+  }
   if (c.seat) {
     ASSERT_NO_FATAL_FAILURE(PlayThroughTheSeat());
     return;
@@ -1027,7 +1386,7 @@ TEST_P(OnEveryDesktop, TheGameFromTitleToEnd) {
 // screen follows the windows quickly enough).
 TEST_P(OnEveryDesktop, TheBossCoreShowsItsColours) {
   const DesktopCase& c = GetParam();
-  if (c.seat) GTEST_SKIP() << "the keys go through the seat here: TheGameFromTitleToEnd plays on it";
+  if (c.seat || c.native) GTEST_SKIP() << "the keys go through the seat here: TheGameFromTitleToEnd plays on it";
   ASSERT_NO_FATAL_FAILURE(StartServer({.desktop = c.desktop}));
   if (c.shadowsEverywhere) AllowShadows();
   Program& game = StartProgram({}, {"950"});
@@ -1098,7 +1457,15 @@ INSTANTIATE_TEST_SUITE_P(
         DesktopCase{.label = "mutter_seat", .desktop = {"mutter nested"}, .managed = true, .composited = true,
                     .clicksReachWm = false, .showsWithin100Ms = false, .seat = true},
         DesktopCase{.label = "kwin_seat", .desktop = {"kwin_wayland"}, .managed = true, .composited = true,
-                    .clicksReachWm = false, .showsWithin100Ms = false, .seat = true}),
+                    .clicksReachWm = false, .showsWithin100Ms = false, .seat = true},
+        // The program natively on sway's layer shell, DISPLAY unset: the
+        // whole game on the headless one, the keyboard on the nested one.
+        DesktopCase{.label = "sway_native", .desktop = {"sway"}, .managed = false, .composited = true,
+                    .clicksReachWm = false, .clientsMoveFocus = false, .native = true},
+        DesktopCase{.label = "sway_native_seat", .desktop = {"sway nested"}, .managed = false, .composited = true,
+                    .clicksReachWm = false, .clientsMoveFocus = false, .seat = true, .native = true},
+        DesktopCase{.label = "kwin_native_seat", .desktop = {"kwin_wayland"}, .managed = true, .composited = true,
+                    .clicksReachWm = false, .showsWithin100Ms = false, .seat = true, .native = true}),
     [](const ::testing::TestParamInfo<DesktopCase>& info) { return std::string(info.param.label); });
 
 // Every sprite shows on the monitor only: its outline on the screen lies

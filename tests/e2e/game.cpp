@@ -274,6 +274,15 @@ Program& GameTest::StartProgram(const std::vector<std::string>& env,
   return *programs_.back();
 }
 
+Program& GameTest::StartNativeProgram(const std::vector<std::string>& args) {
+  const std::string dir = dir_->path() + "/program" + std::to_string(programs_.size());
+  std::filesystem::create_directory(dir);
+  const std::vector<std::string> env =
+      desktop_.empty() ? std::vector<std::string>{} : desktop_.front()->WaylandEnvironment();
+  programs_.push_back(std::make_unique<Program>(ZB_PROGRAM, "", args, dir, env));
+  return *programs_.back();
+}
+
 void GameTest::StartGame(const GameOptions& options) {
   ASSERT_NO_FATAL_FAILURE(StartServer(options));
   ASSERT_GT(StartProgram(options.env, options.args).pid(), 0) << "the program did not start";

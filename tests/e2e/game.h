@@ -107,6 +107,9 @@ class GameTest : public ::testing::Test {
   // own environment.
   Program& StartProgram(const std::vector<std::string>& env = {},
                         const std::vector<std::string>& args = {});
+  // A program on the desktop's Wayland compositor as a native client of it:
+  // DISPLAY unset, the compositor's socket and runtime directory set.
+  Program& StartNativeProgram(const std::vector<std::string>& args);
   // The server, then the program with the options' arguments and environment.
   void StartGame(const GameOptions& options = {});
 

@@ -47,6 +47,12 @@ class Launcher {
   // is started, and the display is Display() once WaitReady succeeded.
   virtual bool ServesX() const { return false; }
   virtual std::string Display() const { return {}; }
+  // What a native Wayland client of the compositor needs in its environment
+  // ("WAYLAND_DISPLAY=...", "XDG_RUNTIME_DIR=..."); empty for an X program.
+  virtual std::vector<std::string> WaylandEnvironment() const { return {}; }
+  // The process group of the program and what it started (XWayland), for
+  // measuring what they cost; -1 when unknown.
+  virtual int ProcessGroup() const { return -1; }
 
   // Starts the program: "" when it started, else what went wrong.
   virtual std::string Start(const LaunchContext& context) = 0;

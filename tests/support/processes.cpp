@@ -173,10 +173,15 @@ Program::Program(const std::string& binary, const std::string& display,
                  const std::vector<std::string>& extraEnv) {
   const std::string runtime = dir + "/runtime";
   mkdir(runtime.c_str(), 0700);
-  std::vector<std::string> own{"DISPLAY=" + display, "XDG_RUNTIME_DIR=" + runtime,
-                               "QT_QPA_PLATFORM=xcb"};
-  own.insert(own.end(), extraEnv.begin(), extraEnv.end());
-  const std::vector<std::string> env = EnvironmentWith(own, {"WAYLAND_DISPLAY"});
+  std::vector<std::string> own{"XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=xcb"};
+  if (!display.empty()) own.push_back("DISPLAY=" + display);
+  // A later entry of the same name takes the place of an earlier one.
+  for (const std::string& e : extraEnv) {
+    const std::string name = e.substr(0, e.find('='));
+    std::erase_if(own, [&](const std::string& o) { return o.substr(0, o.find('=')) == name; });
+    own.push_back(e);
+  }
+  const std::vector<std::string> env = EnvironmentWith(own, {"WAYLAND_DISPLAY", "DISPLAY"});
   std::vector<std::string> argv{binary};
   argv.insert(argv.end(), args.begin(), args.end());
   errFile_ = dir + "/program.err";

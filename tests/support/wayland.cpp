@@ -126,6 +126,10 @@ class WaylandCompositor : public Launcher {
   std::string Command() const override { return command_; }
   bool ServesX() const override { return true; }
   std::string Display() const override { return display_; }
+  int ProcessGroup() const override { return compositor_ ? compositor_->pid() : -1; }
+  std::vector<std::string> WaylandEnvironment() const override {
+    return {"WAYLAND_DISPLAY=" + socket_, "XDG_RUNTIME_DIR=" + runtime_};
+  }
   bool Running() override { return compositor_ && compositor_->Running(); }
 
   std::string Start(const LaunchContext& context) override {

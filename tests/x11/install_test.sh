@@ -100,7 +100,7 @@ status=$?
 if [[ $mode == cmake ]]; then
   symbols=$(nm -C "$prog" 2>&1) || fail "nm cannot read the program: $symbols"
   [[ $symbols == *"plat::OpenPlatform"* ]] || fail "the program's symbols do not show the platform"
-  hooks=$(grep -c 'plat::qt::testing::' <<<"$symbols")
+  hooks=$(grep -cE 'plat::(qt|wl)::testing::' <<<"$symbols")
   [[ $hooks == 0 ]] || fail "the program carries $hooks of the tests' hooks"
 fi
 

@@ -18,7 +18,7 @@
 #include "platform/qt/backend.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/painting.h"
-#include "platform/qt/process.h"
+#include "platform/end_signals.h"
 #include "platform/qt/scale.h"
 #include "platform/qt/screen.h"
 #include "platform/qt/shape.h"
@@ -212,7 +212,7 @@ void DestroyAllWindows() {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -220,8 +220,6 @@ void PrepareProcess() {
   KeepStandardFdsOpen();
   CatchEndSignals();
 }
-
-bool StdoutClosedAtStart() { return FoundClosed(1); }
 
 std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   Backend& b = B();
@@ -311,4 +309,4 @@ void ClosePlatform() {
   b.fillContext = 0;  // went with the connection
 }
 
-}  // namespace plat
+}  // namespace plat::qt

@@ -179,7 +179,7 @@ void CloseModalIfGone(std::uint32_t xid, bool destroyed) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -246,4 +246,4 @@ void ShowMessageBox(const std::string& text) {
   if (!exitBefore) ThrowPendingExit();
 }
 
-}  // namespace plat
+}  // namespace plat::qt

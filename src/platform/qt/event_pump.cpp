@@ -21,7 +21,7 @@
 #include "platform/handler_guard.h"
 #include "platform/qt/backend.h"
 #include "platform/qt/painting.h"
-#include "platform/qt/process.h"
+#include "platform/end_signals.h"
 #include "platform/qt/screen.h"
 #include "platform/qt/stats.h"
 #include "platform/qt/widget.h"
@@ -129,7 +129,7 @@ void EndProgram(int status) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -208,4 +208,4 @@ std::uint64_t ClockSeed() {
   return static_cast<std::uint64_t>(ns) ^ (static_cast<std::uint64_t>(::getpid()) << 32);
 }
 
-}  // namespace plat
+}  // namespace plat::qt

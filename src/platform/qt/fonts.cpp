@@ -49,7 +49,7 @@ QFont FontOf(const TextFont& wanted) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 int TextWidthPx(const TextFont& font, std::string_view utf8) {
   if (!qt::Open()) return 0;
@@ -57,4 +57,4 @@ int TextWidthPx(const TextFont& font, std::string_view utf8) {
   return metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
-}  // namespace plat
+}  // namespace plat::qt

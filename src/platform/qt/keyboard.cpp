@@ -389,8 +389,8 @@ void Keyboard::ForgetKeycodes() {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 std::int16_t GetAsyncKeyState(int vk) { return qt::B().keyboard.Poll(vk); }
 
-}  // namespace plat
+}  // namespace plat::qt

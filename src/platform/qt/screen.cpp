@@ -197,7 +197,7 @@ void ThrowScreenChange() {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 void WatchScreen(bool on) {
   qt::ScreenWatch& watch = qt::B().screenWatch;
@@ -215,4 +215,4 @@ ScreenInfo GetScreen() {
                     Rect{0, play.top(), play.width(), play.top() + play.height()}};
 }
 
-}  // namespace plat
+}  // namespace plat::qt

@@ -231,7 +231,7 @@ void OnSelectionOwner(const xcb_generic_event_t* ev) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -283,4 +283,4 @@ bool SetWindowShape(WindowId w, const Region& outline) {
   return true;
 }
 
-}  // namespace plat
+}  // namespace plat::qt

@@ -15,7 +15,7 @@
 #include "platform/app.h"
 #include "platform/printable.h"
 #include "platform/qt/backend.h"
-#include "platform/qt/process.h"
+#include "platform/end_signals.h"
 #include "platform/qt/x11.h"
 
 namespace plat::qt {
@@ -174,7 +174,7 @@ bool OnQuitRequest(const xcb_client_message_event_t* ev) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -217,4 +217,4 @@ Outcome QuitRunningCopy() {
   return {1, "the copy of zembrant on the X display \"" + x11::DisplayName() + "\" did not end"};
 }
 
-}  // namespace plat
+}  // namespace plat::qt

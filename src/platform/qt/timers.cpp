@@ -55,7 +55,7 @@ void DropTimersOf(WindowRec& rec) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -97,4 +97,4 @@ bool TimerEnabled(TimerId id) {
   return t && t->enabled;
 }
 
-}  // namespace plat
+}  // namespace plat::qt

@@ -137,9 +137,9 @@ void SetKeyboardReachHandler(std::function<void()> handler) { W().onChange = std
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 bool KeyboardHeard() { return qt::KeyboardReachesProgram(); }
 void SetKeyboardHeardHandler(std::function<void()> handler) { qt::SetKeyboardReachHandler(std::move(handler)); }
 
-}  // namespace plat
+}  // namespace plat::qt

@@ -314,7 +314,7 @@ void RemakeSprite(WindowId id) {
 
 }  // namespace plat::qt
 
-namespace plat {
+namespace plat::qt {
 
 using namespace plat::qt;
 
@@ -520,4 +520,4 @@ void SetFocus(WindowId w) {
   }
 }
 
-}  // namespace plat
+}  // namespace plat::qt

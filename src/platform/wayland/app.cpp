@@ -7,17 +7,18 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <wayland-client.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
 
+#include "platform/end_signals.h"
 #include "platform/handler_guard.h"
 #include "platform/printable.h"
 #include "platform/wayland/connection.h"
 #include "platform/wayland/paint.h"
-#include "platform/wayland/signals.h"
 #include "platform/wayland/state.h"
 
 namespace plat::wl {
@@ -25,10 +26,7 @@ namespace {
 
 int g_claim = -1;  // the claim file, locked while this copy plays
 
-std::string DisplayName() {
-  const char* name = std::getenv("WAYLAND_DISPLAY");
-  return name && *name ? name : "wayland-0";
-}
+std::string DisplayName() { return CompositorName(); }
 
 // The file a playing copy keeps locked, with its process id: in the user's
 // runtime directory, one per compositor socket.
@@ -65,7 +63,7 @@ void StartQt(int& argc, char** argv) {
 }  // namespace
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 using namespace plat::wl;
 
@@ -73,8 +71,6 @@ void PrepareProcess() {
   KeepStandardFdsOpen();
   CatchEndSignals();
 }
-
-bool StdoutClosedAtStart() { return StdoutWasClosed(); }
 
 std::string OpenPlatform(int& argc, char** argv, int neededWidth) {
   Backend& b = B();
@@ -108,7 +104,9 @@ std::string ClaimDisplay() {
 }
 
 Outcome QuitRunningCopy() {
-  if (!std::getenv("WAYLAND_DISPLAY")) return {2, "no Wayland display (WAYLAND_DISPLAY is not set)"};
+  wl_display* display = SocketUnknown().empty() ? wl_display_connect(nullptr) : nullptr;
+  if (!display) return {2, "cannot connect to the Wayland compositor \"" + Printable(DisplayName()) + "\""};
+  wl_display_disconnect(display);
   const std::string path = ClaimPath();
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   const auto locked = [fd] {
@@ -150,4 +148,4 @@ void ClosePlatform() {
   g_claim = -1;
 }
 
-}  // namespace plat
+}  // namespace plat::wl

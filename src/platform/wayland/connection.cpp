@@ -11,10 +11,11 @@
 #include <cstring>
 #include <string>
 
+#include "platform/backend_ops.h"
+#include "platform/end_signals.h"
 #include "platform/handler_guard.h"
 #include "platform/printable.h"
 #include "platform/wayland/input.h"
-#include "platform/wayland/signals.h"
 #include "platform/wayland/state.h"
 #include "platform/wayland/protocols.h"
 
@@ -83,13 +84,27 @@ void ForgetOutputs() {
   b.stageOutputs.clear();
 }
 
+std::string CompositorName() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  return name && *name ? name : "wayland-0";
+}
+
+// Where the compositor's socket cannot be found without trying (libwayland
+// would write a line of its own to stderr): why, else "".
+std::string SocketUnknown() {
+  const char* socket = std::getenv("WAYLAND_SOCKET");
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if ((socket && *socket) || (runtime && *runtime) || CompositorName().starts_with('/')) return "";
+  return "XDG_RUNTIME_DIR is not set";
+}
+
 std::string Connect() {
   Backend& b = B();
-  const char* name = std::getenv("WAYLAND_DISPLAY");
-  b.display = wl_display_connect(nullptr);
+  const std::string unknown = SocketUnknown();
+  b.display = unknown.empty() ? wl_display_connect(nullptr) : nullptr;
   if (!b.display) {
-    return "cannot connect to the Wayland compositor \"" + Printable(name && *name ? name : "wayland-0") +
-           "\": " + std::strerror(errno);
+    return "cannot connect to the Wayland compositor \"" + Printable(CompositorName()) +
+           "\": " + (unknown.empty() ? std::strerror(errno) : unknown);
   }
   b.keyQueue = wl_display_create_queue(b.display);
   b.registry = wl_display_get_registry(b.display);
@@ -108,6 +123,30 @@ std::string Connect() {
     return "the Wayland compositor offers no " + missing;
   }
   return "";
+}
+
+namespace {
+
+void NoteLayerShell(void* found, wl_registry*, std::uint32_t, const char* interface, std::uint32_t) {
+  if (std::string(interface) == zwlr_layer_shell_v1_interface.name) *static_cast<bool*>(found) = true;
+}
+void IgnoreRemoval(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener kProbeListener = {NoteLayerShell, IgnoreRemoval};
+
+}  // namespace
+
+// A connection of its own, gone again before the backend's is made.
+bool OffersLayerShell() {
+  if (!SocketUnknown().empty()) return false;
+  wl_display* display = wl_display_connect(nullptr);
+  if (!display) return false;
+  bool found = false;
+  wl_registry* registry = wl_display_get_registry(display);
+  wl_registry_add_listener(registry, &kProbeListener, &found);
+  const bool answered = wl_display_roundtrip(display) >= 0;
+  wl_registry_destroy(registry);
+  wl_display_disconnect(display);
+  return answered && found;
 }
 
 void Disconnect() {

@@ -9,5 +9,10 @@ namespace plat::wl {
 // line saying why not (no compositor, no layer shell, ...).
 std::string Connect();
 void Disconnect();
+// The compositor's socket: WAYLAND_DISPLAY, or wayland-0 where it is unset.
+std::string CompositorName();
+// Why the compositor's socket cannot be looked for (no runtime directory),
+// or "" when it can.
+std::string SocketUnknown();
 
 }  // namespace plat::wl

@@ -12,7 +12,7 @@
 #include "platform/handler_guard.h"
 #include "platform/wayland/modal.h"
 #include "platform/wayland/paint.h"
-#include "platform/wayland/testing.h"
+#include "platform/wayland/modal_note.h"
 
 namespace plat::wl {
 namespace {
@@ -68,12 +68,12 @@ void RunBox(const std::string& title, const std::string& text, int width, int he
     QPainter p(&image);
     paint(p);
   };
-  testing::NoteModal(testing::ModalKind::kBox, text, &box, {button});
+  NoteModal(ModalKind::kBox, text, &box, {button});
   RunModalLoop([&] {
     if (!box.shown) Present(box, draw);
     return finished || box.closed;
   });
-  testing::NoteModal(testing::ModalKind::kNone, "", nullptr, {});
+  NoteModal(ModalKind::kNone, "", nullptr, {});
   b.modalPointer = nullptr;
   b.modalKey = nullptr;
   CloseModal(box);
@@ -86,7 +86,7 @@ void RunBox(const std::string& title, const std::string& text, int width, int he
 }  // namespace
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 using namespace plat::wl;
 
@@ -132,4 +132,4 @@ void ShowMessageBox(const std::string& text) {
   if (!exitBefore) ThrowPendingExit();
 }
 
-}  // namespace plat
+}  // namespace plat::wl

@@ -8,10 +8,10 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/end_signals.h"
 #include "platform/errors.h"
 #include "platform/events.h"
 #include "platform/handler_guard.h"
-#include "platform/wayland/signals.h"
 #include "platform/wayland/state.h"
 
 namespace plat::wl {
@@ -60,7 +60,7 @@ void PumpOnce(int maxMs) {
 
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 using namespace plat::wl;
 
@@ -126,4 +126,4 @@ std::uint64_t ClockSeed() {
   return static_cast<std::uint64_t>(ns) ^ (static_cast<std::uint64_t>(::getpid()) << 32);
 }
 
-}  // namespace plat
+}  // namespace plat::wl

@@ -4,7 +4,7 @@
 
 #include "platform/wayland/state.h"
 
-namespace plat {
+namespace plat::wl {
 
 std::int16_t GetAsyncKeyState(int vk) {
   wl::Backend& b = wl::B();
@@ -28,4 +28,4 @@ void SetKeyboardHeardHandler(std::function<void()> handler) {
   b.heard = b.keyboardSurface != nullptr;
 }
 
-}  // namespace plat
+}  // namespace plat::wl

@@ -11,7 +11,7 @@
 #include "platform/handler_guard.h"
 #include "platform/wayland/modal.h"
 #include "platform/wayland/paint.h"
-#include "platform/wayland/testing.h"
+#include "platform/wayland/modal_note.h"
 
 namespace plat::wl {
 namespace {
@@ -77,7 +77,7 @@ int ItemAt(std::span<const MenuItem> items, const Layout& l, double x, double y)
 }  // namespace
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 using namespace plat::wl;
 
@@ -118,12 +118,12 @@ int PopupMenu(std::span<const MenuItem> items) {
     }
     return true;
   };
-  testing::NoteModal(testing::ModalKind::kMenu, "", &menu, layout.items);
+  NoteModal(ModalKind::kMenu, "", &menu, layout.items);
   RunModalLoop([&] {
     if (!menu.shown) Present(menu, paint);
     return finished || menu.closed;
   });
-  testing::NoteModal(testing::ModalKind::kNone, "", nullptr, {});
+  NoteModal(ModalKind::kNone, "", nullptr, {});
   b.modalMotion = nullptr;
   b.modalPointer = nullptr;
   b.modalKey = nullptr;
@@ -132,4 +132,4 @@ int PopupMenu(std::span<const MenuItem> items) {
   return finished ? chosen : -1;
 }
 
-}  // namespace plat
+}  // namespace plat::wl

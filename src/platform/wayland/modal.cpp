@@ -1,14 +1,18 @@
 // Modal surfaces on xdg-shell.
 #include "platform/wayland/modal.h"
 
+#include <QRect>
 #include <wayland-client.h>
 
 #include "platform/handler_guard.h"
-#include "platform/wayland/testing.h"
+#include "platform/wayland/modal_note.h"
 #include "platform/wayland/protocols.h"
 
 namespace plat::wl {
 namespace {
+
+OpenModal g_open;                // what NoteModal was last told
+std::function<void()> g_watcher;  // run at every pass of a modal loop
 
 // How long a modal loop sleeps at most between looks at its window.
 constexpr int kModalPassMs = 10;
@@ -131,9 +135,21 @@ void RunModalLoop(const std::function<bool()>& done) {
   const bool exitBefore = ExitPending();
   while (!done() && (exitBefore || !ExitPending())) {
     PumpOnce(kModalPassMs);
-    testing::RunModalWatcher();
+    if (g_watcher) g_watcher();
   }
   --b.modalDepth;
 }
+
+void NoteModal(ModalKind kind, const std::string& text, const ModalSurface* surface,
+               const std::vector<QRect>& targets) {
+  g_open = OpenModal{kind, text, surface, {}};
+  for (const QRect& r : targets) {
+    g_open.targets.push_back({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+  }
+}
+
+const OpenModal& CurrentOpenModal() { return g_open; }
+
+void SetModalWatcher(std::function<void()> watcher) { g_watcher = std::move(watcher); }
 
 }  // namespace plat::wl

@@ -103,7 +103,7 @@ QFont FontOf(const TextFont& wanted) {
 
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 int TextWidthPx(const TextFont& font, std::string_view utf8) {
   if (!wl::Open()) return 0;
@@ -111,4 +111,4 @@ int TextWidthPx(const TextFont& font, std::string_view utf8) {
   return metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
-}  // namespace plat
+}  // namespace plat::wl

@@ -196,7 +196,7 @@ void ThrowScreenChange() {
 
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 using namespace plat::wl;
 
@@ -218,4 +218,4 @@ void WatchScreen(bool on) {
   }
 }
 
-}  // namespace plat
+}  // namespace plat::wl

@@ -121,6 +121,7 @@ struct WindowRec {
   bool dirty = false;      // its pixels changed
   bool moved = false;      // its margins or size changed
   bool reshaped = false;   // its input region changed
+  std::uint64_t shownAt = 0;  // when it was last shown, in the order of showing
 };
 
 struct TimerRec {
@@ -165,6 +166,7 @@ struct Backend {
   int scale = 1;
   Stage stage;
   std::vector<WindowId> stacking;  // shown sprites with a surface, bottom to top
+  std::uint64_t shows = 0;         // sprites shown so far: the next one's shownAt
   std::optional<std::pair<int, int>> watched;  // WatchScreen(true): the work area's size then
 
   std::map<WindowId, WindowRec> windows;

@@ -206,13 +206,20 @@ void SendChanges() {
     return;
   }
   bool sent = b.stage.changed;
+  // Sprites shown since the last yield get their surfaces in the order they
+  // were shown: the last one shown on top.
+  std::vector<WindowRec*> sprites;
   for (auto& [id, rec] : b.windows) {
-    if (rec.kind != Kind::kSprite) continue;
-    if (rec.surface && !Placeable(rec)) HideSurface(rec);
-    if (!rec.surface && Placeable(rec)) MakeSurface(rec);
-    if (!rec.surface) continue;
-    sent = sent || rec.dirty || rec.moved || rec.reshaped;
-    Commit(rec);
+    if (rec.kind == Kind::kSprite) sprites.push_back(&rec);
+  }
+  std::stable_sort(sprites.begin(), sprites.end(),
+                   [](const WindowRec* a, const WindowRec* b) { return a->shownAt < b->shownAt; });
+  for (WindowRec* rec : sprites) {
+    if (rec->surface && !Placeable(*rec)) HideSurface(*rec);
+    if (!rec->surface && Placeable(*rec)) MakeSurface(*rec);
+    if (!rec->surface) continue;
+    sent = sent || rec->dirty || rec->moved || rec->reshaped;
+    Commit(*rec);
   }
   CommitStage();
   if (sent) Roundtrip();
@@ -220,6 +227,7 @@ void SendChanges() {
 
 void ShowSurface(WindowRec& rec) {
   HideSurface(rec);  // shown anew: on top of the others
+  rec.shownAt = ++B().shows;
   rec.moved = true;
 }
 

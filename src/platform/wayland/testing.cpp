@@ -10,49 +10,23 @@
 #include "platform/wayland/state.h"
 
 namespace plat::wl::testing {
-namespace {
-
-struct Modal {
-  ModalKind kind = ModalKind::kNone;
-  std::string text;
-  const ModalSurface* surface = nullptr;
-  std::vector<QRect> targets;
-};
-Modal g_modal;
-std::function<void()> g_watcher;
-
-Rect ToRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
-
-}  // namespace
-
-void NoteModal(ModalKind kind, const std::string& text, const ModalSurface* surface,
-               const std::vector<QRect>& targets) {
-  g_modal = Modal{kind, text, surface, targets};
-}
-
-void RunModalWatcher() {
-  if (g_watcher) g_watcher();
-}
-
 ModalView CurrentModal() {
+  const OpenModal& open = CurrentOpenModal();
   ModalView v;
-  v.kind = g_modal.kind;
-  v.text = g_modal.text;
-  const ModalSurface* m = g_modal.surface;
+  v.kind = open.kind;
+  v.text = open.text;
+  const ModalSurface* m = open.surface;
   if (!m) return v;
   v.onScreen = m->shown;
   v.focused = B().keyboardSurface == m->surface && m->surface;
   // A popup's place is relative to the stage, whose top-left is the game's.
   const int dx = v.kind == ModalKind::kMenu ? m->x : 0;
   const int dy = v.kind == ModalKind::kMenu ? m->y : 0;
-  for (const QRect& r : g_modal.targets) {
-    const Rect t = ToRect(r);
+  for (const Rect& t : open.targets) {
     v.targets.push_back({t.left + dx, t.top + dy, t.right + dx, t.bottom + dy});
   }
   return v;
 }
-
-void SetModalWatcher(std::function<void()> watcher) { g_watcher = std::move(watcher); }
 
 Rect ScreenRect(WindowId w) {
   const WindowRec* rec = FindWindow(w);
@@ -105,8 +79,8 @@ void Reset() {
   DestroyAllWindows();
   SendChanges();
   for (auto& [vk, k] : b.keys) k.pressedSince = false;
-  g_watcher = nullptr;
-  g_modal = Modal{};
+  SetModalWatcher(nullptr);
+  NoteModal(ModalKind::kNone, "", nullptr, {});
   ResetHandlerGuard();
 }
 

@@ -12,21 +12,11 @@
 #include "platform/types.h"
 #include "platform/window.h"
 
-class QRect;
-
-namespace plat::wl {
-struct ModalSurface;
-}
+#include "platform/wayland/modal_note.h"
 
 namespace plat::wl::testing {
 
-enum class ModalKind { kNone, kMenu, kBox };
-
-// Called by the modal windows when they open and close (kNone).
-void NoteModal(ModalKind kind, const std::string& text, const ModalSurface* surface,
-               const std::vector<QRect>& targets);
-// Called at every pass of a modal loop: the test's watcher, if any.
-void RunModalWatcher();
+using ModalKind = plat::wl::ModalKind;
 
 struct ModalView {
   ModalKind kind = ModalKind::kNone;
@@ -38,7 +28,8 @@ struct ModalView {
   std::vector<Rect> targets;
 };
 ModalView CurrentModal();
-void SetModalWatcher(std::function<void()> watcher);
+// Runs `watcher` at every pass of a modal loop.
+using plat::wl::SetModalWatcher;
 
 // A window or control's rectangle on the screen, as the compositor was told.
 Rect ScreenRect(WindowId w);

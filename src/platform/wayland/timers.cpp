@@ -61,7 +61,7 @@ TimerRec* FindTimer(TimerId t) {
 
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 using namespace plat::wl;
 
@@ -101,4 +101,4 @@ bool TimerEnabled(TimerId id) {
   return t && t->enabled;
 }
 
-}  // namespace plat
+}  // namespace plat::wl

@@ -77,7 +77,7 @@ void DestroyAllWindows() {
 
 }  // namespace plat::wl
 
-namespace plat {
+namespace plat::wl {
 
 using namespace plat::wl;
 
@@ -270,4 +270,4 @@ void SetFocus(WindowId w) {
   SetStageKeyboard();
 }
 
-}  // namespace plat
+}  // namespace plat::wl

@@ -1,6 +1,6 @@
 // The process: its standard file descriptors kept open, and the self-pipe
 // behind SIGINT, SIGTERM and SIGHUP.
-#include "platform/qt/process.h"
+#include "platform/end_signals.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,7 +15,7 @@
 
 #include "platform/handler_guard.h"
 
-namespace plat::qt {
+namespace plat {
 namespace {
 
 int g_pipe[2] = {-1, -1};
@@ -124,6 +124,7 @@ void EndWithin(int ms, int status, const std::string& deadlineLine, const std::s
 }
 
 bool FoundClosed(int fd) { return fd >= 0 && fd <= 2 && g_foundClosed[fd]; }
+bool StdoutWasClosed() { return FoundClosed(1); }
 
 void KeepStandardFdsOpen() {
   for (int fd = 0; fd <= 2; ++fd) {
@@ -158,4 +159,4 @@ bool AwaitEndSignal(int ms) {
   }
 }
 
-}  // namespace plat::qt
+}  // namespace plat

@@ -1,13 +1,13 @@
 // SIGINT, SIGTERM and SIGHUP end the program the orderly way, as the menu's
 // end command does: the signal handler only writes a byte to a pipe; the
-// backend watches the pipe from its event loop and from Sleep and ends the
+// backend chosen watches the pipe from its event loop and from Sleep and ends the
 // program from the game's own stack (ProgramExit{0}), so every window is
 // destroyed on the way out.
 #pragma once
 
 #include <string>
 
-namespace plat::qt {
+namespace plat {
 
 // Installs the handlers; call once, before Qt starts its threads. The
 // orderly end has a deadline: 0.8 s after the first signal the program
@@ -27,8 +27,9 @@ void EndWithin(int ms, int status, const std::string& deadlineLine, const std::s
 // that no socket opened later gets one of those numbers and with it what is
 // written to stderr.
 void KeepStandardFdsOpen();
-// Whether KeepStandardFdsOpen found descriptor `fd` closed.
+// Whether KeepStandardFdsOpen found descriptor `fd` closed; 1 alone.
 bool FoundClosed(int fd);
+bool StdoutWasClosed();
 
 // The pipe's reading end, readable once a signal came; -1 before.
 int EndSignalFd();
@@ -39,4 +40,4 @@ bool TakeEndSignal();
 // Waits up to `ms` milliseconds for a signal; true when one came.
 bool AwaitEndSignal(int ms);
 
-}  // namespace plat::qt
+}  // namespace plat
