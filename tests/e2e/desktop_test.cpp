@@ -28,6 +28,10 @@ constexpr plat::Rect kVersionLabel{101, 35, 202, 54};
 constexpr plat::Rect kNoticeLabel{52, 62, 237, 77};
 constexpr int kOkX = 207 + 53 / 2;
 constexpr int kOkY = 9 + 23 / 2;
+// A hidden sprite is gone from a compositor's screen within this: a few
+// frames and a loaded machine's delays (weston's fade of an unmapped X
+// window took a second).
+constexpr int kGoneWithinMs = 300;
 
 bool Dark(std::uint32_t rgb) {
   return (rgb >> 16) < 100 && ((rgb >> 8) & 0xff) < 100 && (rgb & 0xff) < 100;
@@ -661,6 +665,27 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     EXPECT_EQ(left, 0) << "pixels of the title are left on the screen after Space";
   }
 
+  // How many pixels of `r` on the screen `from` reads differ from the
+  // desktop where no shown window's outline lies.
+  int LeftOver(XClient& from, const plat::Rect& r) {
+    plat::Region outlines;
+    for (const Window& w : X().Mapped()) {
+      plat::Region s = X().Outline(w.id);
+      s.Offset(w.rect.left, w.rect.top);
+      outlines.Unite(s);
+    }
+    const std::vector<std::uint32_t> px = from.Pixels(r);
+    if (px.size() != static_cast<std::size_t>(r.Width() * r.Height())) return -1;
+    int left = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+      for (int x = r.left; x < r.right; ++x) {
+        const std::uint32_t p = px[static_cast<std::size_t>((y - r.top) * r.Width() + x - r.left)];
+        if (!outlines.ContainsPoint(x, y) && !Looks(p, kDesktop)) ++left;
+      }
+    }
+    return left;
+  }
+
   // Sprites are shown as they are, whatever the desktop: unframed, unlisted,
   // 32-bit where a compositor draws them by their alpha.
   void ExpectSpritesUnframed(const char* when) {
@@ -760,8 +785,19 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     // after the X focus, and a key held down meanwhile reaches the game
     // released only.
     std::this_thread::sleep_for(Ms(400));
+    // The hand leaves the title, whose pixels are to be read.
+    seat.MovePointer(seat.width() / 2, seat.height() / 4);
+    EXPECT_TRUE(WaitUntil([&] { return LeftOver(seat, title->rect) > 0; }, Ms(2000), Ms(20)))
+        << "the title does not show on the compositor's screen";
     seat.Tap(key::kSpace, Ms(60));
     ASSERT_TRUE(WaitUntil([&] { return !X().One("frmSTAFF"); }, Ms(10000))) << "Space did not start the game";
+    // Hidden, the title leaves the compositor's screen within a few of its
+    // frames (weston let an unmapped X window fade for a second), read
+    // from the nested compositor's own window.
+    const auto hidden = std::chrono::steady_clock::now();
+    const bool gone = WaitUntil([&] { return LeftOver(seat, title->rect) == 0; }, Ms(kGoneWithinMs), Ms(20));
+    const auto after = std::chrono::duration_cast<Ms>(std::chrono::steady_clock::now() - hidden).count();
+    EXPECT_TRUE(gone) << "the hidden title is still on the screen " << after << " ms later";
     ASSERT_TRUE(WaitUntil([&] { return !X().One("frmC") && ShipMoves(X(), Ms(200)); }, Ms(15000)))
         << "the stage does not run";
     seat.Tap(key::kHome, Ms(60));
