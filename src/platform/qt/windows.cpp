@@ -316,6 +316,7 @@ void RemakeSprite(WindowId id) {
   if (!rec || rec->kind != Kind::kSprite || !rec->widget) return;
   Widget* w = rec->widget;
   w->RemakeNativeWindow();
+  const bool wasParked = rec->parked;
   rec->parked = false;
   SetUpSpriteXWindow(*rec);
   ResendShape(*rec);
@@ -326,6 +327,8 @@ void RemakeSprite(WindowId id) {
     x11::Raise(B().conn, XidOf(*rec));
     w->show();
     NoteShown(*rec);
+  } else if (wasParked) {
+    w->hide();  // hidden, it waits unmapped like any new window
   }
   MarkChanged(id);
 }
@@ -438,7 +441,12 @@ void SetVisible(WindowId w, bool visible) {
     return;
   }
   // Qt may still believe an older position: showing must not bring it back.
-  rec->parked = false;
+  // A parked sprite is unmapped out of sight and mapped afresh: the Wayland
+  // compositors put an X window on top of the others only as it maps.
+  if (rec->parked) {
+    rec->parked = false;
+    widget->hide();
+  }
   rec->onServer = ServerRect(*rec);
   widget->setGeometry(DesktopRect(*rec));
   rec->sizedOnServer = false;
