@@ -36,6 +36,10 @@ constexpr plat::Rect kVersionLabel{101, 35, 202, 54};
 constexpr plat::Rect kNoticeLabel{52, 62, 237, 77};
 constexpr int kOkX = 207 + 53 / 2;
 constexpr int kOkY = 9 + 23 / 2;
+// A hidden sprite is gone from a compositor's screen within this: a few
+// frames and a loaded machine's delays (weston's fade of an unmapped X
+// window took a second).
+constexpr int kGoneWithinMs = 300;
 
 bool Dark(std::uint32_t rgb) {
   return (rgb >> 16) < 100 && ((rgb >> 8) & 0xff) < 100 && (rgb & 0xff) < 100;
@@ -674,6 +678,39 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     EXPECT_EQ(left, 0) << "pixels of the title are left on the screen after Space";
   }
 
+  // Colours a compositor draws a little differently (mutter) match.
+  static bool Near(std::uint32_t a, std::uint32_t b) {
+    for (int shift : {16, 8, 0}) {
+      if (std::abs(static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff)) > 8) return false;
+    }
+    return true;
+  }
+  // How many of `window`'s opaque pixels (`own`, as WindowPixels reads
+  // them) the screen `from` shows, where no other sprite's outline lies
+  // (the compositor's own X windows do not count): a desktop of any
+  // colour matches few of them.
+  int ShownOf(XClient& from, const Window& window, const std::vector<std::uint32_t>& own) {
+    const plat::Rect& r = window.rect;
+    plat::Region outlines;
+    for (const Window& w : Sprites()) {
+      if (w.id == window.id) continue;
+      plat::Region s = X().Outline(w.id);
+      s.Offset(w.rect.left, w.rect.top);
+      outlines.Unite(s);
+    }
+    const std::vector<std::uint32_t> px = from.Pixels(r);
+    const auto size = static_cast<std::size_t>(r.Width() * r.Height());
+    if (px.size() != size || own.size() != size) return -1;
+    int shown = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+      for (int x = r.left; x < r.right; ++x) {
+        const auto i = static_cast<std::size_t>((y - r.top) * r.Width() + x - r.left);
+        if (own[i] >> 24 == 0xff && !outlines.ContainsPoint(x, y) && Near(px[i], own[i])) ++shown;
+      }
+    }
+    return shown;
+  }
+
   // Sprites are shown as they are, whatever the desktop: unframed, unlisted,
   // 32-bit where a compositor draws them by their alpha.
   void ExpectSpritesUnframed(const char* when) {
@@ -773,8 +810,23 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     // after the X focus, and a key held down meanwhile reaches the game
     // released only.
     std::this_thread::sleep_for(Ms(400));
+    // The hand leaves the title, whose pixels are to be read.
+    seat.MovePointer(seat.width() / 2, seat.height() / 4);
+    const std::vector<std::uint32_t> own = X().WindowPixels(title->id);
+    int shown = 0;
+    EXPECT_TRUE(WaitUntil([&] { return (shown = ShownOf(seat, *title, own)) > 0; }, Ms(2000), Ms(20)))
+        << "the title does not show on the compositor's screen";
     seat.Tap(key::kSpace, Ms(60));
     ASSERT_TRUE(WaitUntil([&] { return !X().One("frmSTAFF"); }, Ms(10000))) << "Space did not start the game";
+    // Hidden, the title leaves the compositor's screen within a few of its
+    // frames (weston let an unmapped X window fade for a second), read
+    // from the nested compositor's own window: all but the few of its
+    // pixels that match the desktop by chance.
+    const auto hidden = std::chrono::steady_clock::now();
+    const bool gone =
+        WaitUntil([&] { return ShownOf(seat, *title, own) < shown / 10; }, Ms(kGoneWithinMs), Ms(20));
+    const auto after = std::chrono::duration_cast<Ms>(std::chrono::steady_clock::now() - hidden).count();
+    EXPECT_TRUE(gone) << "the hidden title is still on the screen " << after << " ms later";
     ASSERT_TRUE(WaitUntil([&] { return !X().One("frmC") && ShipMoves(X(), Ms(200)); }, Ms(15000)))
         << "the stage does not run";
     seat.Tap(key::kHome, Ms(60));

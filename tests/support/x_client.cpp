@@ -13,6 +13,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/qt/parked.h"
 #include "support/xcb_reply.h"
 
 namespace xtest {
@@ -129,6 +130,8 @@ std::vector<Window> XClient::Mapped() {
       Reply a(xcb_get_window_attributes_reply(c_, attrs[static_cast<std::size_t>(i)], nullptr));
       Reply g(xcb_get_geometry_reply(c_, geoms[static_cast<std::size_t>(i)], nullptr));
       if (!a || !g || a->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+      // A sprite the program hid through XWayland: mapped, out of sight.
+      if (g->x == plat::qt::kParkedAt && g->y == plat::qt::kParkedAt) continue;
       Window w;
       w.id = kids[i];
       w.rect = plat::Rect{g->x, g->y, g->x + g->width, g->y + g->height};

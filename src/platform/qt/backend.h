@@ -69,6 +69,7 @@ struct WindowRec {
   bool boundingSet = false;   // drawn by alpha: a bounding shape of the backend's on the window
   bool inputEmptied = false;  // drawn by alpha: the input shape sent is empty (PassesClicks)
   bool mappedBefore = false;  // its X window has been shown once (windows.cpp)
+  bool parked = false;  // hidden through XWayland: left mapped, off every screen (windows.cpp)
   Painter painter = Painter::kQt;
   std::uint32_t painterPixel = 0;  // the background (kServerColour) or the fill (kOutlineFill)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)

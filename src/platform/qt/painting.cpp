@@ -74,7 +74,7 @@ std::uint32_t ColourPixel(const WindowRec& rec) {
   return (RedOf(rec.backColor) << 16) | (GreenOf(rec.backColor) << 8) | BlueOf(rec.backColor);
 }
 
-bool Shown(const WindowRec& rec) { return rec.widget && rec.widget->isVisible(); }
+bool Shown(const WindowRec& rec) { return rec.widget && rec.widget->isVisible() && !rec.parked; }
 
 bool Overlap(const Rect& a, const Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/qt/backend.h"
+#include "platform/qt/parked.h"
 #include "platform/qt/screen.h"
 #include "platform/qt/painting.h"
 #include "platform/qt/wayland_focus.h"
@@ -27,8 +28,25 @@ std::uint32_t XidOf(const WindowRec& rec) {
   return rec.widget ? static_cast<std::uint32_t>(rec.widget->winId()) : 0;
 }
 
+// Through XWayland a hidden sprite is not unmapped: weston lets an unmapped
+// X window fade for about a second (a beam seen three times, the boss over
+// its wreck), while a window moved off every screen is gone from the next
+// frame. It stays parked there, mapped, until shown, whatever the game does
+// with it meanwhile (at kParkedAt).
+bool HidesByParking() { return B().waylandFocus.xwayland; }
+
 // Where a sprite window's X window lies in Qt's desktop coordinates.
-QRect DesktopRect(const WindowRec& rec) { return ToQRect(rec.onServer).translated(GameOrigin()); }
+QRect DesktopRect(const WindowRec& rec) {
+  QRect r = ToQRect(rec.onServer).translated(GameOrigin());
+  if (rec.parked) r.moveTopLeft(QPoint(kParkedAt, kParkedAt) / DeviceScale());
+  return r;
+}
+
+// Where the X window of a sprite goes whose game rectangle starts at (x, y),
+// in device pixels.
+QPoint ServerPoint(const WindowRec& rec, int x, int y) {
+  return rec.parked ? QPoint(kParkedAt, kParkedAt) : DevicePoint(x, y);
+}
 
 std::int64_t AreaOf(const Rect& r) { return std::int64_t{r.Width()} * r.Height(); }
 
@@ -81,7 +99,7 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
 
 // Puts a sprite window where its record says, straight on the server.
 void MoveOnServer(const WindowRec& rec) {
-  const QPoint at = DevicePoint(rec.onServer.left, rec.onServer.top);
+  const QPoint at = ServerPoint(rec, rec.onServer.left, rec.onServer.top);
   x11::Move(B().conn, XidOf(rec), at.x(), at.y());
 }
 
@@ -121,7 +139,7 @@ void CollectTree(WindowId id, std::vector<WindowId>& out) {
 }
 
 bool OnScreen(const WindowRec& rec) {
-  return rec.widget && rec.widget->isVisible() && rec.rect.Width() > 0 && rec.rect.Height() > 0;
+  return rec.widget && rec.widget->isVisible() && !rec.parked && rec.rect.Width() > 0 && rec.rect.Height() > 0;
 }
 
 // A compositor that draws shadows itself (xcompmgr -c) decides whether a
@@ -135,7 +153,7 @@ void DropFirstShadow(WindowRec& rec) {
   if (rec.mappedBefore) return;
   rec.mappedBefore = true;
   if (!Translucent(rec) || !B().compositing) return;
-  const QPoint at = DevicePoint(rec.onServer.left, rec.onServer.top);
+  const QPoint at = ServerPoint(rec, rec.onServer.left, rec.onServer.top);
   const int w = rec.onServer.Width() * DeviceScale(), h = rec.onServer.Height() * DeviceScale();
   if (w <= 0 || h <= 0) return;
   x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), w, h + 1);
@@ -220,7 +238,7 @@ void PlaceOnServer(WindowRec& rec, const Rect& to) {
   const bool resized = to.Width() != rec.onServer.Width() || to.Height() != rec.onServer.Height();
   const bool moved = to.left != rec.onServer.left || to.top != rec.onServer.top;
   rec.onServer = to;
-  const QPoint at = DevicePoint(to.left, to.top);
+  const QPoint at = ServerPoint(rec, to.left, to.top);
   if (resized && FitsToOutline(rec)) return ResizeOnServer(rec, at);
   // Drawn by its alpha, a window's pixels would move with it.
   if (moved && PassesClicks(rec)) return ResizeOnServer(rec, at);
@@ -299,6 +317,8 @@ void RemakeSprite(WindowId id) {
   if (!rec || rec->kind != Kind::kSprite || !rec->widget) return;
   Widget* w = rec->widget;
   w->RemakeNativeWindow();
+  const bool wasParked = rec->parked;
+  rec->parked = false;
   SetUpSpriteXWindow(*rec);
   ResendShape(*rec);
   w->setGeometry(DesktopRect(*rec));
@@ -308,6 +328,8 @@ void RemakeSprite(WindowId id) {
     x11::Raise(B().conn, XidOf(*rec));
     w->show();
     NoteShown(*rec);
+  } else if (wasParked) {
+    w->hide();  // hidden, it waits unmapped like any new window
   }
   MarkChanged(id);
 }
@@ -403,6 +425,12 @@ void SetVisible(WindowId w, bool visible) {
   Widget* widget = rec->widget;
   if (!visible) {
     if (rec->kind == Kind::kSprite && widget->isVisible()) NoteHidden(*rec, ScreenShape(*rec));
+    if (rec->kind == Kind::kSprite && widget->isVisible() && HidesByParking()) {
+      rec->parked = true;
+      MoveOnServer(*rec);
+      MarkChanged(w);
+      return;
+    }
     widget->hide();
     MarkChanged(w);
     return;
@@ -414,6 +442,12 @@ void SetVisible(WindowId w, bool visible) {
     return;
   }
   // Qt may still believe an older position: showing must not bring it back.
+  // A parked sprite is unmapped out of sight and mapped afresh: the Wayland
+  // compositors put an X window on top of the others only as it maps.
+  if (rec->parked) {
+    rec->parked = false;
+    widget->hide();
+  }
   rec->onServer = ServerRect(*rec);
   widget->setGeometry(DesktopRect(*rec));
   rec->sizedOnServer = false;
