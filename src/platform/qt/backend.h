@@ -26,6 +26,7 @@
 #include "platform/qt/keyboard.h"
 #include "platform/region.h"
 #include "platform/screen.h"
+#include "platform/timer_rec.h"
 #include "platform/types.h"
 #include "platform/window.h"
 
@@ -84,17 +85,6 @@ struct WindowRec {
   std::function<void()> onGotFocus;
   std::vector<WindowId> children;
   std::vector<TimerId> timers;
-};
-
-struct TimerRec {
-  TimerId id = kNoTimer;
-  WindowId owner = kNoWindow;
-  std::function<void()> onTick;
-  int interval = 0;
-  bool enabled = true;
-  bool running = false;
-  std::int64_t dueMs = 0;  // steady clock, valid while Active()
-  bool Active() const { return enabled && interval > 0; }
 };
 
 // The hidden window whose messages, sent after the program's requests,

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/region.h"
+#include "platform/timer_rec.h"
 #include "platform/types.h"
 #include "platform/window.h"
 
@@ -122,17 +123,6 @@ struct WindowRec {
   bool moved = false;      // its margins or size changed
   bool reshaped = false;   // its input region changed
   std::uint64_t shownAt = 0;  // when it was last shown, in the order of showing
-};
-
-struct TimerRec {
-  TimerId id = kNoTimer;
-  WindowId owner = kNoWindow;
-  std::function<void()> onTick;
-  int interval = 0;
-  bool enabled = true;
-  bool running = false;
-  std::int64_t dueMs = 0;  // steady clock, valid while Active()
-  bool Active() const { return enabled && interval > 0; }
 };
 
 struct KeyState {
