@@ -91,6 +91,9 @@ void OnSpriteReparented(const xcb_reparent_notify_event_t* ev) {
   xcb_reparent_window(B().conn, ev->window, B().root, static_cast<std::int16_t>(at.x()),
                       static_cast<std::int16_t>(at.y()));
   RestoreGeometry(*rec, ev->window);
+  // The frame may have taken it before the window manager mapped it: a
+  // sprite the program shows is mapped again, now past the window manager.
+  if (rec->visible && rec->widget && rec->widget->isVisible()) xcb_map_window(B().conn, ev->window);
 }
 
 bool IsCloseRequestToSprite(const xcb_client_message_event_t* ev) {
