@@ -80,6 +80,9 @@ TEST_F(XFaults, SpritesKeepTheProgramsSizeAndStayShown) {
   X().Resize(lamps.id, 900, 700);
   EXPECT_TRUE(WaitUntil([&] { return Get("frmShe").rect == lamps.rect; }, Ms(5000)))
       << "the lamps keep another client's size";
+  X().MoveTo(lamps.id, lamps.rect.left + 300, lamps.rect.top - 200);
+  EXPECT_TRUE(WaitUntil([&] { return X().ScreenRect(lamps.id) == lamps.rect; }, Ms(5000)))
+      << "the lamps stay where another client moved them";
   // An outline another client resets is cut again.
   const plat::Region outline = X().Outline(lamps.id);
   X().ResetShape(lamps.id);

@@ -537,6 +537,12 @@ void XClient::Resize(std::uint32_t window, int width, int height) {
   Sync();
 }
 
+void XClient::MoveTo(std::uint32_t window, int x, int y) {
+  const std::uint32_t v[] = {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)};
+  xcb_configure_window(c_, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, v);
+  Sync();
+}
+
 // A 32-bit client message about `window` of the given type, sent to `to`.
 static void SendClientMessage(xcb_connection_t* c, xcb_window_t to, std::uint32_t mask,
                               xcb_window_t window, xcb_atom_t type, std::uint32_t data0) {

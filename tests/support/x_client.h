@@ -148,6 +148,7 @@ class XClient {
   // server has done it.
   void SendFakeConfigure(std::uint32_t window, int width, int height);  // synthetic
   void Resize(std::uint32_t window, int width, int height);
+  void MoveTo(std::uint32_t window, int x, int y);
   void SendDeleteWindow(std::uint32_t window);  // WM_PROTOCOLS / WM_DELETE_WINDOW
   void Unmap(std::uint32_t window);
   void Destroy(std::uint32_t window);

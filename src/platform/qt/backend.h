@@ -65,6 +65,7 @@ struct WindowRec {
   const Picture* picture = nullptr;
   std::optional<Region> outline;
   Rect onServer;  // sprites: where the X window is, in game pixels (ServerRect)
+  std::uint32_t placedBy = 0;  // sprites: the request that last placed the X window (RestorePlace)
   bool sizedOnServer = false;  // last resized by the backend alone: Qt's size may differ (PlaceOnServer)
   bool cutAtMonitor = false;  // the server shows less than the outline (shape.cpp)
   bool boundingSet = false;   // drawn by alpha: a bounding shape of the backend's on the window
@@ -259,6 +260,12 @@ Rect ServerRect(const WindowRec& rec);
 // resized through Qt, moved straight on the server; kept to its outline's
 // extents, resized straight on the server too (windows.cpp).
 void PlaceOnServer(WindowRec& rec, const Rect& to);
+// Where the X window of a sprite goes whose game rectangle starts at (x, y),
+// in device pixels (windows.cpp).
+QPoint ServerPoint(const WindowRec& rec, int x, int y);
+// Puts a sprite's X window back where and at the size the program last
+// placed it, after another client moved or resized it (windows.cpp).
+void RestorePlace(WindowRec& rec);
 // What of a window or control Qt paints: the widget, or of a sprite window
 // sized on the server alone the part the X window has.
 QRect PaintArea(const WindowRec& rec);

@@ -30,14 +30,21 @@ QSize ProgramSize(const WindowRec& rec) {
   return QSize(rec.onServer.Width(), rec.onServer.Height()) * DeviceScale();
 }
 
-// Puts a window another client resized back to the program's size and place.
-void RestoreGeometry(const WindowRec& rec, std::uint32_t xid) {
-  const QSize size = ProgramSize(rec);
-  const QPoint at = (GameOrigin() + QPoint(rec.onServer.left, rec.onServer.top)) * DeviceScale();
-  x11::MoveResize(B().conn, xid, at.x(), at.y(), size.width(), size.height());
+// Where the program last placed the sprite, in device pixels.
+QPoint ProgramPlace(const WindowRec& rec) { return ServerPoint(rec, rec.onServer.left, rec.onServer.top); }
+
+// A place the X window took after the server had carried out the
+// program's last placing of it, other than the program's: another client
+// moved it (a window manager letting go of it, say). Notices of the
+// program's own earlier moves come before that placing and say nothing.
+bool MovedByAnother(const WindowRec& rec, const xcb_configure_notify_event_t* ev) {
+  if (rec.onServer.Width() <= 0 || rec.onServer.Height() <= 0) return false;  // not placed yet
+  const std::uint32_t seen = reinterpret_cast<const xcb_generic_event_t*>(ev)->full_sequence;
+  if (static_cast<std::int32_t>(seen - rec.placedBy) < 0) return false;
+  return QPoint(ev->x, ev->y) != ProgramPlace(rec);
 }
 
-const WindowRec* SpriteOf(std::uint32_t xid) {
+WindowRec* SpriteOf(std::uint32_t xid) {
   const auto it = B().spriteXids.find(xid);
   return it == B().spriteXids.end() ? nullptr : FindWindow(it->second);
 }
@@ -47,14 +54,18 @@ const WindowRec* SpriteOf(std::uint32_t xid) {
 // Synthetic configure events come from other clients (the server's own
 // never carry the sent flag): only the program sizes its sprites.
 bool OnSpriteConfigure(xcb_configure_notify_event_t* ev) {
-  const WindowRec* rec = SpriteOf(ev->window);
+  WindowRec* rec = SpriteOf(ev->window);
   if (!rec) return false;
   if (ev->response_type & kSentEvent) return true;
   if (ev->event != ev->window) return false;
+  if (MovedByAnother(*rec, ev)) {
+    RestorePlace(*rec);
+    return true;
+  }
   if (IsPureMove(rec->id, ev)) return true;
   const bool programSize = QSize(ev->width, ev->height) == ProgramSize(*rec);
   if (!programSize && rec->onServer.Width() > 0 && rec->onServer.Height() > 0) {
-    RestoreGeometry(*rec, ev->window);  // another client resized it
+    RestorePlace(*rec);  // another client resized it
     return true;
   }
   // The backend sized it on the server itself, and Qt keeps a size of its
@@ -83,14 +94,14 @@ void OnSpriteDestroyed(const xcb_destroy_notify_event_t* ev) {
 }
 
 void OnSpriteReparented(const xcb_reparent_notify_event_t* ev) {
-  const WindowRec* rec = SpriteOf(ev->window);
+  WindowRec* rec = SpriteOf(ev->window);
   if (!rec || ev->event != ev->window || ev->parent == B().root) return;
   const std::uint32_t overrideRedirect = 1;
   xcb_change_window_attributes(B().conn, ev->window, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
-  const QPoint at = (GameOrigin() + QPoint(rec->onServer.left, rec->onServer.top)) * DeviceScale();
+  const QPoint at = ProgramPlace(*rec);
   xcb_reparent_window(B().conn, ev->window, B().root, static_cast<std::int16_t>(at.x()),
                       static_cast<std::int16_t>(at.y()));
-  RestoreGeometry(*rec, ev->window);
+  RestorePlace(*rec);
   // The frame may have taken it before the window manager mapped it: a
   // sprite the program shows is mapped again, now past the window manager.
   if (rec->visible && rec->widget && rec->widget->isVisible()) xcb_map_window(B().conn, ev->window);

@@ -18,6 +18,11 @@
 #include "platform/qt/x11.h"
 
 namespace plat::qt {
+
+QPoint ServerPoint(const WindowRec& rec, int x, int y) {
+  return rec.parked ? QPoint(kParkedAt, kParkedAt) : DevicePoint(x, y);
+}
+
 namespace {
 
 constexpr Qt::WindowFlags kSpriteFlags = Qt::Window | Qt::FramelessWindowHint |
@@ -42,11 +47,6 @@ QRect DesktopRect(const WindowRec& rec) {
   return r;
 }
 
-// Where the X window of a sprite goes whose game rectangle starts at (x, y),
-// in device pixels.
-QPoint ServerPoint(const WindowRec& rec, int x, int y) {
-  return rec.parked ? QPoint(kParkedAt, kParkedAt) : DevicePoint(x, y);
-}
 
 std::int64_t AreaOf(const Rect& r) { return std::int64_t{r.Width()} * r.Height(); }
 
@@ -98,10 +98,11 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
 }
 
 // Puts a sprite window where its record says, straight on the server.
-void MoveOnServer(const WindowRec& rec) {
+void MoveOnServer(WindowRec& rec) {
   const QPoint at = ServerPoint(rec, rec.onServer.left, rec.onServer.top);
-  x11::Move(B().conn, XidOf(rec), at.x(), at.y());
+  rec.placedBy = x11::Move(B().conn, XidOf(rec), at.x(), at.y());
 }
+
 
 // Controls are Qt's alone. For a sprite window Qt does the resizing (its
 // backing store must follow) and the position goes to the server last, so
@@ -157,7 +158,7 @@ void DropFirstShadow(WindowRec& rec) {
   const int w = rec.onServer.Width() * DeviceScale(), h = rec.onServer.Height() * DeviceScale();
   if (w <= 0 || h <= 0) return;
   x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), w, h + 1);
-  x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), w, h);
+  rec.placedBy = x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), w, h);
 }
 
 void GiveFocus(WindowRec& rec) {
@@ -168,6 +169,12 @@ void GiveFocus(WindowRec& rec) {
 }
 
 }  // namespace
+
+void RestorePlace(WindowRec& rec) {
+  const QPoint at = ServerPoint(rec, rec.onServer.left, rec.onServer.top);
+  rec.placedBy = x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), rec.onServer.Width() * DeviceScale(),
+                                 rec.onServer.Height() * DeviceScale());
+}
 
 bool PassesClicks(const WindowRec& rec) {
   return OneColourCutOut(rec) && Translucent(rec) && 2 * AreaOf(rec.rect) >= AreaOf(MonitorInGame());
@@ -230,7 +237,8 @@ static void ResizeOnServer(WindowRec& rec, const QPoint& at) {
     if (w->isVisible()) B().exposing = true;
     MarkChanged(rec.id);
   }
-  x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(), to.Height() * DeviceScale());
+  rec.placedBy = x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(),
+                                 to.Height() * DeviceScale());
   if (rec.painter == Painter::kOutlineFill) RedrawOutline(rec);  // its pixels moved with it
 }
 
@@ -250,8 +258,8 @@ void PlaceOnServer(WindowRec& rec, const Rect& to) {
     // Qt sends nothing when the size is the one it last knew.
     const bool sentHere = rec.sizedOnServer;
     if (sentHere) {
-      x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(),
-                      to.Height() * DeviceScale());
+      rec.placedBy = x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), to.Width() * DeviceScale(),
+                                     to.Height() * DeviceScale());
     }
     rec.sizedOnServer = false;
     // Qt sent the new place with the new size (a hidden window gets its

@@ -370,20 +370,21 @@ void ClearRects(xcb_connection_t* c, std::uint32_t window, const std::vector<Rec
   }
 }
 
-void Move(xcb_connection_t* c, std::uint32_t window, int x, int y) {
+std::uint32_t Move(xcb_connection_t* c, std::uint32_t window, int x, int y) {
   const std::uint32_t values[] = {static_cast<std::uint32_t>(Clamp16(x)),
                                   static_cast<std::uint32_t>(Clamp16(y))};
-  xcb_configure_window(c, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+  return xcb_configure_window(c, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values).sequence;
 }
 
-void MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int width, int height) {
+std::uint32_t MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int width, int height) {
   const std::uint32_t values[] = {static_cast<std::uint32_t>(Clamp16(x)), static_cast<std::uint32_t>(Clamp16(y)),
                                   std::max<std::uint32_t>(1, ClampSize(width)),
                                   std::max<std::uint32_t>(1, ClampSize(height))};
-  xcb_configure_window(c, window,
-                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                           XCB_CONFIG_WINDOW_HEIGHT,
-                       values);
+  return xcb_configure_window(c, window,
+                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                  XCB_CONFIG_WINDOW_HEIGHT,
+                              values)
+      .sequence;
 }
 
 void Raise(xcb_connection_t* c, std::uint32_t window) {

@@ -110,9 +110,10 @@ void FillRects(xcb_connection_t* c, std::uint32_t gc, std::uint32_t window, std:
                const std::vector<Rect>& rects);
 void ClearRects(xcb_connection_t* c, std::uint32_t window, const std::vector<Rect>& rects);
 
-void Move(xcb_connection_t* c, std::uint32_t window, int x, int y);
+// Both return the request's sequence number.
+std::uint32_t Move(xcb_connection_t* c, std::uint32_t window, int x, int y);
 // Places and sizes the window in one request.
-void MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int width, int height);
+std::uint32_t MoveResize(xcb_connection_t* c, std::uint32_t window, int x, int y, int width, int height);
 void Raise(xcb_connection_t* c, std::uint32_t window);
 void Focus(xcb_connection_t* c, std::uint32_t window);
 
