@@ -103,9 +103,9 @@ TEST_F(XFaults, SpritesKeepTheProgramsSizeAndStayShown) {
   EndThroughMenu();  // the lamps and their menu still work
 }
 
-// Another client clears a sprite's override-redirect and unmaps it: shown
-// again, the window manager frames it, and the program takes it back.
-TEST_F(XFaults, ASpriteAWindowManagerFramesIsTakenBack) {
+// Another client clears a sprite's override-redirect and unmaps it: the
+// program shows it again where it was, past the window manager.
+TEST_F(XFaults, ASpriteMadeManageableIsShownAgainPastTheWindowManager) {
   ASSERT_NO_FATAL_FAILURE(StartGame({.width = 1280, .height = 1024, .windowManager = true}));
   ASSERT_TRUE(WaitForTitle(Ms(60000))) << "no title; " << Game().Stderr();
   const Window lamps = Get("frmShe");
@@ -115,6 +115,8 @@ TEST_F(XFaults, ASpriteAWindowManagerFramesIsTakenBack) {
     return X().Viewable(lamps.id) && X().Parent(lamps.id) == X().Root() && X().OverrideRedirect(lamps.id) &&
            X().ScreenRect(lamps.id) == lamps.rect;
   }, Ms(5000))) << "the lamps stay in the window manager's frame";
+  // A window manager marks what it frames with the frame's size.
+  EXPECT_TRUE(X().Cardinals(lamps.id, "_NET_FRAME_EXTENTS").empty()) << "the window manager framed the lamps";
   ExpectRunning();
   EndThroughMenu();
 }

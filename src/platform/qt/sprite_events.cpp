@@ -44,6 +44,12 @@ bool MovedByAnother(const WindowRec& rec, const xcb_configure_notify_event_t* ev
   return QPoint(ev->x, ev->y) != ProgramPlace(rec);
 }
 
+// Maps and restacks of the window go past any window manager from now on.
+void BypassWindowManager(std::uint32_t xid) {
+  const std::uint32_t overrideRedirect = 1;
+  xcb_change_window_attributes(B().conn, xid, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+}
+
 WindowRec* SpriteOf(std::uint32_t xid) {
   const auto it = B().spriteXids.find(xid);
   return it == B().spriteXids.end() ? nullptr : FindWindow(it->second);
@@ -75,10 +81,13 @@ bool OnSpriteConfigure(xcb_configure_notify_event_t* ev) {
   return false;  // Qt handles it, now without asking the server
 }
 
-// A sprite the program shows stays mapped, whoever unmapped it.
+// A sprite the program shows stays mapped, whoever unmapped it, and no
+// window manager takes it when it is mapped again, should the one who
+// unmapped it have cleared its override-redirect too.
 void OnSpriteUnmapped(const xcb_unmap_notify_event_t* ev) {
   const WindowRec* rec = SpriteOf(ev->window);
   if (rec && rec->visible && rec->widget && rec->widget->isVisible()) {
+    BypassWindowManager(ev->window);
     xcb_map_window(B().conn, ev->window);
   }
 }
@@ -96,8 +105,7 @@ void OnSpriteDestroyed(const xcb_destroy_notify_event_t* ev) {
 void OnSpriteReparented(const xcb_reparent_notify_event_t* ev) {
   WindowRec* rec = SpriteOf(ev->window);
   if (!rec || ev->event != ev->window || ev->parent == B().root) return;
-  const std::uint32_t overrideRedirect = 1;
-  xcb_change_window_attributes(B().conn, ev->window, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+  BypassWindowManager(ev->window);
   const QPoint at = ProgramPlace(*rec);
   xcb_reparent_window(B().conn, ev->window, B().root, static_cast<std::int16_t>(at.x()),
                       static_cast<std::int16_t>(at.y()));
