@@ -26,7 +26,7 @@
 #include "platform/qt/keyboard.h"
 #include "platform/region.h"
 #include "platform/screen.h"
-#include "platform/timer_rec.h"
+#include "platform/timer_table.h"
 #include "platform/types.h"
 #include "platform/window.h"
 
@@ -182,9 +182,8 @@ struct Backend {
 
   std::map<WindowId, WindowRec> windows;
   std::unordered_map<std::uint32_t, WindowId> spriteXids;  // X window -> sprite window
-  std::map<TimerId, TimerRec> timers;
+  TimerTable timers;
   WindowId nextWindow = 1;
-  TimerId nextTimer = 1;
 
   // Windows and controls changed since the last yield, with the number of
   // paints they had when the first change came.
@@ -219,7 +218,6 @@ Backend& B();
 bool Open();  // the Qt application exists
 
 WindowRec* FindWindow(WindowId w);
-TimerRec* FindTimer(TimerId t);
 // The sprite window a window or control belongs to.
 WindowRec* TopLevelOf(WindowId w);
 
@@ -301,7 +299,5 @@ void DestroyAllWindows();
 // as well; its colour, picture or text (kContent) only itself.
 enum class Change { kContent, kFootprint };
 void MarkChanged(WindowId w, Change what = Change::kFootprint);
-
-std::int64_t SteadyMs();
 
 }  // namespace plat::qt

@@ -66,18 +66,7 @@ void RunDeferred() {
   }
 }
 
-bool AnyTimerDue() {
-  const std::int64_t now = SteadyMs();
-  for (const auto& [id, t] : B().timers) {
-    if (t.Active() && !t.running && t.dueMs <= now) return true;
-  }
-  return false;
-}
-
-std::int64_t SteadyUs() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
+bool AnyTimerDue() { return B().timers.AnyDue(); }
 
 // A yield that follows another within this, with no sleep or wait between,
 // nothing shown or changed since, no handler queued and no tick due, leaves

@@ -17,10 +17,7 @@
 namespace plat::wl {
 namespace {
 
-bool AnyTimerDue() {
-  const std::int64_t next = NextTimerDueMs();
-  return next >= 0 && next <= SteadyMs();
-}
+bool AnyTimerDue() { return B().timers.AnyDue(); }
 
 void EndOnSignal() { RunHandler([] { throw ProgramExit{0}; }); }
 
@@ -49,7 +46,7 @@ void RunDeferred() {
 // One pass of a loop that waits for the compositor, the clock and signals:
 // what modal windows run while they are open.
 void PumpOnce(int maxMs) {
-  const std::int64_t next = NextTimerDueMs();
+  const std::int64_t next = B().timers.NextDueMs();
   int wait = maxMs;
   if (next >= 0) wait = static_cast<int>(std::clamp<std::int64_t>(next - SteadyMs(), 0, maxMs));
   if (PumpEvents(wait)) EndOnSignal();
@@ -90,7 +87,7 @@ void WaitForEvents(int maxMs) {
     const std::int64_t now = SteadyMs();
     if (now >= end) return;
     std::int64_t until = end;
-    const std::int64_t next = NextTimerDueMs();
+    const std::int64_t next = B().timers.NextDueMs();
     if (next >= 0) until = std::min(until, next);
     if (PumpEvents(static_cast<int>(std::max<std::int64_t>(0, until - now)))) EndOnSignal();
   }

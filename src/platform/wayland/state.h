@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/region.h"
-#include "platform/timer_rec.h"
+#include "platform/timer_table.h"
 #include "platform/types.h"
 #include "platform/window.h"
 
@@ -160,9 +160,8 @@ struct Backend {
   std::optional<std::pair<int, int>> watched;  // WatchScreen(true): the work area's size then
 
   std::map<WindowId, WindowRec> windows;
-  std::map<TimerId, TimerRec> timers;
+  TimerTable timers;
   WindowId nextWindow = 1;
-  TimerId nextTimer = 1;
 
   // Keys by virtual-key code; the code each held key went down as, by
   // evdev key code, so that its release matches whatever the modifiers.
@@ -202,7 +201,6 @@ Backend& B();
 bool Open();  // the connection is up
 
 WindowRec* FindWindow(WindowId w);
-TimerRec* FindTimer(TimerId t);
 WindowRec* TopLevelOf(WindowId w);
 // The topmost shown sprite whose outline covers pixel (x, y) of the stage;
 // nullptr for none.
@@ -229,10 +227,7 @@ void Roundtrip();
 
 // Timers (timers.cpp).
 void DeliverDueTimers();
-std::int64_t NextTimerDueMs();  // -1 for none
 void DropTimersOf(WindowRec& rec);
-std::int64_t SteadyMs();
-std::int64_t SteadyUs();
 
 // Surfaces (surfaces.cpp): the sprite windows' subsurfaces.
 void ShowSurface(WindowRec& rec);  // on top of the others at the next yield
