@@ -11,15 +11,8 @@ Backend& B() {
 
 bool Open() { return B().app != nullptr; }
 
-WindowRec* FindWindow(WindowId w) {
-  auto it = B().windows.find(w);
-  return it == B().windows.end() ? nullptr : &it->second;
-}
+WindowRec* FindWindow(WindowId w) { return FindIn(B().windows, w); }
 
-WindowRec* TopLevelOf(WindowId w) {
-  WindowRec* rec = FindWindow(w);
-  while (rec && rec->parent != kNoWindow) rec = FindWindow(rec->parent);
-  return rec;
-}
+WindowRec* TopLevelOf(WindowId w) { return TopLevelIn(B().windows, w); }
 
 }  // namespace plat::qt

@@ -29,6 +29,7 @@
 #include "platform/timer_table.h"
 #include "platform/types.h"
 #include "platform/window.h"
+#include "platform/window_table.h"
 
 struct xcb_connection_t;
 
@@ -36,20 +37,11 @@ namespace plat::qt {
 
 class Widget;
 
-enum class Kind { kSprite, kLabel, kPictureBox, kLine };
-
 // Who paints a sprite window; set by ChoosePainter alone (painting.h).
 enum class Painter {
   kQt,            // Qt, on request; the X window has no background
   kServerColour,  // the server, from the window's colour as X background
   kOutlineFill,   // drawn by its alpha: the server clears, the program fills the outline
-};
-
-struct PrintedText {
-  int x = 0, y = 0;
-  std::string text;
-  TextFont font;
-  Color color = 0;
 };
 
 struct WindowRec {

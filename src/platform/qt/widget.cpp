@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/qt_image.h"
 #include "platform/qt/fonts.h"
 #include "platform/qt/wayland_focus.h"
 
@@ -42,14 +43,7 @@ const QImage& ImageOf(const Picture& picture) {
   std::map<const Picture*, QImage>& cache = B().images;
   auto it = cache.find(&picture);
   if (it != cache.end()) return it->second;
-  QImage image(picture.width, picture.height, QImage::Format_RGB32);
-  for (int y = 0; y < picture.height; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < picture.width; ++x) {
-      line[x] = 0xff000000u | picture.pixels[static_cast<std::size_t>(y) * picture.width + x];
-    }
-  }
-  return cache.emplace(&picture, std::move(image)).first->second;
+  return cache.emplace(&picture, ToQImage(picture)).first->second;
 }
 
 Widget::Widget(WindowId id, Kind kind, QWidget* parent) : QWidget(parent), id_(id), kind_(kind) {

@@ -132,13 +132,6 @@ void ApplyGeometry(WindowRec& rec, const Rect& old) {
   if (PassesClicks(rec) != rec.inputEmptied) ResendShape(rec);
 }
 
-void CollectTree(WindowId id, std::vector<WindowId>& out) {
-  const WindowRec* rec = FindWindow(id);
-  if (!rec) return;
-  for (WindowId child : rec->children) CollectTree(child, out);
-  out.push_back(id);
-}
-
 bool OnScreen(const WindowRec& rec) {
   return rec.widget && rec.widget->isVisible() && !rec.parked && rec.rect.Width() > 0 && rec.rect.Height() > 0;
 }
@@ -384,7 +377,7 @@ void DestroyWindow(WindowId w) {
   }
   QPointer<Widget> widget = rec->widget;
   std::vector<WindowId> tree;
-  CollectTree(w, tree);
+  CollectTreeIn(B().windows, w, tree);
   for (WindowId id : tree) {
     DropTimersOf(b.windows.at(id));
     b.changed.erase(id);
@@ -420,10 +413,7 @@ void SetWindowRect(WindowId w, double left, double top, double width, double hei
 
 TwipsRect GetWindowRect(WindowId w) {
   const WindowRec* rec = FindWindow(w);
-  if (!rec) return {};
-  const Rect& r = rec->rect;
-  return {r.left * kTwipsPerPixel, r.top * kTwipsPerPixel, r.Width() * kTwipsPerPixel,
-          r.Height() * kTwipsPerPixel};
+  return rec ? ToTwips(rec->rect) : TwipsRect{};
 }
 
 void SetVisible(WindowId w, bool visible) {

@@ -17,6 +17,7 @@
 #include "platform/timer_table.h"
 #include "platform/types.h"
 #include "platform/window.h"
+#include "platform/window_table.h"
 
 struct wl_buffer;
 struct wl_callback;
@@ -42,15 +43,6 @@ struct xkb_state;
 
 
 namespace plat::wl {
-
-enum class Kind { kSprite, kLabel, kPictureBox, kLine };
-
-struct PrintedText {
-  int x = 0, y = 0;
-  std::string text;
-  TextFont font;
-  Color color = 0;
-};
 
 // A shared-memory buffer the compositor may still be reading.
 struct Buffer {

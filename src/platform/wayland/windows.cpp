@@ -33,25 +33,11 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
   return AddWindow(kind, name, parent);
 }
 
-void CollectTree(WindowId id, std::vector<WindowId>& out) {
-  const WindowRec* rec = FindWindow(id);
-  if (!rec) return;
-  for (WindowId child : rec->children) CollectTree(child, out);
-  out.push_back(id);
-}
-
 }  // namespace
 
-WindowRec* FindWindow(WindowId w) {
-  auto it = B().windows.find(w);
-  return it == B().windows.end() ? nullptr : &it->second;
-}
+WindowRec* FindWindow(WindowId w) { return FindIn(B().windows, w); }
 
-WindowRec* TopLevelOf(WindowId w) {
-  WindowRec* rec = FindWindow(w);
-  while (rec && rec->parent != kNoWindow) rec = FindWindow(rec->parent);
-  return rec;
-}
+WindowRec* TopLevelOf(WindowId w) { return TopLevelIn(B().windows, w); }
 
 WindowRec* SpriteAt(int x, int y) {
   const Backend& b = B();
@@ -101,7 +87,7 @@ void DestroyWindow(WindowId w) {
     MarkDirty(parent->id);
   }
   std::vector<WindowId> tree;
-  CollectTree(w, tree);
+  CollectTreeIn(B().windows, w, tree);
   for (WindowId id : tree) {
     WindowRec& r = b.windows.at(id);
     DropTimersOf(r);
@@ -132,10 +118,7 @@ void SetWindowRect(WindowId w, double left, double top, double width, double hei
 
 TwipsRect GetWindowRect(WindowId w) {
   const WindowRec* rec = FindWindow(w);
-  if (!rec) return {};
-  const Rect& r = rec->rect;
-  return {r.left * kTwipsPerPixel, r.top * kTwipsPerPixel, r.Width() * kTwipsPerPixel,
-          r.Height() * kTwipsPerPixel};
+  return rec ? ToTwips(rec->rect) : TwipsRect{};
 }
 
 void SetVisible(WindowId w, bool visible) {
