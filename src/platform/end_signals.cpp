@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <chrono>
+#include <thread>
 
 #include "platform/handler_guard.h"
 
@@ -148,13 +150,17 @@ bool TakeEndSignal() {
 
 bool AwaitEndSignal(int ms) {
   using namespace std::chrono;
+  if (g_pipe[0] < 0) {  // no handlers: nothing to wake the wait
+    std::this_thread::sleep_for(milliseconds(std::max(ms, 0)));
+    return false;
+  }
   const auto end = steady_clock::now() + milliseconds(ms);
   for (;;) {
     const auto left = ceil<milliseconds>(end - steady_clock::now()).count();
     if (left <= 0) return TakeEndSignal();
     pollfd p{g_pipe[0], POLLIN, 0};
     const int n = poll(&p, 1, static_cast<int>(left));
-    if (n > 0) return TakeEndSignal();
+    if (n > 0 && TakeEndSignal()) return true;
     if (n < 0 && errno != EINTR) return false;
   }
 }

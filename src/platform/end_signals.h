@@ -37,7 +37,7 @@ int EndSignalFd();
 // True when a signal came since the last call (empties the pipe).
 bool TakeEndSignal();
 
-// Waits up to `ms` milliseconds for a signal; true when one came.
+// Waits `ms` milliseconds, or until a signal comes: true when one came.
 bool AwaitEndSignal(int ms);
 
 }  // namespace plat

@@ -178,11 +178,11 @@ void WaitForEvents(int maxMs) {
 // Wakes at once when a signal asks the program to end.
 void Sleep(int ms) {
   if (ms <= 0) return;
-  if (Open()) B().lastYieldUs = -1;
-  if (!Open() || EndSignalFd() < 0) {
+  if (!Open()) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     return;
   }
+  B().lastYieldUs = -1;
   if (AwaitEndSignal(ms)) {
     EndOnSignal();
     ThrowPendingExit();

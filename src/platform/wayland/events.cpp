@@ -1,7 +1,6 @@
 // The event pump: a yield dispatches what the compositor sent, runs the
 // handlers it brought and the ticks that are due, then sends every change
 // of the sprites and returns once the compositor has them.
-#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -100,18 +99,10 @@ void Sleep(int ms) {
     return;
   }
   // The compositor's events wait in the socket; only a signal wakes it.
-  pollfd p{EndSignalFd(), POLLIN, 0};
-  const std::int64_t end = SteadyMs() + ms;
   Flush();
-  for (std::int64_t left = ms; left > 0; left = end - SteadyMs()) {
-    if (EndSignalFd() < 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(left));
-      break;
-    }
-    if (poll(&p, 1, static_cast<int>(left)) > 0 && TakeEndSignal()) {
-      EndOnSignal();
-      ThrowPendingExit();
-    }
+  if (AwaitEndSignal(ms)) {
+    EndOnSignal();
+    ThrowPendingExit();
   }
 }
 
