@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "conformance/driver.h"
+#include "conformance/screen_pixels.h"
 #include "platform/app.h"
 #include "platform/events.h"
 #include "platform/keys.h"
@@ -96,10 +97,6 @@ std::vector<std::uint32_t> Screenshot(const plat::Rect& r, int& scale) {
   return px;
 }
 
-std::uint32_t RgbOf(plat::Color c) {
-  return (plat::RedOf(c) << 16) | (plat::GreenOf(c) << 8) | plat::BlueOf(c);
-}
-
 class WaylandDriver final : public Driver {
  public:
   void Start(const StartOptions&) override {
@@ -150,30 +147,13 @@ class WaylandDriver final : public Driver {
     const plat::Rect r = ScreenRect(w);
     int s = 1;
     const std::vector<std::uint32_t> pixels = Screenshot(r, s);
-    if (pixels.empty()) return {};
-    const std::uint32_t back = RgbOf(plat::GetBackColor(w));
-    const plat::Region outline = Outline(w);
-    plat::Region ink;
-    const int width = r.Width() * s;
-    for (int y = 0; y < r.Height() * s; ++y) {
-      for (int x = 0; x < width; ++x) {
-        if (pixels[static_cast<std::size_t>(y) * width + x] != back && outline.ContainsPoint(x / s, y / s)) {
-          ink.Unite(plat::Rect{x / s, y / s, x / s + 1, y / s + 1});
-        }
-      }
-    }
-    return ink.Extents();
+    return InkIn(pixels, r.Width(), r.Height(), s, plat::GetBackColor(w), Outline(w));
   }
 
   plat::Color ShownColor(plat::WindowId w, int x, int y) override {
     const plat::Rect r = ScreenRect(w);
     int s = 1;
-    const std::vector<std::uint32_t> pixels =
-        Screenshot({r.left + x, r.top + y, r.left + x + 1, r.top + y + 1}, s);
-    if (pixels.empty()) return 0;
-    const std::uint32_t p = pixels.front();
-    if (std::any_of(pixels.begin(), pixels.end(), [p](std::uint32_t q) { return q != p; })) return kMixed;
-    return plat::RGB((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
+    return OneColourIn(Screenshot({r.left + x, r.top + y, r.left + x + 1, r.top + y + 1}, s), kMixed);
   }
 
   void AnswerNextMenu(int index, int afterMs) override { menus_.push_back({index, afterMs}); }

@@ -20,6 +20,7 @@
 #include <set>
 
 #include "conformance/driver.h"
+#include "conformance/screen_pixels.h"
 #include "platform/app.h"
 #include "platform/keys.h"
 #include "platform/qt/testing.h"
@@ -170,33 +171,15 @@ class X11Driver final : public Driver {
     const int s = Scale();
     const plat::Rect logical = ScreenRect(w);
     const plat::Rect r{logical.left * s, logical.top * s, logical.right * s, logical.bottom * s};
-    const std::vector<std::uint32_t> pixels = x_->Pixels(r);
-    if (pixels.empty()) return {};
-    const plat::Color back = plat::GetBackColor(w);
-    const std::uint32_t backRgb = (plat::RedOf(back) << 16) | (plat::GreenOf(back) << 8) | plat::BlueOf(back);
-    const plat::Region outline = Outline(w);
-    plat::Region ink;
-    for (int y = 0; y < r.Height(); ++y) {
-      for (int x = 0; x < r.Width(); ++x) {
-        if (pixels[static_cast<std::size_t>(y) * r.Width() + x] != backRgb &&
-            outline.ContainsPoint(x / s, y / s)) {
-          ink.Unite(plat::Rect{x, y, x + 1, y + 1});
-        }
-      }
-    }
-    return Shrunk(ink.Extents(), s);
+    return InkIn(x_->Pixels(r), logical.Width(), logical.Height(), s, plat::GetBackColor(w), Outline(w));
   }
 
   plat::Color ShownColor(plat::WindowId w, int x, int y) override {
     const int s = Scale();
     const plat::Rect r = ScreenRect(w);
-    const std::vector<std::uint32_t> pixels =
-        x_->Pixels(plat::Rect{(r.left + x) * s, (r.top + y) * s, (r.left + x + 1) * s,
-                                    (r.top + y + 1) * s});
-    if (pixels.empty()) return 0;
-    const std::uint32_t p = pixels.front();
-    if (std::any_of(pixels.begin(), pixels.end(), [p](std::uint32_t q) { return q != p; })) return kMixed;
-    return plat::RGB((p >> 16) & 0xff, (p >> 8) & 0xff, p & 0xff);
+    return OneColourIn(
+        x_->Pixels(plat::Rect{(r.left + x) * s, (r.top + y) * s, (r.left + x + 1) * s, (r.top + y + 1) * s}),
+        kMixed);
   }
 
   void AnswerNextMenu(int index, int afterMs) override { menus_.push_back({index, afterMs}); }
