@@ -1,12 +1,15 @@
 // What the two real backends keep alike of their windows: the kinds of
-// window, a text printed on one, and the look-ups in their table of window
-// records (a backend's record has its id's parent and children).
+// window, a text printed on one, what a record holds for the game, and the
+// look-ups in a table of records.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/region.h"
 #include "platform/types.h"
 #include "platform/window.h"
 
@@ -19,6 +22,31 @@ struct PrintedText {
   std::string text;
   TextFont font;
   Color color = 0;
+};
+
+// What a real backend's record of a window or control holds for the game,
+// whatever the backend makes of it on the screen.
+struct WindowCore {
+  WindowId id = kNoWindow;
+  Kind kind = Kind::kSprite;
+  std::string name;
+  WindowId parent = kNoWindow;
+  Rect rect;  // pixels, relative to the parent (sprites: to the game's origin on the screen)
+  bool visible = false;
+  Color backColor = RGB(255, 255, 255);
+  bool backColorSet = false;
+  const Picture* picture = nullptr;
+  std::optional<Region> outline;
+  std::vector<PrintedText> texts;
+  std::string caption;
+  TextFont captionFont;
+  Color captionColor = 0;
+  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // lines, parent pixels
+  Color lineColor = 0;
+  MouseDownHandler onMouseDown;
+  std::function<void()> onGotFocus;
+  std::vector<WindowId> children;  // bottom to top
+  std::vector<TimerId> timers;
 };
 
 // The record of window `w`; nullptr for none.

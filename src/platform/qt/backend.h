@@ -44,18 +44,10 @@ enum class Painter {
   kOutlineFill,   // drawn by its alpha: the server clears, the program fills the outline
 };
 
-struct WindowRec {
-  WindowId id = kNoWindow;
-  Kind kind = Kind::kSprite;
-  std::string name;
-  WindowId parent = kNoWindow;
+// A window or control: what the game gave it (WindowCore), and how the X
+// server and Qt show it.
+struct WindowRec : WindowCore {
   QPointer<Widget> widget;
-  Rect rect;  // pixels, relative to the parent (sprites: to the primary screen)
-  bool visible = false;
-  Color backColor = RGB(255, 255, 255);
-  bool backColorSet = false;
-  const Picture* picture = nullptr;
-  std::optional<Region> outline;
   Rect onServer;  // sprites: where the X window is, in game pixels (ServerRect)
   std::uint32_t placedBy = 0;  // sprites: the request that last placed the X window (RestorePlace)
   bool sizedOnServer = false;  // last resized by the backend alone: Qt's size may differ (PlaceOnServer)
@@ -68,16 +60,6 @@ struct WindowRec {
   std::uint32_t painterPixel = 0;  // the background (kServerColour) or the fill (kOutlineFill)
   bool onRootVisual = false;  // sprites: pixels coded as the root's (0xRRGGBB where serverColours)
   bool argbVisual = false;    // sprites: pixels coded 0xAARRGGBB
-  std::vector<PrintedText> texts;
-  std::string caption;
-  TextFont captionFont;
-  Color captionColor = 0;
-  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // lines, parent pixels
-  Color lineColor = 0;
-  MouseDownHandler onMouseDown;
-  std::function<void()> onGotFocus;
-  std::vector<WindowId> children;
-  std::vector<TimerId> timers;
 };
 
 // The hidden window whose messages, sent after the program's requests,

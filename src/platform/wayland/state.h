@@ -88,27 +88,8 @@ struct Stage {
   bool changed = true;          // a commit is due (places, stacking, input, keyboard)
 };
 
-struct WindowRec {
-  WindowId id = kNoWindow;
-  Kind kind = Kind::kSprite;
-  std::string name;
-  WindowId parent = kNoWindow;
-  Rect rect;  // pixels, relative to the parent (sprites: to the game's screen)
-  bool visible = false;
-  Color backColor = RGB(255, 255, 255);
-  bool backColorSet = false;
-  const Picture* picture = nullptr;
-  std::optional<Region> outline;
-  std::vector<PrintedText> texts;
-  std::string caption;
-  TextFont captionFont;
-  Color captionColor = 0;
-  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // lines, parent pixels
-  Color lineColor = 0;
-  MouseDownHandler onMouseDown;
-  std::function<void()> onGotFocus;
-  std::vector<WindowId> children;  // bottom to top
-  std::vector<TimerId> timers;
+// A window or control: what the game gave it (WindowCore), and its surface.
+struct WindowRec : WindowCore {
   // Sprites: the surface while shown, and what the next yield must send.
   std::unique_ptr<Surface> surface;
   bool dirty = false;      // its pixels changed
