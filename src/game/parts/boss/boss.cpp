@@ -25,10 +25,6 @@ constexpr int kArrivalPauseMs = 2000;
 constexpr plat::Color kCoreGreen = plat::RGB(0, 255, 0);
 constexpr plat::Color kCoreFlash = plat::RGB(255, 255, 255);
 
-// How far the boss moves, in pixels, at each step of a shake; the last step
-// ends the shake where it started.
-constexpr std::array<int, 7> kShakeSteps{-3, 2, 2, -3, 2, 2, -2};
-
 // The boss has slid in: it taunts the ship, and the battle begins.
 void Arrive() {
   bossWindow.slideTimer.SetEnabled(false);
@@ -71,9 +67,9 @@ void OnFlashEnd() {
 // One step of the shake, 50 ms apart; the last one stops the shake.
 void OnShakeTick() {
   const std::int32_t step = Boss.shakeStep;
-  if (step >= 0 && step < static_cast<std::int32_t>(kShakeSteps.size())) {
-    bossWindow.SetLeft(bossWindow.Left() + kShakeSteps[step] * TPPX);
-    if (step == static_cast<std::int32_t>(kShakeSteps.size()) - 1) {
+  if (step >= 0 && step < static_cast<std::int32_t>(kBossShakeSteps.size())) {
+    bossWindow.SetLeft(bossWindow.Left() + kBossShakeSteps[step] * TPPX);
+    if (step == static_cast<std::int32_t>(kBossShakeSteps.size()) - 1) {
       bossWindow.shakeTimer.SetEnabled(false);
     }
   }

@@ -2,6 +2,7 @@
 // column, hit on its core by the beam, spraying particles, and defeated.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "game/base/game_windows.h"
@@ -11,6 +12,11 @@ namespace zb {
 
 // The boss comes when the ship's column (pixels) passes this one.
 inline constexpr std::int32_t kBossTriggerColumn = 912;
+
+// How far the boss moves, in pixels, at each step of the shake after a hit;
+// the last step ends the shake where it started. A shake under way when the
+// last hit lands goes on with the wreck.
+inline constexpr std::array<int, 7> kBossShakeSteps{-3, 2, 2, -3, 2, 2, -2};
 
 // The boss, with its core and its three timers.
 class BossWindow : public SpriteWindow {
