@@ -223,6 +223,15 @@ std::vector<Window> Popups(XClient& x) {
   return out;
 }
 
+// Types a word, Down held the while, into the terminal that has the keys.
+void TypeIntoTheTerminal(XClient& seat, Launcher& compositor) {
+  seat.Key(key::kDown, true);
+  seat.Type("zembrant\n");
+  seat.Key(key::kDown, false);
+  EXPECT_TRUE(WaitUntil([&] { return compositor.TerminalLines().find("zembrant\n") != std::string::npos; },
+                        Ms(5000)))
+      << "the word typed did not land in the terminal: " << compositor.TerminalLines();
+}
 TEST_F(Desktop, MenuDialogAndClicksOnADesktopWithAPanel) {
   constexpr int kWidth = 1280, kHeight = 1024, kPanel = 40;
   ASSERT_NO_FATAL_FAILURE(
@@ -849,12 +858,7 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
     seat.HandClick((terminal.left + terminal.right) / 2, (terminal.top + terminal.bottom) / 2, 1);
     EXPECT_TRUE(X().WaitFor("frmClick", Ms(10000))) << "the game does not ask for a click again";
     const int still = WaitedTop();
-    seat.Key(key::kDown, true);
-    seat.Type("zembrant\n");
-    seat.Key(key::kDown, false);
-    EXPECT_TRUE(WaitUntil([&] { return compositor.TerminalLines().find("zembrant\n") != std::string::npos; },
-                          Ms(5000)))
-        << "the word typed did not land in the terminal: " << compositor.TerminalLines();
+    TypeIntoTheTerminal(seat, compositor);
     EXPECT_EQ(WaitedTop(), still) << "the ship answered keys typed into the terminal";
     Shot("back");
 
@@ -1187,12 +1191,7 @@ class OnEveryDesktop : public Desktop, public ::testing::WithParamInterface<Desk
 
     clickTerminal();
     const std::optional<int> still = ShipTopAnywhere(11);
-    seat.Key(key::kDown, true);
-    seat.Type("zembrant\n");
-    seat.Key(key::kDown, false);
-    EXPECT_TRUE(WaitUntil([&] { return compositor.TerminalLines().find("zembrant\n") != std::string::npos; },
-                          Ms(5000)))
-        << "the word typed did not land in the terminal: " << compositor.TerminalLines();
+    TypeIntoTheTerminal(seat, compositor);
     std::this_thread::sleep_for(Ms(300));
     EXPECT_EQ(ShipTopAnywhere(11), still) << "the ship answered keys typed into the terminal";
     Shot("back");
