@@ -235,6 +235,8 @@ void PlaceOnServer(WindowRec& rec, const Rect& to);
 // Where the X window of a sprite goes whose game rectangle starts at (x, y),
 // in device pixels (windows.cpp).
 QPoint ServerPoint(const WindowRec& rec, int x, int y);
+// Where its X window stands now: ServerPoint of its onServer.
+QPoint ServerPlace(const WindowRec& rec);
 // Puts a sprite's X window back where and at the size the program last
 // placed it, after another client moved or resized it (windows.cpp).
 void RestorePlace(WindowRec& rec);

@@ -30,9 +30,6 @@ QSize ProgramSize(const WindowRec& rec) {
   return QSize(rec.onServer.Width(), rec.onServer.Height()) * DeviceScale();
 }
 
-// Where the program last placed the sprite, in device pixels.
-QPoint ProgramPlace(const WindowRec& rec) { return ServerPoint(rec, rec.onServer.left, rec.onServer.top); }
-
 // A place the X window took after the server had carried out the
 // program's last placing of it, other than the program's: another client
 // moved it (a window manager letting go of it, say). Notices of the
@@ -41,7 +38,7 @@ bool MovedByAnother(const WindowRec& rec, const xcb_configure_notify_event_t* ev
   if (rec.onServer.Width() <= 0 || rec.onServer.Height() <= 0) return false;  // not placed yet
   const std::uint32_t seen = reinterpret_cast<const xcb_generic_event_t*>(ev)->full_sequence;
   if (static_cast<std::int32_t>(seen - rec.placedBy) < 0) return false;
-  return QPoint(ev->x, ev->y) != ProgramPlace(rec);
+  return QPoint(ev->x, ev->y) != ServerPlace(rec);
 }
 
 // Maps and restacks of the window go past any window manager from now on.
@@ -106,7 +103,7 @@ void OnSpriteReparented(const xcb_reparent_notify_event_t* ev) {
   WindowRec* rec = SpriteOf(ev->window);
   if (!rec || ev->event != ev->window || ev->parent == B().root) return;
   BypassWindowManager(ev->window);
-  const QPoint at = ProgramPlace(*rec);
+  const QPoint at = ServerPlace(*rec);
   xcb_reparent_window(B().conn, ev->window, B().root, static_cast<std::int16_t>(at.x()),
                       static_cast<std::int16_t>(at.y()));
   RestorePlace(*rec);

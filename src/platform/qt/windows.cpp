@@ -23,6 +23,8 @@ QPoint ServerPoint(const WindowRec& rec, int x, int y) {
   return rec.parked ? QPoint(kParkedAt, kParkedAt) : DevicePoint(x, y);
 }
 
+QPoint ServerPlace(const WindowRec& rec) { return ServerPoint(rec, rec.onServer.left, rec.onServer.top); }
+
 namespace {
 
 constexpr Qt::WindowFlags kSpriteFlags = Qt::Window | Qt::FramelessWindowHint |
@@ -46,7 +48,6 @@ QRect DesktopRect(const WindowRec& rec) {
   if (rec.parked) r.moveTopLeft(QPoint(kParkedAt, kParkedAt) / DeviceScale());
   return r;
 }
-
 
 std::int64_t AreaOf(const Rect& r) { return std::int64_t{r.Width()} * r.Height(); }
 
@@ -99,10 +100,9 @@ WindowId CreateControl(WindowId parentId, std::string_view name, Kind kind) {
 
 // Puts a sprite window where its record says, straight on the server.
 void MoveOnServer(WindowRec& rec) {
-  const QPoint at = ServerPoint(rec, rec.onServer.left, rec.onServer.top);
+  const QPoint at = ServerPlace(rec);
   rec.placedBy = x11::Move(B().conn, XidOf(rec), at.x(), at.y());
 }
-
 
 // Controls are Qt's alone. For a sprite window Qt does the resizing (its
 // backing store must follow) and the position goes to the server last, so
@@ -147,7 +147,7 @@ void DropFirstShadow(WindowRec& rec) {
   if (rec.mappedBefore) return;
   rec.mappedBefore = true;
   if (!Translucent(rec) || !B().compositing) return;
-  const QPoint at = ServerPoint(rec, rec.onServer.left, rec.onServer.top);
+  const QPoint at = ServerPlace(rec);
   const int w = rec.onServer.Width() * DeviceScale(), h = rec.onServer.Height() * DeviceScale();
   if (w <= 0 || h <= 0) return;
   x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), w, h + 1);
@@ -164,7 +164,7 @@ void GiveFocus(WindowRec& rec) {
 }  // namespace
 
 void RestorePlace(WindowRec& rec) {
-  const QPoint at = ServerPoint(rec, rec.onServer.left, rec.onServer.top);
+  const QPoint at = ServerPlace(rec);
   rec.placedBy = x11::MoveResize(B().conn, XidOf(rec), at.x(), at.y(), rec.onServer.Width() * DeviceScale(),
                                  rec.onServer.Height() * DeviceScale());
 }
